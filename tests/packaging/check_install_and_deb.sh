@@ -78,8 +78,9 @@ desktop=$prefix/share/applications/$app_id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate $app_id.desktop"
 grep -qx 'Exec=ordwell %F' "$desktop" || fail "the desktop entry does not start 'ordwell %F'"
 grep -qx "Icon=$app_id" "$desktop" || fail "the desktop entry does not name the icon $app_id"
-appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$tmp/appstream.log" 2>&1 ||
-  { cat "$tmp/appstream.log"; fail "appstreamcli validate $app_id.metainfo.xml"; }
+# validate-tree also checks that the metainfo's launchable names an installed desktop entry.
+appstreamcli validate-tree --no-net "$root" >"$tmp/appstream.log" 2>&1 ||
+  { cat "$tmp/appstream.log"; fail "appstreamcli validate-tree (metainfo $app_id.metainfo.xml)"; }
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metainfo does not list release $version"
 
@@ -149,8 +150,9 @@ done
 depends=$(field Depends)
 dep_names=$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/\(.*\)//; s/^ +//; s/ +$//' | grep -v '^$' | sort -u)
 wanted=()
-[ "$has_app" = 1 ] && wanted+=(libqt6widgets6 libqt6svg6 libc6)
-[ "$has_server" = 1 ] && wanted+=(antiword catdoc libc6)
+[ "$has_app" = 1 ] && wanted+=(libqt6widgets6 libqt6svg6)
+[ ${#programs[@]} -gt 0 ] && wanted+=(libc6)
+[ "$has_server" = 1 ] && wanted+=(antiword catdoc)
 for w in "${wanted[@]}"; do
   grep -qx "$w" <<<"$dep_names" || fail "Depends lacks $w: $depends"
 done
@@ -162,7 +164,9 @@ done
 
 # No maintainer scripts, no conffiles: removing the package removes every file it brought.
 control_members=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's#^\./##' | grep -v '^$' | sort | tr '\n' ' ')
-[ "$control_members" = "control md5sums " ] || fail "control area holds more than control and md5sums: $control_members"
+scriptless=1
+[ "$control_members" = "control md5sums " ] ||
+  { scriptless=0; fail "control area holds more than control and md5sums: $control_members"; }
 
 # Contents: the installed tree under /usr, owned by root, nothing else.
 dpkg-deb -c "$deb" >"$tmp/contents.txt"
@@ -171,6 +175,30 @@ awk '$6 !~ /^\.\/(usr(\/.*)?)?$/' "$tmp/contents.txt" | grep . && fail "files ou
 awk '$1 !~ /^d/ { print $6 }' "$tmp/contents.txt" | sed 's#^\./usr/##' | sort >"$tmp/deb-files.txt"
 diff -u "$tmp/installed.txt" "$tmp/deb-files.txt" >"$tmp/deb.diff" ||
   { cat "$tmp/deb.diff"; fail "the package's files differ from the installed tree"; }
+
+# Install and purge the package in a private dpkg database: every file comes and goes with it.
+# Only a package without maintainer scripts is tried (dpkg would run them inside that folder).
+dpkg_root=$tmp/dpkg-root
+mkdir -p "$dpkg_root/var/lib/dpkg/info" "$dpkg_root/var/lib/dpkg/updates"
+touch "$dpkg_root/var/lib/dpkg/status"
+dpkg_in_root() {
+  PATH=$PATH:/usr/sbin:/sbin dpkg --root="$dpkg_root" --log=/dev/null --force-not-root --force-depends \
+    "$@" >>"$tmp/dpkg.log" 2>&1
+}
+if [ "$scriptless" = 0 ]; then
+  note "install and purge not tried: the package has maintainer scripts"
+elif dpkg_in_root --install "$deb"; then
+  (cd "$dpkg_root/usr" && find . \( -type f -o -type l \) -printf '%P\n' | sort) >"$tmp/dpkg-files.txt"
+  diff -u "$tmp/installed.txt" "$tmp/dpkg-files.txt" ||
+    fail "dpkg installed other files than the package lists"
+  if dpkg_in_root --purge ordwell; then
+    [ -e "$dpkg_root/usr" ] && { find "$dpkg_root/usr"; fail "purging the package left files or folders behind"; }
+  else
+    cat "$tmp/dpkg.log"; fail "dpkg --purge ordwell"
+  fi
+else
+  cat "$tmp/dpkg.log"; fail "dpkg --install into a private database"
+fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
