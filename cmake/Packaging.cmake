@@ -7,46 +7,50 @@ set(ORDWELL_APP_ID example.ordwell.Ordwell)
 set(ORDWELL_PACKAGING_SOURCE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(ORDWELL_PACKAGING_BINARY_DIR ${CMAKE_BINARY_DIR}/packaging)
 
-# Programs.
-foreach(program IN ITEMS ordwell ordwell-extractd)
-  if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
+# Everything `cmake --install` lays out under the prefix; a function so its helper variables stay local.
+function(ordwell_install_rules)
+  # Programs.
+  foreach(program IN ITEMS ordwell ordwell-extractd)
+    if(TARGET ${program})
+      install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+  endforeach()
 
-# The program looks for its translation table beside itself, then in ../share/ordwell/.
-install(FILES ${CMAKE_SOURCE_DIR}/data/transl.dt DESTINATION ${CMAKE_INSTALL_DATADIR}/ordwell OPTIONAL)
+  # The program looks for its translation table beside itself, then in ../share/ordwell/.
+  install(FILES ${CMAKE_SOURCE_DIR}/data/transl.dt DESTINATION ${CMAKE_INSTALL_DATADIR}/ordwell OPTIONAL)
 
-# Desktop entry, software-centre entry and icons (hicolor sizes as rendered by packaging/render-icons.sh).
-install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/${ORDWELL_APP_ID}.desktop
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${ORDWELL_APP_ID}.metainfo.xml.in
-  ${ORDWELL_PACKAGING_BINARY_DIR}/${ORDWELL_APP_ID}.metainfo.xml @ONLY)
-install(FILES ${ORDWELL_PACKAGING_BINARY_DIR}/${ORDWELL_APP_ID}.metainfo.xml
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-set(icon_dir ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/icons/ordwell.svg
-  DESTINATION ${icon_dir}/scalable/apps RENAME ${ORDWELL_APP_ID}.svg)
-file(GLOB icon_pngs CONFIGURE_DEPENDS ${ORDWELL_PACKAGING_SOURCE_DIR}/icons/ordwell-*.png)
-foreach(png IN LISTS icon_pngs)
-  string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size ${png})
-  install(FILES ${png} DESTINATION ${icon_dir}/${size}x${size}/apps RENAME ${ORDWELL_APP_ID}.png)
-endforeach()
+  # Desktop entry, software-centre entry and icons (hicolor sizes as rendered by packaging/render-icons.sh).
+  install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/${ORDWELL_APP_ID}.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${ORDWELL_APP_ID}.metainfo.xml.in
+    ${ORDWELL_PACKAGING_BINARY_DIR}/${ORDWELL_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${ORDWELL_PACKAGING_BINARY_DIR}/${ORDWELL_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  set(icon_dir ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+  install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/icons/ordwell.svg
+    DESTINATION ${icon_dir}/scalable/apps RENAME ${ORDWELL_APP_ID}.svg)
+  file(GLOB icon_pngs CONFIGURE_DEPENDS ${ORDWELL_PACKAGING_SOURCE_DIR}/icons/ordwell-*.png)
+  foreach(png IN LISTS icon_pngs)
+    string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size ${png})
+    install(FILES ${png} DESTINATION ${icon_dir}/${size}x${size}/apps RENAME ${ORDWELL_APP_ID}.png)
+  endforeach()
 
-# Manual pages, compressed as Debian keeps them; made again whenever a page changes.
-foreach(page IN ITEMS ordwell.1 ordwell-extractd.1)
-  configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${page}.in ${ORDWELL_PACKAGING_BINARY_DIR}/${page} @ONLY)
-  execute_process(COMMAND gzip -9nc ${ORDWELL_PACKAGING_BINARY_DIR}/${page}
-    OUTPUT_FILE ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz RESULT_VARIABLE gzip_result)
-  if(NOT gzip_result EQUAL 0)
-    message(FATAL_ERROR "gzip could not compress the manual page ${page}: ${gzip_result}")
-  endif()
-  install(FILES ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endforeach()
+  # Manual pages, compressed as Debian keeps them; made again whenever a page changes.
+  foreach(page IN ITEMS ordwell.1 ordwell-extractd.1)
+    configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${page}.in ${ORDWELL_PACKAGING_BINARY_DIR}/${page} @ONLY)
+    execute_process(COMMAND gzip -9nc ${ORDWELL_PACKAGING_BINARY_DIR}/${page}
+      OUTPUT_FILE ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz RESULT_VARIABLE gzip_result)
+    if(NOT gzip_result EQUAL 0)
+      message(FATAL_ERROR "gzip could not compress the manual page ${page}: ${gzip_result}")
+    endif()
+    install(FILES ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
 
-# systemd user unit of the extraction server (off until the user enables it); copyright notice.
-install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/ordwell-extractd.service DESTINATION lib/systemd/user OPTIONAL)
-install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ordwell)
+  # systemd user unit of the extraction server (off until the user enables it); copyright notice.
+  install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/ordwell-extractd.service DESTINATION lib/systemd/user OPTIONAL)
+  install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ordwell)
+endfunction()
+ordwell_install_rules()
 
 # Debian package. Library dependencies come from dpkg-shlibdeps; the rest are what the programs
 # load or run without linking: Qt's SVG plugins for the window's icons, the server's helpers.
