@@ -7,6 +7,17 @@ set(ORDWELL_APP_ID example.ordwell.Ordwell)
 set(ORDWELL_PACKAGING_SOURCE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(ORDWELL_PACKAGING_BINARY_DIR ${CMAKE_BINARY_DIR}/packaging)
 
+# Fills in packaging/<name>.in, compresses it to <name>.gz and installs that into <destination>.
+function(ordwell_install_gzipped name destination)
+  set(text ${ORDWELL_PACKAGING_BINARY_DIR}/${name})
+  configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${name}.in ${text} @ONLY)
+  execute_process(COMMAND gzip -9nc ${text} OUTPUT_FILE ${text}.gz RESULT_VARIABLE gzip_result)
+  if(NOT gzip_result EQUAL 0)
+    message(FATAL_ERROR "gzip could not compress ${name}: ${gzip_result}")
+  endif()
+  install(FILES ${text}.gz DESTINATION ${destination})
+endfunction()
+
 # Everything `cmake --install` lays out under the prefix; a function so its helper variables stay local.
 function(ordwell_install_rules)
   # Programs.
@@ -35,16 +46,11 @@ function(ordwell_install_rules)
     install(FILES ${png} DESTINATION ${icon_dir}/${size}x${size}/apps RENAME ${ORDWELL_APP_ID}.png)
   endforeach()
 
-  # Manual pages, compressed as Debian keeps them; made again whenever a page changes.
+  # Manual pages and the changelog, compressed as Debian keeps them; made again whenever one changes.
   foreach(page IN ITEMS ordwell.1 ordwell-extractd.1)
-    configure_file(${ORDWELL_PACKAGING_SOURCE_DIR}/${page}.in ${ORDWELL_PACKAGING_BINARY_DIR}/${page} @ONLY)
-    execute_process(COMMAND gzip -9nc ${ORDWELL_PACKAGING_BINARY_DIR}/${page}
-      OUTPUT_FILE ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz RESULT_VARIABLE gzip_result)
-    if(NOT gzip_result EQUAL 0)
-      message(FATAL_ERROR "gzip could not compress the manual page ${page}: ${gzip_result}")
-    endif()
-    install(FILES ${ORDWELL_PACKAGING_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    ordwell_install_gzipped(${page} ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
+  ordwell_install_gzipped(changelog ${CMAKE_INSTALL_DATADIR}/doc/ordwell)
 
   # systemd user unit of the extraction server (off until the user enables it); copyright notice.
   install(FILES ${ORDWELL_PACKAGING_SOURCE_DIR}/ordwell-extractd.service DESTINATION lib/systemd/user OPTIONAL)

@@ -42,6 +42,7 @@ expected=(
   share/man/man1/ordwell.1.gz
   share/man/man1/ordwell-extractd.1.gz
   share/doc/ordwell/copyright
+  share/doc/ordwell/changelog.gz
 )
 png_sizes=()
 for png in "$source"/packaging/icons/ordwell-*.png; do
