@@ -77,8 +77,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find files whose content holds a given te
 set(CPACK_PACKAGE_DESCRIPTION [=[
 Ordwell searches the folders you tick for files whose content contains the
 text you type, lists them as they are found, and shows the text of the
-selected file with every match marked. Searches can be restricted by file
-name, date, size and hidden files.
+selected file with every match marked. Searches can be narrowed by file
+name, date and size.
 
 Plain-text files are read directly. PDF, office documents, EPUB, e-mail and
 archives are read by ordwell-extractd, a text-extraction server on this
