@@ -63,8 +63,12 @@ bool PathMatchSpec(QStringView pName, QStringView pMask)
                mask.end());
     const size_t m = mask.size();
 
-    // Every character of the mask other than "*" takes exactly one character of the name.
-    const size_t needed = size_t(std::count_if(mask.begin(), mask.end(),
+    // The mask may end after its core: each trailing ".*" can be left out.
+    size_t coreEnd = m;
+    while (coreEnd >= 2 && mask[coreEnd - 1] == cAnyRun && mask[coreEnd - 2] == U'.')
+        coreEnd -= 2;
+    // Every character of the core other than "*" takes exactly one character of the name.
+    const size_t needed = size_t(std::count_if(mask.begin(), mask.begin() + ptrdiff_t(coreEnd),
                                                [](char32_t c) { return c != cAnyRun; }));
     if (needed > name.size())
         return false;
@@ -84,9 +88,8 @@ bool PathMatchSpec(QStringView pName, QStringView pMask)
     std::sort(literals.begin(), literals.end());
 
     // The whole mask is accepted, and so is the mask without each trailing ".*" in turn.
-    SetBit(accept, m);
-    for (size_t end = m; end >= 2 && mask[end - 1] == cAnyRun && mask[end - 2] == U'.'; end -= 2)
-        SetBit(accept, end - 2);
+    for (size_t end = coreEnd; end <= m; end += 2)
+        SetBit(accept, end);
 
     // Bit rows of the mask positions holding one literal character, built when the name first
     // uses that character; one row per character found in both name and mask.

@@ -287,6 +287,11 @@ struct TKindCase
     bool hit;
 };
 
+void PrintTo(const TKindCase &pCase, std::ostream *aStream)
+{
+    *aStream << "kind " << int(pCase.kind) << (pCase.directory ? " folder" : " file");
+}
+
 class ItemKindTest : public ::testing::TestWithParam<TKindCase>
 {
 };
@@ -398,6 +403,12 @@ struct TBoundCase
     TTimeField field;
     bool upper;
 };
+
+void PrintTo(const TBoundCase &pCase, std::ostream *aStream)
+{
+    const char *names[] = {"creation", "access", "last-write"};
+    *aStream << names[pCase.field] << (pCase.upper ? " max" : " min");
+}
 
 class DateBoundTest : public ::testing::TestWithParam<TBoundCase>
 {

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 namespace {
 
@@ -67,6 +68,12 @@ struct TLocalCase
     QDate utcDate;
     QTime utcTime;
 };
+
+void PrintTo(const TLocalCase &pCase, std::ostream *aStream)
+{
+    *aStream << pCase.zone << ' ' << pCase.date.toString(Qt::ISODate).toStdString() << ' '
+             << pCase.localTime.toString(Qt::ISODateWithMs).toStdString();
+}
 
 class LocalToUtcTest : public ::testing::TestWithParam<TLocalCase>
 {

@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         TMaskCase{"notes.txt", "*.*.*", true}, TMaskCase{"README", "*.*.*", true},
         TMaskCase{"a.b.c", "*.*.*", true}, TMaskCase{"README", "*.*", true},
         TMaskCase{"x", "x.*", true}, TMaskCase{"x.txt", "x.*", true},
+        TMaskCase{"x", "x.*.*", true}, TMaskCase{"x", "?.*", true}, TMaskCase{"", "?.*", false},
         TMaskCase{"xy", "x.*", false}, TMaskCase{"report 2024.pdf", "report*.*.*", true},
         TMaskCase{"summary.pdf", "report*.*.*", false},
         // a "." elsewhere is literal
