@@ -23,11 +23,11 @@ QString AboutBoxText(int aYear, const TTranslateFunc &aTranslate)
                                       aTranslate(QStringLiteral("You use it at your own risk.")),
                                       aTranslate(QStringLiteral("All rights reserved."))}
                               .join(u' ');
-    return aTranslate(ApplicationTitle()) + lineBreak                                      //
-           + aTranslate(QStringLiteral("Version:")) + u' ' + ApplicationVersion()          //
-           + lineBreak + lineBreak                                                         //
-           + aTranslate(QStringLiteral("Website:")) + u' ' + WebSiteHost()                 //
-           + lineBreak + lineBreak                                                         //
-           + legal + lineBreak + lineBreak                                                 //
+    return aTranslate(ApplicationTitle()) + lineBreak                             //
+           + aTranslate(QStringLiteral("Version:")) + u' ' + ApplicationVersion() //
+           + lineBreak + lineBreak                                                //
+           + aTranslate(QStringLiteral("Website:")) + u' ' + WebSiteHost()        //
+           + lineBreak + lineBreak                                                //
+           + legal + lineBreak + lineBreak                                        //
            + QStringLiteral("\u00A9 ") + QString::number(aYear) + u' ' + kVendorName;
 }

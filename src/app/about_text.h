@@ -1,8 +1,8 @@
 // The text of the About box, assembled from translated phrases.
 #pragma once
 
-#include <QString>
 #include <functional>
+#include <QString>
 
 using TTranslateFunc = std::function<QString(const QString &)>;
 

@@ -4,7 +4,12 @@
 #include <QString>
 #include <QStringList>
 
-enum TCommandLineAction { caRun, caShowHelp, caShowVersion };
+enum TCommandLineAction
+{
+    caRun,
+    caShowHelp,
+    caShowVersion
+};
 
 struct TCommandLine
 {

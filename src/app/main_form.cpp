@@ -141,15 +141,15 @@ bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
 void TMainForm::Panel7ConstrainedResize()
 {
     StaticText1->adjustSize();
-    StaticText1->move(CentredPosition(Panel7->width(), Panel7->height(), StaticText1->width(),
-                                      StaticText1->height()));
+    StaticText1->move(
+        CentredPosition(Panel7->width(), Panel7->height(), StaticText1->width(), StaticText1->height()));
 }
 
 void TMainForm::Panel8ConstrainedResize()
 {
     StaticText2->adjustSize();
-    StaticText2->move(CentredPosition(Panel8->width(), Panel8->height(), StaticText2->width(),
-                                      StaticText2->height()));
+    StaticText2->move(
+        CentredPosition(Panel8->width(), Panel8->height(), StaticText2->width(), StaticText2->height()));
 }
 
 void TMainForm::SetStatusText(const QString &aText)
@@ -170,13 +170,15 @@ void TMainForm::RepaintStatusLine()
 void TMainForm::SpeedButton1Click()
 {
     QString text = AboutText(false);
-    QMessageBox::information(this, ApplicationTitle(), text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QMessageBox::information(this, ApplicationTitle(),
+                             text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void TMainForm::SpeedButton3Click()
 {
     QString text = AboutText(true);
-    QMessageBox::information(this, ApplicationTitle(), text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QMessageBox::information(this, ApplicationTitle(),
+                             text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void TMainForm::lbHomepageURLClick()

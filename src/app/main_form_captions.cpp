@@ -3,6 +3,7 @@
 #include "app/about_text.h"
 #include "app/link_label.h"
 #include "app/main_form.h"
+#include "app/page_control.h"
 #include "app/wrap_check_box.h"
 
 #include <QCheckBox>
@@ -12,8 +13,6 @@
 #include <QRadioButton>
 #include <QStandardItemModel>
 #include <QToolButton>
-
-#include "app/page_control.h"
 
 namespace {
 // The phrase in the current language. English only for now: this becomes a call of the

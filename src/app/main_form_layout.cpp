@@ -104,6 +104,7 @@ QGridLayout *MakePageGrid(QWidget *aPage)
 void TMainForm::CreateControls()
 {
     setFont(SansFont(kFormPointSize));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/magnifying-glass.svg")));
     setMinimumWidth(471);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);

@@ -5,8 +5,8 @@
 #include "app/main_form.h"
 #include "app/program_info.h"
 
-#include <QApplication>
 #include <cstdio>
+#include <QApplication>
 
 namespace {
 

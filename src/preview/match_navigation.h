@@ -2,8 +2,8 @@
 // wrap-around at either end. Pure text logic: the preview pane applies the results to its memo.
 #pragma once
 
-#include <QString>
 #include <optional>
+#include <QString>
 
 // A selection in the shown text: 0-based start and length, both in UTF-16 code units.
 struct TPreviewSelection

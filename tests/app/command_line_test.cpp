@@ -2,10 +2,10 @@
 // ignored silently.
 #include "app/command_line.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,8 +38,8 @@ TEST_F(CommandLine, HelpAndVersionAreRecognisedAnywhere)
 {
     EXPECT_EQ(ParseCommandLine({QStringLiteral("--help")}).Action, caShowHelp);
     EXPECT_EQ(ParseCommandLine({QStringLiteral("--version")}).Action, caShowVersion);
-    EXPECT_EQ(ParseCommandLine({Path(QStringLiteral("first")), QStringLiteral("--version"),
-                                QStringLiteral("--help")})
+    EXPECT_EQ(ParseCommandLine(
+                  {Path(QStringLiteral("first")), QStringLiteral("--version"), QStringLiteral("--help")})
                   .Action,
               caShowVersion);
     EXPECT_EQ(ParseCommandLine({QStringLiteral("-help")}).Action, caRun);
@@ -47,12 +47,13 @@ TEST_F(CommandLine, HelpAndVersionAreRecognisedAnywhere)
 
 TEST_F(CommandLine, TwoFoldersAndAFileGiveBothFoldersInOrder)
 {
-    const TCommandLine line = ParseCommandLine(
-        {Path(QStringLiteral("first")), Path(QStringLiteral("file.txt")), Path(QStringLiteral("second folder"))});
+    const TCommandLine line =
+        ParseCommandLine({Path(QStringLiteral("first")), Path(QStringLiteral("file.txt")),
+                          Path(QStringLiteral("second folder"))});
     EXPECT_EQ(line.Action, caRun);
     EXPECT_TRUE(line.HasArguments);
-    EXPECT_EQ(line.FolderEntries, (QStringList{Path(QStringLiteral("first/*")),
-                                               Path(QStringLiteral("second folder/*"))}));
+    EXPECT_EQ(line.FolderEntries,
+              (QStringList{Path(QStringLiteral("first/*")), Path(QStringLiteral("second folder/*"))}));
     EXPECT_EQ(line.LastFolder, Path(QStringLiteral("second folder")));
 }
 

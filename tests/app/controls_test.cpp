@@ -5,12 +5,12 @@
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
 
+#include <gtest/gtest.h>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -6,10 +6,11 @@
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModel>
-#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +23,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -41,6 +41,7 @@ TEST_F(MainForm, CaptionAndHomepageLink)
     EXPECT_TRUE(fForm.lbHomepageURL->font().underline());
     EXPECT_EQ(fForm.lbHomepageURL->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_GE(fForm.minimumWidth(), 471);
+    EXPECT_FALSE(fForm.windowIcon().isNull());
 }
 
 TEST_F(MainForm, FilterPage)
@@ -70,9 +71,8 @@ TEST_F(MainForm, DatePageStartsDisabledWithModifiedAndLastThirtyDays)
     EXPECT_EQ(fForm.SearchOptionsCombo->currentIndex(), 2);
     EXPECT_EQ(fForm.Label3->text(), QStringLiteral("between"));
     EXPECT_EQ(fForm.Label4->text(), QStringLiteral("and"));
-    for (QWidget *control : std::initializer_list<QWidget *>{fForm.SearchOptionsCombo, fForm.Label3,
-                                                             fForm.SearchMinDate, fForm.Label4,
-                                                             fForm.SearchMaxDate})
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             fForm.SearchOptionsCombo, fForm.Label3, fForm.SearchMinDate, fForm.Label4, fForm.SearchMaxDate})
         EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
     const QDateTime minimum = fForm.SearchMinDate->dateTime();
     const QDateTime maximum = fForm.SearchMaxDate->dateTime();
@@ -98,8 +98,8 @@ TEST_F(MainForm, SizePageStartsDisabled)
     EXPECT_EQ(fForm.Label6->text(), QStringLiteral("KB"));
     EXPECT_EQ(fForm.UpDown1->Minimum(), 0);
     EXPECT_EQ(fForm.UpDown1->Maximum(), 100000000);
-    for (QWidget *control : std::initializer_list<QWidget *>{fForm.FileSizeCombo, fForm.FileSize,
-                                                             fForm.UpDown1, fForm.Label6})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{fForm.FileSizeCombo, fForm.FileSize, fForm.UpDown1, fForm.Label6})
         EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
 }
 
@@ -111,7 +111,8 @@ TEST_F(MainForm, AdvancedPage)
     EXPECT_FALSE(fForm.chkShowHidden->isChecked());
     EXPECT_EQ(fForm.chSearchInSubfolders->text(), QStringLiteral("Search in subfolders"));
     EXPECT_TRUE(fForm.chSearchInSubfolders->isChecked());
-    EXPECT_EQ(fForm.CheckBox1->Caption(), QStringLiteral("Search in unrecognized formats (preview is unavailable)"));
+    EXPECT_EQ(fForm.CheckBox1->Caption(),
+              QStringLiteral("Search in unrecognized formats (preview is unavailable)"));
     EXPECT_FALSE(fForm.CheckBox1->isChecked());
 }
 
@@ -148,12 +149,12 @@ TEST_F(MainForm, ButtonStripHintsIconsAndStates)
         const char *Hint;
         bool Enabled;
     };
-    for (const TExpected &expected : {TExpected{fForm.StartSearchButton, "Search Now", true},
-                                      TExpected{fForm.StopSearchButton, "Cancel Search", false},
-                                      TExpected{fForm.SpeedButton2, "Language", true},
-                                      TExpected{fForm.SpeedButton3, "About Program", true},
-                                      TExpected{fForm.btPrevious, "Previous match", true},
-                                      TExpected{fForm.btNext, "Next match", true}}) {
+    for (const TExpected &expected :
+         {TExpected{fForm.StartSearchButton, "Search Now", true},
+          TExpected{fForm.StopSearchButton, "Cancel Search", false},
+          TExpected{fForm.SpeedButton2, "Language", true},
+          TExpected{fForm.SpeedButton3, "About Program", true},
+          TExpected{fForm.btPrevious, "Previous match", true}, TExpected{fForm.btNext, "Next match", true}}) {
         EXPECT_EQ(expected.Button->toolTip(), QString::fromLatin1(expected.Hint));
         EXPECT_EQ(expected.Button->isEnabled(), expected.Enabled) << expected.Hint;
         EXPECT_TRUE(expected.Button->isVisible()) << expected.Hint;
@@ -169,11 +170,10 @@ TEST_F(MainForm, ButtonStripHintsIconsAndStates)
 
 TEST_F(MainForm, EveryIconIsDrawn)
 {
-    for (const char *name : {"down-arrow", "information", "magnifying-glass", "up-arrow", "stop2",
-                             "foreign-language"}) {
-        const QImage image = QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)))
-                                 .pixmap(25, 25)
-                                 .toImage();
+    for (const char *name :
+         {"down-arrow", "information", "magnifying-glass", "up-arrow", "stop2", "foreign-language"}) {
+        const QImage image =
+            QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))).pixmap(25, 25).toImage();
         ASSERT_FALSE(image.isNull()) << name;
         EXPECT_GT(qAlpha(image.pixel(12, 12)), 0) << name;
     }
@@ -189,8 +189,9 @@ TEST_F(MainForm, ResultListAndPreviewArea)
     QStringList headers;
     for (int column = 0; column < model->columnCount(); ++column)
         headers << model->headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, (QStringList{QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Size"),
-                                    QStringLiteral("Type"), QStringLiteral("Date modified")}));
+    EXPECT_EQ(headers,
+              (QStringList{QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Size"),
+                           QStringLiteral("Type"), QStringLiteral("Date modified")}));
     EXPECT_EQ(fForm.Splitter2->orientation(), Qt::Vertical);
     EXPECT_EQ(fForm.Splitter2->handleWidth(), 8);
     EXPECT_EQ(fForm.pnlPreview->height(), 101);
@@ -229,8 +230,12 @@ TEST_F(MainForm, NoticesStayCentred)
     for (const QSize size : {QSize(900, 500), QSize(1300, 700)}) {
         fForm.resize(size);
         QCoreApplication::processEvents();
-        for (auto [notice, panel] : {std::pair{fForm.StaticText1, fForm.Panel7}, std::pair{fForm.StaticText2, fForm.Panel8}}) {
+        for (auto [notice, panel] :
+             {std::pair{fForm.StaticText1, fForm.Panel7}, std::pair{fForm.StaticText2, fForm.Panel8}}) {
             EXPECT_EQ(notice->parentWidget(), panel);
+            EXPECT_EQ(notice->palette().color(QPalette::WindowText), QColor(0x6D, 0x6D, 0x6D));
+            EXPECT_EQ(notice->palette().color(QPalette::Window), QColor(Qt::white));
+            EXPECT_TRUE(notice->autoFillBackground());
             EXPECT_LE(qAbs(notice->geometry().center().x() - panel->rect().center().x()), 1);
             EXPECT_LE(qAbs(notice->geometry().center().y() - panel->rect().center().y()), 1);
         }

@@ -2,9 +2,9 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "app/about_text.h"
 #include "app/window_geometry.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
+#include <QStringList>
 
 namespace {
 
@@ -51,7 +51,8 @@ TEST(AboutBoxText, AssemblesTheLinesInOrderWithCrLf)
 
 TEST(AboutBoxText, TranslatesPhrasesButNotVersionHostOrVendor)
 {
-    const QString text = AboutBoxText(2026, [](const QString &aPhrase) { return QStringLiteral("<%1>").arg(aPhrase); });
+    const QString text =
+        AboutBoxText(2026, [](const QString &aPhrase) { return QStringLiteral("<%1>").arg(aPhrase); });
     EXPECT_TRUE(text.startsWith(QStringLiteral("<Ordwell>\r\n<Version:> 2.3\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("<Website:> ") + WebSiteHost() + QStringLiteral("\r\n")));
     EXPECT_FALSE(WebSiteHost().contains(QStringLiteral("://")));

@@ -2,13 +2,13 @@
 // navigation buttons with wrap-around, the text to find and the notice.
 #include "app/main_form.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace {
 
