@@ -302,7 +302,7 @@ QWidget *TMainForm::CreateRightArea()
     SearchResultList->setSortingEnabled(true);
     fResultColumns = new QStandardItemModel(0, 5, this);
     SearchResultList->setModel(fResultColumns);
-    const int widths[] = {260, 380, 90, 160, 150};
+    const int widths[] = {260, 330, 90, 140, 150};
     for (int column = 0; column < 5; ++column)
         SearchResultList->header()->resizeSection(column, widths[column]);
     SearchResultList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
