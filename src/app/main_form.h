@@ -152,8 +152,6 @@ private:
     void FormClose();
     void ApplyCommandLineFolders();
     void PlaceDesignedGeometry();
-    // Applies a selection to FPreview and scrolls it into view.
-    void SelectInPreview(int aStart, int aLength);
     void UpdatePreviewNotice();
 
     TCommandLine fCommandLine;

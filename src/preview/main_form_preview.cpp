@@ -8,6 +8,35 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
+namespace {
+
+TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
+{
+    const QTextCursor cursor = aMemo->textCursor();
+    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+}
+
+// Selects aSelection in aMemo and scrolls it into view; the keyboard focus stays where it is.
+void Select(QPlainTextEdit *aMemo, TPreviewSelection aSelection)
+{
+    QTextCursor cursor = aMemo->textCursor();
+    cursor.setPosition(aSelection.Start);
+    cursor.setPosition(aSelection.Start + aSelection.Length, QTextCursor::KeepAnchor);
+    aMemo->setTextCursor(cursor);
+    aMemo->ensureCursorVisible();
+}
+
+// A match reached with a navigation button: the memo takes the focus and selects it.
+void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
+{
+    if (!aMatch)
+        return;
+    aMemo->setFocus();
+    Select(aMemo, *aMatch);
+}
+
+} // namespace
+
 void TMainForm::ClearPreview()
 {
     FPreview->clear();
@@ -21,7 +50,7 @@ void TMainForm::ShowPreviewText(const QString &aText)
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
     if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))
-        SelectInPreview(match->Start, match->Length);
+        Select(FPreview, *match);
 }
 
 QString TMainForm::PreviewTextToFind() const
@@ -31,31 +60,12 @@ QString TMainForm::PreviewTextToFind() const
 
 void TMainForm::btNextClick()
 {
-    const QTextCursor cursor = FPreview->textCursor();
-    const TPreviewSelection current{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
-    if (const auto match = NextMatch(FPreview->toPlainText(), PreviewTextToFind(), current)) {
-        FPreview->setFocus();
-        SelectInPreview(match->Start, match->Length);
-    }
+    GoTo(FPreview, NextMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
 }
 
 void TMainForm::btPreviousClick()
 {
-    const QTextCursor cursor = FPreview->textCursor();
-    const TPreviewSelection current{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
-    if (const auto match = PreviousMatch(FPreview->toPlainText(), PreviewTextToFind(), current)) {
-        FPreview->setFocus();
-        SelectInPreview(match->Start, match->Length);
-    }
-}
-
-void TMainForm::SelectInPreview(int aStart, int aLength)
-{
-    QTextCursor cursor = FPreview->textCursor();
-    cursor.setPosition(aStart);
-    cursor.setPosition(aStart + aLength, QTextCursor::KeepAnchor);
-    FPreview->setTextCursor(cursor);
-    FPreview->ensureCursorVisible();
+    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
 }
 
 void TMainForm::UpdatePreviewNotice()
