@@ -43,6 +43,8 @@ int RunOrdwell(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setApplicationDisplayName(ApplicationTitle());
+    // The installed desktop entry's name, so that docks and Wayland match the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.ordwell.Ordwell"));
     if (!RunStartupSequence())
         return 0;
     TMainForm mainForm(commandLine);
