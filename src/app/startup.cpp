@@ -42,7 +42,6 @@ int RunOrdwell(int argc, char **argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
-    QApplication::setApplicationDisplayName(ApplicationTitle());
     // The installed desktop entry's name, so that docks and Wayland match the window to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.ordwell.Ordwell"));
     if (!RunStartupSequence())
