@@ -1,0 +1,147 @@
+// The extraction-server exchange on libcurl's blocking easy interface, the body streamed from
+// the open file.
+#include "content/extraction_client.h"
+
+#include "platform/file_access.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct TCurlDeleter
+{
+    void operator()(CURL *aHandle) const { curl_easy_cleanup(aHandle); }
+};
+struct TSlistDeleter
+{
+    void operator()(curl_slist *aList) const { curl_slist_free_all(aList); }
+};
+
+// What the callbacks of one exchange work on.
+struct TExchange
+{
+    TFileStream *fFile = nullptr;
+    std::string fBody;
+    bool fBodyTooLarge = false;
+    std::string fReason;
+};
+
+size_t ReadBody(char *pBuffer, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const int64_t got = exchange->fFile->Read(pBuffer, int64_t(aSize * aCount));
+    return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+}
+
+size_t WriteReply(char *pData, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const size_t bytes = aSize * aCount;
+    if (int64_t(exchange->fBody.size() + bytes) > MaxExtractionReplyBytes) {
+        exchange->fBodyTooLarge = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    exchange->fBody.append(pData, bytes);
+    return bytes;
+}
+
+// Keeps the reason phrase of the last status line ("HTTP/1.1 422 Unprocessable Entity").
+size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const std::string_view line(pData, aSize * aCount);
+    if (line.starts_with("HTTP/")) {
+        std::string_view rest = line;
+        for (int field = 0; field < 2; ++field) {
+            const size_t space = rest.find(' ');
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' '))
+            rest.remove_suffix(1);
+        exchange->fReason.assign(rest);
+    }
+    return aSize * aCount;
+}
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace
+
+bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
+                          const TExtractionServerAddress &aServer)
+{
+    aText.clear();
+    aErrorText.clear();
+    try {
+        std::optional<TFileStream> file = OpenFileForReading(pPath, aErrorText);
+        if (!file)
+            return false;
+
+        InitCurlOnce();
+        std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
+        if (!curl) {
+            aErrorText = QStringLiteral("Error: cannot create the HTTP client");
+            return false;
+        }
+        curl_slist *headers = nullptr;
+        for (const char *header : {"Content-Type: application/octet-stream", "Accept: text/plain; charset=utf-8",
+                                   "Expect:"}) // no "100-continue" round trip for large files
+            headers = curl_slist_append(headers, header);
+        std::unique_ptr<curl_slist, TSlistDeleter> headerList(headers);
+
+        TExchange exchange;
+        exchange.fFile = &*file;
+        const std::string url = "http://" + aServer.fHost + ":" + std::to_string(aServer.fPort) + "/tika";
+        const long stallSeconds = std::max<long>(1, (long(aServer.fReadTimeoutMs) + 999) / 1000);
+        char errorBuffer[CURL_ERROR_SIZE] = {};
+        CURL *handle = curl.get();
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, curl_off_t(file->Size()));
+        curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadBody);
+        curl_easy_setopt(handle, CURLOPT_READDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteReply);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, ReadHeader);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+        // The read time-out: less than one byte a second for the whole period ends the call;
+        // a slow but steady reply goes on.
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+
+        const CURLcode result = curl_easy_perform(handle);
+        if (result != CURLE_OK) {
+            const char *message = exchange.fBodyTooLarge ? "the reply is too large"
+                                  : errorBuffer[0] != '\0' ? errorBuffer
+                                                           : curl_easy_strerror(result);
+            aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
+            return false;
+        }
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        if (status < 200 || status >= 300) {
+            aErrorText = QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
+            return false;
+        }
+        aText = QString::fromUtf8(exchange.fBody);
+        return !aText.isEmpty();
+    } catch (...) {
+        aText.clear();
+        if (aErrorText.isEmpty())
+            aErrorText = QStringLiteral("Error: out of memory");
+        return false;
+    }
+}
