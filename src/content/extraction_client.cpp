@@ -6,6 +6,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -27,6 +29,11 @@ struct TExchange
     std::string fBody;
     bool fBodyTooLarge = false;
     std::string fReason;
+    // The read time-out: the byte counts last changed at fLastMove.
+    std::chrono::milliseconds fReadTimeout{0};
+    curl_off_t fLastBytes = -1;
+    std::chrono::steady_clock::time_point fLastMove;
+    bool fTimedOut = false;
 };
 
 size_t ReadBody(char *pBuffer, size_t aSize, size_t aCount, void *pExchange)
@@ -66,6 +73,21 @@ size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
     return aSize * aCount;
 }
 
+// Called by libcurl at least once a second: ends the exchange when no byte has moved in either
+// direction for the read time-out, so a slow but steady transfer goes on.
+int WatchProgress(void *pExchange, curl_off_t, curl_off_t aReceived, curl_off_t, curl_off_t aSent)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const auto now = std::chrono::steady_clock::now();
+    if (aReceived + aSent != exchange->fLastBytes) {
+        exchange->fLastBytes = aReceived + aSent;
+        exchange->fLastMove = now;
+        return 0;
+    }
+    exchange->fTimedOut = now - exchange->fLastMove >= exchange->fReadTimeout;
+    return exchange->fTimedOut ? 1 : 0;
+}
+
 void InitCurlOnce()
 {
     static std::once_flag once;
@@ -98,8 +120,9 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
 
         TExchange exchange;
         exchange.fFile = &*file;
+        exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
+        exchange.fLastMove = std::chrono::steady_clock::now();
         const std::string url = "http://" + aServer.fHost + ":" + std::to_string(aServer.fPort) + "/tika";
-        const long stallSeconds = std::max<long>(1, (long(aServer.fReadTimeoutMs) + 999) / 1000);
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CURL *handle = curl.get();
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
@@ -117,14 +140,14 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         curl_easy_setopt(handle, CURLOPT_HEADERDATA, &exchange);
         curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
-        // The read time-out: less than one byte a second for the whole period ends the call;
-        // a slow but steady reply goes on.
-        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds);
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, WatchProgress);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &exchange);
 
         const CURLcode result = curl_easy_perform(handle);
         if (result != CURLE_OK) {
-            const char *message = exchange.fBodyTooLarge ? "the reply is too large"
+            const char *message = exchange.fBodyTooLarge ? "The reply is too large."
+                                  : exchange.fTimedOut    ? "Read timed out."
                                   : errorBuffer[0] != '\0' ? errorBuffer
                                                            : curl_easy_strerror(result);
             aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);

@@ -13,7 +13,7 @@ struct TExtractionServerAddress
 {
     std::string fHost = "localhost";
     uint16_t fPort = 9998;
-    // The exchange ends when no data has moved for this long (rounded up to whole seconds).
+    // The read time-out: the exchange ends when no byte has moved either way for this long.
     int32_t fReadTimeoutMs = 30000;
 };
 

@@ -4,6 +4,10 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -20,6 +24,24 @@ bool SameNameIgnoreCase(std::string_view aLeft, std::string_view aRight)
 }
 
 } // namespace
+
+uint16_t UnusedLoopbackPort()
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    uint16_t port = 0;
+    if (socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (socket >= 0)
+        ::close(socket);
+    if (port == 0)
+        throw std::runtime_error("no free loopback port");
+    return port;
+}
 
 std::string TRecordedRequest::Header(std::string_view aName) const
 {
@@ -59,6 +81,17 @@ struct TFakeExtractionServer::TState
         switch (fReply) {
         case TFakeReply::frText:
             aResponse.set_content(fText, "text/plain; charset=UTF-8");
+            break;
+        case TFakeReply::frSlowText:
+            aResponse.set_content_provider(
+                fText.size(), "text/plain; charset=UTF-8",
+                [this, text = fText](size_t aOffset, size_t, httplib::DataSink &aSink) {
+                    std::unique_lock waitLock(fLock);
+                    if (fStopped.wait_for(waitLock, std::chrono::milliseconds(250), [this] { return fStopping; }))
+                        return false;
+                    aSink.write(text.data() + aOffset, 1);
+                    return true;
+                });
             break;
         case TFakeReply::frWhiteSpace:
             aResponse.set_content(" \r\n\t ", "text/plain; charset=UTF-8");

@@ -11,9 +11,13 @@
 #include <string_view>
 #include <vector>
 
+// A loopback port nobody listens on right now: taken from the system, then given back.
+uint16_t UnusedLoopbackPort();
+
 // How the fake server answers.
 enum class TFakeReply {
     frText,           // 200 with the reply text (SetReply's text)
+    frSlowText,       // 200 with the reply text, one byte every 250 ms
     frWhiteSpace,     // 200 with " \r\n\t "
     frEmpty,          // 200 with an empty body
     frUnprocessable,  // 422 Unprocessable Entity
