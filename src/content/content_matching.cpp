@@ -20,13 +20,24 @@ bool IsSkippedExtension(QStringView aExt)
 
 int32_t PosIgnoreCase(QStringView aText, QStringView aNeedle)
 {
-    if (aText.isEmpty() || aNeedle.isEmpty())
+    if (aText.isEmpty() || aNeedle.isEmpty() || aNeedle.size() > aText.size())
         return 0;
+    // Compares unit by unit on the fly rather than lowering a copy of a text of megabytes.
     const QString needle = LowerCasePerUnit(aNeedle);
-    const QString text = LowerCasePerUnit(aText);
-    const qsizetype index = QStringView(text).indexOf(QStringView(needle));
-    // Positions past the range of the result cannot be told; texts here are far shorter.
-    return (index < 0 || index >= INT32_MAX) ? 0 : int32_t(index + 1);
+    const char16_t *text = aText.utf16();
+    const auto *lowered = reinterpret_cast<const char16_t *>(needle.utf16());
+    const qsizetype m = needle.size();
+    const qsizetype last = std::min<qsizetype>(aText.size() - m, INT32_MAX - 1);
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (LowerCaseUnit(text[i]) != lowered[0])
+            continue;
+        qsizetype k = 1;
+        while (k < m && LowerCaseUnit(text[i + k]) == lowered[k])
+            ++k;
+        if (k == m)
+            return int32_t(i + 1);
+    }
+    return 0;
 }
 
 bool IsAsciiText(QStringView aText)
@@ -101,6 +112,27 @@ bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsc
 
 } // namespace
 
+namespace {
+
+// The text match of a plain-text file. Text that is ASCII throughout is its own decoding, and
+// ASCII units lower-case to ASCII, so such text is searched as bytes without decoding it; that
+// gives the same answer as decoding and PosIgnoreCase.
+bool PlainTextFileContains(const QString &pPath, const QString &aNeedle)
+{
+    QByteArray bytes;
+    if (!ReadPlainTextBytes(pPath, MaxPlainTextBytes, bytes))
+        return false;
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const QByteArrayView text = QByteArrayView(bytes).sliced(start);
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char aByte) { return uchar(aByte) < 0x80; });
+    if (!ascii || 2 * text.count('?') > text.size())
+        return PosIgnoreCase(DecodePlainText(bytes), aNeedle) > 0;
+    const QString needle = LowerCasePerUnit(aNeedle);
+    return IsAsciiText(needle) && ContainsBytesIgnoreAsciiCase(text, needle.toLatin1());
+}
+
+} // namespace
+
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtractionServerAddress &aServer)
 {
     if (aNeedle.isEmpty())
@@ -108,9 +140,14 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
     try {
         if (!FileExists(pPath))
             return false;
-        QString text;
-        if (ExtractFileText(pPath, MaxPlainTextBytes, text, aServer) && PosIgnoreCase(text, aNeedle) > 0)
-            return true;
+        if (IsPlainTextExtension(ExtractFileExt(pPath))) {
+            if (PlainTextFileContains(pPath, aNeedle))
+                return true;
+        } else {
+            QString text;
+            if (ExtractFileText(pPath, MaxPlainTextBytes, text, aServer) && PosIgnoreCase(text, aNeedle) > 0)
+                return true;
+        }
     } catch (...) {
         return false;
     }

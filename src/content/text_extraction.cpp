@@ -98,30 +98,53 @@ QString DecodeUtf8Lenient(QByteArrayView aBytes, int32_t aStart, int32_t aCount)
     return text;
 }
 
+bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBytes)
+{
+    aBytes.clear();
+    try {
+        QString errorText;
+        std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+        if (!file || file->Size() <= 0)
+            return false;
+        const int64_t limit = aMaxBytes <= 0 ? MaxPlainTextBytes : aMaxBytes;
+        const int64_t n = std::min(file->Size(), limit);
+        // A file that turns out shorter than its size leaves zero bytes at the end.
+        aBytes = QByteArray(n, '\0');
+        if (file->Read(aBytes.data(), n) < 0 || !LooksLikeText(aBytes, std::min<int32_t>(int32_t(n), TextTestSampleBytes))) {
+            aBytes.clear();
+            return false;
+        }
+        return true;
+    } catch (...) {
+        aBytes.clear();
+        return false;
+    }
+}
+
+QString DecodePlainText(const QByteArray &aBytes)
+{
+    const qsizetype n = aBytes.size();
+    const bool hasBom = n >= 3 && aBytes.startsWith("\xEF\xBB\xBF");
+    QString text = hasBom ? DecodeUtf8Lenient(aBytes, 3, int32_t(n - 3)) : DecodeUtf8Lenient(aBytes, 0, int32_t(n));
+    if (!text.isEmpty() && 2 * text.count(u'?') > text.size())
+        text = AnsiToText(aBytes);
+    return text;
+}
+
 bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText, const TExtractionServerAddress &aServer)
 {
     aText.clear();
     try {
         if (!FileExists(pPath))
             return false;
-        QString errorText;
-        if (!IsPlainTextExtension(ExtractFileExt(pPath)))
+        if (!IsPlainTextExtension(ExtractFileExt(pPath))) {
+            QString errorText;
             return ExtractTextViaServer(pPath, aText, errorText, aServer);
-
-        std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-        if (!file || file->Size() <= 0)
+        }
+        QByteArray bytes;
+        if (!ReadPlainTextBytes(pPath, aMaxBytes, bytes))
             return false;
-        const int64_t limit = aMaxBytes <= 0 ? MaxPlainTextBytes : aMaxBytes;
-        const int64_t n = std::min(file->Size(), limit);
-        QByteArray buffer(n, '\0');
-        if (file->Read(buffer.data(), n) < 0)
-            return false;
-        if (!LooksLikeText(buffer, std::min<int32_t>(int32_t(n), TextTestSampleBytes)))
-            return false;
-        const bool hasBom = n >= 3 && buffer.startsWith("\xEF\xBB\xBF");
-        aText = hasBom ? DecodeUtf8Lenient(buffer, 3, int32_t(n - 3)) : DecodeUtf8Lenient(buffer, 0, int32_t(n));
-        if (!aText.isEmpty() && 2 * aText.count(u'?') > aText.size())
-            aText = AnsiToText(buffer);
+        aText = DecodePlainText(bytes);
         return !aText.isEmpty();
     } catch (...) {
         aText.clear();

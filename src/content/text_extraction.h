@@ -43,6 +43,17 @@ bool IsPlainTextExtension(QStringView aExt);
 bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText,
                      const TExtractionServerAddress &aServer = {});
 
+// The direct-reading half of ExtractFileText: reads at most MaxBytes bytes (2097152 when 0 or
+// less) from the start of the file into Bytes and applies the text test to the first 8192.
+// False, with Bytes empty, when the file cannot be opened or read, is empty or does not look
+// like text. Any thread; never raises.
+bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBytes);
+
+// The text of bytes read by ReadPlainTextBytes: the lenient UTF-8 decoding after a byte-order
+// mark, or the ANSI decoding of all the bytes when more than half of the decoded characters
+// are "?". Pure; may raise std::bad_alloc.
+QString DecodePlainText(const QByteArray &aBytes);
+
 // The control-character test over the first Count bytes (clamped to the bytes given): false for
 // no bytes or any zero byte, otherwise true when fewer than 30 percent (rounded down) are
 // control characters other than tab, line feed and carriage return. Pure.
