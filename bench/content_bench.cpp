@@ -3,6 +3,9 @@
 // Usage: content_bench [files=2000] [kilobytes per file=50]
 #include "content/content_matching.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,10 +13,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
-#include <algorithm>
-#include <cstdio>
-#include <functional>
 
 namespace {
 
@@ -23,8 +22,9 @@ const QString Needle = QStringLiteral("Zebracorn");
 // Words of mixed case, punctuation and line breaks; never the needle.
 QByteArray MakeText(QRandomGenerator &aRandom, qsizetype aSize)
 {
-    static const char *const words[] = {"the", "Quick", "brown", "FOX", "jumps", "over", "lazy", "dog,", "lorem",
-                                        "ipsum", "Dolor", "sit", "amet;", "search", "FILE", "content", "zebra", "corn"};
+    static const char *const words[] = {"the",   "Quick",  "brown", "FOX",     "jumps", "over",
+                                        "lazy",  "dog,",   "lorem", "ipsum",   "Dolor", "sit",
+                                        "amet;", "search", "FILE",  "content", "zebra", "corn"};
     QByteArray text;
     text.reserve(aSize + 16);
     while (text.size() < aSize) {
@@ -78,9 +78,7 @@ int main(int argc, char **argv)
             found += FileContainsText(path, Needle) ? 1 : 0;
     };
     int grepExit = 0;
-    auto grep = [&] {
-        grepExit = QProcess::execute("grep", {"-rli", Needle, dir.path()});
-    };
+    auto grep = [&] { grepExit = QProcess::execute("grep", {"-rli", Needle, dir.path()}); };
 
     ours(); // fills the page cache
     SearchUnrecognizedFormats = false;
@@ -90,8 +88,8 @@ int main(int argc, char **argv)
     SearchUnrecognizedFormats = true;
     const double rawSeconds = BestSeconds(ours);
 
-    std::printf("corpus: %d files of %d KiB (%.1f MiB), page-cached, needle \"%s\" absent\n", files, kilobytes,
-                megabytes, qPrintable(Needle));
+    std::printf("corpus: %d files of %d KiB (%.1f MiB), page-cached, needle \"%s\" absent\n", files,
+                kilobytes, megabytes, qPrintable(Needle));
     std::printf("FileContainsText:            %7.3f s  %8.1f MiB/s  (%d found)\n", oursSeconds,
                 megabytes / oursSeconds, oursFound);
     std::printf("FileContainsText, raw search: %6.3f s  %8.1f MiB/s  (%d found)\n", rawSeconds,

@@ -49,7 +49,8 @@ int32_t FindBytes(QByteArrayView aHaystack, QByteArrayView aNeedle)
 {
     if (aNeedle.isEmpty() || aNeedle.size() > aHaystack.size())
         return -1;
-    const void *found = ::memmem(aHaystack.data(), size_t(aHaystack.size()), aNeedle.data(), size_t(aNeedle.size()));
+    const void *found =
+        ::memmem(aHaystack.data(), size_t(aHaystack.size()), aNeedle.data(), size_t(aNeedle.size()));
     if (found == nullptr)
         return -1;
     const qsizetype index = static_cast<const char *>(found) - aHaystack.data();
@@ -99,7 +100,8 @@ bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsc
             return false;
         const qsizetype size = tailSize + qsizetype(got);
         const QByteArrayView view(combined.data(), size);
-        const bool found = aAsciiIgnoreCase ? ContainsBytesIgnoreAsciiCase(view, aPattern) : FindBytes(view, aPattern) >= 0;
+        const bool found =
+            aAsciiIgnoreCase ? ContainsBytesIgnoreAsciiCase(view, aPattern) : FindBytes(view, aPattern) >= 0;
         if (found)
             return true;
         if (keep > 0) {

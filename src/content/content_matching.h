@@ -4,32 +4,33 @@
 
 #include "content/extraction_client.h"
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
-#include <array>
-#include <atomic>
-#include <cstdint>
-
 // Extensions of media, image, executable, archive, disk-image and similar files, lower case,
 // in table order. ".ts" stands here and among the plain-text extensions; this list wins.
 inline constexpr std::array<QStringView, 145> SkippedExtensions{
-    u".mp4", u".mkv", u".avi", u".mov", u".wmv", u".flv", u".webm", u".3gp", u".ts", u".m2ts",
-    u".mts", u".ogv", u".vob", u".mp3", u".flac", u".wav", u".aac", u".ogg", u".wma", u".m4a",
-    u".alac", u".opus", u".amr", u".aiff", u".au", u".ra", u".jpg", u".jpeg", u".png", u".gif",
-    u".bmp", u".tiff", u".tif", u".webp", u".heic", u".heif", u".raw", u".cr2", u".nef", u".arw",
-    u".dng", u".raf", u".orf", u".sr2", u".rw2", u".pef", u".kdc", u".psd", u".ai", u".indd",
-    u".cdr", u".ttf", u".otf", u".woff", u".woff2", u".eot", u".exe", u".dll", u".sys", u".drv",
-    u".com", u".bin", u".elf", u".so", u".dylib", u".ocx", u".o", u".obj", u".class", u".pyc",
-    u".pyd", u".pdb", u".lib", u".a", u".crx", u".wasm", u".blend", u".3ds", u".max", u".mesh",
-    u".mb", u".ma", u".3dm", u".3mf", u".lwo", u".x3dbin", u".dwg", u".prproj", u".veg", u".flp",
-    u".als", u".ptx", u".aup3", u".dds", u".gltfbin", u".ktx", u".pkm", u".pvr", u".iso", u".img",
-    u".vmdk", u".vdi", u".vhd", u".vhdx", u".qcow2", u".ova", u".pak", u".dat", u".wad", u".bfres",
-    u".bnk", u".uasset", u".umap", u".pak0", u".lz", u".lz4", u".lzma", u".xz", u".bz2", u".zip",
-    u".rar", u".gz", u".exr", u".hdr", u".sgi", u".psb", u".qbb", u".qbw", u".pst", u".ost",
-    u".dbf", u".mdf", u".mdb", u".accdb", u".sdf", u".ndf", u".ico", u".res", u".bakimg", u".bhv",
-    u".vfs", u".trace", u".etl", u".dmp", u".core"};
+    u".mp4",   u".mkv",   u".avi",  u".mov",    u".wmv",     u".flv",   u".webm",   u".3gp",   u".ts",
+    u".m2ts",  u".mts",   u".ogv",  u".vob",    u".mp3",     u".flac",  u".wav",    u".aac",   u".ogg",
+    u".wma",   u".m4a",   u".alac", u".opus",   u".amr",     u".aiff",  u".au",     u".ra",    u".jpg",
+    u".jpeg",  u".png",   u".gif",  u".bmp",    u".tiff",    u".tif",   u".webp",   u".heic",  u".heif",
+    u".raw",   u".cr2",   u".nef",  u".arw",    u".dng",     u".raf",   u".orf",    u".sr2",   u".rw2",
+    u".pef",   u".kdc",   u".psd",  u".ai",     u".indd",    u".cdr",   u".ttf",    u".otf",   u".woff",
+    u".woff2", u".eot",   u".exe",  u".dll",    u".sys",     u".drv",   u".com",    u".bin",   u".elf",
+    u".so",    u".dylib", u".ocx",  u".o",      u".obj",     u".class", u".pyc",    u".pyd",   u".pdb",
+    u".lib",   u".a",     u".crx",  u".wasm",   u".blend",   u".3ds",   u".max",    u".mesh",  u".mb",
+    u".ma",    u".3dm",   u".3mf",  u".lwo",    u".x3dbin",  u".dwg",   u".prproj", u".veg",   u".flp",
+    u".als",   u".ptx",   u".aup3", u".dds",    u".gltfbin", u".ktx",   u".pkm",    u".pvr",   u".iso",
+    u".img",   u".vmdk",  u".vdi",  u".vhd",    u".vhdx",    u".qcow2", u".ova",    u".pak",   u".dat",
+    u".wad",   u".bfres", u".bnk",  u".uasset", u".umap",    u".pak0",  u".lz",     u".lz4",   u".lzma",
+    u".xz",    u".bz2",   u".zip",  u".rar",    u".gz",      u".exr",   u".hdr",    u".sgi",   u".psb",
+    u".qbb",   u".qbw",   u".pst",  u".ost",    u".dbf",     u".mdf",   u".mdb",    u".accdb", u".sdf",
+    u".ndf",   u".ico",   u".res",  u".bakimg", u".bhv",     u".vfs",   u".trace",  u".etl",   u".dmp",
+    u".core"};
 
 // Bytes read per step of the raw search.
 inline constexpr int32_t RawSearchChunkBytes = 65536;
@@ -43,7 +44,8 @@ inline std::atomic<bool> SearchUnrecognizedFormats{false};
 // UTF-8 ignoring the case of A to Z, any other as ANSI bytes, exactly). False for an empty
 // needle and on every failure. Blocks while the extraction server is asked. UI thread in the
 // program (any thread is safe); never raises.
-bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtractionServerAddress &aServer = {});
+bool FileContainsText(const QString &pPath, const QString &aNeedle,
+                      const TExtractionServerAddress &aServer = {});
 
 // True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
 bool IsSkippedExtension(QStringView aExt);

@@ -4,10 +4,9 @@
 
 #include "platform/file_access.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <chrono>
+#include <curl/curl.h>
 #include <memory>
 #include <mutex>
 
@@ -113,8 +112,9 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
             return false;
         }
         curl_slist *headers = nullptr;
-        for (const char *header : {"Content-Type: application/octet-stream", "Accept: text/plain; charset=utf-8",
-                                   "Expect:"}) // no "100-continue" round trip for large files
+        for (const char *header :
+             {"Content-Type: application/octet-stream", "Accept: text/plain; charset=utf-8",
+              "Expect:"}) // no "100-continue" round trip for large files
             headers = curl_slist_append(headers, header);
         std::unique_ptr<curl_slist, TSlistDeleter> headerList(headers);
 
@@ -146,8 +146,8 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
 
         const CURLcode result = curl_easy_perform(handle);
         if (result != CURLE_OK) {
-            const char *message = exchange.fBodyTooLarge ? "The reply is too large."
-                                  : exchange.fTimedOut    ? "Read timed out."
+            const char *message = exchange.fBodyTooLarge   ? "The reply is too large."
+                                  : exchange.fTimedOut     ? "Read timed out."
                                   : errorBuffer[0] != '\0' ? errorBuffer
                                                            : curl_easy_strerror(result);
             aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
@@ -156,7 +156,8 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         long status = 0;
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
         if (status < 200 || status >= 300) {
-            aErrorText = QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
+            aErrorText =
+                QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
             return false;
         }
         aText = QString::fromUtf8(exchange.fBody);

@@ -2,9 +2,8 @@
 // takes the plain-text reply as the file's text.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 #include <string>
 
 // Where the extraction server listens. The program always uses the defaults; tests point the

@@ -110,7 +110,8 @@ bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBy
         const int64_t n = std::min(file->Size(), limit);
         // A file that turns out shorter than its size leaves zero bytes at the end.
         aBytes = QByteArray(n, '\0');
-        if (file->Read(aBytes.data(), n) < 0 || !LooksLikeText(aBytes, std::min<int32_t>(int32_t(n), TextTestSampleBytes))) {
+        if (file->Read(aBytes.data(), n) < 0 ||
+            !LooksLikeText(aBytes, std::min<int32_t>(int32_t(n), TextTestSampleBytes))) {
             aBytes.clear();
             return false;
         }
@@ -125,13 +126,15 @@ QString DecodePlainText(const QByteArray &aBytes)
 {
     const qsizetype n = aBytes.size();
     const bool hasBom = n >= 3 && aBytes.startsWith("\xEF\xBB\xBF");
-    QString text = hasBom ? DecodeUtf8Lenient(aBytes, 3, int32_t(n - 3)) : DecodeUtf8Lenient(aBytes, 0, int32_t(n));
+    QString text =
+        hasBom ? DecodeUtf8Lenient(aBytes, 3, int32_t(n - 3)) : DecodeUtf8Lenient(aBytes, 0, int32_t(n));
     if (!text.isEmpty() && 2 * text.count(u'?') > text.size())
         text = AnsiToText(aBytes);
     return text;
 }
 
-bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText, const TExtractionServerAddress &aServer)
+bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText,
+                     const TExtractionServerAddress &aServer)
 {
     aText.clear();
     try {

@@ -4,23 +4,24 @@
 
 #include "content/extraction_client.h"
 
+#include <array>
+#include <cstdint>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
-#include <array>
-#include <cstdint>
-
 // Extensions of files read directly as text, lower case, in table order.
 inline constexpr std::array<QStringView, 80> PlainTextExtensions{
-    u".txt", u".log", u".pas", u".dpr", u".dfm", u".dproj", u".ini", u".cfg", u".conf", u".config",
-    u".properties", u".xml", u".xaml", u".xslt", u".csproj", u".vbproj", u".vcxproj", u".proj", u".json", u".json5",
-    u".csv", u".tsv", u".htm", u".html", u".xhtml", u".css", u".scss", u".sass", u".less", u".js",
-    u".jsx", u".ts", u".tsx", u".cs", u".vb", u".vbs", u".c", u".h", u".hpp", u".hh",
-    u".cpp", u".cc", u".cxx", u".hxx", u".java", u".kt", u".kts", u".groovy", u".gradle", u".sql",
-    u".md", u".markdown", u".rst", u".tex", u".rtf", u".bat", u".cmd", u".ps1", u".psm1", u".psd1",
-    u".sh", u".bash", u".zsh", u".php", u".phtml", u".inc", u".py", u".pyw", u".rb", u".pl",
-    u".pm", u".lua", u".yml", u".yaml", u".toml", u".env", u".sln", u".mak", u".make", u".mk"};
+    u".txt",     u".log",    u".pas",        u".dpr",      u".dfm",  u".dproj", u".ini",    u".cfg",
+    u".conf",    u".config", u".properties", u".xml",      u".xaml", u".xslt",  u".csproj", u".vbproj",
+    u".vcxproj", u".proj",   u".json",       u".json5",    u".csv",  u".tsv",   u".htm",    u".html",
+    u".xhtml",   u".css",    u".scss",       u".sass",     u".less", u".js",    u".jsx",    u".ts",
+    u".tsx",     u".cs",     u".vb",         u".vbs",      u".c",    u".h",     u".hpp",    u".hh",
+    u".cpp",     u".cc",     u".cxx",        u".hxx",      u".java", u".kt",    u".kts",    u".groovy",
+    u".gradle",  u".sql",    u".md",         u".markdown", u".rst",  u".tex",   u".rtf",    u".bat",
+    u".cmd",     u".ps1",    u".psm1",       u".psd1",     u".sh",   u".bash",  u".zsh",    u".php",
+    u".phtml",   u".inc",    u".py",         u".pyw",      u".rb",   u".pl",    u".pm",     u".lua",
+    u".yml",     u".yaml",   u".toml",       u".env",      u".sln",  u".mak",   u".make",   u".mk"};
 
 // Bytes of a plain-text file read at most, and the limit callers pass.
 inline constexpr int32_t MaxPlainTextBytes = 2097152;

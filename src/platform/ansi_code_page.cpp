@@ -75,7 +75,10 @@ namespace {
 class TIconv
 {
 public:
-    TIconv(const QByteArray &aTo, const QByteArray &aFrom) : fHandle(iconv_open(aTo.constData(), aFrom.constData())) {}
+    TIconv(const QByteArray &aTo, const QByteArray &aFrom)
+        : fHandle(iconv_open(aTo.constData(), aFrom.constData()))
+    {
+    }
     ~TIconv()
     {
         if (IsValid())
@@ -156,7 +159,8 @@ QByteArray TextToAnsi(QStringView aText, uint32_t aCodePage)
         --outLeft;
         // A character outside the basic plane is one "?" for its two units.
         const auto *unit = reinterpret_cast<const char16_t *>(in);
-        const size_t skip = (inLeft >= 4 && QChar::isHighSurrogate(unit[0]) && QChar::isLowSurrogate(unit[1])) ? 4 : 2;
+        const size_t skip =
+            (inLeft >= 4 && QChar::isHighSurrogate(unit[0]) && QChar::isLowSurrogate(unit[1])) ? 4 : 2;
         in += std::min(skip, inLeft);
         inLeft -= std::min(skip, inLeft);
     }

@@ -2,13 +2,12 @@
 // that are not UTF-8 and for raw byte searches of non-ASCII text. Conversions go through iconv.
 #pragma once
 
+#include <cstdint>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
-
-#include <cstdint>
 
 // The Windows code page number of a locale's language: 1250 Central European, 1251 Cyrillic,
 // 1253 Greek, 1254 Turkish, 1255 Hebrew, 1256 Arabic, 1257 Baltic, 874 Thai, 932 Japanese,

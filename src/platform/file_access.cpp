@@ -1,11 +1,10 @@
 // File existence test and shared reading of files through POSIX descriptors.
 #include "platform/file_access.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <QFile>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>

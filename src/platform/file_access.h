@@ -2,10 +2,9 @@
 // Paths are the program's UTF-16 text; they are handed to the system in its file-name encoding.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <QString>
 
 // Returns true when Path names something that exists and is not a folder, following symbolic
 // links. Any thread. Never raises; an empty or unreachable path gives false.

@@ -5,11 +5,10 @@
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {
@@ -92,8 +91,14 @@ protected:
     // No server listens here: every non-text file yields no text.
     TExtractionServerAddress fNoServer{"localhost", UnusedLoopbackPort(), 30000};
 
-    QString Write(const QString &aName, const QByteArray &aBytes) { return WriteTestFile(fDir.filePath(aName), aBytes); }
-    bool Contains(const QString &aPath, const QString &aNeedle) { return FileContainsText(aPath, aNeedle, fNoServer); }
+    QString Write(const QString &aName, const QByteArray &aBytes)
+    {
+        return WriteTestFile(fDir.filePath(aName), aBytes);
+    }
+    bool Contains(const QString &aPath, const QString &aNeedle)
+    {
+        return FileContainsText(aPath, aNeedle, fNoServer);
+    }
     // Bytes of an unknown format: binary filler with Pattern at byte Offset.
     static QByteArray Binary(qsizetype aSize, qsizetype aOffset, const QByteArray &aPattern)
     {
@@ -148,15 +153,18 @@ TEST_F(FileContainsTextTest, RawSearchFindsMatchAcrossChunkBorder)
         EXPECT_TRUE(Contains(path, "borderword")) << offset;
     }
     // The last bytes of the file, after a short final chunk.
-    const QString tailPath = Write("tail.xyz", Binary(RawSearchChunkBytes + 20, RawSearchChunkBytes + 10, "end"));
+    const QString tailPath =
+        Write("tail.xyz", Binary(RawSearchChunkBytes + 20, RawSearchChunkBytes + 10, "end"));
     EXPECT_TRUE(Contains(tailPath, "end"));
 }
 
 TEST_F(FileContainsTextTest, OneCharacterNeedle)
 {
     TRawSearchOption on(true);
-    EXPECT_TRUE(Contains(Write("one.xyz", Binary(2 * RawSearchChunkBytes, RawSearchChunkBytes - 1, "Q")), "q"));
-    EXPECT_TRUE(Contains(Write("one.xyz", Binary(2 * RawSearchChunkBytes, RawSearchChunkBytes + 7, "Q")), "q"));
+    EXPECT_TRUE(
+        Contains(Write("one.xyz", Binary(2 * RawSearchChunkBytes, RawSearchChunkBytes - 1, "Q")), "q"));
+    EXPECT_TRUE(
+        Contains(Write("one.xyz", Binary(2 * RawSearchChunkBytes, RawSearchChunkBytes + 7, "Q")), "q"));
     EXPECT_FALSE(Contains(Write("one.xyz", Binary(2 * RawSearchChunkBytes, 0, "")), "q"));
 }
 
@@ -175,7 +183,8 @@ TEST_F(FileContainsTextTest, AnsiTextFileFoundOnlyByRawSearch)
 {
     if (GetAnsiCodePage() != 1252)
         GTEST_SKIP() << "written for Windows-1252";
-    const QString path = Write("latin.txt", "Une cr\xE8me br\xFBl\xE9" "e pour le caf\xE9.");
+    const QString path = Write("latin.txt", "Une cr\xE8me br\xFBl\xE9"
+                                            "e pour le caf\xE9.");
     const QString needle = QString::fromUtf8("crème");
     {
         TRawSearchOption off(false);

@@ -4,9 +4,8 @@
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -18,7 +17,10 @@ protected:
     QString fText = "stale";
     QString fError = "stale";
 
-    QString File(const QByteArray &aBytes = "%PDF-1.4 body") { return WriteTestFile(fDir.filePath("doc.pdf"), aBytes); }
+    QString File(const QByteArray &aBytes = "%PDF-1.4 body")
+    {
+        return WriteTestFile(fDir.filePath("doc.pdf"), aBytes);
+    }
     bool Extract(const QString &aPath, int32_t aReadTimeoutMs = 5000)
     {
         return ExtractTextViaServer(aPath, fText, fError, fServer.Address(aReadTimeoutMs));
@@ -137,7 +139,8 @@ TEST_F(ExtractionClientTest, ConnectionClosedMidReplyFails)
 TEST_F(ExtractionClientTest, ProxyFromEnvironmentIsIgnored)
 {
     const QByteArray proxy = "http://127.0.0.1:" + QByteArray::number(UnusedLoopbackPort());
-    const QByteArray saved[] = {qgetenv("http_proxy"), qgetenv("HTTP_PROXY"), qgetenv("ALL_PROXY"), qgetenv("no_proxy")};
+    const QByteArray saved[] = {qgetenv("http_proxy"), qgetenv("HTTP_PROXY"), qgetenv("ALL_PROXY"),
+                                qgetenv("no_proxy")};
     qputenv("http_proxy", proxy);
     qputenv("HTTP_PROXY", proxy);
     qputenv("ALL_PROXY", proxy);

@@ -5,12 +5,11 @@
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
@@ -36,7 +35,8 @@ TEST(FileExtensionTest, PlainTextTableIgnoresCaseOfLetters)
     EXPECT_FALSE(IsPlainTextExtension(u"txt"));
     QSet<QString> distinct;
     for (QStringView entry : PlainTextExtensions) {
-        EXPECT_TRUE(entry.startsWith(u'.') && entry.size() > 1 && entry == entry.toString().toLower()) << entry.toString().toStdString();
+        EXPECT_TRUE(entry.startsWith(u'.') && entry.size() > 1 && entry == entry.toString().toLower())
+            << entry.toString().toStdString();
         distinct.insert(entry.toString());
     }
     EXPECT_EQ(distinct.size(), 80);
@@ -76,27 +76,39 @@ TEST_P(DecodeUtf8LenientTest, Row)
 {
     const TDecodeRow &row = GetParam();
     const QString decoded = DecodeUtf8Lenient(row.fBytes, 0, int32_t(row.fBytes.size()));
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(decoded.utf16()), decoded.size()), row.fUnits);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(decoded.utf16()), decoded.size()),
+              row.fUnits);
     EXPECT_LE(decoded.size(), row.fBytes.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DecodeUtf8LenientTest,
-    ::testing::Values(TDecodeRow{"Ascii", "Hello, world!\n", u"Hello, world!\n"},
-                      TDecodeRow{"TwoBytes", "caf\xC3\xA9", u"caf\u00E9"},
-                      TDecodeRow{"OverlongTwoBytes", QByteArray("\xC0\x80", 2), std::u16string(1, u'\0')},
-                      TDecodeRow{"OverlongLetter", "\xC1\x81", u"A"},
-                      TDecodeRow{"ThreeBytes", "\xE2\x82\xAC", u"\u20AC"},
-                      TDecodeRow{"SurrogateValue", "\xED\xA0\x80", std::u16string(1, char16_t(0xD800))},
-                      TDecodeRow{"FourBytes", "a\xF0\x9F\x98\x80" "b", u"a?b"},
-                      TDecodeRow{"StrayContinuation", "a\x80" "b", u"a?b"},
-                      TDecodeRow{"ByteF8ToFF", "\xF8\xFF", u"??"},
-                      TDecodeRow{"TwoBytesCutAtEnd", "a\xC3", u"a?"},
-                      TDecodeRow{"ThreeBytesCutAtEnd", "a\xE2\x82", u"a??"},
-                      TDecodeRow{"FourBytesCutAtEnd", "\xF0\x9F\x98", u"???"},
-                      TDecodeRow{"BrokenTwoBytes", "\xC3" "A", u"?A"},
-                      TDecodeRow{"BrokenThreeBytes", "\xE2\x82" "A", u"??A"},
-                      TDecodeRow{"LongAsciiRunThenMultiByte", "0123456789abcdef\xC3\xA9xyz", u"0123456789abcdef\u00E9xyz"}),
+    ::testing::Values(
+        TDecodeRow{"Ascii", "Hello, world!\n", u"Hello, world!\n"},
+        TDecodeRow{"TwoBytes", "caf\xC3\xA9", u"caf\u00E9"},
+        TDecodeRow{"OverlongTwoBytes", QByteArray("\xC0\x80", 2), std::u16string(1, u'\0')},
+        TDecodeRow{"OverlongLetter", "\xC1\x81", u"A"}, TDecodeRow{"ThreeBytes", "\xE2\x82\xAC", u"\u20AC"},
+        TDecodeRow{"SurrogateValue", "\xED\xA0\x80", std::u16string(1, char16_t(0xD800))},
+        TDecodeRow{"FourBytes",
+                   "a\xF0\x9F\x98\x80"
+                   "b",
+                   u"a?b"},
+        TDecodeRow{"StrayContinuation",
+                   "a\x80"
+                   "b",
+                   u"a?b"},
+        TDecodeRow{"ByteF8ToFF", "\xF8\xFF", u"??"}, TDecodeRow{"TwoBytesCutAtEnd", "a\xC3", u"a?"},
+        TDecodeRow{"ThreeBytesCutAtEnd", "a\xE2\x82", u"a??"},
+        TDecodeRow{"FourBytesCutAtEnd", "\xF0\x9F\x98", u"???"},
+        TDecodeRow{"BrokenTwoBytes",
+                   "\xC3"
+                   "A",
+                   u"?A"},
+        TDecodeRow{"BrokenThreeBytes",
+                   "\xE2\x82"
+                   "A",
+                   u"??A"},
+        TDecodeRow{"LongAsciiRunThenMultiByte", "0123456789abcdef\xC3\xA9xyz", u"0123456789abcdef\u00E9xyz"}),
     [](const ::testing::TestParamInfo<TDecodeRow> &aInfo) { return std::string(aInfo.param.fName); });
 
 TEST(DecodeUtf8LenientRangeTest, StartAndCountAreHonouredAndClamped)
@@ -117,7 +129,10 @@ protected:
     TFakeExtractionServer fServer;
     QString fText = "stale";
 
-    QString Write(const QString &aName, const QByteArray &aBytes) { return WriteTestFile(fDir.filePath(aName), aBytes); }
+    QString Write(const QString &aName, const QByteArray &aBytes)
+    {
+        return WriteTestFile(fDir.filePath(aName), aBytes);
+    }
     bool Extract(const QString &aPath, int32_t aMaxBytes = MaxPlainTextBytes)
     {
         return ExtractFileText(aPath, aMaxBytes, fText, fServer.Address());
@@ -138,7 +153,8 @@ TEST_F(ExtractFileTextTest, PlainTextIsReadDirectly)
 
 TEST_F(ExtractFileTextTest, ByteOrderMarkIsDropped)
 {
-    EXPECT_TRUE(Extract(Write("bom.txt", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F" "e")));
+    EXPECT_TRUE(Extract(Write("bom.txt", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+                                         "e")));
     EXPECT_EQ(fText, QString::fromUtf8("Grüße"));
     EXPECT_FALSE(Extract(Write("only-bom.txt", "\xEF\xBB\xBF")));
 }

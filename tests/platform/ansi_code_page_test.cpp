@@ -22,22 +22,25 @@ TEST_P(AnsiCodePageForLocaleTest, MapsLanguageToCodePage)
         << GetParam().fLocale;
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, AnsiCodePageForLocaleTest,
-                         ::testing::Values(TLocaleRow{"C", 1252}, TLocaleRow{"en_US", 1252}, TLocaleRow{"de_DE", 1252},
-                                           TLocaleRow{"pl_PL", 1250}, TLocaleRow{"cs_CZ", 1250},
-                                           TLocaleRow{"sr_Latn_RS", 1250}, TLocaleRow{"sr_RS", 1251},
-                                           TLocaleRow{"ru_RU", 1251}, TLocaleRow{"uk_UA", 1251},
-                                           TLocaleRow{"el_GR", 1253}, TLocaleRow{"tr_TR", 1254},
-                                           TLocaleRow{"he_IL", 1255}, TLocaleRow{"ar_EG", 1256},
-                                           TLocaleRow{"lt_LT", 1257}, TLocaleRow{"th_TH", 874},
-                                           TLocaleRow{"ja_JP", 932}, TLocaleRow{"zh_CN", 936},
-                                           TLocaleRow{"zh_TW", 950}, TLocaleRow{"ko_KR", 949}));
+INSTANTIATE_TEST_SUITE_P(
+    Languages, AnsiCodePageForLocaleTest,
+    ::testing::Values(TLocaleRow{"C", 1252}, TLocaleRow{"en_US", 1252}, TLocaleRow{"de_DE", 1252},
+                      TLocaleRow{"pl_PL", 1250}, TLocaleRow{"cs_CZ", 1250}, TLocaleRow{"sr_Latn_RS", 1250},
+                      TLocaleRow{"sr_RS", 1251}, TLocaleRow{"ru_RU", 1251}, TLocaleRow{"uk_UA", 1251},
+                      TLocaleRow{"el_GR", 1253}, TLocaleRow{"tr_TR", 1254}, TLocaleRow{"he_IL", 1255},
+                      TLocaleRow{"ar_EG", 1256}, TLocaleRow{"lt_LT", 1257}, TLocaleRow{"th_TH", 874},
+                      TLocaleRow{"ja_JP", 932}, TLocaleRow{"zh_CN", 936}, TLocaleRow{"zh_TW", 950},
+                      TLocaleRow{"ko_KR", 949}));
 
 TEST(AnsiConversionTest, DecodesSingleByteCodePages)
 {
     EXPECT_EQ(AnsiToText("caf\xE9 \x80", 1252), QString::fromUtf8("café €"));
     EXPECT_EQ(AnsiToText("\xCF\xF0\xE8", 1251), QString::fromUtf8("При"));
-    EXPECT_EQ(AnsiToText("a\x81" "b", 1252), QString::fromUtf8("a\uFFFD" "b")); // undefined in 1252
+    EXPECT_EQ(AnsiToText("a\x81"
+                         "b",
+                         1252),
+              QString::fromUtf8("a\uFFFD"
+                                "b")); // undefined in 1252
     EXPECT_TRUE(AnsiToText("", 1252).isEmpty());
 }
 
@@ -66,7 +69,8 @@ TEST(AnsiConversionTest, UnknownCodePageDegradesWithoutFailing)
 
 TEST(AnsiConversionTest, Utf8)
 {
-    EXPECT_EQ(TextToUtf8(QString::fromUtf8("Grüße")), QByteArray("Gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_EQ(TextToUtf8(QString::fromUtf8("Grüße")), QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                                                 "e"));
 }
 
 TEST(LowerCaseTest, OneUnitForOne)

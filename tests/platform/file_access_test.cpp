@@ -2,11 +2,10 @@
 #include "platform/file_access.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

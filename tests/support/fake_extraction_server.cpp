@@ -1,18 +1,17 @@
 // The fake extraction server on cpp-httplib, run by a thread of its own.
 #include "support/fake_extraction_server.h"
 
-#include <httplib.h>
-
 #include <algorithm>
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <chrono>
 #include <condition_variable>
+#include <httplib.h>
 #include <mutex>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -53,8 +52,9 @@ std::string TRecordedRequest::Header(std::string_view aName) const
 
 size_t TRecordedRequest::HeaderCount(std::string_view aName) const
 {
-    return size_t(std::count_if(fHeaders.begin(), fHeaders.end(),
-                                [aName](const auto &aHeader) { return SameNameIgnoreCase(aHeader.first, aName); }));
+    return size_t(std::count_if(fHeaders.begin(), fHeaders.end(), [aName](const auto &aHeader) {
+        return SameNameIgnoreCase(aHeader.first, aName);
+    }));
 }
 
 struct TFakeExtractionServer::TState
@@ -74,7 +74,8 @@ struct TFakeExtractionServer::TState
         TRecordedRequest record{aRequest.method, aRequest.path, {}, aRequest.body};
         for (const auto &[name, value] : aRequest.headers)
             // cpp-httplib adds these itself; they were not sent.
-            if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" && name != "LOCAL_PORT")
+            if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" &&
+                name != "LOCAL_PORT")
                 record.fHeaders.emplace(name, value);
         std::unique_lock lock(fLock);
         fRequests.push_back(std::move(record));
@@ -87,7 +88,8 @@ struct TFakeExtractionServer::TState
                 fText.size(), "text/plain; charset=UTF-8",
                 [this, text = fText](size_t aOffset, size_t, httplib::DataSink &aSink) {
                     std::unique_lock waitLock(fLock);
-                    if (fStopped.wait_for(waitLock, std::chrono::milliseconds(250), [this] { return fStopping; }))
+                    if (fStopped.wait_for(waitLock, std::chrono::milliseconds(250),
+                                          [this] { return fStopping; }))
                         return false;
                     aSink.write(text.data() + aOffset, 1);
                     return true;

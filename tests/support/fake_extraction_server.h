@@ -15,14 +15,15 @@
 uint16_t UnusedLoopbackPort();
 
 // How the fake server answers.
-enum class TFakeReply {
-    frText,           // 200 with the reply text (SetReply's text)
-    frSlowText,       // 200 with the reply text, one byte every 250 ms
-    frWhiteSpace,     // 200 with " \r\n\t "
-    frEmpty,          // 200 with an empty body
-    frUnprocessable,  // 422 Unprocessable Entity
-    frStall,          // reads the request, then sends nothing until the server stops
-    frCloseMidReply,  // announces a body of 1000 bytes, sends a few and closes the connection
+enum class TFakeReply
+{
+    frText,          // 200 with the reply text (SetReply's text)
+    frSlowText,      // 200 with the reply text, one byte every 250 ms
+    frWhiteSpace,    // 200 with " \r\n\t "
+    frEmpty,         // 200 with an empty body
+    frUnprocessable, // 422 Unprocessable Entity
+    frStall,         // reads the request, then sends nothing until the server stops
+    frCloseMidReply, // announces a body of 1000 bytes, sends a few and closes the connection
 };
 
 // One request as the server received it.

@@ -2,7 +2,6 @@
 #include "support/test_files.h"
 
 #include <QFile>
-
 #include <stdexcept>
 
 QString WriteTestFile(const QString &pPath, const QByteArray &aBytes)
