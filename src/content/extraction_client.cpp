@@ -25,6 +25,8 @@ struct TSlistDeleter
 struct TExchange
 {
     TFileStream *fFile = nullptr;
+    // Bytes of the announced body still to send; a file that grows meanwhile is cut there.
+    int64_t fRemaining = 0;
     std::string fBody;
     bool fBodyTooLarge = false;
     std::string fReason;
@@ -38,8 +40,12 @@ struct TExchange
 size_t ReadBody(char *pBuffer, size_t aSize, size_t aCount, void *pExchange)
 {
     auto *exchange = static_cast<TExchange *>(pExchange);
-    const int64_t got = exchange->fFile->Read(pBuffer, int64_t(aSize * aCount));
-    return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+    const int64_t wanted = std::min<int64_t>(int64_t(aSize * aCount), exchange->fRemaining);
+    const int64_t got = wanted > 0 ? exchange->fFile->Read(pBuffer, wanted) : 0;
+    if (got < 0)
+        return CURL_READFUNC_ABORT;
+    exchange->fRemaining -= got;
+    return size_t(got);
 }
 
 size_t WriteReply(char *pData, size_t aSize, size_t aCount, void *pExchange)
@@ -120,6 +126,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
 
         TExchange exchange;
         exchange.fFile = &*file;
+        exchange.fRemaining = file->Size();
         exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
         exchange.fLastMove = std::chrono::steady_clock::now();
         const std::string url = "http://" + aServer.fHost + ":" + std::to_string(aServer.fPort) + "/tika";

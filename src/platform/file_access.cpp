@@ -9,9 +9,15 @@
 #include <unistd.h>
 #include <utility>
 
+// A zero unit would cut the name short and name another file.
+static bool IsUsablePath(const QString &pPath)
+{
+    return !pPath.isEmpty() && !pPath.contains(QChar(0));
+}
+
 bool FileExists(const QString &pPath)
 {
-    if (pPath.isEmpty())
+    if (!IsUsablePath(pPath))
         return false;
     const QByteArray name = QFile::encodeName(pPath);
     struct stat info;
@@ -69,7 +75,7 @@ static QString OpenErrorText(int aError)
 std::optional<TFileStream> OpenFileForReading(const QString &pPath, QString &aErrorText)
 {
     aErrorText.clear();
-    if (pPath.isEmpty()) {
+    if (!IsUsablePath(pPath)) {
         aErrorText = OpenErrorText(ENOENT);
         return std::nullopt;
     }

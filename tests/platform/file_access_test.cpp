@@ -25,6 +25,7 @@ TEST_F(FileAccessTest, ExistenceFollowsLinksAndExcludesFolders)
     EXPECT_FALSE(FileExists(fDir.path()));
     EXPECT_FALSE(FileExists(Path("missing.txt")));
     EXPECT_FALSE(FileExists(QString()));
+    EXPECT_FALSE(FileExists(file + QChar(0) + "more"));
     ASSERT_TRUE(QFile::link(file, Path("link.txt")));
     EXPECT_TRUE(FileExists(Path("link.txt")));
     ASSERT_TRUE(QFile::link(Path("gone"), Path("dangling.txt")));
