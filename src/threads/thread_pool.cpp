@@ -68,6 +68,7 @@ void TCustomThreadPool::RemoveThreadLocked(TZorThread &aThread, std::shared_ptr<
             OnAllThreadsTerminated(*this);
         fTerminated.store(false);
         aSelfReference = std::move(fSelfReference);
+        LastThreadLeftLocked();
     }
     fThreadLeft.notify_all();
 }
@@ -75,6 +76,8 @@ void TCustomThreadPool::RemoveThreadLocked(TZorThread &aThread, std::shared_ptr<
 void TCustomThreadPool::ThreadLeaving(TZorThread & /*aThread*/) {}
 
 void TCustomThreadPool::ThreadAbandoned(TZorThread & /*aThread*/) {}
+
+void TCustomThreadPool::LastThreadLeftLocked() {}
 
 void TCustomThreadPool::ThreadEnded(TZorThread &aThread)
 {
@@ -113,6 +116,7 @@ void TCustomThreadPool::ProcessPendingUiCallsQuietly()
 
 void TCustomThreadPool::TerminateThreads(bool pForce)
 {
+    const TStopGuard lStopping(*this);
     {
         std::lock_guard lGuard(fLock);
         if (fThreads.empty())
@@ -169,7 +173,7 @@ void TCustomThreadPool::HardTerminate(const std::shared_ptr<TZorThread> &aThread
     if (!ContainsLocked(*aThread))
         return;
     qCDebug(lcThreads).noquote() << aThread->HardTerminateMessage();
-    aThread->Abandon();
     ThreadAbandoned(*aThread);
+    aThread->Abandon();
     RemoveThreadLocked(*aThread, lSelfReference);
 }

@@ -67,8 +67,20 @@ protected:
     virtual void ThreadEnded(TZorThread &aThread);
     // On the ending thread, before it leaves the list. Empty here.
     virtual void ThreadLeaving(TZorThread &aThread);
-    // With the abandoned thread's pool-access lock and fLock held, after aThread->Abandon().
+    // With the abandoned thread's pool-access lock and fLock held, before aThread->Abandon().
     virtual void ThreadAbandoned(TZorThread &aThread);
+    // With fLock held, when the last thread has left. Empty here.
+    virtual void LastThreadLeftLocked();
+    // True while TerminateThreads runs on some thread.
+    bool Stopping() const { return fStopping.load() > 0; }
+    // Marks a stop in progress for its lifetime.
+    struct TStopGuard
+    {
+        explicit TStopGuard(TCustomThreadPool &aPool) : Pool(aPool) { ++Pool.fStopping; }
+        ~TStopGuard() { --Pool.fStopping; }
+        TCustomThreadPool &Pool;
+    };
+
     // Waits for aThread to leave the list (see TerminateThreads).
     void WaitForPoolThread(const std::shared_ptr<TZorThread> &aThread);
     // ProcessPendingUiCalls when on the UI thread; errors of those calls are logged.
@@ -92,6 +104,7 @@ private:
     std::atomic<TThreadPriority> FPriority{TThreadPriority::tpNormal};
     std::atomic<uint32_t> fMaxTimeUntilHardTerminate{3000};
     std::atomic<bool> fFreeOnLastThreadTermination{false};
+    std::atomic<int> fStopping{0};
     std::condition_variable fThreadLeft;                // a thread left the list
     std::shared_ptr<TCustomThreadPool> fSelfReference; // under fLock; see FreeOnLastThreadTermination
 };

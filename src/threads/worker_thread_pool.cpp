@@ -163,18 +163,37 @@ void TWorkerThreadPool::ThreadAbandoned(TZorThread &aThread)
 {
     if (aThread.fInAllWorkItemsDone)
         --fAllWorkItemsDoneEventCount;
+    // The abandoned thread never counts its item down; the stop that abandoned it does.
+    if (static_cast<TWorkerThread &>(aThread).WorkItem() && --fWorkItemsCount == 0)
+        fAllWorkItemsDoneOwed.store(true);
+}
+
+void TWorkerThreadPool::LastThreadLeftLocked()
+{
+    // Items that arrived while the threads were ending would otherwise wait for the next AddWorkItem.
+    if (Stopping() || fWorkerItemsQueue.Count() == 0)
+        return;
+    try {
+        AddThreadLocked(std::make_shared<TWorkerThread>(*this));
+    } catch (const std::system_error &lError) {
+        qCWarning(lcThreads) << "No worker thread for the queued items:" << lError.what();
+    }
 }
 
 void TWorkerThreadPool::TerminateThreads(bool pForce)
 {
+    const TStopGuard lStopping(*this);
     TCustomThreadPool::TerminateThreads(false);
     TerminateWorkItems();
     fNewWorkItemEvent.Set();
     TCustomThreadPool::TerminateThreads(pForce);
     if (pForce) {
-        for (const std::shared_ptr<IWorkItem> &lItem : fWorkerItemsQueue.Clear())
+        // Every thread has left: what is still counted is queued (added during the stop).
+        const std::vector<std::shared_ptr<IWorkItem>> lRemoved = fWorkerItemsQueue.Clear();
+        for (const std::shared_ptr<IWorkItem> &lItem : lRemoved)
             lItem->Cancel();
-        if (fWorkItemsCount.exchange(0) != 0)
+        const bool lNoneLeft = !lRemoved.empty() && (fWorkItemsCount -= int(lRemoved.size())) == 0;
+        if (fAllWorkItemsDoneOwed.exchange(false) || lNoneLeft)
             DoAllWorkItemsDone();
     }
     ProcessPendingUiCallsQuietly();

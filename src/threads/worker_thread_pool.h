@@ -49,8 +49,9 @@ public:
     void AddWorkItems(const std::vector<std::shared_ptr<IWorkItem>> &pWorkItems, TPriority aPriority = TPriority::Normal);
 
     // Withdraws the queued items and cancels the running ones, then ends every thread (see the
-    // base). With pForce the queue is emptied and, when the count is not yet zero, it is set to
-    // zero and OnAllWorkItemsDone raised. On the UI thread, runs the pending UI calls at the end.
+    // base). With pForce the queue is emptied (items added meanwhile are withdrawn too) and the
+    // items of abandoned threads are counted down; OnAllWorkItemsDone is raised when that brings
+    // the count to zero. On the UI thread, runs the pending UI calls at the end.
     void TerminateThreads(bool pForce) override;
     // Withdraws the queued items matching aFilter (all when empty; they become Canceled and are
     // released) and cancels the matching running ones. Returns how many items that touched.
@@ -83,6 +84,7 @@ public:
 protected:
     void ThreadLeaving(TZorThread &aThread) override;
     void ThreadAbandoned(TZorThread &aThread) override;
+    void LastThreadLeftLocked() override;
 
 private:
     friend class TWorkerThread;
@@ -109,6 +111,7 @@ private:
     const bool fInitializeCOM;
     std::atomic<int> fMaxCpuUsage{80};
     TAutoResetEvent fNewWorkItemEvent;
+    std::atomic<bool> fAllWorkItemsDoneOwed{false}; // an abandoned thread's item brought the count to 0
     TProcessorLoad fProcessorLoad;
     const bool fIsGlobalPool = false;
 };
