@@ -2,8 +2,6 @@
 // UI thread drains. Worker threads use it to deliver results and to wait for the UI to take them.
 #pragma once
 
-#include <QObject>
-
 #include <deque>
 #include <functional>
 #include <memory>

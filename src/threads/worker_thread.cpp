@@ -55,8 +55,8 @@ void TWorkerThread::Execute()
     }
     if (Status() == TTaskStatus::Created || Status() == TTaskStatus::WaitingToRun)
         SetStatus(TTaskStatus::Running);
-    const QString lName = fWorkerPool.fIsGlobalPool ? QStringLiteral("TWorkerThread in GlobalThreadPool") : ClassName();
-    pthread_setname_np(pthread_self(), lName.left(15).toUtf8().constData()); // the kernel keeps 15 bytes
+    // Names for debuggers and top; the kernel keeps at most 15 bytes.
+    pthread_setname_np(pthread_self(), fWorkerPool.fIsGlobalPool ? "GlobalWorker" : "TWorkerThread");
     if (fWorkerPool.OnNewThread) {
         const bool lStillOurs = CallOutsidePool([&] {
             try {

@@ -449,6 +449,40 @@ TEST_F(WorkerThreadPool, StopWhileItemsKeepArrivingFromAnotherThread)
     EXPECT_EQ(lPool.ThreadCount(), 0);
 }
 
+TEST_F(WorkerThreadPool, APoolThatFreesItselfLivesUntilItsLastThreadEnds)
+{
+    auto lPool = std::make_shared<TWorkerThreadPool>(false);
+    std::weak_ptr<TWorkerThreadPool> lWeak = lPool;
+    lPool->SetFreeOnLastThreadTermination(true);
+    lPool->SetMaxIdleTime(50);
+    CountAllDone(*lPool);
+    lPool->AddWorkItem(Item(1));
+    lPool.reset(); // the owner lets go; the running thread keeps the pool
+    EXPECT_TRUE(PumpUntil([&] { return lWeak.expired(); }));
+    EXPECT_EQ(fAllDone, 1);
+    EXPECT_EQ(fJournal.Get(), std::vector<int>{1});
+    ExpectAllItemsFreed();
+}
+
+TEST_F(WorkerThreadPool, APausedPoolHoldsItsItemsUntilResumed)
+{
+    TWorkerThreadPool lPool(false);
+    lPool.SetMaxRunningThreads(1);
+    CountAllDone(lPool);
+    TGate lGate;
+    auto lFirst = Item(1, &lGate);
+    lPool.AddWorkItem(lFirst);
+    ASSERT_TRUE(lFirst->Started.Wait());
+    lPool.SetPaused(true);
+    EXPECT_EQ(lFirst->GetStatus(), TTaskStatus::Paused);
+    lPool.AddWorkItem(Item(2));
+    lGate.Open();
+    lPool.SetPaused(false);
+    EXPECT_TRUE(PumpUntil([&] { return fAllDone.load() == 1; }));
+    EXPECT_EQ(fJournal.Get(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(lFirst->GetStatus(), TTaskStatus::Completed);
+}
+
 TEST(WorkerThreadPoolInstance, IsOneProcessWidePoolThatRunsItems)
 {
     TWorkerThreadPool &lPool = TWorkerThreadPool::Instance();
