@@ -1,6 +1,8 @@
 // The process-wide queue of routines for the user-interface thread.
 #include "threads/ui_thread.h"
 
+#include "threads/threads_log.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -37,20 +39,19 @@ public:
     // The dispatcher is going away first (only at process exit, when no event loop runs).
     void Detach() { fDispatcher = nullptr; }
 
-    bool event(QEvent *pEvent) override
+protected:
+    // Only the wake-up is a custom event here (QObject::event sorts them out).
+    void customEvent(QEvent * /*pEvent*/) override
     {
-        if (pEvent->type() != WakeUpType())
-            return QObject::event(pEvent);
         if (!fDispatcher)
-            return true;
+            return;
         try {
             fDispatcher->ProcessPendingUiCalls();
         } catch (const std::exception &lError) {
-            qWarning("Unhandled error in a call on the user-interface thread: %s", lError.what());
+            qCWarning(lcThreads) << "Unhandled error in a call on the user-interface thread:" << lError.what();
         } catch (...) {
-            qWarning("Unhandled error in a call on the user-interface thread");
+            qCWarning(lcThreads) << "Unhandled error in a call on the user-interface thread";
         }
-        return true;
     }
 
 private:
@@ -105,10 +106,15 @@ void TUiThreadDispatcher::RunOnUiThread(const std::function<void()> &pRoutine)
     lCall->Routine = pRoutine;
     lCall->Waited = true;
     Enqueue(lCall);
-    std::unique_lock lWait(lCall->Lock);
-    lCall->Finished.wait(lWait, [&] { return lCall->Done; });
-    if (lCall->Error)
-        std::rethrow_exception(lCall->Error);
+    std::exception_ptr lError;
+    {
+        std::unique_lock lWait(lCall->Lock);
+        lCall->Finished.wait(lWait, [&] { return lCall->Done; });
+        // Taken over here, so the exception is released on this thread only.
+        lError = std::move(lCall->Error);
+    }
+    if (lError)
+        std::rethrow_exception(lError);
 }
 
 void TUiThreadDispatcher::QueueOnUiThread(std::function<void()> pRoutine)
@@ -184,7 +190,7 @@ void TUiThreadDispatcher::ProcessPendingUiCalls()
         lCall->Routine = nullptr; // release what the routine captured here, on the UI thread
         if (lCall->Waited) {
             std::lock_guard lGuard(lCall->Lock);
-            lCall->Error = lError;
+            lCall->Error = std::move(lError);
             lCall->Done = true;
             lCall->Finished.notify_all();
         } else if (lError) {
