@@ -83,13 +83,8 @@ void TCustomThreadPool::ThreadEnded(TZorThread &aThread)
 {
     if (OnThreadTerminated) {
         const bool lStillOurs = aThread.CallOutsidePool([&] {
-            try {
-                RunOnUiThread([&] { OnThreadTerminated(aThread); });
-            } catch (const std::exception &lError) {
-                qCWarning(lcThreads) << "OnThreadTerminated failed:" << lError.what();
-            } catch (...) {
-                qCWarning(lcThreads) << "OnThreadTerminated failed";
-            }
+            CallLoggingErrors(QStringLiteral("OnThreadTerminated"),
+                              [&] { RunOnUiThread([&] { OnThreadTerminated(aThread); }); });
         });
         if (!lStillOurs)
             return;
@@ -103,15 +98,8 @@ void TCustomThreadPool::ThreadEnded(TZorThread &aThread)
 
 void TCustomThreadPool::ProcessPendingUiCallsQuietly()
 {
-    if (!IsUiThread())
-        return;
-    try {
-        ProcessPendingUiCalls();
-    } catch (const std::exception &lError) {
-        qCWarning(lcThreads) << "A user-interface call failed while waiting for threads:" << lError.what();
-    } catch (...) {
-        qCWarning(lcThreads) << "A user-interface call failed while waiting for threads";
-    }
+    if (IsUiThread())
+        CallLoggingErrors(QStringLiteral("A call on the user-interface thread"), [] { ProcessPendingUiCalls(); });
 }
 
 void TCustomThreadPool::TerminateThreads(bool pForce)

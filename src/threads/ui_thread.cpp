@@ -45,13 +45,8 @@ protected:
     {
         if (!fDispatcher)
             return;
-        try {
-            fDispatcher->ProcessPendingUiCalls();
-        } catch (const std::exception &lError) {
-            qCWarning(lcThreads) << "Unhandled error in a call on the user-interface thread:" << lError.what();
-        } catch (...) {
-            qCWarning(lcThreads) << "Unhandled error in a call on the user-interface thread";
-        }
+        CallLoggingErrors(QStringLiteral("A call on the user-interface thread"),
+                          [this] { fDispatcher->ProcessPendingUiCalls(); });
     }
 
 private:

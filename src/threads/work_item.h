@@ -48,9 +48,14 @@ public:
 };
 
 // The base of the program's work items. Derive, implement DoWork, create with std::make_shared.
-// DoWork should ask IsWorkItemCancelled (or IsCancellationRequested) per step and return soon
-// once it answers true. Status reads and writes are thread-safe; the tags, the done event and the
-// token are set before the item is handed to a pool and not changed afterwards.
+// DoWork runs on a worker thread; it asks IsWorkItemCancelled per step (per folder entry, per
+// chunk) and returns soon once that answers true: a stop cancels the item and waits for it at most
+// the pool's MaxTimeUntilHardTerminate before it abandons the thread. DoWork may hand results to the
+// UI thread with RunOnUiThread (it then waits while the UI takes them; a UI thread that is stopping
+// the pool keeps serving such calls) or QueueOnUiThread. Errors thrown by DoWork cancel the item and
+// are logged. Status reads and writes are thread-safe; the tags, the done event and the token are
+// set before the item is handed to a pool and not changed afterwards. Override Terminate (calling
+// the base) to drop references a cancelled item must no longer use.
 class TBasicWorkItem : public IWorkItem,
                        public ICancellationIndicator,
                        public std::enable_shared_from_this<TBasicWorkItem>

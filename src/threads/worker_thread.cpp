@@ -58,15 +58,8 @@ void TWorkerThread::Execute()
     // Names for debuggers and top; the kernel keeps at most 15 bytes.
     pthread_setname_np(pthread_self(), fWorkerPool.fIsGlobalPool ? "GlobalWorker" : "TWorkerThread");
     if (fWorkerPool.OnNewThread) {
-        const bool lStillOurs = CallOutsidePool([&] {
-            try {
-                fWorkerPool.OnNewThread(*this);
-            } catch (const std::exception &lError) {
-                qCWarning(lcThreads) << "OnNewThread failed:" << lError.what();
-            } catch (...) {
-                qCWarning(lcThreads) << "OnNewThread failed";
-            }
-        });
+        const bool lStillOurs = CallOutsidePool(
+            [&] { CallLoggingErrors(QStringLiteral("OnNewThread"), [&] { fWorkerPool.OnNewThread(*this); }); });
         if (!lStillOurs)
             return;
     }
@@ -92,24 +85,11 @@ bool TWorkerThread::RunWorkItem(const std::shared_ptr<IWorkItem> &aItem)
 {
     aItem->SetStatus(TTaskStatus::Running);
     return CallOutsidePool([&] {
-        try {
-            aItem->DoWork();
-        } catch (const std::exception &lError) {
+        if (!CallLoggingErrors(QStringLiteral("Work item ") + aItem->ClassName(), [&] { aItem->DoWork(); }))
             aItem->SetStatus(TTaskStatus::Canceled);
-            qCWarning(lcThreads) << "Work item" << aItem->ClassName() << "failed:" << lError.what();
-        } catch (...) {
-            aItem->SetStatus(TTaskStatus::Canceled);
-            qCWarning(lcThreads) << "Work item" << aItem->ClassName() << "failed";
-        }
         if (aItem->GetStatus() != TTaskStatus::Canceled)
             aItem->SetStatus(TTaskStatus::Completed);
-        try {
-            aItem->WorkDone(this);
-        } catch (const std::exception &lError) {
-            qCWarning(lcThreads) << "WorkDone of" << aItem->ClassName() << "failed:" << lError.what();
-        } catch (...) {
-            qCWarning(lcThreads) << "WorkDone of" << aItem->ClassName() << "failed";
-        }
+        CallLoggingErrors(QStringLiteral("WorkDone of ") + aItem->ClassName(), [&] { aItem->WorkDone(this); });
     });
 }
 

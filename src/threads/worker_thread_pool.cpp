@@ -144,13 +144,7 @@ void TWorkerThreadPool::DoAllWorkItemsDone()
 
 void TWorkerThreadPool::CallAllWorkItemsDone()
 {
-    try {
-        OnAllWorkItemsDone(fTerminated.load());
-    } catch (const std::exception &lError) {
-        qCWarning(lcThreads) << "OnAllWorkItemsDone failed:" << lError.what();
-    } catch (...) {
-        qCWarning(lcThreads) << "OnAllWorkItemsDone failed";
-    }
+    CallLoggingErrors(QStringLiteral("OnAllWorkItemsDone"), [this] { OnAllWorkItemsDone(fTerminated.load()); });
 }
 
 void TWorkerThreadPool::ThreadLeaving(TZorThread & /*aThread*/)

@@ -30,7 +30,9 @@ public:
     explicit TWorkerThreadPool(bool aInitializeCOM = false);
     ~TWorkerThreadPool() override;
 
-    // The process-wide pool, created on first use (on the UI thread), ended at process exit.
+    // The process-wide pool for short queries (e.g. the folder tree's check-box states), created
+    // on first use (on the UI thread) and ended at process exit. Its users do not stop it; they
+    // cancel their own items (through tokens or TerminateWorkItems with their tag).
     static TWorkerThreadPool &Instance();
 
     // Raised when the count of unfinished items falls to zero, with the pool's Terminated, on the

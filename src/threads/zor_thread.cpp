@@ -63,13 +63,7 @@ void TZorThread::Run()
         setpriority(PRIO_PROCESS, id_t(gettid()), lNice);
     std::unique_lock lPoolAccess(fPoolAccessLock);
     if (!fAbandoned) {
-        try {
-            Execute();
-        } catch (const std::exception &lError) {
-            qCWarning(lcThreads) << "Thread" << ClassName() << "ended by an error:" << lError.what();
-        } catch (...) {
-            qCWarning(lcThreads) << "Thread" << ClassName() << "ended by an error";
-        }
+        CallLoggingErrors(QStringLiteral("Thread ") + ClassName(), [this] { Execute(); });
     }
     fIsFinished.store(true);
     if (!fAbandoned)
