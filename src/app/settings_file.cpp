@@ -42,7 +42,9 @@ TSettingsLoadResult LoadSettingsFile(const QString &aFileName, TSettingsRecord &
 bool SaveSettingsFile(const QString &aFileName, const TSettingsRecord &aRecord)
 {
     QSaveFile file(aFileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (a full disk) shows in write()'s count: a buffered QSaveFile
+    // commits a cut record without noticing.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = EncodeSettingsRecord(aRecord);
     if (file.write(bytes) != bytes.size()) {
