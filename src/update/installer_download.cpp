@@ -90,8 +90,8 @@ int DownloadPercent(int64_t aCount, int64_t aContentLength, const QString &aTran
         return 0;
     if (aCount >= aContentLength)
         return 100;
-    // aCount < aContentLength here, so the quotient is below 100; split to keep x 100 in range.
-    return int((aCount / aContentLength) * 100 + (aCount % aContentLength) * 100 / aContentLength);
+    // 128 bits, so count x 100 cannot overflow whatever the server claims.
+    return int(__int128(aCount) * 100 / aContentLength);
 }
 
 QString InstallerFolder()
