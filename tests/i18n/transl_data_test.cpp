@@ -1,7 +1,9 @@
 // The table the program ships: sixteen languages, English first, a row for every phrase the
 // program translates, every cell filled and every "%s" kept.
 #include "i18n/interface_texts.h"
+#include "i18n/language_choice.h"
 #include "i18n/translation.h"
+#include "i18n_test_support.h"
 
 #include <QFile>
 #include <QSet>
@@ -85,6 +87,38 @@ TEST_F(ShippedTable, CellsHaveNoStrayWhiteSpace)
             EXPECT_EQ(cell, cell.trimmed()) << column.at(1).toStdString() << " row " << r;
         }
     }
+}
+
+class ShippedTableLoaded : public TTempConfigHome
+{
+protected:
+    void TearDown() override
+    {
+        TranslationTable.clear();
+        CurrentLanguageIndex = 0;
+        TTempConfigHome::TearDown();
+    }
+};
+
+TEST_F(ShippedTableLoaded, EveryStoredCodeSelectsItsColumn)
+{
+    const QString file = qEnvironmentVariable("ORDWELL_SOURCE_DIR") + QStringLiteral("/data/transl.dt");
+    const QStringList codes = {QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("CN"), QStringLiteral("cs"),
+                               QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
+                               QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
+                               QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
+    for (int c = 0; c < codes.size(); ++c) {
+        CurrentLanguageCode = codes.at(c);
+        SaveCurrentLanguage();
+        LoadTranslationsFrom({file});
+        EXPECT_EQ(CurrentLanguageIndex, c);
+    }
+    CurrentLanguageCode = QStringLiteral("fr");
+    SaveCurrentLanguage();
+    LoadTranslationsFrom({file});
+    EXPECT_EQ(Translate(QStringLiteral("Filter")), QStringLiteral("Filtre"));
+    EXPECT_EQ(Translate(QStringLiteral("The new version %s is available")),
+              QStringLiteral("La nouvelle version %s est disponible"));
 }
 
 TEST(ShippedTableFile, IsCopiedBesideTheExecutables)
