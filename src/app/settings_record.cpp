@@ -1,9 +1,8 @@
 // The settings record and its byte layout in "settings.dt".
 #include "app/settings_record.h"
 
-#include <QtEndian>
-
 #include <cstring>
+#include <QtEndian>
 
 namespace {
 

@@ -76,7 +76,11 @@ const std::vector<TInterfaceText> &InterfaceTexts()
          {}},
         {QStringLiteral("Label6"), ipCaption, {QStringLiteral("KB")}, {}, {}},
         {QStringLiteral("SearchAdvanced"), ipTabCaption, {QStringLiteral("Advanced")}, {}, {}},
-        {QStringLiteral("chkShowHidden"), ipCaption, {QStringLiteral("Show hidden objects in result")}, {}, {}},
+        {QStringLiteral("chkShowHidden"),
+         ipCaption,
+         {QStringLiteral("Show hidden objects in result")},
+         {},
+         {}},
         {QStringLiteral("chSearchInSubfolders"), ipCaption, {QStringLiteral("Search in subfolders")}, {}, {}},
         {QStringLiteral("CheckBox1"),
          ipCaption,
@@ -125,7 +129,7 @@ QString AboutBoxText(int aYear)
         notice.append(Translate(phrase));
     return ApplicationTitle() + u'\n' + Translate(QStringLiteral("Version:")) + space + ApplicationVersion() +
            QStringLiteral("\n\n") + Translate(QStringLiteral("Website:")) + space +
-           QUrl(VendorBaseUrl()).host() + QStringLiteral("\n\n") + notice.join(space) + QStringLiteral("\n\n") +
-           Translate(QStringLiteral("Copyright")) + QStringLiteral(" © ") + QString::number(aYear) + u' ' +
-           kVendorName;
+           QUrl(VendorBaseUrl()).host() + QStringLiteral("\n\n") + notice.join(space) +
+           QStringLiteral("\n\n") + Translate(QStringLiteral("Copyright")) + QStringLiteral(" © ") +
+           QString::number(aYear) + u' ' + kVendorName;
 }

@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
-
 #include <stdexcept>
 
 namespace {

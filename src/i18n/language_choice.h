@@ -2,9 +2,8 @@
 // value (the per-user registry key, an INI file under the XDG config folder on this system).
 #pragma once
 
-#include <QString>
-
 #include <optional>
+#include <QString>
 
 // The program's code for a locale name such as "de_DE.UTF-8", "pt-BR" or "zh-Hans-CN": "ar",
 // "cn", "cs", "de", "el", "es", "fr", "hu", "it", "jp", "kr", "nl", "pl", "pt", "tr", otherwise

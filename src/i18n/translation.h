@@ -2,12 +2,11 @@
 // English phrase passes before it is shown. All of it runs on the UI thread only.
 #pragma once
 
+#include <cstdint>
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <cstdint>
 
 // One entry per language (column 0 English), each holding the column's cells in row order: row 0
 // the language names, row 1 the codes, rows 2 and up the phrases. Every column has the same

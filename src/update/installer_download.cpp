@@ -6,13 +6,12 @@
 #include "update/vendor_http.h"
 #include "update/version_check.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,7 +143,8 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         int64_t length = client.Header("Content-Length").toLongLong(&ok);
         if (!ok)
             length = 0;
-        const int percent = DownloadPercent(aCount, length, QString::fromLatin1(client.Header("Transfer-Encoding")));
+        const int percent =
+            DownloadPercent(aCount, length, QString::fromLatin1(client.Header("Transfer-Encoding")));
         if (aOnProgress)
             aOnProgress(aCount, percent);
         return QString();

@@ -2,11 +2,10 @@
 // private temporary folder with progress and cancel, and starts it.
 #pragma once
 
-#include <QString>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <QString>
 
 // Set by the dialog's "Abort" button; the transfer stops at its next progress report. Cleared
 // when a download starts.

@@ -1,12 +1,11 @@
 // A blocking HTTP GET on libcurl for the vendor's web server.
 #include "update/vendor_http.h"
 
+#include <chrono>
+#include <curl/curl.h>
 #include <QList>
 #include <QPair>
 #include <QUrl>
-
-#include <chrono>
-#include <curl/curl.h>
 #include <stdexcept>
 
 namespace {
@@ -92,7 +91,8 @@ struct THttpClient::TState
         if (aNow != s->fLastCount) {
             s->fLastCount = aNow;
             s->fLastActivity = now;
-        } else if (s->fReadTimeoutMs > 0 && now - s->fLastActivity > std::chrono::milliseconds(s->fReadTimeoutMs)) {
+        } else if (s->fReadTimeoutMs > 0 &&
+                   now - s->fLastActivity > std::chrono::milliseconds(s->fReadTimeoutMs)) {
             s->fAbortMessage = QStringLiteral("Read timed out");
             return 1;
         }
@@ -164,7 +164,8 @@ void THttpClient::Get(const QString &aUrl, const THttpOptions &aOptions, const T
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     if (status < 200 || status > 299)
-        throw std::runtime_error(s.fStatusLine.isEmpty() ? "No reply from the server" : s.fStatusLine.toStdString());
+        throw std::runtime_error(s.fStatusLine.isEmpty() ? "No reply from the server"
+                                                         : s.fStatusLine.toStdString());
 }
 
 QByteArray THttpClient::Header(const QByteArray &aName) const

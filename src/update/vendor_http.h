@@ -2,12 +2,11 @@
 // time-out, streamed body, progress reports, the reply's status line and headers.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <QByteArray>
+#include <QString>
 
 inline constexpr char kVendorUserAgent[] = "Mozilla/4.0 (compatible; MyApp)";
 

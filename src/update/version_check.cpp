@@ -6,7 +6,6 @@
 #include "update/vendor_http.h"
 
 #include <QRegularExpression>
-
 #include <stdexcept>
 
 bool UpdateRequired = false;
@@ -59,7 +58,8 @@ bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChang
     const qsizetype slash = aVersionLine.indexOf(u'/');
     if (slash < 0)
         throw std::runtime_error("The version line has no \"/\"");
-    const QString newestText = aVersionLine.left(slash);
+    // Spaces around a number are tolerated, and kept out of the version shown.
+    const QString newestText = aVersionLine.left(slash).trimmed();
     const int32_t newest = ParseVersionNumber(newestText);
     const int32_t oldestAllowed = ParseVersionNumber(aVersionLine.mid(slash + 1));
     const QString version = DisplayVersion(newestText);
@@ -98,8 +98,8 @@ bool CheckForNewVersion(const QString &aBaseUrl)
             THttpClient client;
             versionLines = PageLines(client.GetBody(
                 aBaseUrl + QStringLiteral("/download/version/ordwell-version.html"), options, kMaxPageBytes));
-            changes = PageLines(client.GetBody(aBaseUrl + QStringLiteral("/download/version/ordwell-changes.html"),
-                                               options, kMaxPageBytes));
+            changes = PageLines(client.GetBody(
+                aBaseUrl + QStringLiteral("/download/version/ordwell-changes.html"), options, kMaxPageBytes));
         }
         changes.removeAll(QString());
         if (versionLines.isEmpty())

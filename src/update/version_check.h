@@ -2,10 +2,9 @@
 // version and builds the new-version dialog's text.
 #pragma once
 
+#include <cstdint>
 #include <QString>
 #include <QStringList>
-
-#include <cstdint>
 
 // True when the update is required (the oldest allowed version is newer than this one); the
 // download sets it too. Closing the new-version dialog then ends the program.

@@ -2,14 +2,13 @@
 #include "app/config_location.h"
 #include "app/settings_file.h"
 
+#include <csignal>
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -152,7 +151,8 @@ TEST_F(SettingsFile, FailedSaveLeavesThePreviousFileWhole)
 
 TEST_F(SettingsFile, SaveIntoAMissingFolderFails)
 {
-    EXPECT_FALSE(SaveSettingsFile(fDir.filePath(QStringLiteral("no/such/folder/settings.dt")), TSettingsRecord()));
+    EXPECT_FALSE(
+        SaveSettingsFile(fDir.filePath(QStringLiteral("no/such/folder/settings.dt")), TSettingsRecord()));
 }
 
 TEST_F(SettingsFile, SomethingElseUnderTheNameIsUnreadable)

@@ -1,10 +1,9 @@
 // The settings record's bytes: exact layout, round trip, and reading broken records.
 #include "app/settings_record.h"
 
-#include <QtEndian>
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
+#include <QtEndian>
 
 namespace {
 
@@ -67,9 +66,9 @@ QByteArray ExpectedBytes(const TSettingsRecord &r)
 {
     return Int(1) + Str(r.fSearchField) + Str(r.fTextToFind) + char(r.fSearchAll) + Int(r.fSearchOption) +
            Dbl(r.fMinDate) + Dbl(r.fMaxDate) + char(r.fSizeAll) + Int(r.fFileSizeOption) + Str(r.fFileSize) +
-           char(r.fShowHidden) + char(r.fSearchInSubfolders) + char(r.fUnrecognizedFormats) + char(r.fMaximized) +
-           Int(r.fLeft) + Int(r.fTop) + Int(r.fWidth) + Int(r.fHeight) + Int(r.fPanel3Width) +
-           Int(r.fPanel7Height) + Int(r.fPreviewHeight) + Str(r.fSelectedFolder);
+           char(r.fShowHidden) + char(r.fSearchInSubfolders) + char(r.fUnrecognizedFormats) +
+           char(r.fMaximized) + Int(r.fLeft) + Int(r.fTop) + Int(r.fWidth) + Int(r.fHeight) +
+           Int(r.fPanel3Width) + Int(r.fPanel7Height) + Int(r.fPreviewHeight) + Str(r.fSelectedFolder);
 }
 
 // Where field 10 ends in ExpectedBytes(KnownValues()): offset of field 11.
@@ -180,8 +179,8 @@ TEST(SettingsRecord, EmptyBytesReadNothing)
 
 TEST(SettingsRecord, NonNumericSizeTextIsKeptAndStopsTheReading)
 {
-    for (const QString &text : {QString(), QStringLiteral("12a"), QStringLiteral("1.000"), QStringLiteral("1 000"),
-                                QStringLiteral("99999999999")}) {
+    for (const QString &text : {QString(), QStringLiteral("12a"), QStringLiteral("1.000"),
+                                QStringLiteral("1 000"), QStringLiteral("99999999999")}) {
         TSettingsRecord written = KnownValues();
         written.fFileSize = text;
         TSettingsRecord read;

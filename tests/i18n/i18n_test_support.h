@@ -2,10 +2,10 @@
 // user's own language choice, and table files written from lines.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 // Points XDG_CONFIG_HOME and APPDATA at a fresh temporary folder for the life of the fixture.
 class TTempConfigHome : public ::testing::Test

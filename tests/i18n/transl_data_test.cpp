@@ -5,9 +5,9 @@
 #include "i18n/translation.h"
 #include "i18n_test_support.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QSet>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -42,10 +42,11 @@ protected:
 
 TEST_F(ShippedTable, SixteenLanguagesEnglishFirst)
 {
-    const QStringList codes = {QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("cn"), QStringLiteral("cs"),
-                               QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
-                               QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
-                               QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
+    const QStringList codes = {
+        QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("cn"), QStringLiteral("cs"),
+        QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
+        QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
+        QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
     EXPECT_EQ(fTable.at(0).at(0), QStringLiteral("English"));
     QStringList shipped;
     for (const QStringList &column : fTable) {
@@ -112,10 +113,11 @@ protected:
 TEST_F(ShippedTableLoaded, EveryStoredCodeSelectsItsColumn)
 {
     const QString file = ShippedTableFileName();
-    const QStringList codes = {QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("CN"), QStringLiteral("cs"),
-                               QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
-                               QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
-                               QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
+    const QStringList codes = {
+        QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("CN"), QStringLiteral("cs"),
+        QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
+        QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
+        QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
     for (int c = 0; c < codes.size(); ++c) {
         CurrentLanguageCode = codes.at(c);
         SaveCurrentLanguage();

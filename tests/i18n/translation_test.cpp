@@ -9,7 +9,8 @@
 
 namespace {
 
-const QByteArray kTenLines = "3\nEnglish\nDeutsch\nFran\xC3\xA7" "ais\nen\nde\nfr\nFilter\nFilter\nFiltre\n";
+const QByteArray kTenLines = "3\nEnglish\nDeutsch\nFran\xC3\xA7"
+                             "ais\nen\nde\nfr\nFilter\nFilter\nFiltre\n";
 
 class TranslationTest : public TTempConfigHome
 {
@@ -26,8 +27,14 @@ protected:
         CurrentLanguageCode = aCode;
         SaveCurrentLanguage();
     }
-    void WriteRegistry(const QByteArray &aIni) { WriteFile(QStringLiteral("config/Ordwell/Ordwell.conf"), aIni); }
-    void Load(const QByteArray &aTable) { LoadTranslationsFrom({WriteFile(QStringLiteral("transl.dt"), aTable)}); }
+    void WriteRegistry(const QByteArray &aIni)
+    {
+        WriteFile(QStringLiteral("config/Ordwell/Ordwell.conf"), aIni);
+    }
+    void Load(const QByteArray &aTable)
+    {
+        LoadTranslationsFrom({WriteFile(QStringLiteral("transl.dt"), aTable)});
+    }
 };
 
 TEST_F(TranslationTest, TenLineTableWithStoredFrench)
@@ -67,7 +74,9 @@ TEST_F(TranslationTest, EmptyCellFallsBackToEnglish)
 TEST_F(TranslationTest, ByteOrderMarkAndLoneCarriageReturns)
 {
     StoreLanguage(QStringLiteral("de"));
-    Load("\xEF\xBB\xBF" "2\rEnglish\rDeutsch\ren\rde\rSize\rGr\xC3\xB6\xC3\x9F" "e");
+    Load("\xEF\xBB\xBF"
+         "2\rEnglish\rDeutsch\ren\rde\rSize\rGr\xC3\xB6\xC3\x9F"
+         "e");
     ASSERT_EQ(TranslationTable.size(), 2);
     EXPECT_EQ(Translate(QStringLiteral("Size")), QStringLiteral("Größe"));
 }
@@ -120,13 +129,13 @@ TEST_F(TranslationTest, BrokenTablesLeaveAUsableEmptyTable)
 {
     StoreLanguage(QStringLiteral("de"));
     const QList<QByteArray> broken = {
-        "",                                       // empty file
-        "x\nEnglish\nen\n",                       // first line not an integer
-        "-2\nEnglish\nDeutsch\nen\nde\n",         // negative count
-        "2000000000\nEnglish\nen\nSize\n",        // huge count, four lines
-        "99999999999999999999\nEnglish\nen\n",    // count beyond 64 bits
-        "2\nEnglish\nDeutsch\nen\n",              // fewer than two complete rows
-        "3\nEnglish\nDeutsch\nFrench\nen\nde\n",  // broken columns: second row cut
+        "",                                      // empty file
+        "x\nEnglish\nen\n",                      // first line not an integer
+        "-2\nEnglish\nDeutsch\nen\nde\n",        // negative count
+        "2000000000\nEnglish\nen\nSize\n",       // huge count, four lines
+        "99999999999999999999\nEnglish\nen\n",   // count beyond 64 bits
+        "2\nEnglish\nDeutsch\nen\n",             // fewer than two complete rows
+        "3\nEnglish\nDeutsch\nFrench\nen\nde\n", // broken columns: second row cut
     };
     for (const QByteArray &bytes : broken) {
         Load(bytes);
@@ -171,10 +180,9 @@ TEST_F(TranslationTest, WithoutStoredValueTheSystemLanguageIsUsed)
 
 TEST_F(TranslationTest, StoredValueThatIsNotAStringIsIgnored)
 {
-    const QList<QByteArray> values = {"[General]\nCurrentLanguage=de, fr\n",
-                                      "[General]\nCurrentLanguage=@ByteArray(fr)\n",
-                                      "[General]\nCurrentLanguage=@Variant(\\0\\0\\0\\x7f\\0\\0)\n",
-                                      "\xff\xfe garbage = = [\n"};
+    const QList<QByteArray> values = {
+        "[General]\nCurrentLanguage=de, fr\n", "[General]\nCurrentLanguage=@ByteArray(fr)\n",
+        "[General]\nCurrentLanguage=@Variant(\\0\\0\\0\\x7f\\0\\0)\n", "\xff\xfe garbage = = [\n"};
     for (const QByteArray &ini : values) {
         WriteRegistry(ini);
         Load(kTenLines);
@@ -220,35 +228,38 @@ class LocaleMapping : public ::testing::TestWithParam<TLocaleCase>
 
 TEST_P(LocaleMapping, MapsPrimaryLanguage)
 {
-    EXPECT_EQ(LanguageCodeForLocale(QString::fromLatin1(GetParam().fLocale)), QString::fromLatin1(GetParam().fCode));
+    EXPECT_EQ(LanguageCodeForLocale(QString::fromLatin1(GetParam().fLocale)),
+              QString::fromLatin1(GetParam().fCode));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LocaleMapping,
-    ::testing::Values(TLocaleCase{"ar_EG.UTF-8", "ar"}, TLocaleCase{"zh_CN.UTF-8", "cn"},
-                      TLocaleCase{"zh-Hant-TW", "cn"}, TLocaleCase{"cs_CZ", "cs"}, TLocaleCase{"de-DE", "de"},
-                      TLocaleCase{"el_GR", "el"}, TLocaleCase{"es", "es"}, TLocaleCase{"fr_CA.UTF-8", "fr"},
-                      TLocaleCase{"hu_HU", "hu"}, TLocaleCase{"it_IT@euro", "it"}, TLocaleCase{"ja_JP.eucJP", "jp"},
-                      TLocaleCase{"ko-KR", "kr"}, TLocaleCase{"nl_BE", "nl"}, TLocaleCase{"pl_PL", "pl"},
-                      TLocaleCase{"pt_BR", "pt"}, TLocaleCase{"tr_TR", "tr"}, TLocaleCase{"ru_RU.UTF-8", "en"},
-                      TLocaleCase{"en_GB", "en"}, TLocaleCase{"C", "en"}, TLocaleCase{"POSIX", "en"},
-                      TLocaleCase{"", "en"}, TLocaleCase{"DE_de", "de"}));
+INSTANTIATE_TEST_SUITE_P(Table, LocaleMapping,
+                         ::testing::Values(TLocaleCase{"ar_EG.UTF-8", "ar"}, TLocaleCase{"zh_CN.UTF-8", "cn"},
+                                           TLocaleCase{"zh-Hant-TW", "cn"}, TLocaleCase{"cs_CZ", "cs"},
+                                           TLocaleCase{"de-DE", "de"}, TLocaleCase{"el_GR", "el"},
+                                           TLocaleCase{"es", "es"}, TLocaleCase{"fr_CA.UTF-8", "fr"},
+                                           TLocaleCase{"hu_HU", "hu"}, TLocaleCase{"it_IT@euro", "it"},
+                                           TLocaleCase{"ja_JP.eucJP", "jp"}, TLocaleCase{"ko-KR", "kr"},
+                                           TLocaleCase{"nl_BE", "nl"}, TLocaleCase{"pl_PL", "pl"},
+                                           TLocaleCase{"pt_BR", "pt"}, TLocaleCase{"tr_TR", "tr"},
+                                           TLocaleCase{"ru_RU.UTF-8", "en"}, TLocaleCase{"en_GB", "en"},
+                                           TLocaleCase{"C", "en"}, TLocaleCase{"POSIX", "en"},
+                                           TLocaleCase{"", "en"}, TLocaleCase{"DE_de", "de"}));
 
 TEST(SystemLanguage, IsOneOfTheTableCodes)
 {
-    static const QStringList kCodes = {QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("cn"),
-                                       QStringLiteral("cs"), QStringLiteral("de"), QStringLiteral("el"),
-                                       QStringLiteral("es"), QStringLiteral("fr"), QStringLiteral("hu"),
-                                       QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
-                                       QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"),
-                                       QStringLiteral("tr")};
+    static const QStringList kCodes = {
+        QStringLiteral("en"), QStringLiteral("ar"), QStringLiteral("cn"), QStringLiteral("cs"),
+        QStringLiteral("de"), QStringLiteral("el"), QStringLiteral("es"), QStringLiteral("fr"),
+        QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
+        QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
     EXPECT_TRUE(kCodes.contains(DetectSystemLanguage()));
 }
 
 TEST_F(TranslationTest, InterfaceRowsCarryTheirDecoration)
 {
     StoreLanguage(QStringLiteral("de"));
-    Load("2\nEnglish\nDeutsch\nen\nde\nWhere to search:\nWo suchen:\nAbout...\n\xC3\x9C" "ber...\nReady\nBereit\n"
+    Load("2\nEnglish\nDeutsch\nen\nde\nWhere to search:\nWo suchen:\nAbout...\n\xC3\x9C"
+         "ber...\nReady\nBereit\n"
          "Accessed\nLetzter Zugriff\nCreated\nErstellt\n");
     const std::vector<TInterfaceText> &rows = InterfaceTexts();
     ASSERT_EQ(rows.size(), 29u);
@@ -256,7 +267,8 @@ TEST_F(TranslationTest, InterfaceRowsCarryTheirDecoration)
     EXPECT_EQ(TranslatedInterfaceTexts(rows[22]), QStringList{QStringLiteral("  Bereit")});
     EXPECT_EQ(TranslatedInterfaceTexts(rows[28]), QStringList{QStringLiteral("Über......")});
     EXPECT_EQ(TranslatedInterfaceTexts(rows[7]),
-              (QStringList{QStringLiteral("Letzter Zugriff"), QStringLiteral("Erstellt"), QStringLiteral("Modified")}));
+              (QStringList{QStringLiteral("Letzter Zugriff"), QStringLiteral("Erstellt"),
+                           QStringLiteral("Modified")}));
     CurrentLanguageIndex = 0;
     EXPECT_EQ(TranslatedInterfaceTexts(rows[28]), QStringList{QStringLiteral("About......")});
 }

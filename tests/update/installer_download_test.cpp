@@ -4,12 +4,11 @@
 #include "update/version_check.h"
 #include "vendor_test_server.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <vector>
 
@@ -125,15 +124,15 @@ TEST_F(InstallerDownload, ProgressFollowsContentLength)
 TEST_F(InstallerDownload, ChunkedReplyKeepsTheBarAndCompletes)
 {
     fServer.fServer.Get(kInstallerPath, [this](const httplib::Request &, httplib::Response &aRes) {
-        aRes.set_chunked_content_provider("application/octet-stream",
-                                          [this](size_t aOffset, httplib::DataSink &aSink) {
-                                              if (aOffset >= fBody.size()) {
-                                                  aSink.done();
-                                                  return true;
-                                              }
-                                              const size_t n = std::min<size_t>(100000, fBody.size() - aOffset);
-                                              return aSink.write(fBody.data() + aOffset, n);
-                                          });
+        aRes.set_chunked_content_provider(
+            "application/octet-stream", [this](size_t aOffset, httplib::DataSink &aSink) {
+                if (aOffset >= fBody.size()) {
+                    aSink.done();
+                    return true;
+                }
+                const size_t n = std::min<size_t>(100000, fBody.size() - aOffset);
+                return aSink.write(fBody.data() + aOffset, n);
+            });
     });
     fServer.Start();
     const QString path = Download();

@@ -30,7 +30,8 @@ TEST(VendorHttp, SendsUserAgentAndReadsHeaders)
     });
     server.Start();
     THttpClient client;
-    EXPECT_EQ(client.GetBody(server.BaseUrl() + QStringLiteral("/page"), THttpOptions(), 100), QByteArray("body"));
+    EXPECT_EQ(client.GetBody(server.BaseUrl() + QStringLiteral("/page"), THttpOptions(), 100),
+              QByteArray("body"));
     EXPECT_EQ(agent, "Mozilla/4.0 (compatible; MyApp)");
     EXPECT_EQ(client.Header("x-THING"), QByteArray("value"));
     EXPECT_EQ(client.Header("Content-Length"), QByteArray("4"));
@@ -51,7 +52,8 @@ TEST(VendorHttp, ErrorStatusAndOversizedBodyFail)
     } catch (const std::runtime_error &e) {
         EXPECT_EQ(std::string(e.what()), "HTTP/1.1 404 Not Found");
     }
-    EXPECT_THROW(client.GetBody(server.BaseUrl() + QStringLiteral("/big"), THttpOptions(), 4999), std::runtime_error);
+    EXPECT_THROW(client.GetBody(server.BaseUrl() + QStringLiteral("/big"), THttpOptions(), 4999),
+                 std::runtime_error);
     EXPECT_EQ(client.GetBody(server.BaseUrl() + QStringLiteral("/big"), THttpOptions(), 5000).size(), 5000);
 }
 
@@ -86,7 +88,8 @@ TEST(VendorHttp, RedirectToAnotherSchemeIsRefused)
     options.fFollowRedirects = true;
     options.fMaxRedirects = 10;
     THttpClient client;
-    EXPECT_THROW(client.GetBody(server.BaseUrl() + QStringLiteral("/away"), options, 100), std::runtime_error);
+    EXPECT_THROW(client.GetBody(server.BaseUrl() + QStringLiteral("/away"), options, 100),
+                 std::runtime_error);
 }
 
 } // namespace

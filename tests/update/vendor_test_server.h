@@ -2,11 +2,10 @@
 // test that needs it and stopped when it goes.
 #pragma once
 
-#include <QString>
-#include <httplib.h>
-
 #include <atomic>
 #include <chrono>
+#include <httplib.h>
+#include <QString>
 #include <thread>
 
 class TVendorTestServer

@@ -3,8 +3,8 @@
 #include "update/version_check.h"
 #include "vendor_test_server.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 
 namespace {
 
@@ -17,17 +17,18 @@ class VersionServer : public ::testing::Test
 protected:
     void SetUp() override
     {
-        fServer.fServer.Get(R"(/hop(\d+)(/download/version/.*))",
-                            [this](const httplib::Request &aReq, httplib::Response &aRes) {
-                                const int hops = std::stoi(aReq.matches[1]);
-                                if (hops == 0)
-                                    Serve(aReq.matches[2], aReq, aRes);
-                                else
-                                    aRes.set_redirect("/hop" + std::to_string(hops - 1) + std::string(aReq.matches[2]));
-                            });
-        fServer.fServer.Get(R"((/download/version/.*))", [this](const httplib::Request &aReq, httplib::Response &aRes) {
-            Serve(aReq.matches[1], aReq, aRes);
+        fServer.fServer.Get(R"(/hop(\d+)(/download/version/.*))", [this](const httplib::Request &aReq,
+                                                                         httplib::Response &aRes) {
+            const int hops = std::stoi(aReq.matches[1]);
+            if (hops == 0)
+                Serve(aReq.matches[2], aReq, aRes);
+            else
+                aRes.set_redirect("/hop" + std::to_string(hops - 1) + std::string(aReq.matches[2]));
         });
+        fServer.fServer.Get(R"((/download/version/.*))",
+                            [this](const httplib::Request &aReq, httplib::Response &aRes) {
+                                Serve(aReq.matches[1], aReq, aRes);
+                            });
         fServer.Start();
         UpdateRequired = false;
         UpdateMessage.clear();
@@ -80,24 +81,29 @@ TEST_P(VersionLines, DecideTheOffer)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, VersionLines,
-    ::testing::Values(TVersionCase{"24/20\r\nignored\r\n", true, false, "The new version 2.4 is available\n\n"},
-                      TVersionCase{"30/25", true, true,
-                                   "This version of the software is out of date. You must download the current "
-                                   "version 3.0 to continue using the software.\n\n"},
-                      TVersionCase{"23/23\n", false, false, ""}, TVersionCase{"24/23\n", true, false, "The new version 2.4"},
-                      TVersionCase{"22/24\n", true, true, "This version of the software is out of date. You must "
-                                                          "download the current version 2.2 "},
-                      TVersionCase{"110/20\n", true, false, "The new version 11.0 is available"},
-                      TVersionCase{"2420\n", false, false, ""}, TVersionCase{"x/20\n", false, false, ""},
-                      TVersionCase{"24/\n", false, false, ""}, TVersionCase{"/20\n", false, false, ""},
-                      TVersionCase{"\n24/20\n", false, false, ""}, TVersionCase{"", false, false, ""}));
+    ::testing::Values(
+        TVersionCase{"24/20\r\nignored\r\n", true, false, "The new version 2.4 is available\n\n"},
+        TVersionCase{"30/25", true, true,
+                     "This version of the software is out of date. You must download the current "
+                     "version 3.0 to continue using the software.\n\n"},
+        TVersionCase{"23/23\n", false, false, ""},
+        TVersionCase{"24/23\n", true, false, "The new version 2.4"},
+        TVersionCase{"22/24\n", true, true,
+                     "This version of the software is out of date. You must "
+                     "download the current version 2.2 "},
+        TVersionCase{"110/20\n", true, false, "The new version 11.0 is available"},
+        TVersionCase{" 25 / 20 \n", true, false, "The new version 2.5 is available\n"},
+        TVersionCase{"2420\n", false, false, ""}, TVersionCase{"x/20\n", false, false, ""},
+        TVersionCase{"24/\n", false, false, ""}, TVersionCase{"/20\n", false, false, ""},
+        TVersionCase{"\n24/20\n", false, false, ""}, TVersionCase{"", false, false, ""}));
 
 TEST_F(VersionServer, BlankLinesOfTheChangesPageAreDropped)
 {
     fChangesPage = "Faster search\r\n\r\nNew icons\n\n\nFixes\n";
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
-    EXPECT_EQ(UpdateMessage,
-              QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\nNew icons\nFixes\n"));
+    EXPECT_EQ(
+        UpdateMessage,
+        QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\nNew icons\nFixes\n"));
     EXPECT_EQ(fAgent, "Mozilla/4.0 (compatible; MyApp)");
 }
 
@@ -132,13 +138,15 @@ TEST_F(VersionServer, OversizedVersionPageFails)
 
 TEST_F(VersionServer, MessageUsesTheCurrentLanguage)
 {
-    TranslationTable = {{QStringLiteral("English"), QStringLiteral("en"), QStringLiteral("The new version %s is available"),
-                         QStringLiteral("What's new:")},
-                        {QStringLiteral("Deutsch"), QStringLiteral("de"), QStringLiteral("Die neue Version %s ist verfügbar"),
+    TranslationTable = {{QStringLiteral("English"), QStringLiteral("en"),
+                         QStringLiteral("The new version %s is available"), QStringLiteral("What's new:")},
+                        {QStringLiteral("Deutsch"), QStringLiteral("de"),
+                         QStringLiteral("Die neue Version %s ist verfügbar"),
                          QStringLiteral("Neuigkeiten:")}};
     CurrentLanguageIndex = 1;
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
-    EXPECT_EQ(UpdateMessage, QStringLiteral("Die neue Version 2.4 ist verfügbar\n\nNeuigkeiten:\nFaster search\n"));
+    EXPECT_EQ(UpdateMessage,
+              QStringLiteral("Die neue Version 2.4 ist verfügbar\n\nNeuigkeiten:\nFaster search\n"));
 }
 
 TEST(VersionCheck, UnreachableServerFailsSilently)
