@@ -1,4 +1,5 @@
 // The settings file: its location, atomic replacement and reading back.
+#include "../i18n/i18n_test_support.h"
 #include "app/config_location.h"
 #include "app/settings_file.h"
 
@@ -14,22 +15,9 @@
 
 namespace {
 
-class SettingsFile : public ::testing::Test
+class SettingsFile : public TTempConfigHome
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(fDir.isValid());
-        fOldAppData = qgetenv("APPDATA");
-        fOldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("APPDATA", QFile::encodeName(fDir.filePath(QStringLiteral("appdata"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(fDir.filePath(QStringLiteral("xdg"))));
-    }
-    void TearDown() override
-    {
-        qputenv("APPDATA", fOldAppData);
-        qputenv("XDG_CONFIG_HOME", fOldXdg);
-    }
     QByteArray Read(const QString &aPath)
     {
         QFile file(aPath);
@@ -42,10 +30,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(aBytes);
     }
-
-    QTemporaryDir fDir;
-    QByteArray fOldAppData;
-    QByteArray fOldXdg;
 };
 
 TEST_F(SettingsFile, FirstRunCreatesTheFolderUnderAppData)
@@ -64,7 +48,7 @@ TEST_F(SettingsFile, FirstRunCreatesTheFolderUnderAppData)
 TEST_F(SettingsFile, WithoutAppDataTheXdgConfigFolderIsUsed)
 {
     qputenv("APPDATA", "");
-    EXPECT_EQ(GetSettingsFileName(), fDir.filePath(QStringLiteral("xdg/Ordwell/settings.dt")));
+    EXPECT_EQ(GetSettingsFileName(), fDir.filePath(QStringLiteral("config/Ordwell/settings.dt")));
     qunsetenv("XDG_CONFIG_HOME");
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(fDir.filePath(QStringLiteral("home"))));

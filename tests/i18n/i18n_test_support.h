@@ -1,5 +1,5 @@
-// Test helpers for the language files: a temporary config home, so no test reads or writes the
-// user's own language choice, and table files written from lines.
+// Test helpers for the per-user files: a temporary config home and application-data folder, so
+// no test reads or writes the user's own language choice or settings.
 #pragma once
 
 #include <gtest/gtest.h>
