@@ -49,5 +49,5 @@ QByteArray EncodeSettingsRecord(const TSettingsRecord &aRecord);
 int DecodeSettingsRecord(const QByteArray &aBytes, TSettingsRecord &aRecord);
 
 // The size text read as a decimal integer (spaces around it allowed, an optional sign), as the
-// spin control takes it; nothing when it is not one or does not fit 32 bits.
+// spin control takes it; false (aValue untouched) when it is not one or does not fit 32 bits.
 bool ParseSizeText(const QString &aText, int32_t &aValue);
