@@ -9,7 +9,6 @@
 #include "threads/worker_thread_pool.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
@@ -21,6 +20,8 @@ bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
 TZorFileList::TZorFileList(QObject *aParent) : TZorCustomFileList(aParent)
 {
     SetAllowDuplicates(true);
+    fAddLaterTimer.setSingleShot(true);
+    connect(&fAddLaterTimer, &QTimer::timeout, this, &TZorFileList::AddPathsLater);
     fChangeNotifier.OnChange = [this](TNotificationEvent aKind, const QString &aPath1, const QString &aPath2) {
         HandleShellChange(aKind, aPath1, aPath2);
     };
@@ -36,6 +37,7 @@ TZorFileList::~TZorFileList()
 void TZorFileList::Search(const QString &Path)
 {
     fIgnoreNewFiles = false;
+    fPathsToAddLater.clear();
     fChangeNotifier.SetRootFolder(Path);
     fLastSearchPath = Path;
     fLastSearchTickCount = GetTickCount();
@@ -153,16 +155,34 @@ bool TZorFileList::IsWithinLastSearch(const QString &pPath) const
 void TZorFileList::AddPathIfNew(const QString &pPath)
 {
     const uint32_t now = GetTickCount();
-    if (Count() > MaxItemsForRefresh || TicksBetween(fLastAddIfNotExistsSearch, now) < 1000)
+    if (Count() > MaxItemsForRefresh || pPath.isEmpty())
         return;
+    const uint32_t since = TicksBetween(fLastAddIfNotExistsSearch, now);
+    if (since < AddIfNewIntervalMs) {
+        // Kept for later rather than lost: files saved together all arrive, one per interval.
+        if (!fPathsToAddLater.contains(pPath) && fPathsToAddLater.size() < MaxItemsForRefresh)
+            fPathsToAddLater.append(pPath);
+        if (!fAddLaterTimer.isActive())
+            fAddLaterTimer.start(int(AddIfNewIntervalMs - since));
+        return;
+    }
     fLastAddIfNotExistsSearch = now;
-    if (pPath.isEmpty() || ReturnItemInList(pPath, 0) >= 0 || !IsWithinLastSearch(pPath))
+    fPathsToAddLater.removeAll(pPath);
+    if (ReturnItemInList(pPath, 0) >= 0 || !IsWithinLastSearch(pPath))
         return;
     const QString path = WithoutTrailingSeparator(pPath);
     TWin32FindData data;
     if (!FindFirstFile(path, data).IsValid() || !fSearchOptions.Matches(data, FolderPart(path)))
         return;
     Add(data.IsDirectory() ? WithTrailingSeparator(path) : path, false, -1);
+}
+
+void TZorFileList::AddPathsLater()
+{
+    if (!fPathsToAddLater.isEmpty())
+        AddPathIfNew(fPathsToAddLater.takeFirst());
+    if (!fPathsToAddLater.isEmpty() && !fAddLaterTimer.isActive())
+        fAddLaterTimer.start(int(AddIfNewIntervalMs));
 }
 
 void TZorFileList::RescanFolder(const QString &pFolder)

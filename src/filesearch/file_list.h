@@ -7,6 +7,8 @@
 #include "filesearch/custom_file_list.h"
 #include "filesearch/search_options.h"
 
+#include <QTimer>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +27,8 @@ public:
 
     // The automatic refresh leaves the list alone once it holds more items than this.
     static constexpr int MaxItemsForRefresh = 5000;
+    // The automatic refresh adds at most one new path per this many milliseconds.
+    static constexpr uint32_t AddIfNewIntervalMs = 1000;
 
     explicit TZorFileList(QObject *aParent = nullptr);
     // Stops every walk (waiting for the pool's threads) without raising OnEndSearch.
@@ -67,8 +71,9 @@ public:
     // A change report of the notifier (public so that it can be fed directly).
     void HandleShellChange(TNotificationEvent pKind, const QString &pPath1, const QString &pPath2);
     // Adds pPath when it is not listed yet, exists, lies within what the last search covers and
-    // matches the options (OnAddPath asked as usual). At most once per 1000 ms, and not above
-    // MaxItemsForRefresh items.
+    // matches the options (OnAddPath asked as usual). Not above MaxItemsForRefresh items. At most
+    // one path per AddIfNewIntervalMs: a path that comes sooner is kept and tried from the event
+    // loop when the interval has passed (until the next Search).
     void AddPathIfNew(const QString &pPath);
     // Queues a non-recursive walk of pFolder that hands over only unlisted paths. Not above
     // MaxItemsForRefresh items, not for the searched folder within 5000 ms of the search, not
@@ -87,6 +92,7 @@ private:
     void BeginHandOver() { ++fHandOverDepth; }
     void EndHandOver() { --fHandOverDepth; }
     void StopWhenNoHandOver();
+    void AddPathsLater();
     // Whether pPath lies where the last search would have listed it (recursion, hidden folders).
     bool IsWithinLastSearch(const QString &pPath) const;
 
@@ -100,6 +106,8 @@ private:
     int fHandOverDepth = 0;
     bool fStopDeferred = false;
     bool fDestroying = false;
+    QStringList fPathsToAddLater;
+    QTimer fAddLaterTimer;
     TZorShellChangeNotifier fChangeNotifier;
     std::unique_ptr<TWorkerThreadPool> fSearchThreadPool;
 };
