@@ -8,7 +8,6 @@
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 
-#include <QPointer>
 
 namespace {
 bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
@@ -43,17 +42,22 @@ void TZorFileList::Search(const QString &Path)
     fLastSearchTickCount = GetTickCount();
     if (!fSearchThreadPool) {
         fSearchThreadPool = std::make_unique<TWorkerThreadPool>(true);
-        fSearchThreadPool->OnAllWorkItemsDone = [this](bool) { DoEndSearch(); };
+        // Runs on whichever thread ends the last walk: it only queues, through a pointer made here.
+        fSearchThreadPool->OnAllWorkItemsDone = [self = QPointer<TZorFileList>(this)](bool) { QueueEndSearch(self); };
     }
     fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, *this, Path, false));
 }
 
 void TZorFileList::DoEndSearch()
 {
-    // Only the pointer is made here: this may run on a worker thread.
-    QueueOnUiThread([self = QPointer<TZorFileList>(this)] {
-        if (self && !self->fDestroying && self->OnEndSearch)
-            self->OnEndSearch();
+    QueueEndSearch(QPointer<TZorFileList>(this));
+}
+
+void TZorFileList::QueueEndSearch(const QPointer<TZorFileList> &pList)
+{
+    QueueOnUiThread([pList] {
+        if (pList && !pList->fDestroying && pList->OnEndSearch)
+            pList->OnEndSearch();
     });
 }
 

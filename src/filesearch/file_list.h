@@ -7,6 +7,7 @@
 #include "filesearch/custom_file_list.h"
 #include "filesearch/search_options.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdint>
@@ -57,7 +58,7 @@ public:
     // false; OnEndSearch then follows from the event loop. Never waits for its own walker.
     bool Stop();
 
-    // Queues OnEndSearch for the UI thread (runs it at once on the UI thread). Any thread.
+    // UI thread. Raises OnEndSearch (through the UI-thread queue, which runs it at once here).
     void DoEndSearch();
 
     // True while walks are queued or running.
@@ -92,6 +93,8 @@ private:
     void BeginHandOver() { ++fHandOverDepth; }
     void EndHandOver() { --fHandOverDepth; }
     void StopWhenNoHandOver();
+    // Any thread. Queues OnEndSearch of pList for the UI thread, where it runs if pList still exists.
+    static void QueueEndSearch(const QPointer<TZorFileList> &pList);
     void AddPathsLater();
     // Whether pPath lies where the last search would have listed it (recursion, hidden folders).
     bool IsWithinLastSearch(const QString &pPath) const;

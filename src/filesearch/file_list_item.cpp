@@ -5,7 +5,6 @@
 #include "selection/path_routines.h"
 
 
-#include <algorithm>
 
 namespace {
 // FILETIME ticks of 1970-01-01 UTC.
@@ -13,22 +12,30 @@ constexpr uint64_t kUnixEpochFileTime = 116444736000000000ULL;
 } // namespace
 
 TZorFileListItem::TZorFileListItem(const QString &pPath, bool pIsVirtual)
-    : fIsFolder(pPath.endsWith(PathSeparator)), fPath(pPath), fCaption(CaptionOf(pPath)), fIsVirtual(pIsVirtual)
+    : fIsFolder(pPath.endsWith(PathSeparator)), fPath(pPath), fIsVirtual(pIsVirtual)
 {
+    LocateCaption();
 }
 
-QString TZorFileListItem::CaptionOf(const QString &pPath)
+void TZorFileListItem::LocateCaption()
 {
-    const QString trimmed = WithoutTrailingSeparator(pPath);
-    const qsizetype cut = std::max(trimmed.lastIndexOf(PathSeparator), trimmed.lastIndexOf(u':'));
-    const QString last = trimmed.mid(cut + 1);
-    return last.isEmpty() ? pPath : last;
+    const qsizetype end = fPath.size() - (fPath.endsWith(PathSeparator) ? 1 : 0);
+    qsizetype start = end;
+    while (start > 0 && fPath[start - 1] != PathSeparator && fPath[start - 1] != u':')
+        --start;
+    if (start == end) {
+        fCaptionStart = 0;
+        fCaptionLength = -1;
+    } else {
+        fCaptionStart = start;
+        fCaptionLength = end - start;
+    }
 }
 
 void TZorFileListItem::SetPath(const QString &pPath)
 {
     fPath = fIsFolder ? WithTrailingSeparator(pPath) : pPath;
-    fCaption = CaptionOf(fPath);
+    LocateCaption();
     Refresh();
 }
 

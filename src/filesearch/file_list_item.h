@@ -24,7 +24,7 @@ public:
     const QString &DisplayPath() const { return fPath; }
     // The Name column: the text after the last "/" or ":" once one trailing "/" is removed; the
     // whole path when that text is empty (the root "/").
-    const QString &Caption() const { return fCaption; }
+    QString Caption() const { return fPath.mid(fCaptionStart, fCaptionLength); }
     // True when the path given to Add ended with "/".
     bool fIsFolder = false;
     bool fSelected = false;
@@ -52,10 +52,12 @@ private:
         QDateTime fModified;
     };
     const TDetails &Details() const;
-    static QString CaptionOf(const QString &pPath);
+    // Finds the caption within fPath (kept as a position: no string per item).
+    void LocateCaption();
 
     QString fPath;
-    QString fCaption;
+    qsizetype fCaptionStart = 0;
+    qsizetype fCaptionLength = -1;
     bool fIsVirtual = false;
     mutable std::optional<TDetails> fDetails;
 };

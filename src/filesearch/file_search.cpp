@@ -78,42 +78,38 @@ void TZorFileSearch::Walk()
 
 void TZorFileSearch::WalkFolder(const QString &pFolderPath, int pDepth)
 {
-    const QString pattern = pFolderPath + u'*';
+    // One enumeration serves both passes: the subfolders to enter are noted while the hits are
+    // collected, and entered only once the whole folder has been examined.
+    const bool descend = fSearchOptions.RecursiveSearch() && pDepth < MaxFolderDepth;
+    QStringList subfolders;
     TWin32FindData data;
-    {
-        TFindHandle handle = FindFirstFile(pattern, data);
-        if (!handle.IsValid())
-            return;
-        do {
-            if (IsWorkItemCancelled())
-                return;
-            if (fSearchOptions.Matches(data, pFolderPath)) {
-                QString hit = pFolderPath + data.cFileName;
-                if (data.IsDirectory())
-                    hit += PathSeparator;
-                std::lock_guard lock(fItemsToAddLock);
-                fItemsToAdd.append(std::move(hit));
-            }
-            HandOverIfDue(pFolderPath, data.cFileName);
-        } while (FindNextFile(handle, data));
-    }
-    if (!fSearchOptions.RecursiveSearch() || pDepth >= MaxFolderDepth)
-        return;
-    TFindHandle handle = FindFirstFile(pattern, data);
+    TFindHandle handle = FindFirstFile(pFolderPath + u'*', data);
     if (!handle.IsValid())
         return;
     do {
         if (IsWorkItemCancelled())
             return;
-        if (!data.IsDirectory() || IsFolderToIgnore(data.cFileName))
-            continue;
-        if (data.IsHidden() && !fSearchOptions.IncludeHidden())
-            continue;
-        const QString folder = pFolderPath + data.cFileName + PathSeparator;
-        if (!fFoldersNotEntered.isEmpty() && fFoldersNotEntered.contains(folder))
-            continue;
-        WalkFolder(folder, pDepth + 1);
+        if (fSearchOptions.Matches(data, pFolderPath)) {
+            QString hit = pFolderPath + data.cFileName;
+            if (data.IsDirectory())
+                hit += PathSeparator;
+            std::lock_guard lock(fItemsToAddLock);
+            fItemsToAdd.append(std::move(hit));
+        }
+        if (descend && data.IsDirectory() && !IsFolderToIgnore(data.cFileName)
+            && (!data.IsHidden() || fSearchOptions.IncludeHidden()))
+            subfolders.append(data.cFileName);
+        HandOverIfDue(pFolderPath, data.cFileName);
     } while (FindNextFile(handle, data));
+    FindClose(handle);
+
+    for (const QString &name : std::as_const(subfolders)) {
+        if (IsWorkItemCancelled())
+            return;
+        const QString folder = pFolderPath + name + PathSeparator;
+        if (fFoldersNotEntered.isEmpty() || !fFoldersNotEntered.contains(folder))
+            WalkFolder(folder, pDepth + 1);
+    }
 }
 
 void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pName)
