@@ -4,17 +4,15 @@
 #include "filesearch/file_list.h"
 #include "threads/ui_thread.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -32,7 +30,8 @@ long BuildTree(const QString &aRoot, long aEntries)
         made += folder % 20 == 0 ? 2 : 1;
         const QByteArray base = QFile::encodeName(path) + "/file_";
         for (int i = 0; i < kFilesPerFolder && made < aEntries; ++i, ++made) {
-            const int fd = ::open((base + QByteArray::number(i) + ".txt").constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            const int fd = ::open((base + QByteArray::number(i) + ".txt").constData(),
+                                  O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
             if (fd >= 0)
                 ::close(fd);
         }
@@ -46,7 +45,8 @@ double TimeFind(const QString &aRoot)
     timer.start();
     QProcess find;
     find.setStandardOutputFile(QProcess::nullDevice());
-    find.start(QStringLiteral("find"), {aRoot, QStringLiteral("-printf"), QStringLiteral("%s %T@ %A@ %C@\\n")});
+    find.start(QStringLiteral("find"),
+               {aRoot, QStringLiteral("-printf"), QStringLiteral("%s %T@ %A@ %C@\\n")});
     find.waitForFinished(-1);
     return timer.nsecsElapsed() / 1e9;
 }
@@ -125,11 +125,14 @@ int main(int argc, char **argv)
     }
     const auto best = [](std::vector<double> &a) { return *std::min_element(a.begin(), a.end()); };
     const double findBest = best(find), keepBest = best(keep), refuseBest = best(refuse);
-    std::printf("find -printf '%%s %%T@ %%A@ %%C@':  %.3f s  %10.0f entries/s\n", findBest, entries / findBest);
-    std::printf("search, every path listed:      %.3f s  %10.0f entries/s  (%ld listed, %d hand-overs, longest gap %lld ms)\n",
+    std::printf("find -printf '%%s %%T@ %%A@ %%C@':  %.3f s  %10.0f entries/s\n", findBest,
+                entries / findBest);
+    std::printf("search, every path listed:      %.3f s  %10.0f entries/s  (%ld listed, %d hand-overs, "
+                "longest gap %lld ms)\n",
                 keepBest, entries / keepBest, keepResult.fListed, keepResult.fHandOvers,
                 static_cast<long long>(keepResult.fLongestGapMs));
-    std::printf("search, every path refused:     %.3f s  %10.0f entries/s  (%ld offered, %d hand-overs, longest gap %lld ms)\n",
+    std::printf("search, every path refused:     %.3f s  %10.0f entries/s  (%ld offered, %d hand-overs, "
+                "longest gap %lld ms)\n",
                 refuseBest, entries / refuseBest, refuseResult.fListed, refuseResult.fHandOvers,
                 static_cast<long long>(refuseResult.fLongestGapMs));
     return 0;

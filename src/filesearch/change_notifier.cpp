@@ -113,7 +113,8 @@ TZorShellChangeNotifier::TListing TZorShellChangeNotifier::ReadListing(const QSt
         return listing;
     do {
         if (!IsFolderToIgnore(data.cFileName))
-            listing.insert(data.cFileName, TEntryState{data.IsDirectory(), data.FileSize(), data.ftLastWriteTime});
+            listing.insert(data.cFileName,
+                           TEntryState{data.IsDirectory(), data.FileSize(), data.ftLastWriteTime});
     } while (FindNextFile(handle, data));
     return listing;
 }
@@ -164,7 +165,8 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
     changed = changed || !gone.isEmpty() || !come.isEmpty();
     for (const QString &name : std::as_const(gone)) {
         const TEntryState state = before.value(name);
-        const auto twin = std::find_if(come.begin(), come.end(), [&](const QString &aNew) { return now.value(aNew) == state; });
+        const auto twin = std::find_if(come.begin(), come.end(),
+                                       [&](const QString &aNew) { return now.value(aNew) == state; });
         if (twin != come.end()) {
             const QString newName = *twin;
             come.erase(twin);
@@ -174,7 +176,8 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
                     fWatcher.removePath(oldPath);
                 Watch(Join(pFolder, newName));
             }
-            Report(state.fIsFolder ? neFolderRename : neFileRename, Join(pFolder, name), Join(pFolder, newName));
+            Report(state.fIsFolder ? neFolderRename : neFileRename, Join(pFolder, name),
+                   Join(pFolder, newName));
             continue;
         }
         const QString path = Join(pFolder, name);

@@ -4,6 +4,7 @@
 
 #include "platform/find_data.h"
 
+#include <functional>
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
@@ -11,10 +12,9 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <functional>
-
 // The kinds of change reported, numbered as the list's event filter counts them.
-enum TNotificationEvent : int {
+enum TNotificationEvent : int
+{
     neFileChange = 2,
     neFileCreate = 3,
     neFileDelete = 4,

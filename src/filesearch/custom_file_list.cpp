@@ -3,11 +3,10 @@
 
 #include "selection/path_routines.h"
 
+#include <algorithm>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QRegularExpression>
-
-#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -20,9 +19,9 @@ bool IsSchemePath(const QString &aPath)
 } // namespace
 
 TZorCustomFileList::TZorCustomFileList(QObject *aParent)
-    : QAbstractTableModel(aParent),
-      fColumnCaptions{QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Size"),
-                      QStringLiteral("Type"), QStringLiteral("Date modified")}
+    : QAbstractTableModel(aParent), fColumnCaptions{QStringLiteral("Name"), QStringLiteral("In Folder"),
+                                                    QStringLiteral("Size"), QStringLiteral("Type"),
+                                                    QStringLiteral("Date modified")}
 {
 }
 
@@ -196,7 +195,8 @@ void TZorCustomFileList::SetItemIndex(int pIndex)
 
 int TZorCustomFileList::SelCount() const
 {
-    return int(std::count_if(fItems.begin(), fItems.end(), [](const auto &aItem) { return aItem->fSelected; }));
+    return int(
+        std::count_if(fItems.begin(), fItems.end(), [](const auto &aItem) { return aItem->fSelected; }));
 }
 
 void TZorCustomFileList::SetSelected(int pIndex, bool pSelected)
@@ -367,7 +367,8 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
 
 QVariant TZorCustomFileList::headerData(int aSection, Qt::Orientation aOrientation, int aRole) const
 {
-    if (aOrientation != Qt::Horizontal || aRole != Qt::DisplayRole || aSection < 0 || aSection >= flcColumnCount)
+    if (aOrientation != Qt::Horizontal || aRole != Qt::DisplayRole || aSection < 0 ||
+        aSection >= flcColumnCount)
         return {};
     return fColumnCaptions.at(aSection);
 }

@@ -4,13 +4,12 @@
 
 #include "filesearch/file_list_item.h"
 
+#include <functional>
+#include <memory>
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
 #include <QStringList>
-
-#include <functional>
-#include <memory>
 #include <vector>
 
 class TZorCustomFileList : public QAbstractTableModel
@@ -110,7 +109,8 @@ public:
     int rowCount(const QModelIndex &aParent = QModelIndex()) const override;
     int columnCount(const QModelIndex &aParent = QModelIndex()) const override;
     QVariant data(const QModelIndex &aIndex, int aRole = Qt::DisplayRole) const override;
-    QVariant headerData(int aSection, Qt::Orientation aOrientation, int aRole = Qt::DisplayRole) const override;
+    QVariant headerData(int aSection, Qt::Orientation aOrientation,
+                        int aRole = Qt::DisplayRole) const override;
     void sort(int aColumn, Qt::SortOrder aOrder = Qt::AscendingOrder) override;
 
 protected:
@@ -127,7 +127,7 @@ private:
     bool LessThan(const TZorFileListItem &a, const TZorFileListItem &b) const;
 
     std::vector<std::unique_ptr<TZorFileListItem>> fItems;
-    int fPublished = 0;  // rows announced to views; the rest were added during an update
+    int fPublished = 0; // rows announced to views; the rest were added during an update
     int fUpdateCount = 0;
     bool fResortPending = false;
     bool fAllowDuplicates = false;

@@ -8,11 +8,11 @@
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 
-
 namespace {
 bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
 {
-    return SamePath(aPath, aFolder) || WithoutTrailingSeparator(aPath).startsWith(WithTrailingSeparator(aFolder));
+    return SamePath(aPath, aFolder) ||
+           WithoutTrailingSeparator(aPath).startsWith(WithTrailingSeparator(aFolder));
 }
 } // namespace
 
@@ -21,9 +21,8 @@ TZorFileList::TZorFileList(QObject *aParent) : TZorCustomFileList(aParent)
     SetAllowDuplicates(true);
     fAddLaterTimer.setSingleShot(true);
     connect(&fAddLaterTimer, &QTimer::timeout, this, &TZorFileList::AddPathsLater);
-    fChangeNotifier.OnChange = [this](TNotificationEvent aKind, const QString &aPath1, const QString &aPath2) {
-        HandleShellChange(aKind, aPath1, aPath2);
-    };
+    fChangeNotifier.OnChange = [this](TNotificationEvent aKind, const QString &aPath1,
+                                      const QString &aPath2) { HandleShellChange(aKind, aPath1, aPath2); };
 }
 
 TZorFileList::~TZorFileList()
@@ -43,7 +42,9 @@ void TZorFileList::Search(const QString &Path)
     if (!fSearchThreadPool) {
         fSearchThreadPool = std::make_unique<TWorkerThreadPool>(true);
         // Runs on whichever thread ends the last walk: it only queues, through a pointer made here.
-        fSearchThreadPool->OnAllWorkItemsDone = [self = QPointer<TZorFileList>(this)](bool) { QueueEndSearch(self); };
+        fSearchThreadPool->OnAllWorkItemsDone = [self = QPointer<TZorFileList>(this)](bool) {
+            QueueEndSearch(self);
+        };
     }
     fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, *this, Path, false));
 }
@@ -121,7 +122,8 @@ void TZorFileList::HandleShellChange(TNotificationEvent pKind, const QString &pP
     if (!fIgnoreNewFiles) {
         if (pKind == neFileCreate || pKind == neFolderCreate)
             AddPathIfNew(pPath1);
-        else if (pKind == neFileChange && !fChangeNotifier.WatchedFolders().contains(WithoutTrailingSeparator(pPath1)))
+        else if (pKind == neFileChange &&
+                 !fChangeNotifier.WatchedFolders().contains(WithoutTrailingSeparator(pPath1)))
             AddPathIfNew(pPath1);
         else if (pKind == neFolderUpdate && !pPath1.isEmpty())
             RescanFolder(pPath1);

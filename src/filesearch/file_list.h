@@ -7,12 +7,11 @@
 #include "filesearch/custom_file_list.h"
 #include "filesearch/search_options.h"
 
-#include <QPointer>
-#include <QTimer>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <QPointer>
+#include <QTimer>
 
 class TWorkerThreadPool;
 

@@ -4,8 +4,6 @@
 #include "selection/long_path_access.h"
 #include "selection/path_routines.h"
 
-
-
 namespace {
 // FILETIME ticks of 1970-01-01 UTC.
 constexpr uint64_t kUnixEpochFileTime = 116444736000000000ULL;
@@ -56,8 +54,10 @@ const TZorFileListItem::TDetails &TZorFileListItem::Details() const
                 if (!data.IsDirectory() && !fIsFolder)
                     details.fSize = data.FileSize();
                 if (data.ftLastWriteTime >= kUnixEpochFileTime)
-                    details.fModified = QDateTime::fromMSecsSinceEpoch(
-                        qint64((data.ftLastWriteTime - kUnixEpochFileTime) / 10000), Qt::UTC).toLocalTime();
+                    details.fModified =
+                        QDateTime::fromMSecsSinceEpoch(
+                            qint64((data.ftLastWriteTime - kUnixEpochFileTime) / 10000), Qt::UTC)
+                            .toLocalTime();
             }
         }
         fDetails = details;

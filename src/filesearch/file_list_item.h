@@ -2,14 +2,21 @@
 // date modified) read from the file system the first time a column asks for it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <QDateTime>
 #include <QString>
 
-#include <cstdint>
-#include <optional>
-
 // The result list's columns, in display order.
-enum TZorFileListColumn : int { flcName = 0, flcInFolder, flcSize, flcType, flcDateModified, flcColumnCount };
+enum TZorFileListColumn : int
+{
+    flcName = 0,
+    flcInFolder,
+    flcSize,
+    flcType,
+    flcDateModified,
+    flcColumnCount
+};
 
 class TZorFileListItem
 {

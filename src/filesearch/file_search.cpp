@@ -13,8 +13,7 @@
 
 namespace {
 // Runs aAction when the scope ends, however it ends.
-template <class TAction>
-class TFinally
+template <class TAction> class TFinally
 {
 public:
     explicit TFinally(TAction aAction) : fAction(std::move(aAction)) {}
@@ -96,8 +95,8 @@ void TZorFileSearch::WalkFolder(const QString &pFolderPath, int pDepth)
             std::lock_guard lock(fItemsToAddLock);
             fItemsToAdd.append(std::move(hit));
         }
-        if (descend && data.IsDirectory() && !IsFolderToIgnore(data.cFileName)
-            && (!data.IsHidden() || fSearchOptions.IncludeHidden()))
+        if (descend && data.IsDirectory() && !IsFolderToIgnore(data.cFileName) &&
+            (!data.IsHidden() || fSearchOptions.IncludeHidden()))
             subfolders.append(data.cFileName);
         HandOverIfDue(pFolderPath, data.cFileName);
     } while (FindNextFile(handle, data));

@@ -5,12 +5,11 @@
 #include "filesearch/search_options.h"
 #include "threads/work_item.h"
 
+#include <cstdint>
+#include <mutex>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
-
-#include <cstdint>
-#include <mutex>
 
 class TZorFileList;
 
@@ -32,8 +31,8 @@ public:
     // UI thread. Copies aSearchOptions. aInitialPath: the root folder (with or without trailing
     // "/"); "" walks "/" and every volume mount point when the options are recursive, else lists
     // the desktop folder. pOnlyNewFiles: hand over only paths the list does not hold yet.
-    TZorFileSearch(const TZorSearchOptions &aSearchOptions, TZorFileList &aZorFileList, const QString &aInitialPath,
-                   bool pOnlyNewFiles);
+    TZorFileSearch(const TZorSearchOptions &aSearchOptions, TZorFileList &aZorFileList,
+                   const QString &aInitialPath, bool pOnlyNewFiles);
 
     // Worker thread, called once by the pool. Raises only what the list's Add raised in a
     // hand-over (after the final hand-over has run).
@@ -60,6 +59,6 @@ private:
     bool fSearchComplete = false;
     QString fCurrentlyScannedPath;
     bool fOnlyNewFiles = false;
-    bool fHasProgressHandler = false;  // the list's OnSearchProgress was assigned at creation
-    QSet<QString> fFoldersNotEntered;   // with trailing "/"
+    bool fHasProgressHandler = false; // the list's OnSearchProgress was assigned at creation
+    QSet<QString> fFoldersNotEntered; // with trailing "/"
 };

@@ -3,12 +3,11 @@
 
 #include "selection/path_routines.h"
 
+#include <array>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <array>
 
 namespace {
 QByteArray Unescape(const QByteArray &aField)
@@ -34,8 +33,8 @@ QByteArray Unescape(const QByteArray &aField)
 
 bool IsBelowVolumeFolder(const QString &aMountPoint)
 {
-    static const std::array<QString, 3> kVolumeFolders{QStringLiteral("/media/"), QStringLiteral("/run/media/"),
-                                                       QStringLiteral("/mnt/")};
+    static const std::array<QString, 3> kVolumeFolders{
+        QStringLiteral("/media/"), QStringLiteral("/run/media/"), QStringLiteral("/mnt/")};
     for (const QString &folder : kVolumeFolders)
         if (aMountPoint.startsWith(folder) && aMountPoint.size() > folder.size())
             return true;
@@ -45,8 +44,8 @@ bool IsBelowVolumeFolder(const QString &aMountPoint)
 // Indexes of the mounts that repeat a file system (or part of one) mounted earlier.
 QSet<size_t> SecondMounts(const std::vector<TMountEntry> &aMounts)
 {
-    QSet<QByteArray> seen;       // device + root
-    QSet<QByteArray> wholeSeen;  // devices mounted with root "/"
+    QSet<QByteArray> seen;      // device + root
+    QSet<QByteArray> wholeSeen; // devices mounted with root "/"
     QSet<size_t> second;
     for (size_t i = 0; i < aMounts.size(); ++i) {
         const TMountEntry &mount = aMounts[i];
@@ -94,10 +93,10 @@ std::vector<TMountEntry> ReadMountTable()
 
 bool IsPseudoFileSystemType(const QByteArray &aType)
 {
-    static const QSet<QByteArray> kPseudo{"proc",     "sysfs",      "devtmpfs", "devpts",    "cgroup",
-                                          "cgroup2",  "debugfs",    "tracefs",  "securityfs", "pstore",
-                                          "bpf",      "mqueue",     "hugetlbfs", "configfs", "fusectl",
-                                          "autofs",   "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs"};
+    static const QSet<QByteArray> kPseudo{"proc",    "sysfs",       "devtmpfs",  "devpts",     "cgroup",
+                                          "cgroup2", "debugfs",     "tracefs",   "securityfs", "pstore",
+                                          "bpf",     "mqueue",      "hugetlbfs", "configfs",   "fusectl",
+                                          "autofs",  "binfmt_misc", "efivarfs",  "rpc_pipefs", "nsfs"};
     return kPseudo.contains(aType);
 }
 
@@ -106,7 +105,8 @@ QSet<QString> FoldersNeverEntered(const std::vector<TMountEntry> &aMounts)
     QSet<QString> folders;
     const QSet<size_t> second = SecondMounts(aMounts);
     for (size_t i = 0; i < aMounts.size(); ++i)
-        if (!IsDriveRoot(aMounts[i].fMountPoint) && (IsPseudoFileSystemType(aMounts[i].fType) || second.contains(i)))
+        if (!IsDriveRoot(aMounts[i].fMountPoint) &&
+            (IsPseudoFileSystemType(aMounts[i].fType) || second.contains(i)))
             folders.insert(WithTrailingSeparator(aMounts[i].fMountPoint));
     return folders;
 }
@@ -118,8 +118,8 @@ QStringList VolumeRoots(const std::vector<TMountEntry> &aMounts)
     for (size_t i = 0; i < aMounts.size(); ++i) {
         const TMountEntry &mount = aMounts[i];
         const QString root = WithTrailingSeparator(mount.fMountPoint);
-        if (IsBelowVolumeFolder(mount.fMountPoint) && !IsPseudoFileSystemType(mount.fType) && !second.contains(i)
-            && !roots.contains(root))
+        if (IsBelowVolumeFolder(mount.fMountPoint) && !IsPseudoFileSystemType(mount.fType) &&
+            !second.contains(i) && !roots.contains(root))
             roots.append(root);
     }
     return roots;

@@ -6,7 +6,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 // One line of /proc/self/mountinfo.

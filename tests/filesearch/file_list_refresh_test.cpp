@@ -8,15 +8,9 @@
 
 namespace {
 
-class FileListRefreshTest : public ::testing::Test
+class FileListRefreshTest : public TSearchListTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(fTree.IsValid());
-        fList.OnEndSearch = [this] { ++fEndSearchCount; };
-    }
-
     // Searches aFolder and waits until the search ended and the notifier watches.
     void SearchAndWatch(const QString &aFolder)
     {
@@ -24,10 +18,6 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount > 0; }));
         ASSERT_TRUE(PumpUntil([&] { return !fList.ChangeNotifier().WatchedFolders().isEmpty(); }));
     }
-
-    TTestTree fTree;
-    TZorFileList fList;
-    int fEndSearchCount = 0;
 };
 
 TEST_F(FileListRefreshTest, ANewMatchingFileIsAddedAfterTheVeto)
@@ -129,7 +119,13 @@ TEST_F(FileListRefreshTest, TheNotifierReportsKindsAndPaths)
     const auto has = [&](int aKind, const QString &a, const QString &b = {}) {
         return reports.contains({aKind, a, b});
     };
-    ASSERT_TRUE(PumpUntil([&] { return has(neFileCreate, fTree.Path("sub/made.txt")) && has(neFileChange, fTree.Path("keep.txt")) && has(neFileRename, fTree.Path("old.txt"), fTree.Path("new.txt")); }, 20000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return has(neFileCreate, fTree.Path("sub/made.txt")) &&
+                   has(neFileChange, fTree.Path("keep.txt")) &&
+                   has(neFileRename, fTree.Path("old.txt"), fTree.Path("new.txt"));
+        },
+        20000));
     EXPECT_TRUE(has(neFolderUpdate, fTree.Root()));
 
     notifier.SetActive(false);

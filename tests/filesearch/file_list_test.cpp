@@ -4,11 +4,9 @@
 #include "filesearch/file_list.h"
 #include "search_test_helpers.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 #include <string>
 
@@ -35,7 +33,8 @@ TEST_F(FileListTest, AddRaisesItsThreeArgumentErrors)
 {
     EXPECT_EQ(AddError(fList, ""), "pPath must be assigned");
     EXPECT_EQ(AddError(fList, "relative/name.txt"), "pItemIdList must be assigned");
-    EXPECT_EQ(AddError(fList, "trash:/old.txt"), "Virtual elements cannot be added if FileSystemOnly is true");
+    EXPECT_EQ(AddError(fList, "trash:/old.txt"),
+              "Virtual elements cannot be added if FileSystemOnly is true");
     EXPECT_EQ(fList.Count(), 0);
 
     fList.SetFileSystemOnly(false);
@@ -61,7 +60,8 @@ TEST_F(FileListTest, ItemsCarryCaptionKindAndFolder)
     EXPECT_EQ(root->Caption(), "/");
     EXPECT_EQ(fList.data(fList.index(0, flcName)).toString(), "report.txt");
     EXPECT_EQ(fList.data(fList.index(1, flcInFolder)).toString(), "/data/docs");
-    EXPECT_EQ(fList.data(fList.index(1, flcName), TZorCustomFileList::PathRole).toString(), "/data/docs/Sub/");
+    EXPECT_EQ(fList.data(fList.index(1, flcName), TZorCustomFileList::PathRole).toString(),
+              "/data/docs/Sub/");
 }
 
 TEST_F(FileListTest, VetoesRemoveTheItemAgain)

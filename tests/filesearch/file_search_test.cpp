@@ -3,23 +3,15 @@
 #include "filesearch/file_list.h"
 #include "search_test_helpers.h"
 
-#include <QSignalSpy>
-
 #include <gtest/gtest.h>
-
+#include <QSignalSpy>
 #include <sys/stat.h>
 
 namespace {
 
-class FileSearchTest : public ::testing::Test
+class FileSearchTest : public TSearchListTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(fTree.IsValid());
-        fList.OnEndSearch = [this] { ++fEndSearchCount; };
-    }
-
     // Searches each folder in one go and waits for the end of the search.
     void SearchAndWait(const QStringList &aFolders)
     {
@@ -36,10 +28,6 @@ protected:
             paths.append(fList.Item(i).Path());
         return paths;
     }
-
-    TTestTree fTree;
-    TZorFileList fList;
-    int fEndSearchCount = 0;
 };
 
 TEST_F(FileSearchTest, HitsOfAFolderComeBeforeThoseOfItsSubfolders)

@@ -2,8 +2,12 @@
 // main thread) while walkers hand over, with a generous deadline so no test can hang.
 #pragma once
 
+#include "filesearch/file_list.h"
 #include "threads/ui_thread.h"
 
+#include <functional>
+#include <gtest/gtest.h>
+#include <ostream>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,9 +15,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <functional>
-#include <ostream>
 
 inline void PrintTo(const QString &aText, std::ostream *aStream)
 {
@@ -71,4 +72,19 @@ public:
 
 private:
     QTemporaryDir fDir;
+};
+
+// A result list over a temporary tree that counts its end-of-search events.
+class TSearchListTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fTree.IsValid());
+        fList.OnEndSearch = [this] { ++fEndSearchCount; };
+    }
+
+    TTestTree fTree;
+    TZorFileList fList;
+    int fEndSearchCount = 0;
 };
