@@ -1,0 +1,39 @@
+// The work done in the sandboxed child for one request: map the body, limit memory, extract.
+#pragma once
+
+#include "extractd/doc_type.h"
+
+#include <cstdint>
+#include <string>
+
+// Result codes the child ends with.
+enum TChildExit : int {
+    ceOk = 0,
+    ceCorrupt = 10,
+    ceEncrypted = 11,
+    ceBomb = 12,
+    ceOutOfMemory = 13,
+    ceFailed = 14,
+};
+
+// Written by the child into memory shared with the server, read after the child has ended.
+struct TChildReport
+{
+    TDocType Type = TDocType::dtUnknown;
+    std::uint64_t Characters = 0;
+};
+
+struct TChildJob
+{
+    int BodyFd = -1;
+    std::uint64_t BodyBytes = 0;
+    int OutFd = -1;
+    std::string Name;
+    std::string Password;
+    std::uint64_t MaxMemoryBytes = 1024ull << 20;
+};
+
+// Runs in the child only. Extracts the body into OutFd and fills aReport; returns a TChildExit.
+int RunChildJob(const TChildJob &aJob, TChildReport &aReport);
+// A short word for a child's result code, for the log.
+const char *ChildExitName(int aCode);
