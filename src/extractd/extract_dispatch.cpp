@@ -3,7 +3,10 @@
 
 #include "extractd/extract_error.h"
 #include "extractd/extract_limits.h"
+#include "extractd/epub_extractor.h"
 #include "extractd/html_extractor.h"
+#include "extractd/odf_extractor.h"
+#include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
 #include "extractd/text_extractor.h"
 #include "extractd/xml_extractor.h"
@@ -46,6 +49,12 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtHtml: return std::make_unique<THtmlExtractor>();
     case TDocType::dtXml: return std::make_unique<TXmlExtractor>();
     case TDocType::dtPdf: return std::make_unique<TPdfExtractor>();
+    case TDocType::dtDocx:
+    case TDocType::dtXlsx:
+    case TDocType::dtPptx:
+    case TDocType::dtEncryptedOoxml: return std::make_unique<TOoxmlExtractor>(aType);
+    case TDocType::dtOdf: return std::make_unique<TOdfExtractor>();
+    case TDocType::dtEpub: return std::make_unique<TEpubExtractor>();
     default: return nullptr;
     }
     return nullptr;

@@ -23,21 +23,40 @@ std::string_view WithoutSlash(std::string_view aName)
 
 } // namespace
 
-TZipPackage::TZipPackage(std::string_view aBytes, std::function<bool(const std::string &)> aWanted,
-                         std::uint64_t aMaxBytes)
+namespace {
+
+// Hands libarchive the whole buffer at once and offers no seek, so that the zip is read entry
+// by entry from the local headers (a zip cut off before its central directory still reads).
+la_ssize_t ReadWhole(archive *, void *aData, const void **aBuffer)
 {
+    auto *bytes = static_cast<std::string_view *>(aData);
+    *aBuffer = bytes->data();
+    la_ssize_t size = static_cast<la_ssize_t>(bytes->size());
+    *bytes = std::string_view();
+    return size;
+}
+
+} // namespace
+
+bool TZipPackage::Read(std::string_view aBytes, bool aStreaming,
+                       const std::function<bool(const std::string &)> &aWanted, std::uint64_t aMaxBytes)
+{
+    fEntries.clear();
     TArchivePtr zip(archive_read_new(), archive_read_free);
     archive_read_support_format_zip(zip.get());
-    if (archive_read_open_memory(zip.get(), aBytes.data(), aBytes.size()) != ARCHIVE_OK)
-        ThrowCorrupt("not a zip file");
+    std::string_view rest = aBytes;
+    int opened = aStreaming ? archive_read_open(zip.get(), &rest, nullptr, ReadWhole, nullptr)
+                            : archive_read_open_memory(zip.get(), aBytes.data(), aBytes.size());
+    if (opened != ARCHIVE_OK)
+        return false;
     std::uint64_t total = 0;
     archive_entry *entry = nullptr;
     while (true) {
         int rc = archive_read_next_header(zip.get(), &entry);
         if (rc == ARCHIVE_EOF)
-            break;
+            return true;
         if (rc < ARCHIVE_WARN)
-            ThrowCorrupt(std::string("broken zip: ") + (archive_error_string(zip.get()) ?: ""));
+            return false;
         const char *path = archive_entry_pathname(entry);
         if (path == nullptr || archive_entry_filetype(entry) == AE_IFDIR)
             continue;
@@ -53,7 +72,7 @@ TZipPackage::TZipPackage(std::string_view aBytes, std::function<bool(const std::
                 if (n == 0)
                     break;
                 if (n < 0)
-                    ThrowCorrupt("broken zip entry " + item.Name);
+                    return false;
                 total += static_cast<std::uint64_t>(n);
                 if (total > aMaxBytes)
                     ThrowBomb("zip entries inflate beyond the limit");
@@ -62,6 +81,17 @@ TZipPackage::TZipPackage(std::string_view aBytes, std::function<bool(const std::
         }
         fEntries.push_back(std::move(item));
     }
+}
+
+TZipPackage::TZipPackage(std::string_view aBytes, std::function<bool(const std::string &)> aWanted,
+                         std::uint64_t aMaxBytes)
+{
+    if (Read(aBytes, false, aWanted, aMaxBytes))
+        return;
+    // No readable central directory: take what the local headers give, up to the first break.
+    Read(aBytes, true, aWanted, aMaxBytes);
+    if (fEntries.empty())
+        ThrowCorrupt("not a readable zip file");
 }
 
 const TZipPackage::TEntry *TZipPackage::Find(std::string_view aName) const

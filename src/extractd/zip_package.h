@@ -17,8 +17,9 @@ public:
     };
 
     // Reads the entries of the zip in aBytes whose names aWanted accepts (all when empty), at
-    // most aMaxBytes inflated bytes in all. Throws TExtractError(ekCorrupt) for a broken zip,
-    // TExtractError(ekBomb) when the entries exceed aMaxBytes.
+    // most aMaxBytes inflated bytes in all. A zip without a readable central directory is read
+    // from its local headers up to the first broken entry. Throws TExtractError(ekCorrupt) when
+    // no entry can be read, TExtractError(ekBomb) when the entries exceed aMaxBytes.
     TZipPackage(std::string_view aBytes, std::function<bool(const std::string &)> aWanted,
                 std::uint64_t aMaxBytes);
 
@@ -27,6 +28,9 @@ public:
     const std::vector<TEntry> &Entries() const { return fEntries; }
 
 private:
+    bool Read(std::string_view aBytes, bool aStreaming,
+              const std::function<bool(const std::string &)> &aWanted, std::uint64_t aMaxBytes);
+
     std::vector<TEntry> fEntries;
 };
 
