@@ -3,9 +3,11 @@
 
 #include "extractd/extract_error.h"
 #include "extractd/extract_limits.h"
+#include "extractd/archive_extractor.h"
 #include "extractd/epub_extractor.h"
 #include "extractd/html_extractor.h"
 #include "extractd/odf_extractor.h"
+#include "extractd/ole_office_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
 #include "extractd/text_extractor.h"
@@ -55,6 +57,15 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtEncryptedOoxml: return std::make_unique<TOoxmlExtractor>(aType);
     case TDocType::dtOdf: return std::make_unique<TOdfExtractor>();
     case TDocType::dtEpub: return std::make_unique<TEpubExtractor>();
+    case TDocType::dtDoc:
+    case TDocType::dtXls:
+    case TDocType::dtPpt: return std::make_unique<TOleOfficeExtractor>(aType);
+    case TDocType::dtZip:
+    case TDocType::dtTar:
+    case TDocType::dt7z:
+    case TDocType::dtGzip:
+    case TDocType::dtBzip2:
+    case TDocType::dtXz: return std::make_unique<TArchiveExtractor>();
     default: return nullptr;
     }
     return nullptr;
