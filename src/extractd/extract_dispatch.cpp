@@ -10,6 +10,7 @@
 #include "extractd/ole_office_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
+#include "extractd/rtf_extractor.h"
 #include "extractd/text_extractor.h"
 #include "extractd/xml_extractor.h"
 
@@ -51,6 +52,7 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtHtml: return std::make_unique<THtmlExtractor>();
     case TDocType::dtXml: return std::make_unique<TXmlExtractor>();
     case TDocType::dtPdf: return std::make_unique<TPdfExtractor>();
+    case TDocType::dtRtf: return std::make_unique<TRtfExtractor>();
     case TDocType::dtDocx:
     case TDocType::dtXlsx:
     case TDocType::dtPptx:
