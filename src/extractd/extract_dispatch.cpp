@@ -6,6 +6,8 @@
 #include "extractd/archive_extractor.h"
 #include "extractd/epub_extractor.h"
 #include "extractd/html_extractor.h"
+#include "extractd/mail_extractor.h"
+#include "extractd/msg_extractor.h"
 #include "extractd/odf_extractor.h"
 #include "extractd/ole_office_extractor.h"
 #include "extractd/ooxml_extractor.h"
@@ -62,6 +64,8 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtDoc:
     case TDocType::dtXls:
     case TDocType::dtPpt: return std::make_unique<TOleOfficeExtractor>(aType);
+    case TDocType::dtMsg: return std::make_unique<TMsgExtractor>();
+    case TDocType::dtEml: return std::make_unique<TMailExtractor>();
     case TDocType::dtZip:
     case TDocType::dtTar:
     case TDocType::dt7z:
