@@ -90,6 +90,8 @@ TDocType DetectOle(std::string_view aBytes)
         for (const std::string &name : names)
             if (name.starts_with("__substg1.0_") || name.starts_with("__properties_version1.0"))
                 return TDocType::dtMsg;
+        if (has("\x01Ole10Native") || has("Package") || has("CONTENTS"))
+            return TDocType::dtOlePackage;
     } catch (...) {
     }
     return TDocType::dtUnknown;
@@ -202,6 +204,7 @@ const char *DocTypeMime(TDocType aType)
     case TDocType::dtXls: return "application/vnd.ms-excel";
     case TDocType::dtPpt: return "application/vnd.ms-powerpoint";
     case TDocType::dtMsg: return "application/vnd.ms-outlook";
+    case TDocType::dtOlePackage: return "application/x-ole-object";
     case TDocType::dtEml: return "message/rfc822";
     case TDocType::dtZip: return "application/zip";
     case TDocType::dtTar: return "application/x-tar";

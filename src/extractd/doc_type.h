@@ -21,6 +21,7 @@ enum class TDocType {
     dtXls,
     dtPpt,
     dtMsg,
+    dtOlePackage,
     dtEml,
     dtZip,
     dtTar,

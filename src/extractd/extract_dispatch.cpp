@@ -10,6 +10,7 @@
 #include "extractd/msg_extractor.h"
 #include "extractd/odf_extractor.h"
 #include "extractd/ole_office_extractor.h"
+#include "extractd/ole_package_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
 #include "extractd/rtf_extractor.h"
@@ -65,6 +66,7 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtXls:
     case TDocType::dtPpt: return std::make_unique<TOleOfficeExtractor>(aType);
     case TDocType::dtMsg: return std::make_unique<TMsgExtractor>();
+    case TDocType::dtOlePackage: return std::make_unique<TOlePackageExtractor>();
     case TDocType::dtEml: return std::make_unique<TMailExtractor>();
     case TDocType::dtZip:
     case TDocType::dtTar:
@@ -72,7 +74,7 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtGzip:
     case TDocType::dtBzip2:
     case TDocType::dtXz: return std::make_unique<TArchiveExtractor>();
-    default: return nullptr;
+    case TDocType::dtUnknown: return nullptr;
     }
     return nullptr;
 }
