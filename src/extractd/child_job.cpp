@@ -7,6 +7,8 @@
 #include "extractd/xml_reader.h"
 
 #include <glib.h>
+#include <iconv.h>
+#include <libxml/parser.h>
 #include <new>
 #include <sys/mman.h>
 
@@ -43,6 +45,17 @@ int RunChildJob(const TChildJob &aJob, TChildReport &aReport)
     } catch (...) {
     }
     return ceFailed;
+}
+
+void WarmUpLibraries()
+{
+    xmlInitParser();
+    SilenceXmlErrors();
+    for (const char *charset : {"UTF-8", "UTF-16LE", "WINDOWS-1252"}) {
+        iconv_t cd = iconv_open("UTF-8", charset);
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(cd);
+    }
 }
 
 const char *ChildExitName(int aCode)

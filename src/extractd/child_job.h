@@ -35,5 +35,8 @@ struct TChildJob
 
 // Runs in the child only. Extracts the body into OutFd and fills aReport; returns a TChildExit.
 int RunChildJob(const TChildJob &aJob, TChildReport &aReport);
+// Initialises the libraries' global state (converters, XML parser) once in the server, before
+// any thread starts, so that every child inherits it instead of building it again.
+void WarmUpLibraries();
 // A short word for a child's result code, for the log.
 const char *ChildExitName(int aCode);

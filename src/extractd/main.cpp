@@ -1,5 +1,6 @@
 // ordwell-extractd: the local text-extraction server. Parses the options and serves until
 // SIGINT or SIGTERM.
+#include "extractd/child_job.h"
 #include "extractd/extract_server.h"
 
 #include <csignal>
@@ -34,6 +35,7 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    WarmUpLibraries();
     TExtractServer server(options);
     int port = server.Bind();
     if (port < 0) {
