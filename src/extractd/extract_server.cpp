@@ -166,6 +166,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         written = body->Append(std::string_view(aData, aLength));
         return written;
     });
+    written = written && body->Finish();
     std::uint64_t bytesIn = body->Size();
     if (!written) {
         refuse(503, "scratch-file-full", bytesIn);

@@ -57,9 +57,10 @@ void AppendCollapsed(std::string_view aText, TTextSink &aSink, bool &aAtLineStar
     }
 }
 
-void WriteText(const xmlNode *aRoot, TTextSink &aSink)
+// Writes the text below aRoot; aAtLineStart tells whether the sink stands at a line's start.
+void WriteText(const xmlNode *aRoot, TTextSink &aSink, bool &aAtLineStart)
 {
-    bool atLineStart = true;
+    bool &atLineStart = aAtLineStart;
     int inPre = 0;
     auto endLine = [&] {
         aSink.EndLine();
@@ -105,7 +106,6 @@ void WriteText(const xmlNode *aRoot, TTextSink &aSink)
             break;
         node = node->next;
     }
-    aSink.EndLine();
 }
 
 } // namespace
@@ -163,7 +163,9 @@ void THtmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
         return; // Nothing the parser could make sense of: a page without text.
     if (xmlNode *root = xmlDocGetRootElement(doc.get())) {
         // Walk the root and its siblings (comments or stray elements next to <html>).
+        bool atLineStart = true;
         for (xmlNode *top = root; top != nullptr; top = top->next)
-            WriteText(top, aContext.Sink());
+            WriteText(top, aContext.Sink(), atLineStart);
+        aContext.Sink().EndLine();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/mman.h>
@@ -30,15 +31,25 @@ TScratchFile::~TScratchFile()
 
 bool TScratchFile::Append(std::string_view aData)
 {
+    if (!aData.empty() && aData.front() == '\0' && std::memcmp(aData.data(), aData.data() + 1, aData.size() - 1) == 0) {
+        fLength += aData.size();
+        return true;
+    }
     while (!aData.empty()) {
-        ssize_t n = write(fFd, aData.data(), aData.size());
+        ssize_t n = pwrite(fFd, aData.data(), aData.size(), static_cast<off_t>(fLength));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         aData.remove_prefix(static_cast<std::size_t>(n));
+        fLength += static_cast<std::uint64_t>(n);
     }
     return true;
+}
+
+bool TScratchFile::Finish()
+{
+    return Size() >= fLength || ftruncate(fFd, static_cast<off_t>(fLength)) == 0;
 }
 
 std::uint64_t TScratchFile::Size() const

@@ -16,8 +16,11 @@ public:
     TScratchFile &operator=(const TScratchFile &) = delete;
 
     int Fd() const { return fFd; }
-    // Appends aData; false when the file cannot be written (disk full).
+    // Appends aData; false when the file cannot be written (disk full). Runs of zero bytes
+    // are left as holes, so that a sparse upload stays sparse; call Finish() after the last.
     bool Append(std::string_view aData);
+    // Gives the file the length of everything appended (a trailing hole included).
+    bool Finish();
     // The current size in bytes.
     std::uint64_t Size() const;
     // Reads up to aLength bytes at aOffset into aBuffer; returns the count, or -1 on failure.
@@ -25,4 +28,5 @@ public:
 
 private:
     int fFd = -1;
+    std::uint64_t fLength = 0;
 };
