@@ -30,7 +30,7 @@ int RunChildJob(const TChildJob &aJob, TChildReport &aReport)
     try {
         TTextSink sink(aJob.BodyBytes, aJob.OutFd);
         TDocument document{std::string_view(static_cast<const char *>(mapped), aJob.BodyBytes),
-                           aJob.Name, aJob.BodyFd};
+                           aJob.Name};
         ExtractDocument(document, sink, aJob.Password, [&](TDocType aType) { aReport.Type = aType; });
         aReport.Characters = sink.Characters();
         return ceOk;

@@ -68,7 +68,7 @@ void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
         // No package document: every XHTML file in stored order.
         for (const auto &entry : zip.Entries())
             if (entry.Name.ends_with(".xhtml") || entry.Name.ends_with(".html") || entry.Name.ends_with(".htm"))
-                html.Extract(TDocument{entry.Data, entry.Name, -1}, aContext);
+                html.Extract(TDocument{entry.Data, entry.Name}, aContext);
         return;
     }
     TPackageHandler package;
@@ -79,6 +79,6 @@ void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
             continue;
         std::string href = PercentDecoded(item->second.substr(0, item->second.find('#')));
         if (const auto *entry = zip.Find(ResolvePartName(container.RootFile, href)))
-            html.Extract(TDocument{entry->Data, entry->Name, -1}, aContext);
+            html.Extract(TDocument{entry->Data, entry->Name}, aContext);
     }
 }

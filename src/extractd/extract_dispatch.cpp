@@ -40,7 +40,7 @@ void TExtractContext::ExtractEmbedded(std::string_view aBytes, const std::string
         return;
     TExtractContext inner(fSink, fPassword, fNested, fDepth + 1);
     try {
-        fNested(TDocument{aBytes, aName, -1}, inner);
+        fNested(TDocument{aBytes, aName}, inner);
     } catch (const TExtractError &error) {
         if (error.Kind() == TExtractErrorKind::ekBomb)
             throw;

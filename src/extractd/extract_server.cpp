@@ -190,7 +190,8 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         ~TSlot() { Server->ReleaseSlot(); }
     } slot{this};
 
-    auto output = std::make_shared<TScratchFile>(std::min<std::uint64_t>(bytesIn, 1u << 20));
+    // Most documents give less text than their size: a large one gets a file on disk.
+    auto output = std::make_shared<TScratchFile>(bytesIn);
     TSharedReport report;
     TChildJob job;
     job.BodyFd = body->Fd();
@@ -202,6 +203,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     job.MaxMemoryBytes = fOptions.MaxMemoryMb * 1024 * 1024;
     TSandboxLimits limits;
     limits.TimeoutMs = fOptions.TimeoutMs;
+    limits.KeepFds = {job.BodyFd, job.OutFd};
     TSandboxResult result =
         RunSandboxed([&] { return RunChildJob(job, report.Get()); }, limits);
 

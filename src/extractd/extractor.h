@@ -8,12 +8,10 @@
 #include <string_view>
 
 // One document to extract: its bytes and the name it was sent or stored under (may be empty).
-// aFd, when >= 0, is an open descriptor holding the same bytes (for helper programs).
 struct TDocument
 {
     std::string_view Bytes;
     std::string Name;
-    int Fd = -1;
 };
 
 // What an extractor may use besides its document: the sink for the text, the password sent

@@ -109,7 +109,7 @@ private:
             if (text) {
                 // Already UTF-8: the byte-order mark outranks a charset the page may declare.
                 std::string page = "\xEF\xBB\xBF" + std::string(text.get());
-                THtmlExtractor().Extract(TDocument{page, "part.html", -1}, fContext);
+                THtmlExtractor().Extract(TDocument{page, "part.html"}, fContext);
             }
             return;
         }

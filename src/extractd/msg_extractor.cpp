@@ -94,10 +94,10 @@ void TMsgExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
         sink.Append(body);
         sink.EndLine();
     } else if (std::optional<std::string> html = ole.ReadStream("__substg1.0_10130102")) {
-        THtmlExtractor().Extract(TDocument{*html, "body.html", -1}, aContext);
+        THtmlExtractor().Extract(TDocument{*html, "body.html"}, aContext);
     } else if (std::string htmlText = property("", "1013"); !htmlText.empty()) {
         std::string page = "\xEF\xBB\xBF" + htmlText;
-        THtmlExtractor().Extract(TDocument{page, "body.html", -1}, aContext);
+        THtmlExtractor().Extract(TDocument{page, "body.html"}, aContext);
     }
 
     for (const std::string &child : ole.Children()) {

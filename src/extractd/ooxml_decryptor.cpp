@@ -46,15 +46,16 @@ TBytes Hash(const EVP_MD *aMd, std::string_view aData)
 TBytes IteratedHash(const EVP_MD *aMd, const TBytes &aSalt, const std::string &aPassword,
                     std::uint32_t aSpinCount)
 {
-    std::string utf16 = ConvertToUtf8(aPassword, "UTF-8"); // validated UTF-8
+    // The password is hashed as UTF-16LE; invalid UTF-8 in the header becomes U+FFFD first.
+    std::string utf8 = ConvertToUtf8(aPassword, "UTF-8");
     std::string password16;
     {
         iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
         if (cd == reinterpret_cast<iconv_t>(-1))
             ThrowCorrupt("no UTF-16 converter");
-        std::string out(utf16.size() * 4 + 4, '\0');
-        char *in = utf16.data();
-        std::size_t inLeft = utf16.size();
+        std::string out(utf8.size() * 4 + 4, '\0');
+        char *in = utf8.data();
+        std::size_t inLeft = utf8.size();
         char *outPtr = out.data();
         std::size_t outLeft = out.size();
         iconv(cd, &in, &inLeft, &outPtr, &outLeft);

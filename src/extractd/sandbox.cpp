@@ -2,6 +2,7 @@
 // crash, a runaway allocation or an endless loop in a document's parser ends only that child.
 #include "extractd/sandbox.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -16,9 +17,25 @@
 
 namespace {
 
+// Closes every descriptor above stderr except those in aKeep.
+void CloseOtherFds(std::vector<int> aKeep)
+{
+    std::sort(aKeep.begin(), aKeep.end());
+    unsigned from = 3;
+    for (int fd : aKeep) {
+        if (fd < static_cast<int>(from))
+            continue;
+        if (static_cast<unsigned>(fd) > from)
+            close_range(from, static_cast<unsigned>(fd) - 1, 0);
+        from = static_cast<unsigned>(fd) + 1;
+    }
+    close_range(from, ~0u, 0);
+}
+
 [[noreturn]] void RunChild(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
 {
     setpgid(0, 0);
+    CloseOtherFds(aLimits.KeepFds);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -4,11 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct TSandboxLimits
 {
     // Wall-clock limit; the child's process group is killed when it is reached.
     std::uint32_t TimeoutMs = 25000;
+    // Descriptors the work needs; every other one above stderr is closed in the child, so that
+    // a lingering child holds no other client's connection nor the listening socket.
+    std::vector<int> KeepFds;
 };
 
 enum class TSandboxOutcome {

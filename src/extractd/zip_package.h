@@ -1,6 +1,7 @@
 // The entries of a zip-based document (office formats, EPUB) read through libarchive.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>

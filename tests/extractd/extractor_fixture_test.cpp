@@ -25,7 +25,7 @@ TOutcome Extract(const std::string &aBytes, const std::string &aName = {}, const
     TOutcome outcome;
     TTextSink sink(aBytes.size());
     try {
-        ExtractDocument(TDocument{aBytes, aName, -1}, sink, aPassword, [&](TDocType aType) { outcome.Type = aType; });
+        ExtractDocument(TDocument{aBytes, aName}, sink, aPassword, [&](TDocType aType) { outcome.Type = aType; });
     } catch (const TExtractError &error) {
         outcome.Error = error.Kind();
     }
