@@ -16,7 +16,7 @@ enum TChildExit : int {
     ceFailed = 14,
 };
 
-// Written by the child into memory shared with the server, read after the child has ended.
+// What the child reports back to the server besides its result code.
 struct TChildReport
 {
     TDocType Type = TDocType::dtUnknown;

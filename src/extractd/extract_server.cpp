@@ -3,6 +3,7 @@
 #include "extractd/extract_server.h"
 
 #include "extractd/child_job.h"
+#include "extractd/child_pool.h"
 #include "extractd/request_headers.h"
 #include "extractd/sandbox.h"
 #include "extractd/scratch_file.h"
@@ -12,7 +13,7 @@
 #include <cstdio>
 #include <httplib.h>
 #include <optional>
-#include <sys/mman.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -20,27 +21,6 @@ constexpr const char *TextType = "text/plain; charset=UTF-8";
 
 // Requests beyond this many per worker, running or waiting, are refused with 503.
 constexpr unsigned AdmittedPerWorker = 4;
-
-// Shared memory the child writes its report into.
-class TSharedReport
-{
-public:
-    TSharedReport()
-    {
-        void *page = mmap(nullptr, sizeof(TChildReport), PROT_READ | PROT_WRITE,
-                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        if (page == MAP_FAILED)
-            throw std::runtime_error("cannot map shared memory");
-        fReport = new (page) TChildReport();
-    }
-    ~TSharedReport() { munmap(fReport, sizeof(TChildReport)); }
-    TSharedReport(const TSharedReport &) = delete;
-    TSharedReport &operator=(const TSharedReport &) = delete;
-    TChildReport &Get() { return *fReport; }
-
-private:
-    TChildReport *fReport;
-};
 
 void LogRequest(const httplib::Request &aRequest, const char *aType, std::uint64_t aBytesIn,
                 std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart, int aStatus,
@@ -67,7 +47,8 @@ std::string ServerVersion()
 }
 
 TExtractServer::TExtractServer(const TServerOptions &aOptions)
-    : fOptions(aOptions), fServer(std::make_unique<httplib::Server>())
+    : fOptions(aOptions), fServer(std::make_unique<httplib::Server>()),
+      fChildren(std::make_unique<TChildPool>(aOptions.Workers, aOptions.TimeoutMs))
 {
     // Enough threads to answer 503 while every worker is busy and the waiting list is full.
     unsigned threads = fOptions.Workers * (AdmittedPerWorker + 1) + 2;
@@ -75,6 +56,12 @@ TExtractServer::TExtractServer(const TServerOptions &aOptions)
     fServer->set_read_timeout(30, 0);
     fServer->set_write_timeout(30, 0);
     fServer->set_keep_alive_max_count(100);
+    // Remember the listening socket (the library's own options are kept: address reuse).
+    fServer->set_socket_options([this](int aSocket) {
+        int yes = 1;
+        setsockopt(aSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        fListenSocket = aSocket;
+    });
     auto greeting = [](const httplib::Request &aRequest, httplib::Response &aResponse) {
         aResponse.set_content(ServerGreeting(), "text/plain");
         LogRequest(aRequest, "-", 0, 0, std::chrono::steady_clock::now(), 200, "");
@@ -96,9 +83,13 @@ TExtractServer::~TExtractServer() = default;
 
 int TExtractServer::Bind()
 {
-    if (fOptions.Port == 0)
-        return fServer->bind_to_any_port(fOptions.Host);
-    return fServer->bind_to_port(fOptions.Host, fOptions.Port) ? fOptions.Port : -1;
+    int port = fOptions.Port == 0 ? fServer->bind_to_any_port(fOptions.Host)
+                                  : (fServer->bind_to_port(fOptions.Host, fOptions.Port) ? fOptions.Port : -1);
+    // The library listens with a backlog of 5; a burst of clients (the program's preview and
+    // search at once, or several programs) would wait for TCP retransmissions.
+    if (port > 0 && fListenSocket >= 0)
+        ::listen(fListenSocket, SOMAXCONN);
+    return port;
 }
 
 bool TExtractServer::Serve()
@@ -192,7 +183,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
 
     // Most documents give less text than their size: a large one gets a file on disk.
     auto output = std::make_shared<TScratchFile>(bytesIn);
-    TSharedReport report;
+    TChildReport report;
     TChildJob job;
     job.BodyFd = body->Fd();
     job.BodyBytes = bytesIn;
@@ -201,13 +192,9 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     job.Password = RequestPassword(aRequest.get_header_value("Password"),
                                    aRequest.get_header_value("Password_Base64_UTF-8"));
     job.MaxMemoryBytes = fOptions.MaxMemoryMb * 1024 * 1024;
-    TSandboxLimits limits;
-    limits.TimeoutMs = fOptions.TimeoutMs;
-    limits.KeepFds = {job.BodyFd, job.OutFd};
-    TSandboxResult result =
-        RunSandboxed([&] { return RunChildJob(job, report.Get()); }, limits);
+    TSandboxResult result = fChildren->Run(job, report);
 
-    const char *type = DocTypeMime(report.Get().Type);
+    const char *type = DocTypeMime(report.Type);
     const char *note = "";
     int status = 422;
     switch (result.Outcome) {
@@ -222,7 +209,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         note = "fork-failed";
         break;
     }
-    std::uint64_t chars = status == 200 ? report.Get().Characters : 0;
+    std::uint64_t chars = status == 200 ? report.Characters : 0;
     std::uint64_t length = status == 200 ? output->Size() : 0;
     aResponse.status = status;
     if (length == 0) {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 
+class TChildPool;
+
 namespace httplib {
 class Server;
 struct Request;
@@ -39,6 +41,8 @@ private:
 
     TServerOptions fOptions;
     std::unique_ptr<httplib::Server> fServer;
+    std::unique_ptr<TChildPool> fChildren;
+    int fListenSocket = -1;
     std::atomic<unsigned> fAdmitted{0};
     std::mutex fSlotLock;
     std::condition_variable fSlotFree;

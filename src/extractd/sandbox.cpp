@@ -55,7 +55,8 @@ void CloseOtherFds(std::vector<int> aKeep)
     _exit(code & 0xFF);
 }
 
-// Waits until aPid has exited or aTimeoutMs passed; true when it has exited (not yet reaped).
+} // namespace
+
 bool WaitForExit(pid_t aPid, std::uint32_t aTimeoutMs)
 {
     int pidFd = static_cast<int>(syscall(SYS_pidfd_open, aPid, 0));
@@ -83,26 +84,29 @@ bool WaitForExit(pid_t aPid, std::uint32_t aTimeoutMs)
     return false;
 }
 
-} // namespace
-
-TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
+pid_t StartSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
 {
-    TSandboxResult result;
     pid_t pid = fork();
-    if (pid < 0)
-        return result;
     if (pid == 0)
         RunChild(aWork, aLimits);
-    setpgid(pid, pid); // also here, so that the group exists before any kill below
-    bool exited = WaitForExit(pid, aLimits.TimeoutMs);
+    if (pid > 0)
+        setpgid(pid, pid); // also here, so that the group exists before any kill
+    return pid;
+}
+
+TSandboxResult EndSandboxed(pid_t aPid, bool aExited)
+{
+    TSandboxResult result;
+    if (aPid <= 0)
+        return result; // kill(-pid) on 0 or -1 would reach far more than one child
     // The child is a zombie or still running: its process group cannot be reused yet, so
     // killing the group reaches exactly its helpers.
-    kill(-pid, SIGKILL);
-    kill(pid, SIGKILL);
+    kill(-aPid, SIGKILL);
+    kill(aPid, SIGKILL);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (waitpid(aPid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!exited) {
+    if (!aExited) {
         result.Outcome = TSandboxOutcome::soTimedOut;
     } else if (WIFEXITED(status)) {
         result.Outcome = TSandboxOutcome::soExited;
@@ -112,6 +116,14 @@ TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLim
         result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
     return result;
+}
+
+TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
+{
+    pid_t pid = StartSandboxed(aWork, aLimits);
+    if (pid < 0)
+        return {};
+    return EndSandboxed(pid, WaitForExit(pid, aLimits.TimeoutMs));
 }
 
 bool LimitAddressSpace(std::uint64_t aMaxBytes)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <sys/types.h>
 #include <vector>
 
 struct TSandboxLimits
@@ -35,6 +36,14 @@ struct TSandboxResult
 // group (helpers started by the child included). Whatever the outcome, no process of the group
 // is left when this returns. Thread-safe; may run on many threads at once.
 TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits);
+
+// The two halves of RunSandboxed, for callers that wait in their own way: StartSandboxed forks
+// the child (returns its pid, or -1) and returns at once; EndSandboxed kills whatever is left of
+// the child's group, reaps the child and reports how it ended (aExited false: timed out).
+pid_t StartSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits);
+TSandboxResult EndSandboxed(pid_t aPid, bool aExited);
+// Waits up to aTimeoutMs for aPid to end, without reaping it; true when it has ended.
+bool WaitForExit(pid_t aPid, std::uint32_t aTimeoutMs);
 
 // In the child: limits the address space to what is mapped now plus aMaxBytes, so that a
 // document mapped before the call does not count against the budget. Returns false on failure.

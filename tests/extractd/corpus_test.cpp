@@ -154,7 +154,7 @@ TEST_P(ExpectedStatus, StatusAndBody)
         EXPECT_EQ(CollapseSpaces(result->body), "");
     }
     EXPECT_TRUE(server.Client()->Get("/tika")) << "server gone after " << request;
-    EXPECT_EQ(server.ChildCount(), 0);
+    ExpectNothingLeftBehind(server, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ExpectedStatus, testing::ValuesIn(Rows("expected_status.tsv")), RowName);

@@ -67,26 +67,50 @@ httplib::Result TServerProcess::Put(const std::string &aBody, const httplib::Hea
     return Client()->Put("/tika", headers, aBody, "application/octet-stream");
 }
 
-int TServerProcess::ChildCount() const
+namespace {
+
+// The pids of the live processes whose parent is one of aParents.
+QStringList ChildrenOf(const QStringList &aParents)
 {
-    int count = 0;
-    const QString parent = QString::number(Pid());
+    QStringList children;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
         if (!stat.open(QIODevice::ReadOnly))
             continue;
         QString line = QString::fromLatin1(stat.readAll());
-        // Fields after the command name (which may hold spaces) start after the last ')'.
+        // Fields after the command name (which may hold spaces) start after the last ')':
+        // state, then the parent's pid. Zombies have already ended.
         QStringList fields = line.mid(line.lastIndexOf(u')') + 2).split(u' ');
-        if (fields.size() > 1 && fields[1] == parent)
-            ++count;
+        if (fields.size() > 1 && fields[0] != QStringLiteral("Z") && aParents.contains(fields[1]))
+            children << entry;
     }
-    return count;
+    return children;
+}
+
+} // namespace
+
+int TServerProcess::ChildCount() const
+{
+    return static_cast<int>(ChildrenOf({QString::number(Pid())}).size());
+}
+
+int TServerProcess::GrandchildCount() const
+{
+    return static_cast<int>(ChildrenOf(ChildrenOf({QString::number(Pid())})).size());
 }
 
 std::string TServerProcess::Log() const
 {
     return ReadFileBytes(fDir.filePath(QStringLiteral("server.log")).toStdString());
+}
+
+void ExpectNothingLeftBehind(const TServerProcess &aServer, int aWorkers)
+{
+    // Finished children are reaped in the background: give them a moment.
+    for (int i = 0; i < 100 && (aServer.ChildCount() > aWorkers || aServer.GrandchildCount() > 0); ++i)
+        QThread::msleep(20);
+    EXPECT_LE(aServer.ChildCount(), aWorkers);
+    EXPECT_EQ(aServer.GrandchildCount(), 0);
 }
 
 std::string CorpusDir()

@@ -22,8 +22,10 @@ public:
     std::unique_ptr<httplib::Client> Client() const;
     // PUT aBody to /tika with Accept: text/plain and the given extra headers.
     httplib::Result Put(const std::string &aBody, const httplib::Headers &aHeaders = {}) const;
-    // Child processes of the server that are still alive.
+    // Child processes of the server that are still alive (the pool's waiting children included).
     int ChildCount() const;
+    // Processes started by the server's children (helper programs) that are still alive.
+    int GrandchildCount() const;
     // The server's log so far.
     std::string Log() const;
 
@@ -33,6 +35,9 @@ private:
     int fPort = -1;
 };
 
+// Expects that, once the answers are out, the server has at most aWorkers children (those
+// waiting for the next documents) and that no helper program started by a child is alive.
+void ExpectNothingLeftBehind(const TServerProcess &aServer, int aWorkers);
 // The folder of the shared test corpus, or "" when it is absent.
 std::string CorpusDir();
 // The bytes of a file ("" when it cannot be read).
