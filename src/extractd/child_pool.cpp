@@ -3,6 +3,8 @@
 // next ones and reaps the finished ones.
 #include "extractd/child_pool.h"
 
+#include "extractd/extract_dispatch.h"
+
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -60,6 +62,12 @@ bool SendJob(int aSocket, const TChildJob &aJob)
 // The child's side: waits for one job, extracts it, answers with the report, ends.
 int ServeOneJob(int aSocket)
 {
+    // While waiting anyway: touch what every document needs (a copy-on-write page each), so
+    // that the request does not pay for it.
+    {
+        TTextSink sink(1024);
+        ExtractDocument(TDocument{"warm-up", ""}, sink, "");
+    }
     std::string buffer(sizeof(TJobHeader) + 2 * MaxTextField, '\0');
     iovec data{buffer.data(), buffer.size()};
     int fds[2] = {-1, -1};
