@@ -31,6 +31,24 @@ struct TReply
     std::uint64_t Characters;
 };
 
+// A socket message over aData with room for the two descriptors of a job.
+struct TFdMessage
+{
+    TFdMessage(void *aData, std::size_t aLength) : Data{aData, aLength}
+    {
+        Header.msg_iov = &Data;
+        Header.msg_iovlen = 1;
+        Header.msg_control = Control;
+        Header.msg_controllen = sizeof Control;
+    }
+    TFdMessage(const TFdMessage &) = delete;
+    TFdMessage &operator=(const TFdMessage &) = delete;
+
+    iovec Data;
+    alignas(cmsghdr) char Control[CMSG_SPACE(2 * sizeof(int))] = {};
+    msghdr Header{};
+};
+
 bool SendJob(int aSocket, const TChildJob &aJob)
 {
     TJobHeader header{aJob.BodyBytes, aJob.MaxMemoryBytes,
@@ -39,22 +57,16 @@ bool SendJob(int aSocket, const TChildJob &aJob)
     std::string message(reinterpret_cast<const char *>(&header), sizeof header);
     message.append(aJob.Name, 0, header.NameLength);
     message.append(aJob.Password, 0, header.PasswordLength);
-    iovec data{message.data(), message.size()};
     int fds[2] = {aJob.BodyFd, aJob.OutFd};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof fds)] = {};
-    msghdr msg{};
-    msg.msg_iov = &data;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
-    cmsghdr *cmsg = CMSG_FIRSTHDR(&msg);
+    TFdMessage msg(message.data(), message.size());
+    cmsghdr *cmsg = CMSG_FIRSTHDR(&msg.Header);
     cmsg->cmsg_level = SOL_SOCKET;
     cmsg->cmsg_type = SCM_RIGHTS;
     cmsg->cmsg_len = CMSG_LEN(sizeof fds);
     std::memcpy(CMSG_DATA(cmsg), fds, sizeof fds);
     ssize_t sent;
     do {
-        sent = sendmsg(aSocket, &msg, MSG_NOSIGNAL);
+        sent = sendmsg(aSocket, &msg.Header, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     return sent == static_cast<ssize_t>(message.size());
 }
@@ -69,21 +81,15 @@ int ServeOneJob(int aSocket)
         ExtractDocument(TDocument{"warm-up", ""}, sink, "");
     }
     std::string buffer(sizeof(TJobHeader) + 2 * MaxTextField, '\0');
-    iovec data{buffer.data(), buffer.size()};
     int fds[2] = {-1, -1};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof fds)] = {};
-    msghdr msg{};
-    msg.msg_iov = &data;
-    msg.msg_iovlen = 1;
-    msg.msg_control = control;
-    msg.msg_controllen = sizeof control;
+    TFdMessage msg(buffer.data(), buffer.size());
     ssize_t received;
     do {
-        received = recvmsg(aSocket, &msg, MSG_CMSG_CLOEXEC);
+        received = recvmsg(aSocket, &msg.Header, MSG_CMSG_CLOEXEC);
     } while (received < 0 && errno == EINTR);
     if (received <= 0)
         return 0; // the server went away before sending work
-    cmsghdr *cmsg = CMSG_FIRSTHDR(&msg);
+    cmsghdr *cmsg = CMSG_FIRSTHDR(&msg.Header);
     TJobHeader header{};
     if (cmsg == nullptr || cmsg->cmsg_type != SCM_RIGHTS || cmsg->cmsg_len != CMSG_LEN(sizeof fds) ||
         static_cast<std::size_t>(received) < sizeof header)

@@ -2,6 +2,7 @@
 #include "extractd/epub_extractor.h"
 
 #include "extractd/html_extractor.h"
+#include "extractd/request_headers.h"
 #include "extractd/xml_reader.h"
 #include "extractd/zip_package.h"
 
@@ -39,21 +40,6 @@ public:
     void OnText(std::string_view) override {}
 };
 
-std::string PercentDecoded(const std::string &aHref)
-{
-    std::string out;
-    for (std::size_t i = 0; i < aHref.size(); ++i) {
-        if (aHref[i] == '%' && i + 2 < aHref.size() && std::isxdigit(static_cast<unsigned char>(aHref[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(aHref[i + 2]))) {
-            out += static_cast<char>(std::stoi(aHref.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += aHref[i];
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
@@ -77,7 +63,7 @@ void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
         auto item = package.Manifest.find(id);
         if (item == package.Manifest.end())
             continue;
-        std::string href = PercentDecoded(item->second.substr(0, item->second.find('#')));
+        std::string href = PercentDecode(item->second.substr(0, item->second.find('#')));
         if (const auto *entry = zip.Find(ResolvePartName(container.RootFile, href)))
             html.Extract(TDocument{entry->Data, entry->Name}, aContext);
     }

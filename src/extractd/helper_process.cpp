@@ -3,6 +3,7 @@
 #include "extractd/helper_process.h"
 
 #include "extractd/extract_error.h"
+#include "extractd/text_decoder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -114,11 +115,7 @@ std::string JoinSurrogates(const std::string &aText)
             out += aText[i++];
             continue;
         }
-        unsigned code = 0x10000 + ((static_cast<unsigned>(high) & 0x3FF) << 10) + (static_cast<unsigned>(low) & 0x3FF);
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(high) & 0x3FF) << 10) + (static_cast<char32_t>(low) & 0x3FF));
         i += 6;
     }
     return out;

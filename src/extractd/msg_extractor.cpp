@@ -15,15 +15,11 @@ std::string MessageCodepage(const TOleFile &aOle)
     std::optional<std::string> props = aOle.ReadStream("__properties_version1.0", 1 << 20);
     if (!props)
         return {};
-    auto le32 = [&](std::size_t aAt) {
-        const auto *p = reinterpret_cast<const unsigned char *>(props->data() + aAt);
-        return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-    };
     std::uint32_t codepage = 0;
     for (std::size_t at = 32; at + 16 <= props->size(); at += 16) {
-        std::uint32_t tag = le32(at);
+        std::uint32_t tag = ReadLe32(*props, at);
         if (tag == 0x3FFD0003 || (tag == 0x3FDE0003 && codepage == 0))
-            codepage = le32(at + 8);
+            codepage = ReadLe32(*props, at + 8);
     }
     switch (codepage) {
     case 0: return {};

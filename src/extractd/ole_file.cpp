@@ -5,6 +5,21 @@
 
 #include <gsf/gsf.h>
 
+std::uint16_t ReadLe16(std::string_view aBytes, std::size_t aAt)
+{
+    if (aAt > aBytes.size() || aBytes.size() - aAt < 2)
+        return 0;
+    const auto *p = reinterpret_cast<const unsigned char *>(aBytes.data() + aAt);
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t ReadLe32(std::string_view aBytes, std::size_t aAt)
+{
+    if (aAt > aBytes.size() || aBytes.size() - aAt < 4)
+        return 0;
+    return ReadLe16(aBytes, aAt) | (static_cast<std::uint32_t>(ReadLe16(aBytes, aAt + 2)) << 16);
+}
+
 TOleFile::TOleFile(std::string_view aBytes)
 {
     static const bool initialised = (gsf_init(), true);

@@ -1,6 +1,7 @@
 // Read access to an OLE compound file (legacy Office, Outlook .msg, encrypted OOXML) via libgsf.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,11 @@
 
 typedef struct _GsfInfile GsfInfile;
 typedef struct _GsfInput GsfInput;
+
+// Little-endian integers at aAt in aBytes, as compound files and their streams store them;
+// 0 when the bytes end before the number.
+std::uint16_t ReadLe16(std::string_view aBytes, std::size_t aAt);
+std::uint32_t ReadLe32(std::string_view aBytes, std::size_t aAt);
 
 class TOleFile
 {

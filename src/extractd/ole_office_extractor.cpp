@@ -9,16 +9,11 @@
 
 namespace {
 
-unsigned Le16(const std::string &aBytes, std::size_t aAt)
-{
-    return static_cast<unsigned char>(aBytes[aAt]) | (static_cast<unsigned char>(aBytes[aAt + 1]) << 8);
-}
-
 // Word keeps an "encrypted" flag in the file information block at the start of its stream.
 bool IsEncryptedWord(const TOleFile &aOle)
 {
     std::optional<std::string> fib = aOle.ReadStream("WordDocument");
-    return fib && fib->size() > 12 && (Le16(*fib, 0x0A) & 0x0100) != 0;
+    return fib && fib->size() > 12 && (ReadLe16(*fib, 0x0A) & 0x0100) != 0;
 }
 
 // Excel announces encryption with a FILEPASS record in the workbook's first substream.
@@ -31,8 +26,8 @@ bool IsEncryptedExcel(const TOleFile &aOle)
         return false;
     std::size_t at = 0;
     while (at + 4 <= book->size()) {
-        unsigned type = Le16(*book, at);
-        unsigned length = Le16(*book, at + 2);
+        unsigned type = ReadLe16(*book, at);
+        unsigned length = ReadLe16(*book, at + 2);
         if (type == 0x002F)
             return true;
         if (type == 0x000A) // end of the first substream

@@ -12,15 +12,15 @@ bool ParseOle10Native(const std::string &aStream, std::string &aName, std::strin
     auto u16 = [&](std::uint32_t &aValue) {
         if (at + 2 > aStream.size())
             return false;
-        aValue = static_cast<unsigned char>(aStream[at]) | (static_cast<unsigned char>(aStream[at + 1]) << 8);
+        aValue = ReadLe16(aStream, at);
         at += 2;
         return true;
     };
     auto u32 = [&](std::uint32_t &aValue) {
-        std::uint32_t low = 0, high = 0;
-        if (!u16(low) || !u16(high))
+        if (at + 4 > aStream.size())
             return false;
-        aValue = low | (high << 16);
+        aValue = ReadLe32(aStream, at);
+        at += 4;
         return true;
     };
     auto cstr = [&](std::string &aValue) {

@@ -19,10 +19,9 @@ using TBytes = std::string;
 
 std::uint32_t Le32(std::string_view aBytes, std::size_t aAt)
 {
-    if (aAt + 4 > aBytes.size())
+    if (aAt > aBytes.size() || aBytes.size() - aAt < 4)
         ThrowCorrupt("encryption header too short");
-    const auto *p = reinterpret_cast<const unsigned char *>(aBytes.data() + aAt);
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    return ReadLe32(aBytes, aAt);
 }
 
 TBytes Le32Bytes(std::uint32_t aValue)

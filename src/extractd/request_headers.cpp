@@ -4,8 +4,6 @@
 #include <cctype>
 #include <strings.h>
 
-namespace {
-
 std::string PercentDecode(const std::string &aText)
 {
     std::string out;
@@ -20,6 +18,8 @@ std::string PercentDecode(const std::string &aText)
     }
     return out;
 }
+
+namespace {
 
 // The value of parameter aName (e.g. "filename") in a header value, quotes removed.
 std::string Parameter(const std::string &aHeader, const std::string &aName)

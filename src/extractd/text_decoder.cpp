@@ -154,6 +154,25 @@ void TUtf8Converter::Feed(std::string_view aBytes, bool aLast, std::string &aOut
         iconv(fCd, nullptr, nullptr, nullptr, nullptr);
 }
 
+void AppendUtf8(std::string &aOut, char32_t aCode)
+{
+    if (aCode < 0x80) {
+        aOut += static_cast<char>(aCode);
+    } else if (aCode < 0x800) {
+        aOut += static_cast<char>(0xC0 | (aCode >> 6));
+        aOut += static_cast<char>(0x80 | (aCode & 0x3F));
+    } else if (aCode < 0x10000) {
+        aOut += static_cast<char>(0xE0 | (aCode >> 12));
+        aOut += static_cast<char>(0x80 | ((aCode >> 6) & 0x3F));
+        aOut += static_cast<char>(0x80 | (aCode & 0x3F));
+    } else {
+        aOut += static_cast<char>(0xF0 | (aCode >> 18));
+        aOut += static_cast<char>(0x80 | ((aCode >> 12) & 0x3F));
+        aOut += static_cast<char>(0x80 | ((aCode >> 6) & 0x3F));
+        aOut += static_cast<char>(0x80 | (aCode & 0x3F));
+    }
+}
+
 std::string ConvertToUtf8(std::string_view aBytes, const std::string &aCharset)
 {
     std::size_t bom = ByteOrderMarkLength(aBytes);

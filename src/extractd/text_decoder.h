@@ -17,6 +17,8 @@ std::size_t ByteOrderMarkLength(std::string_view aBytes);
 bool LooksLikeText(std::string_view aHead);
 // True when aBytes is valid UTF-8; a sequence cut off at the very end counts as valid.
 bool IsValidUtf8Prefix(std::string_view aBytes);
+// Appends the UTF-8 form of the code point aCode to aOut.
+void AppendUtf8(std::string &aOut, char32_t aCode);
 // Converts aBytes (in aCharset, its byte-order mark skipped) to UTF-8; invalid bytes become
 // U+FFFD. An unknown charset is treated as WINDOWS-1252.
 std::string ConvertToUtf8(std::string_view aBytes, const std::string &aCharset);
