@@ -15,6 +15,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev googletest xvfb xauth imagemagick
   desktop-file-utils appstream
+  # packaging (cpack's dpkg-shlibdeps and file; rsvg-convert for packaging/render-icons.sh)
+  dpkg-dev file librsvg2-bin
 )
 
 missing=()
