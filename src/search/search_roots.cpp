@@ -1,6 +1,8 @@
 // Search roots and where-to-search lines from selection entries.
 #include "search/search_roots.h"
 
+#include "search/search_control.h"
+
 #include <QFileInfo>
 
 std::optional<QString> FolderOfSelectionEntry(const QString &aEntry)
@@ -21,4 +23,10 @@ QStringList WhereToSearchLines(const QStringList &aPaths)
             lines.append(*folder);
     }
     return lines;
+}
+
+bool FolderTreeAcceptsFolder(const QString &aPath)
+{
+    const QString ext = PathExtension(aPath);
+    return ext != QLatin1String(".zip") && ext != QLatin1String(".rar");
 }

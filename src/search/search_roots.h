@@ -1,5 +1,5 @@
 // The folders a search covers, taken from the selection list's entries: the roots handed to the
-// result list's Search and the lines of the where-to-search list.
+// result list's Search and the lines of the where-to-search list; the folder tree's archive filter.
 #pragma once
 
 #include <QString>
@@ -16,3 +16,7 @@ std::optional<QString> FolderOfSelectionEntry(const QString &aEntry);
 // (or a link to one) exists there now. Single files and vanished folders are left out.
 // Any thread; touches the file system once per folder entry; never raises.
 QStringList WhereToSearchLines(const QStringList &aPaths);
+
+// Whether the folder tree may show the folder at aPath: not when its name ends in ".zip" or
+// ".rar" exactly as written (an archive that presents itself as a folder). Pure.
+bool FolderTreeAcceptsFolder(const QString &aPath);

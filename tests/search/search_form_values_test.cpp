@@ -317,4 +317,14 @@ TEST(WhereToSearchLines, DeletedFolderDropsOut)
     EXPECT_TRUE(WhereToSearchLines({}).isEmpty());
 }
 
+TEST(FolderTreeAcceptsFolder, ArchivesOnlyInLowerCase)
+{
+    EXPECT_FALSE(FolderTreeAcceptsFolder(QStringLiteral("/d/Backup.zip")));
+    EXPECT_FALSE(FolderTreeAcceptsFolder(QStringLiteral("/d/Old.rar")));
+    EXPECT_TRUE(FolderTreeAcceptsFolder(QStringLiteral("/d/Backup.ZIP")));
+    EXPECT_TRUE(FolderTreeAcceptsFolder(QStringLiteral("/d/Backup.zip.d")));
+    EXPECT_TRUE(FolderTreeAcceptsFolder(QStringLiteral("/d.zip/Backup")));
+    EXPECT_TRUE(FolderTreeAcceptsFolder(QStringLiteral("/")));
+}
+
 } // namespace
