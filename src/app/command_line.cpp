@@ -1,0 +1,43 @@
+// The program's command line: --help and --version, and the folders to tick at start-up.
+#include "app/command_line.h"
+
+#include "app/program_info.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+TCommandLine ParseCommandLine(const QStringList &aArguments)
+{
+    TCommandLine result;
+    result.HasArguments = !aArguments.isEmpty();
+    for (const QString &argument : aArguments) {
+        if (argument == u"--help" || argument == u"--version") {
+            result.Action = argument == u"--help" ? caShowHelp : caShowVersion;
+            return result;
+        }
+        if (argument.isEmpty())
+            continue;
+        const QFileInfo info(argument);
+        if (!info.isDir())
+            continue;
+        const QString folder = QDir::cleanPath(info.absoluteFilePath());
+        result.FolderEntries.append(folder.endsWith(u'/') ? folder + u'*' : folder + QStringLiteral("/*"));
+        result.LastFolder = folder;
+    }
+    return result;
+}
+
+QString UsageText()
+{
+    return QStringLiteral("Usage: ordwell [FOLDER]...\n"
+                          "Finds files whose content holds a given text.\n"
+                          "Every FOLDER that exists is ticked in \"Where to search:\".\n"
+                          "\n"
+                          "  --help     show this text and exit\n"
+                          "  --version  show the version and exit\n");
+}
+
+QString VersionText()
+{
+    return ApplicationTitle() + u' ' + ApplicationVersion() + u'\n';
+}

@@ -1,0 +1,161 @@
+// The main window: the search form, the folder column, the result list, the preview and the
+// status line. Its methods are spread over files by subject (layout, captions, preview, ...).
+#pragma once
+
+#include "app/command_line.h"
+
+#include <QMainWindow>
+
+class QCheckBox;
+class QComboBox;
+class QDateTimeEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QRadioButton;
+class QSplitter;
+class QStandardItemModel;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TLinkLabel;
+class TPageControl;
+class TUpDown;
+class TWrapCheckBox;
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate with the parsed command line. UI thread only.
+    explicit TMainForm(const TCommandLine &aCommandLine, QWidget *aParent = nullptr);
+    ~TMainForm() override;
+
+    // ---- Controls, owned by the window through Qt parenting. ----
+    // Left column.
+    QWidget *Panel3 = nullptr;
+    TPageControl *SearchOptionControl = nullptr;
+    QWidget *SearchValues = nullptr; // page "Filter"
+    QLabel *Label1 = nullptr;
+    QLineEdit *SearchField = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *edtTextToFind = nullptr;
+    QWidget *SearchDate = nullptr; // page "Date"
+    QRadioButton *SearchAllRB = nullptr;
+    QRadioButton *SearchDateRB = nullptr;
+    QComboBox *SearchOptionsCombo = nullptr;
+    QLabel *Label3 = nullptr;
+    QDateTimeEdit *SearchMinDate = nullptr;
+    QLabel *Label4 = nullptr;
+    QDateTimeEdit *SearchMaxDate = nullptr;
+    QWidget *TabSheet1 = nullptr; // page "Size"
+    QRadioButton *chSize1 = nullptr;
+    QRadioButton *chSize2 = nullptr;
+    QComboBox *FileSizeCombo = nullptr;
+    QLineEdit *FileSize = nullptr;
+    TUpDown *UpDown1 = nullptr;
+    QLabel *Label6 = nullptr;
+    QWidget *SearchAdvanced = nullptr; // page "Advanced"
+    QCheckBox *chkShowHidden = nullptr;
+    QCheckBox *chSearchInSubfolders = nullptr;
+    TWrapCheckBox *CheckBox1 = nullptr;
+    QLabel *Panel6 = nullptr; // "Where to search:" header
+    TLinkLabel *Label8 = nullptr;
+    // The folder tree goes into this widget's (empty) vertical layout.
+    QWidget *fFolderTreePlace = nullptr;
+    QSplitter *Splitter3 = nullptr;
+    QFrame *Panel7 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QLabel *StaticText1 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    // Right area.
+    QToolButton *StartSearchButton = nullptr;
+    QToolButton *StopSearchButton = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    QTreeView *SearchResultList = nullptr;
+    QSplitter *Splitter2 = nullptr;
+    QWidget *pnlPreview = nullptr;
+    QToolButton *btPrevious = nullptr;
+    QToolButton *btNext = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QFrame *Panel8 = nullptr;
+    QPlainTextEdit *FPreview = nullptr;
+    QLabel *StaticText2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    TLinkLabel *lbHomepageURL = nullptr;
+    // Not visible.
+    QTimer *TimerListUpdate = nullptr;
+    QTimer *TimerStopper = nullptr;
+    QMenu *PopupMenuLang = nullptr;
+
+    // The text to find as captured at the start of a search; empty until the first start.
+    QString FTextToFind;
+
+    // The parsed command line this window was started with.
+    const TCommandLine &CommandLine() const { return fCommandLine; }
+
+    // Sets every caption and hint of the window; called at creation and after a language change.
+    void SetCaptions();
+
+    // The one text of the status line; RepaintStatusLine draws it at once.
+    void SetStatusText(const QString &aText);
+    QString StatusText() const;
+    void RepaintStatusLine();
+
+    // The About box text (CR LF line breaks), translated or in plain English.
+    QString AboutText(bool aTranslated) const;
+
+    // ---- Preview (preview/main_form_preview.cpp). UI thread only. ----
+    // Clears the preview and shows the notice.
+    void ClearPreview();
+    // Shows aText (line breaks normalised) with redrawing held, selects the first occurrence of
+    // the text to find without moving the keyboard focus, and sets the notice's visibility.
+    void ShowPreviewText(const QString &aText);
+    // FTextToFind, or when that is empty the trimmed content of edtTextToFind.
+    QString PreviewTextToFind() const;
+    void btNextClick();
+    void btPreviousClick();
+
+    // ---- Handlers of the window itself. ----
+    void FormResize();
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void lbHomepageURLClick();
+    void Panel7ConstrainedResize();
+    void Panel8ConstrainedResize();
+    // Stops and restarts TimerListUpdate, so that it fires 500 ms after the latest call.
+    void RestartListUpdateTimer();
+
+protected:
+    void resizeEvent(QResizeEvent *aEvent) override;
+    void closeEvent(QCloseEvent *aEvent) override;
+    bool eventFilter(QObject *aWatched, QEvent *aEvent) override;
+
+private:
+    // Layout (main_form_layout.cpp).
+    void CreateControls();
+    QWidget *CreateLeftColumn();
+    QWidget *CreateFilterPage();
+    QWidget *CreateDatePage();
+    QWidget *CreateSizePage();
+    QWidget *CreateAdvancedPage();
+    QWidget *CreateRightArea();
+    QWidget *CreatePreviewPane();
+    void CreateStatusBar();
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormClose();
+    void ApplyCommandLineFolders();
+    void PlaceDesignedGeometry();
+    void UpdatePreviewNotice();
+
+    TCommandLine fCommandLine;
+    QLabel *fStatusPanel = nullptr;
+    // Column headers of the result list until the result list model takes its place.
+    QStandardItemModel *fResultColumns = nullptr;
+};

@@ -1,0 +1,66 @@
+// Whether a file contains the text to find: the extracted text first, then, when asked for,
+// the raw bytes; and the skip list of formats never inspected.
+#pragma once
+
+#include "content/extraction_client.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Extensions of media, image, executable, archive, disk-image and similar files, lower case,
+// in table order. ".ts" stands here and among the plain-text extensions; this list wins.
+inline constexpr std::array<QStringView, 145> SkippedExtensions{
+    u".mp4",   u".mkv",   u".avi",  u".mov",    u".wmv",     u".flv",   u".webm",   u".3gp",   u".ts",
+    u".m2ts",  u".mts",   u".ogv",  u".vob",    u".mp3",     u".flac",  u".wav",    u".aac",   u".ogg",
+    u".wma",   u".m4a",   u".alac", u".opus",   u".amr",     u".aiff",  u".au",     u".ra",    u".jpg",
+    u".jpeg",  u".png",   u".gif",  u".bmp",    u".tiff",    u".tif",   u".webp",   u".heic",  u".heif",
+    u".raw",   u".cr2",   u".nef",  u".arw",    u".dng",     u".raf",   u".orf",    u".sr2",   u".rw2",
+    u".pef",   u".kdc",   u".psd",  u".ai",     u".indd",    u".cdr",   u".ttf",    u".otf",   u".woff",
+    u".woff2", u".eot",   u".exe",  u".dll",    u".sys",     u".drv",   u".com",    u".bin",   u".elf",
+    u".so",    u".dylib", u".ocx",  u".o",      u".obj",     u".class", u".pyc",    u".pyd",   u".pdb",
+    u".lib",   u".a",     u".crx",  u".wasm",   u".blend",   u".3ds",   u".max",    u".mesh",  u".mb",
+    u".ma",    u".3dm",   u".3mf",  u".lwo",    u".x3dbin",  u".dwg",   u".prproj", u".veg",   u".flp",
+    u".als",   u".ptx",   u".aup3", u".dds",    u".gltfbin", u".ktx",   u".pkm",    u".pvr",   u".iso",
+    u".img",   u".vmdk",  u".vdi",  u".vhd",    u".vhdx",    u".qcow2", u".ova",    u".pak",   u".dat",
+    u".wad",   u".bfres", u".bnk",  u".uasset", u".umap",    u".pak0",  u".lz",     u".lz4",   u".lzma",
+    u".xz",    u".bz2",   u".zip",  u".rar",    u".gz",      u".exr",   u".hdr",    u".sgi",   u".psb",
+    u".qbb",   u".qbw",   u".pst",  u".ost",    u".dbf",     u".mdf",   u".mdb",    u".accdb", u".sdf",
+    u".ndf",   u".ico",   u".res",  u".bakimg", u".bhv",     u".vfs",   u".trace",  u".etl",   u".dmp",
+    u".core"};
+
+// Bytes read per step of the raw search.
+inline constexpr int32_t RawSearchChunkBytes = 65536;
+
+// The option "Search in unrecognized formats": set by the search control at each start, read by
+// FileContainsText to allow the raw byte search.
+inline std::atomic<bool> SearchUnrecognizedFormats{false};
+
+// True when the file at Path contains Needle: in its extracted text without regard to case, or,
+// when SearchUnrecognizedFormats is set and that fails, in its raw bytes (an ASCII needle as
+// UTF-8 ignoring the case of A to Z, any other as ANSI bytes, exactly). False for an empty
+// needle and on every failure. Blocks while the extraction server is asked. UI thread in the
+// program (any thread is safe); never raises.
+bool FileContainsText(const QString &pPath, const QString &aNeedle,
+                      const TExtractionServerAddress &aServer = {});
+
+// True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
+bool IsSkippedExtension(QStringView aExt);
+
+// The 1-based position of the first occurrence of Needle in Text, both lower-cased unit by unit;
+// 0 when either is empty or there is none. Pure.
+int32_t PosIgnoreCase(QStringView aText, QStringView aNeedle);
+
+// True for an empty text and a text whose every unit is 127 or below. Pure.
+bool IsAsciiText(QStringView aText);
+
+// The 0-based index of the first occurrence of Needle in Haystack, byte for byte; -1 when
+// Needle is empty, longer than Haystack or absent. Pure.
+int32_t FindBytes(QByteArrayView aHaystack, QByteArrayView aNeedle);
+
+// True when Needle (already lower case) occurs in Haystack with A to Z of Haystack taken as
+// a to z; false when Needle is empty or longer than Haystack. Pure.
+bool ContainsBytesIgnoreAsciiCase(QByteArrayView aHaystack, QByteArrayView aNeedle);

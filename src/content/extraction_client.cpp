@@ -1,0 +1,178 @@
+// The extraction-server exchange on libcurl's blocking easy interface, the body streamed from
+// the open file.
+#include "content/extraction_client.h"
+
+#include "platform/file_access.h"
+
+#include <algorithm>
+#include <chrono>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct TCurlDeleter
+{
+    void operator()(CURL *aHandle) const { curl_easy_cleanup(aHandle); }
+};
+struct TSlistDeleter
+{
+    void operator()(curl_slist *aList) const { curl_slist_free_all(aList); }
+};
+
+// What the callbacks of one exchange work on.
+struct TExchange
+{
+    TFileStream *fFile = nullptr;
+    // Bytes of the announced body still to send; a file that grows meanwhile is cut there.
+    int64_t fRemaining = 0;
+    std::string fBody;
+    bool fBodyTooLarge = false;
+    std::string fReason;
+    // The read time-out: the byte counts last changed at fLastMove.
+    std::chrono::milliseconds fReadTimeout{0};
+    curl_off_t fLastBytes = -1;
+    std::chrono::steady_clock::time_point fLastMove;
+    bool fTimedOut = false;
+};
+
+size_t ReadBody(char *pBuffer, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const int64_t wanted = std::min<int64_t>(int64_t(aSize * aCount), exchange->fRemaining);
+    const int64_t got = wanted > 0 ? exchange->fFile->Read(pBuffer, wanted) : 0;
+    if (got < 0)
+        return CURL_READFUNC_ABORT;
+    exchange->fRemaining -= got;
+    return size_t(got);
+}
+
+size_t WriteReply(char *pData, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const size_t bytes = aSize * aCount;
+    if (int64_t(exchange->fBody.size() + bytes) > MaxExtractionReplyBytes) {
+        exchange->fBodyTooLarge = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    exchange->fBody.append(pData, bytes);
+    return bytes;
+}
+
+// Keeps the reason phrase of the last status line ("HTTP/1.1 422 Unprocessable Entity").
+size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const std::string_view line(pData, aSize * aCount);
+    if (line.starts_with("HTTP/")) {
+        std::string_view rest = line;
+        for (int field = 0; field < 2; ++field) {
+            const size_t space = rest.find(' ');
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' '))
+            rest.remove_suffix(1);
+        exchange->fReason.assign(rest);
+    }
+    return aSize * aCount;
+}
+
+// Called by libcurl at least once a second: ends the exchange when no byte has moved in either
+// direction for the read time-out, so a slow but steady transfer goes on.
+int WatchProgress(void *pExchange, curl_off_t, curl_off_t aReceived, curl_off_t, curl_off_t aSent)
+{
+    auto *exchange = static_cast<TExchange *>(pExchange);
+    const auto now = std::chrono::steady_clock::now();
+    if (aReceived + aSent != exchange->fLastBytes) {
+        exchange->fLastBytes = aReceived + aSent;
+        exchange->fLastMove = now;
+        return 0;
+    }
+    exchange->fTimedOut = now - exchange->fLastMove >= exchange->fReadTimeout;
+    return exchange->fTimedOut ? 1 : 0;
+}
+
+void InitCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace
+
+bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
+                          const TExtractionServerAddress &aServer)
+{
+    aText.clear();
+    aErrorText.clear();
+    try {
+        std::optional<TFileStream> file = OpenFileForReading(pPath, aErrorText);
+        if (!file)
+            return false;
+
+        InitCurlOnce();
+        std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
+        if (!curl) {
+            aErrorText = QStringLiteral("Error: cannot create the HTTP client");
+            return false;
+        }
+        curl_slist *headers = nullptr;
+        for (const char *header :
+             {"Content-Type: application/octet-stream", "Accept: text/plain; charset=utf-8",
+              "Expect:"}) // no "100-continue" round trip for large files
+            headers = curl_slist_append(headers, header);
+        std::unique_ptr<curl_slist, TSlistDeleter> headerList(headers);
+
+        TExchange exchange;
+        exchange.fFile = &*file;
+        exchange.fRemaining = file->Size();
+        exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
+        exchange.fLastMove = std::chrono::steady_clock::now();
+        const std::string url = "http://" + aServer.fHost + ":" + std::to_string(aServer.fPort) + "/tika";
+        char errorBuffer[CURL_ERROR_SIZE] = {};
+        CURL *handle = curl.get();
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle, CURLOPT_PROXY, "");
+        curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, curl_off_t(file->Size()));
+        curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadBody);
+        curl_easy_setopt(handle, CURLOPT_READDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteReply);
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, ReadHeader);
+        curl_easy_setopt(handle, CURLOPT_HEADERDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, WatchProgress);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &exchange);
+
+        const CURLcode result = curl_easy_perform(handle);
+        if (result != CURLE_OK) {
+            const char *message = exchange.fBodyTooLarge   ? "The reply is too large."
+                                  : exchange.fTimedOut     ? "Read timed out."
+                                  : errorBuffer[0] != '\0' ? errorBuffer
+                                                           : curl_easy_strerror(result);
+            aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
+            return false;
+        }
+        long status = 0;
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+        if (status < 200 || status >= 300) {
+            aErrorText =
+                QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
+            return false;
+        }
+        aText = QString::fromUtf8(exchange.fBody);
+        return !aText.isEmpty();
+    } catch (...) {
+        aText.clear();
+        if (aErrorText.isEmpty())
+            aErrorText = QStringLiteral("Error: out of memory");
+        return false;
+    }
+}

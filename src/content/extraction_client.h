@@ -1,0 +1,31 @@
+// Client of the local text-extraction server: sends a whole file by HTTP PUT to "/tika" and
+// takes the plain-text reply as the file's text.
+#pragma once
+
+#include <cstdint>
+#include <QString>
+#include <string>
+
+// Where the extraction server listens. The program always uses the defaults; tests point the
+// client at their own server.
+struct TExtractionServerAddress
+{
+    std::string fHost = "localhost";
+    uint16_t fPort = 9998;
+    // The read time-out: the exchange ends when no byte has moved either way for this long.
+    int32_t fReadTimeoutMs = 30000;
+};
+
+// Bytes of reply text accepted at most; a longer reply fails, so a faulty server cannot make
+// the program allocate without bound.
+inline constexpr int64_t MaxExtractionReplyBytes = 128LL * 1024 * 1024;
+
+// Sends the file at Path, whole, to the extraction server and puts the UTF-8 reply into Text.
+// Returns true when Text is not empty (a reply of white space counts). Both out values are
+// emptied first; on failure Text is empty and ErrorText says why: the open error when the file
+// cannot be opened (then nothing is sent), "HTTP error (<status>): <reason>" for a reply status
+// outside 2xx, otherwise "Error: " and the transfer error's message. Blocks the calling thread
+// until the exchange ends, at most until no data has moved for the read time-out. Each call
+// makes its own connection: no redirects, no proxy, nothing kept. Any thread; never raises.
+bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
+                          const TExtractionServerAddress &aServer = {});

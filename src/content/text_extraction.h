@@ -1,0 +1,67 @@
+// The searchable text of one file: plain-text files read directly and decoded leniently,
+// every other file through the extraction server.
+#pragma once
+
+#include "content/extraction_client.h"
+
+#include <array>
+#include <cstdint>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+// Extensions of files read directly as text, lower case, in table order.
+inline constexpr std::array<QStringView, 80> PlainTextExtensions{
+    u".txt",     u".log",    u".pas",        u".dpr",      u".dfm",  u".dproj", u".ini",    u".cfg",
+    u".conf",    u".config", u".properties", u".xml",      u".xaml", u".xslt",  u".csproj", u".vbproj",
+    u".vcxproj", u".proj",   u".json",       u".json5",    u".csv",  u".tsv",   u".htm",    u".html",
+    u".xhtml",   u".css",    u".scss",       u".sass",     u".less", u".js",    u".jsx",    u".ts",
+    u".tsx",     u".cs",     u".vb",         u".vbs",      u".c",    u".h",     u".hpp",    u".hh",
+    u".cpp",     u".cc",     u".cxx",        u".hxx",      u".java", u".kt",    u".kts",    u".groovy",
+    u".gradle",  u".sql",    u".md",         u".markdown", u".rst",  u".tex",   u".rtf",    u".bat",
+    u".cmd",     u".ps1",    u".psm1",       u".psd1",     u".sh",   u".bash",  u".zsh",    u".php",
+    u".phtml",   u".inc",    u".py",         u".pyw",      u".rb",   u".pl",    u".pm",     u".lua",
+    u".yml",     u".yaml",   u".toml",       u".env",      u".sln",  u".mak",   u".make",   u".mk"};
+
+// Bytes of a plain-text file read at most, and the limit callers pass.
+inline constexpr int32_t MaxPlainTextBytes = 2097152;
+// Bytes the text test looks at.
+inline constexpr int32_t TextTestSampleBytes = 8192;
+
+// The extension of a path: the file name from its last "." on, "." included; empty when the
+// name has no "." (".env" is its own extension). Pure; any thread.
+QString ExtractFileExt(QStringView pPath);
+
+// True when the extension equals an entry of PlainTextExtensions, ignoring the case of A to Z.
+bool IsPlainTextExtension(QStringView aExt);
+
+// The text of the file at Path. A plain-text file gives the lenient UTF-8 decoding of at most
+// MaxBytes bytes (2097152 when MaxBytes is 0 or less), or their ANSI decoding when more than
+// half of the decoded characters are "?"; it fails when the file is empty or does not look like
+// text. Any other file is sent whole to the extraction server at Server. Returns true when Text
+// is not empty; Text is emptied first and stays empty on failure. Blocks while the server is
+// asked. Any thread; never raises.
+bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText,
+                     const TExtractionServerAddress &aServer = {});
+
+// The direct-reading half of ExtractFileText: reads at most MaxBytes bytes (2097152 when 0 or
+// less) from the start of the file into Bytes and applies the text test to the first 8192.
+// False, with Bytes empty, when the file cannot be opened or read, is empty or does not look
+// like text. Any thread; never raises.
+bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBytes);
+
+// The text of bytes read by ReadPlainTextBytes: the lenient UTF-8 decoding after a byte-order
+// mark, or the ANSI decoding of all the bytes when more than half of the decoded characters
+// are "?". Pure; may raise std::bad_alloc.
+QString DecodePlainText(const QByteArray &aBytes);
+
+// The control-character test over the first Count bytes (clamped to the bytes given): false for
+// no bytes or any zero byte, otherwise true when fewer than 30 percent (rounded down) are
+// control characters other than tab, line feed and carriage return. Pure.
+bool LooksLikeText(QByteArrayView aBytes, int32_t aCount);
+
+// Decodes Count bytes from byte Start (clamped to the bytes given) as UTF-8 without rejecting
+// overlong forms or surrogate values: one- to three-byte sequences give one unit each, a
+// well-formed four-byte sequence gives one "?", any other byte gives "?". Never more units than
+// bytes. Pure.
+QString DecodeUtf8Lenient(QByteArrayView aBytes, int32_t aStart, int32_t aCount);

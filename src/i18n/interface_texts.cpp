@@ -1,0 +1,135 @@
+// The main window's translated texts as a table of (control, property, English text), and the
+// list of every phrase the program passes through Translate.
+#include "i18n/interface_texts.h"
+
+#include "app/program_info.h"
+#include "i18n/translation.h"
+
+#include <QUrl>
+
+namespace {
+
+const QString kVendorName = QStringLiteral("Brannick Software");
+
+QStringList AboutNoticePhrases()
+{
+    return {QStringLiteral("This program is provided as is, without warranty of any kind."),
+            QStringLiteral("The authors are not liable for any damage arising from its use."),
+            QStringLiteral("You may use and share it free of charge."),
+            QStringLiteral("Your files are read on this computer only and are never sent elsewhere.")};
+}
+
+// Phrases set outside the window's table, where the text is shown.
+QStringList RunTimePhrases()
+{
+    return {
+        // about box
+        QStringLiteral("Version:"), QStringLiteral("Website:"), QStringLiteral(" "),
+        QStringLiteral("Copyright"),
+        // status line
+        QStringLiteral("Searching..."), QStringLiteral("Items found:"), QStringLiteral("Processing:"),
+        // result list columns and commands
+        QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Type"),
+        QStringLiteral("Date modified"), QStringLiteral("Open"), QStringLiteral("Open containing folder"),
+        QStringLiteral("Copy"), QStringLiteral("Cut"), QStringLiteral("Paste"), QStringLiteral("Copy path"),
+        QStringLiteral("Rename"), QStringLiteral("Move to trash"), QStringLiteral("Properties"),
+        QStringLiteral("Path:"), QStringLiteral("Type:"), QStringLiteral("Size:"), QStringLiteral("Created:"),
+        QStringLiteral("Modified:"), QStringLiteral("Accessed:"), QStringLiteral("Permissions:"),
+        QStringLiteral("Move the selected files to the trash?"), QStringLiteral("Cannot rename the file."),
+        QStringLiteral("Cannot move the file to the trash."), QStringLiteral("Computer"),
+        // new-version dialog and installer download
+        QStringLiteral("The new version %s is available"),
+        QStringLiteral("This version of the software is out of date. You must download the current "
+                       "version %s to continue using the software."),
+        QStringLiteral("What's new:"), QStringLiteral("Update Now"), QStringLiteral("Skip"),
+        QStringLiteral("Exit"), QStringLiteral("Cancel"), QStringLiteral("Abort"),
+        QStringLiteral("Download is cancelled. Please download manually."),
+        QStringLiteral("Cannot find downloaded file."),
+        QStringLiteral("Failed to download update. Please download manually on website.")};
+}
+
+} // namespace
+
+const std::vector<TInterfaceText> &InterfaceTexts()
+{
+    static const std::vector<TInterfaceText> kRows = {
+        {QStringLiteral("SearchValues"), ipTabCaption, {QStringLiteral("Filter")}, {}, {}},
+        {QStringLiteral("Label1"), ipCaption, {QStringLiteral("File Name Filter:")}, {}, {}},
+        {QStringLiteral("Label2"), ipCaption, {QStringLiteral("Text to find:")}, {}, {}},
+        {QStringLiteral("SearchDate"), ipTabCaption, {QStringLiteral("Date")}, {}, {}},
+        {QStringLiteral("SearchAllRB"), ipCaption, {QStringLiteral("All files")}, {}, {}},
+        {QStringLiteral("SearchDateRB"), ipCaption, {QStringLiteral("Find files")}, {}, {}},
+        {QStringLiteral("Label3"), ipCaption, {QStringLiteral("between")}, {}, {}},
+        {QStringLiteral("SearchOptionsCombo"),
+         ipItems,
+         {QStringLiteral("Accessed"), QStringLiteral("Created"), QStringLiteral("Modified")},
+         {},
+         {}},
+        {QStringLiteral("Label4"), ipCaption, {QStringLiteral("and")}, {}, {}},
+        {QStringLiteral("TabSheet1"), ipTabCaption, {QStringLiteral("Size")}, {}, {}},
+        {QStringLiteral("chSize1"), ipCaption, {QStringLiteral("All files")}, {}, {}},
+        {QStringLiteral("chSize2"), ipCaption, {QStringLiteral("Size is:")}, {}, {}},
+        {QStringLiteral("FileSizeCombo"),
+         ipItems,
+         {QStringLiteral("greater or equals"), QStringLiteral("less or equals")},
+         {},
+         {}},
+        {QStringLiteral("Label6"), ipCaption, {QStringLiteral("KB")}, {}, {}},
+        {QStringLiteral("SearchAdvanced"), ipTabCaption, {QStringLiteral("Advanced")}, {}, {}},
+        {QStringLiteral("chkShowHidden"),
+         ipCaption,
+         {QStringLiteral("Show hidden objects in result")},
+         {},
+         {}},
+        {QStringLiteral("chSearchInSubfolders"), ipCaption, {QStringLiteral("Search in subfolders")}, {}, {}},
+        {QStringLiteral("CheckBox1"),
+         ipCaption,
+         {QStringLiteral("Search in unrecognized formats (preview is unavailable)")},
+         {},
+         {}},
+        {QStringLiteral("Panel6"), ipCaption, {QStringLiteral("Where to search:")}, QStringLiteral("  "), {}},
+        {QStringLiteral("Label8"), ipCaption, {QStringLiteral("Uncheck All")}, {}, {}},
+        {QStringLiteral("StaticText1"), ipCaption, {QStringLiteral("No Folders Selected")}, {}, {}},
+        {QStringLiteral("StaticText2"), ipCaption, {QStringLiteral("Preview is not Available")}, {}, {}},
+        {QStringLiteral("StatusBar1"), ipStatusText, {QStringLiteral("Ready")}, QStringLiteral("  "), {}},
+        {QStringLiteral("StartSearchButton"), ipHint, {QStringLiteral("Search Now")}, {}, {}},
+        {QStringLiteral("StopSearchButton"), ipHint, {QStringLiteral("Cancel Search")}, {}, {}},
+        {QStringLiteral("SpeedButton2"), ipHint, {QStringLiteral("Language")}, {}, {}},
+        {QStringLiteral("btPrevious"), ipHint, {QStringLiteral("Previous match")}, {}, {}},
+        {QStringLiteral("btNext"), ipHint, {QStringLiteral("Next match")}, {}, {}},
+        {QStringLiteral("SpeedButton3"), ipHint, {QStringLiteral("About...")}, {}, QStringLiteral("...")},
+    };
+    return kRows;
+}
+
+QStringList TranslatedInterfaceTexts(const TInterfaceText &aRow)
+{
+    QStringList texts;
+    for (const QString &english : aRow.fEnglish)
+        texts.append(aRow.fPrefix + Translate(english) + aRow.fSuffix);
+    return texts;
+}
+
+QStringList ProgramPhrases()
+{
+    QStringList phrases;
+    for (const TInterfaceText &row : InterfaceTexts())
+        phrases.append(row.fEnglish);
+    phrases.append(AboutNoticePhrases());
+    phrases.append(RunTimePhrases());
+    phrases.removeDuplicates();
+    return phrases;
+}
+
+QString AboutBoxText(int aYear)
+{
+    const QString space = Translate(QStringLiteral(" "));
+    QStringList notice;
+    for (const QString &phrase : AboutNoticePhrases())
+        notice.append(Translate(phrase));
+    return ApplicationTitle() + u'\n' + Translate(QStringLiteral("Version:")) + space + ApplicationVersion() +
+           QStringLiteral("\n\n") + Translate(QStringLiteral("Website:")) + space +
+           QUrl(VendorBaseUrl()).host() + QStringLiteral("\n\n") + notice.join(space) +
+           QStringLiteral("\n\n") + Translate(QStringLiteral("Copyright")) + QStringLiteral(" © ") +
+           QString::number(aYear) + u' ' + kVendorName;
+}

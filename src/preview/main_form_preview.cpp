@@ -1,0 +1,74 @@
+// The main window's preview pane: shows a result's text with the first match selected and moves
+// between matches with the two navigation buttons, wrapping around at either end.
+#include "app/main_form.h"
+#include "preview/match_navigation.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+namespace {
+
+TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
+{
+    const QTextCursor cursor = aMemo->textCursor();
+    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+}
+
+// Selects aSelection in aMemo and scrolls it into view; the keyboard focus stays where it is.
+void Select(QPlainTextEdit *aMemo, TPreviewSelection aSelection)
+{
+    QTextCursor cursor = aMemo->textCursor();
+    cursor.setPosition(aSelection.Start);
+    cursor.setPosition(aSelection.Start + aSelection.Length, QTextCursor::KeepAnchor);
+    aMemo->setTextCursor(cursor);
+    aMemo->ensureCursorVisible();
+}
+
+// A match reached with a navigation button: the memo takes the focus and selects it.
+void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
+{
+    if (!aMatch)
+        return;
+    aMemo->setFocus();
+    Select(aMemo, *aMatch);
+}
+
+} // namespace
+
+void TMainForm::ClearPreview()
+{
+    FPreview->clear();
+    UpdatePreviewNotice();
+}
+
+void TMainForm::ShowPreviewText(const QString &aText)
+{
+    FPreview->setUpdatesEnabled(false);
+    FPreview->setPlainText(NormalizeLineBreaks(aText));
+    FPreview->setUpdatesEnabled(true);
+    UpdatePreviewNotice();
+    if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))
+        Select(FPreview, *match);
+}
+
+QString TMainForm::PreviewTextToFind() const
+{
+    return FTextToFind.isEmpty() ? edtTextToFind->text().trimmed() : FTextToFind;
+}
+
+void TMainForm::btNextClick()
+{
+    GoTo(FPreview, NextMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+}
+
+void TMainForm::btPreviousClick()
+{
+    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+}
+
+void TMainForm::UpdatePreviewNotice()
+{
+    StaticText2->setVisible(FPreview->document()->isEmpty());
+}

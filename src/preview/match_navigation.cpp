@@ -1,0 +1,101 @@
+// Finding the text to find in the preview text and moving between its occurrences.
+#include "preview/match_navigation.h"
+
+#include <climits>
+
+namespace {
+
+// Lower case per UTF-16 unit, one unit for one, so positions in the result are those of the input.
+// TODO(merge): share one helper with PosIgnoreCase's lower-case mapping.
+QString LowerCaseUnits(const QString &aText)
+{
+    QString result(aText);
+    for (QChar &unit : result)
+        unit = unit.toLower();
+    return result;
+}
+
+int ClampToInt(qsizetype aValue)
+{
+    return aValue > INT_MAX ? INT_MAX : static_cast<int>(aValue);
+}
+
+std::optional<TPreviewSelection> SelectionAt(int aPosition, const QString &aNeedle)
+{
+    if (aPosition <= 0)
+        return std::nullopt;
+    return TPreviewSelection{aPosition - 1, ClampToInt(aNeedle.size())};
+}
+
+} // namespace
+
+QString NormalizeLineBreaks(const QString &aText)
+{
+    QString result;
+    result.reserve(aText.size());
+    const qsizetype count = aText.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QChar unit = aText.at(i);
+        if (unit == u'\r') {
+            if (i + 1 < count && aText.at(i + 1) == u'\n')
+                ++i;
+            result.append(u'\n');
+        } else {
+            result.append(unit);
+        }
+    }
+    return result;
+}
+
+int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom)
+{
+    if (pText.isEmpty() || pNeedle.isEmpty())
+        return 0;
+    if (pFrom < 1)
+        pFrom = 1;
+    if (pFrom > pText.size())
+        return 0;
+    const qsizetype index = LowerCaseUnits(pText).indexOf(LowerCaseUnits(pNeedle), pFrom - 1);
+    return index < 0 ? 0 : ClampToInt(index + 1);
+}
+
+int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pLimit)
+{
+    if (pText.isEmpty() || pNeedle.isEmpty() || pLimit <= 1)
+        return 0;
+    // The last occurrence starting at a 0-based index of at most pLimit - 2. lastIndexOf sees every
+    // start position, so overlapping occurrences count as they do when enumerated from the front.
+    const qsizetype lastStart = qMin<qsizetype>(qsizetype(pLimit) - 2, pText.size() - 1);
+    const qsizetype index = LowerCaseUnits(pText).lastIndexOf(LowerCaseUnits(pNeedle), lastStart);
+    return index < 0 ? 0 : ClampToInt(index + 1);
+}
+
+std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle)
+{
+    return SelectionAt(PosIgnoreCaseFrom(pText, pNeedle, 1), pNeedle);
+}
+
+std::optional<TPreviewSelection> NextMatch(const QString &pText, const QString &pNeedle,
+                                           TPreviewSelection pCurrent)
+{
+    if (pNeedle.isEmpty())
+        return std::nullopt;
+    const qint64 from = qint64(pCurrent.Start) + pCurrent.Length + 1;
+    int position = from > INT_MAX ? 0 : PosIgnoreCaseFrom(pText, pNeedle, static_cast<int>(from));
+    if (position == 0)
+        position = PosIgnoreCaseFrom(pText, pNeedle, 1);
+    return SelectionAt(position, pNeedle);
+}
+
+std::optional<TPreviewSelection> PreviousMatch(const QString &pText, const QString &pNeedle,
+                                               TPreviewSelection pCurrent)
+{
+    if (pNeedle.isEmpty())
+        return std::nullopt;
+    const int end = ClampToInt(pText.size() + 1);
+    const int limit = pCurrent.Start > 0 ? pCurrent.Start + 1 : end;
+    int position = LastPosIgnoreCaseBefore(pText, pNeedle, limit);
+    if (position == 0)
+        position = LastPosIgnoreCaseBefore(pText, pNeedle, end);
+    return SelectionAt(position, pNeedle);
+}

@@ -1,0 +1,43 @@
+// Finding the text to find in the preview text and moving between its occurrences, with
+// wrap-around at either end. Pure text logic: the preview pane applies the results to its memo.
+#pragma once
+
+#include <optional>
+#include <QString>
+
+// A selection in the shown text: 0-based start and length, both in UTF-16 code units.
+struct TPreviewSelection
+{
+    int Start = 0;
+    int Length = 0;
+    friend bool operator==(const TPreviewSelection &, const TPreviewSelection &) = default;
+};
+
+// Replaces every CR LF pair, every lone CR and every lone LF by one line break, so that a text
+// shows one line per line break and selection positions refer to the shown text. The line break
+// is LF, the one the text widgets use themselves (their positions count it as one unit).
+QString NormalizeLineBreaks(const QString &aText);
+
+// 1-based position of the first occurrence of pNeedle in pText that starts at or after pFrom
+// (raised to 1 when below 1); 0 when either text is empty or there is none. Comparison is without
+// regard to case, mapping each UTF-16 unit to its lower case (one unit for one). Never throws.
+int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom);
+
+// 1-based position of the last occurrence of pNeedle in pText that starts before pLimit (raised
+// to 1 when below 1); occurrences may overlap. 0 when either text is empty or there is none.
+// Same comparison as PosIgnoreCaseFrom. Never throws.
+int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pLimit);
+
+// The selection of the first occurrence of pNeedle in pText, or none (also when pNeedle is empty).
+std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle);
+
+// The occurrence after the current selection (or caret), wrapping around to the first one;
+// none when pNeedle is empty or does not occur.
+std::optional<TPreviewSelection> NextMatch(const QString &pText, const QString &pNeedle,
+                                           TPreviewSelection pCurrent);
+
+// The last occurrence that starts before the current selection start, wrapping around to the
+// last one; with the selection at the very start, the last one. None when pNeedle is empty or
+// does not occur.
+std::optional<TPreviewSelection> PreviousMatch(const QString &pText, const QString &pNeedle,
+                                               TPreviewSelection pCurrent);

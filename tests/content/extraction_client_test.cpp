@@ -1,0 +1,157 @@
+// The extraction-server exchange against the fake server: the request as sent, the replies,
+// and the failures (no file, no server, error status, stall, connection closed mid-reply).
+#include "content/extraction_client.h"
+#include "support/fake_extraction_server.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+#include <QTemporaryDir>
+
+namespace {
+
+class ExtractionClientTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir fDir;
+    TFakeExtractionServer fServer;
+    QString fText = "stale";
+    QString fError = "stale";
+
+    QString File(const QByteArray &aBytes = "%PDF-1.4 body")
+    {
+        return WriteTestFile(fDir.filePath("doc.pdf"), aBytes);
+    }
+    bool Extract(const QString &aPath, int32_t aReadTimeoutMs = 5000)
+    {
+        return ExtractTextViaServer(aPath, fText, fError, fServer.Address(aReadTimeoutMs));
+    }
+};
+
+TEST_F(ExtractionClientTest, SendsTheWholeFileAsSpecifiedAndKeepsTheReplyUnchanged)
+{
+    QByteArray bytes(3 * 1024 * 1024 + 17, '\0');
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 % 256);
+    const std::string reply = "  Grüße\r\nline two\n\n";
+    fServer.SetReply(TFakeReply::frText, reply);
+
+    EXPECT_TRUE(Extract(File(bytes)));
+    EXPECT_EQ(fText, QString::fromStdString(reply));
+    EXPECT_TRUE(fError.isEmpty());
+
+    const std::vector<TRecordedRequest> requests = fServer.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const TRecordedRequest &request = requests[0];
+    EXPECT_EQ(request.fMethod, "PUT");
+    EXPECT_EQ(request.fPath, "/tika");
+    EXPECT_EQ(request.Header("Content-Type"), "application/octet-stream");
+    EXPECT_EQ(request.Header("Accept"), "text/plain; charset=utf-8");
+    EXPECT_EQ(request.Header("Content-Length"), std::to_string(bytes.size()));
+    EXPECT_EQ(request.Header("Host"), "localhost:" + std::to_string(fServer.Port()));
+    EXPECT_EQ(request.HeaderCount("Content-Type"), 1u);
+    EXPECT_EQ(request.HeaderCount("Expect"), 0u);
+    EXPECT_EQ(request.HeaderCount("Transfer-Encoding"), 0u);
+    EXPECT_EQ(request.HeaderCount("Authorization"), 0u);
+    EXPECT_TRUE(request.fBody == bytes.toStdString()) << "body differs";
+}
+
+TEST_F(ExtractionClientTest, EmptyFileIsSentAsEmptyBody)
+{
+    EXPECT_TRUE(Extract(File(QByteArray())));
+    ASSERT_EQ(fServer.RequestCount(), 1u);
+    EXPECT_EQ(fServer.Requests()[0].Header("Content-Length"), "0");
+}
+
+TEST_F(ExtractionClientTest, EachCallIsItsOwnExchange)
+{
+    const QString path = File();
+    EXPECT_TRUE(Extract(path));
+    fServer.SetReply(TFakeReply::frText, "second");
+    EXPECT_TRUE(Extract(path));
+    EXPECT_EQ(fText, "second");
+    EXPECT_EQ(fServer.RequestCount(), 2u);
+}
+
+TEST_F(ExtractionClientTest, WhiteSpaceReplyCounts)
+{
+    fServer.SetReply(TFakeReply::frWhiteSpace);
+    EXPECT_TRUE(Extract(File()));
+    EXPECT_EQ(fText, " \r\n\t ");
+}
+
+TEST_F(ExtractionClientTest, EmptyReplyFailsWithoutErrorText)
+{
+    fServer.SetReply(TFakeReply::frEmpty);
+    EXPECT_FALSE(Extract(File()));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.isEmpty());
+}
+
+TEST_F(ExtractionClientTest, ErrorStatusGivesStatusAndReason)
+{
+    fServer.SetReply(TFakeReply::frUnprocessable);
+    EXPECT_FALSE(Extract(File()));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_EQ(fError, "HTTP error (422): Unprocessable Entity");
+}
+
+TEST_F(ExtractionClientTest, FileThatCannotBeOpenedSendsNothing)
+{
+    EXPECT_FALSE(Extract(fDir.filePath("missing.pdf")));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("EFOpenError: ")) << fError.toStdString();
+    EXPECT_FALSE(Extract(fDir.path()));
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
+TEST_F(ExtractionClientTest, NoServerFails)
+{
+    const TExtractionServerAddress nowhere{"localhost", UnusedLoopbackPort(), 30000};
+    EXPECT_FALSE(ExtractTextViaServer(File(), fText, fError, nowhere));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("Error: ")) << fError.toStdString();
+}
+
+TEST_F(ExtractionClientTest, StalledServerEndsAfterReadTimeOut)
+{
+    fServer.SetReply(TFakeReply::frStall);
+    EXPECT_FALSE(Extract(File(), 1000));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("Error: ")) << fError.toStdString();
+    EXPECT_EQ(fServer.RequestCount(), 1u);
+}
+
+TEST_F(ExtractionClientTest, SlowButSteadyReplyIsNotCutOff)
+{
+    fServer.SetReply(TFakeReply::frSlowText, "twelve bytes");
+    EXPECT_TRUE(Extract(File(), 1000)) << fError.toStdString();
+    EXPECT_EQ(fText, "twelve bytes");
+}
+
+TEST_F(ExtractionClientTest, ConnectionClosedMidReplyFails)
+{
+    fServer.SetReply(TFakeReply::frCloseMidReply);
+    EXPECT_FALSE(Extract(File()));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("Error: ")) << fError.toStdString();
+}
+
+TEST_F(ExtractionClientTest, ProxyFromEnvironmentIsIgnored)
+{
+    const QByteArray proxy = "http://127.0.0.1:" + QByteArray::number(UnusedLoopbackPort());
+    const QByteArray saved[] = {qgetenv("http_proxy"), qgetenv("HTTP_PROXY"), qgetenv("ALL_PROXY"),
+                                qgetenv("no_proxy")};
+    qputenv("http_proxy", proxy);
+    qputenv("HTTP_PROXY", proxy);
+    qputenv("ALL_PROXY", proxy);
+    qunsetenv("no_proxy");
+    const bool extracted = Extract(File());
+    qputenv("http_proxy", saved[0]);
+    qputenv("HTTP_PROXY", saved[1]);
+    qputenv("ALL_PROXY", saved[2]);
+    qputenv("no_proxy", saved[3]);
+    EXPECT_TRUE(extracted) << fError.toStdString();
+    EXPECT_EQ(fServer.RequestCount(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,270 @@
+// File text extraction: extensions, the text test, the lenient decoder row by row, direct
+// reading with its limits and fallbacks, and the hand-over of other files to the server.
+#include "content/text_extraction.h"
+#include "platform/ansi_code_page.h"
+#include "support/fake_extraction_server.h"
+#include "support/test_files.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+
+TEST(FileExtensionTest, FromTheLastDotOfTheName)
+{
+    EXPECT_EQ(ExtractFileExt(u"/a/b.txt"), ".txt");
+    EXPECT_EQ(ExtractFileExt(u"/a/b.tar.GZ"), ".GZ");
+    EXPECT_EQ(ExtractFileExt(u"/a/b"), "");
+    EXPECT_EQ(ExtractFileExt(u"/a.d/b"), "");
+    EXPECT_EQ(ExtractFileExt(u"/a/.env"), ".env");
+    EXPECT_EQ(ExtractFileExt(u"/a/b."), ".");
+    EXPECT_EQ(ExtractFileExt(u"b.md"), ".md");
+}
+
+TEST(FileExtensionTest, PlainTextTableIgnoresCaseOfLetters)
+{
+    EXPECT_TRUE(IsPlainTextExtension(u".TXT"));
+    EXPECT_TRUE(IsPlainTextExtension(u".Md"));
+    EXPECT_TRUE(IsPlainTextExtension(u".mk"));
+    EXPECT_FALSE(IsPlainTextExtension(u".pdf"));
+    EXPECT_FALSE(IsPlainTextExtension(u""));
+    EXPECT_FALSE(IsPlainTextExtension(u"txt"));
+    QSet<QString> distinct;
+    for (QStringView entry : PlainTextExtensions) {
+        EXPECT_TRUE(entry.startsWith(u'.') && entry.size() > 1 && entry == entry.toString().toLower())
+            << entry.toString().toStdString();
+        distinct.insert(entry.toString());
+    }
+    EXPECT_EQ(distinct.size(), 80);
+    EXPECT_EQ(PlainTextExtensions.front(), u".txt");
+    EXPECT_EQ(PlainTextExtensions.back(), u".mk");
+}
+
+TEST(LooksLikeTextTest, ControlCharacterThreshold)
+{
+    EXPECT_FALSE(LooksLikeText("abc", 0));
+    EXPECT_FALSE(LooksLikeText("", 5));
+    EXPECT_FALSE(LooksLikeText(QByteArray("ab\0c", 4), 4));
+    EXPECT_TRUE(LooksLikeText(QByteArray("ab\0c", 4), 2)); // only the first Count bytes count
+    QByteArray sample(100, 'a');
+    for (int i = 0; i < 29; ++i)
+        sample[i] = '\x01';
+    EXPECT_TRUE(LooksLikeText(sample, 100));
+    sample[29] = '\x1F';
+    EXPECT_FALSE(LooksLikeText(sample, 100));
+    EXPECT_TRUE(LooksLikeText(QByteArray(100, '\t') + QByteArray(100, '\n') + QByteArray(100, '\r'), 300));
+    EXPECT_TRUE(LooksLikeText("\x7F\x80\xFF", 3));
+    EXPECT_TRUE(LooksLikeText("abc", 1000)); // clamped to the bytes given
+}
+
+struct TDecodeRow
+{
+    const char *fName;
+    QByteArray fBytes;
+    std::u16string fUnits;
+};
+
+class DecodeUtf8LenientTest : public ::testing::TestWithParam<TDecodeRow>
+{
+};
+
+TEST_P(DecodeUtf8LenientTest, Row)
+{
+    const TDecodeRow &row = GetParam();
+    const QString decoded = DecodeUtf8Lenient(row.fBytes, 0, int32_t(row.fBytes.size()));
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(decoded.utf16()), decoded.size()),
+              row.fUnits);
+    EXPECT_LE(decoded.size(), row.fBytes.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DecodeUtf8LenientTest,
+    ::testing::Values(
+        TDecodeRow{"Ascii", "Hello, world!\n", u"Hello, world!\n"},
+        TDecodeRow{"TwoBytes", "caf\xC3\xA9", u"caf\u00E9"},
+        TDecodeRow{"OverlongTwoBytes", QByteArray("\xC0\x80", 2), std::u16string(1, u'\0')},
+        TDecodeRow{"OverlongLetter", "\xC1\x81", u"A"}, TDecodeRow{"ThreeBytes", "\xE2\x82\xAC", u"\u20AC"},
+        TDecodeRow{"SurrogateValue", "\xED\xA0\x80", std::u16string(1, char16_t(0xD800))},
+        TDecodeRow{"FourBytes",
+                   "a\xF0\x9F\x98\x80"
+                   "b",
+                   u"a?b"},
+        TDecodeRow{"StrayContinuation",
+                   "a\x80"
+                   "b",
+                   u"a?b"},
+        TDecodeRow{"ByteF8ToFF", "\xF8\xFF", u"??"}, TDecodeRow{"TwoBytesCutAtEnd", "a\xC3", u"a?"},
+        TDecodeRow{"ThreeBytesCutAtEnd", "a\xE2\x82", u"a??"},
+        TDecodeRow{"FourBytesCutAtEnd", "\xF0\x9F\x98", u"???"},
+        TDecodeRow{"BrokenTwoBytes",
+                   "\xC3"
+                   "A",
+                   u"?A"},
+        TDecodeRow{"BrokenThreeBytes",
+                   "\xE2\x82"
+                   "A",
+                   u"??A"},
+        TDecodeRow{"LongAsciiRunThenMultiByte", "0123456789abcdef\xC3\xA9xyz", u"0123456789abcdef\u00E9xyz"}),
+    [](const ::testing::TestParamInfo<TDecodeRow> &aInfo) { return std::string(aInfo.param.fName); });
+
+TEST(DecodeUtf8LenientRangeTest, StartAndCountAreHonouredAndClamped)
+{
+    const QByteArray bytes = "xx\xC3\xA9yy";
+    EXPECT_EQ(DecodeUtf8Lenient(bytes, 2, 2), QString::fromUtf8("é"));
+    EXPECT_EQ(DecodeUtf8Lenient(bytes, 2, 1), "?"); // the sequence is cut by Count
+    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 0, 0).isEmpty());
+    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 0, -5).isEmpty());
+    EXPECT_EQ(DecodeUtf8Lenient(bytes, 4, 1000), "yy");
+    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 1000, 5).isEmpty());
+}
+
+class ExtractFileTextTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir fDir;
+    TFakeExtractionServer fServer;
+    QString fText = "stale";
+
+    QString Write(const QString &aName, const QByteArray &aBytes)
+    {
+        return WriteTestFile(fDir.filePath(aName), aBytes);
+    }
+    bool Extract(const QString &aPath, int32_t aMaxBytes = MaxPlainTextBytes)
+    {
+        return ExtractFileText(aPath, aMaxBytes, fText, fServer.Address());
+    }
+};
+
+TEST_F(ExtractFileTextTest, PlainTextIsReadDirectly)
+{
+    EXPECT_TRUE(Extract(Write("a.txt", "Hello\r\nWorld")));
+    EXPECT_EQ(fText, "Hello\r\nWorld");
+    EXPECT_TRUE(Extract(Write("b.TXT", "capital extension")));
+    EXPECT_EQ(fText, "capital extension");
+    EXPECT_TRUE(Extract(Write(".env", "KEY=1")));
+    EXPECT_TRUE(Extract(Write("page.html", "<b>markup</b>")));
+    EXPECT_EQ(fText, "<b>markup</b>");
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
+TEST_F(ExtractFileTextTest, ByteOrderMarkIsDropped)
+{
+    EXPECT_TRUE(Extract(Write("bom.txt", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+                                         "e")));
+    EXPECT_EQ(fText, QString::fromUtf8("Grüße"));
+    EXPECT_FALSE(Extract(Write("only-bom.txt", "\xEF\xBB\xBF")));
+}
+
+TEST_F(ExtractFileTextTest, EmptyAndNonTextFilesFailWithoutAskingTheServer)
+{
+    EXPECT_FALSE(Extract(Write("empty.txt", "")));
+    EXPECT_TRUE(fText.isEmpty());
+    const QByteArray utf16("H\0e\0l\0l\0o\0", 10);
+    EXPECT_FALSE(Extract(Write("utf16.txt", "\xFF\xFE" + utf16)));
+    QByteArray controls(8192, 'a');
+    for (int i = 0; i < 8192 * 30 / 100 + 1; ++i)
+        controls[i * 3 % 8192] = '\x02';
+    controls += QByteArray(100000, 'b'); // bytes after the sample do not count
+    EXPECT_FALSE(Extract(Write("controls.log", controls)));
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
+TEST_F(ExtractFileTextTest, MissingFolderAndOddFilesFail)
+{
+    fText = "stale";
+    EXPECT_FALSE(Extract(fDir.filePath("missing.txt")));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_FALSE(Extract(fDir.path()));
+    const QByteArray fifo = QFile::encodeName(fDir.filePath("pipe.txt"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_FALSE(Extract(fDir.filePath("pipe.txt")));
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
+TEST_F(ExtractFileTextTest, OddNamesWork)
+{
+    EXPECT_TRUE(Extract(Write("with space\nand newline.txt", "odd")));
+    EXPECT_EQ(fText, "odd");
+    // A name that is not UTF-8 cannot be named by the program's text; it must fail quietly.
+    const QByteArray raw = QFile::encodeName(fDir.path()) + "/bad\xFF\xFE.txt";
+    const int descriptor = ::open(raw.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(::write(descriptor, "data", 4), 4);
+    ::close(descriptor);
+    Extract(QFile::decodeName(raw));
+    // The temporary folder cannot name this file either; remove it here.
+    EXPECT_EQ(::unlink(raw.constData()), 0);
+}
+
+TEST_F(ExtractFileTextTest, ReadsAtMostTheLimitAndCutsSplitSequence)
+{
+    QByteArray bytes(MaxPlainTextBytes - 1, 'x');
+    bytes += "\xC3\xA9"; // é across the 2 MiB limit
+    bytes += QByteArray(1024 * 1024, 'y');
+    EXPECT_TRUE(Extract(Write("big.log", bytes)));
+    ASSERT_EQ(fText.size(), MaxPlainTextBytes);
+    EXPECT_EQ(fText.back(), u'?');
+    EXPECT_FALSE(fText.contains(u'y'));
+
+    EXPECT_TRUE(Extract(Write("big.log", bytes), 0));
+    EXPECT_EQ(fText.size(), MaxPlainTextBytes);
+    EXPECT_TRUE(Extract(Write("big.log", bytes), 5));
+    EXPECT_EQ(fText, "xxxxx");
+}
+
+TEST_F(ExtractFileTextTest, HugeSparseFileReadsOnlyTheLimit)
+{
+    const QString path = Write("huge.txt", QByteArray(8192, 'h'));
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 5LL * 1024 * 1024 * 1024), 0);
+    EXPECT_TRUE(Extract(path));
+    EXPECT_EQ(fText.size(), MaxPlainTextBytes);
+}
+
+TEST_F(ExtractFileTextTest, FewAnsiLettersStayQuestionMarks)
+{
+    EXPECT_TRUE(Extract(Write("latin.txt", "Caf\xE9 cr\xE8me")));
+    EXPECT_EQ(fText, "Caf? cr?me");
+}
+
+TEST_F(ExtractFileTextTest, MostlyNonUtf8IsDecodedWithAnsiCodePage)
+{
+    const QByteArray bytes = "\xC0\xE9\xE8\xE0\xE7 \xF6\xFC\xE4";
+    EXPECT_TRUE(Extract(Write("ansi.txt", bytes)));
+    EXPECT_EQ(fText, AnsiToText(bytes));
+    if (GetAnsiCodePage() == 1252) {
+        EXPECT_EQ(fText, QString::fromUtf8("Àéèàç öüä"));
+    }
+    // The whole buffer is re-decoded, a byte-order mark included.
+    const QByteArray withBom = "\xEF\xBB\xBF???";
+    EXPECT_TRUE(Extract(Write("marks.txt", withBom)));
+    EXPECT_EQ(fText, AnsiToText(withBom));
+}
+
+TEST_F(ExtractFileTextTest, OtherFilesGoWholeToTheServer)
+{
+    const QByteArray bytes = "%PDF" + QByteArray(3 * 1024 * 1024, '\0');
+    fServer.SetReply(TFakeReply::frText, "document text");
+    EXPECT_TRUE(Extract(Write("doc.pdf", bytes), 10));
+    EXPECT_EQ(fText, "document text");
+    EXPECT_TRUE(Extract(Write("no-extension", "abc")));
+    const std::vector<TRecordedRequest> requests = fServer.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].fBody.size(), size_t(bytes.size()));
+    EXPECT_EQ(requests[1].fBody, "abc");
+}
+
+TEST_F(ExtractFileTextTest, ServerFailureGivesEmptyText)
+{
+    fServer.SetReply(TFakeReply::frUnprocessable);
+    EXPECT_FALSE(Extract(Write("doc.pdf", "x")));
+    EXPECT_TRUE(fText.isEmpty());
+    fServer.Stop();
+    EXPECT_FALSE(Extract(Write("doc.pdf", "x")));
+    EXPECT_TRUE(fText.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+// Match navigation of the preview: positions without regard to case, overlapping occurrences,
+// wrap-around at either end, and line-break normalisation.
+#include "preview/match_navigation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PosIgnoreCaseFrom, EmptyTextOrNeedleGivesZero)
+{
+    EXPECT_EQ(PosIgnoreCaseFrom(QString(), QStringLiteral("a"), 1), 0);
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("abc"), QString(), 1), 0);
+}
+
+TEST(PosIgnoreCaseFrom, FindsFirstOccurrenceAtOrAfterFrom)
+{
+    const QString text = QStringLiteral("one Two two TWO");
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("two"), 1), 5);
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("two"), 5), 5);
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("two"), 6), 9);
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("TWO"), 10), 13);
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("two"), 14), 0);
+}
+
+TEST(PosIgnoreCaseFrom, FromBelowOneCountsAsOneAndBeyondEndFindsNothing)
+{
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("abc"), QStringLiteral("A"), -5), 1);
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("abc"), QStringLiteral("A"), 0), 1);
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("abc"), QStringLiteral("c"), 4), 0);
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("abc"), QStringLiteral("c"), INT_MAX), 0);
+}
+
+TEST(PosIgnoreCaseFrom, NonLatinLettersMatchWithoutRegardToCase)
+{
+    const QString text = QStringLiteral("Grüße aus ÄGYPTEN und Москва");
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("ägypten"), 1), 11);
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("МОСКВА"), 1), 23);
+}
+
+TEST(PosIgnoreCaseFrom, PositionsCountUtf16Units)
+{
+    // U+1F600 takes two units; the match after it starts at unit 4.
+    const QString text = QStringLiteral("a\U0001F600b");
+    EXPECT_EQ(PosIgnoreCaseFrom(text, QStringLiteral("B"), 1), 4);
+}
+
+TEST(LastPosIgnoreCaseBefore, EmptyTextOrNeedleGivesZero)
+{
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QString(), QStringLiteral("a"), 5), 0);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QStringLiteral("abc"), QString(), 5), 0);
+}
+
+TEST(LastPosIgnoreCaseBefore, FindsLastOccurrenceStartingBeforeLimit)
+{
+    const QString text = QStringLiteral("ab AB ab");
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), 9), 7);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), 7), 4);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), 4), 1);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), 2), 1);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), 1), 0);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), -3), 0);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(text, QStringLiteral("ab"), INT_MAX), 7);
+}
+
+TEST(LastPosIgnoreCaseBefore, OverlappingOccurrencesCount)
+{
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QStringLiteral("aaa"), QStringLiteral("aa"), 3), 2);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QStringLiteral("aaa"), QStringLiteral("aa"), 4), 2);
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QStringLiteral("aaa"), QStringLiteral("aa"), 2), 1);
+}
+
+TEST(LastPosIgnoreCaseBefore, NeedleLongerThanTextGivesZero)
+{
+    EXPECT_EQ(LastPosIgnoreCaseBefore(QStringLiteral("ab"), QStringLiteral("abc"), 3), 0);
+    EXPECT_EQ(PosIgnoreCaseFrom(QStringLiteral("ab"), QStringLiteral("abc"), 1), 0);
+}
+
+TEST(NormalizeLineBreaks, EveryKindOfBreakBecomesOneLineFeed)
+{
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("a\r\nb\rc\nd")), QStringLiteral("a\nb\nc\nd"));
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("\r\r\n\n\r")), QStringLiteral("\n\n\n\n"));
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("\n\r")), QStringLiteral("\n\n"));
+    EXPECT_EQ(NormalizeLineBreaks(QString()), QString());
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("plain")), QStringLiteral("plain"));
+}
+
+TEST(NormalizeLineBreaks, PositionsReferToTheShownText)
+{
+    const QString shown = NormalizeLineBreaks(QStringLiteral("x\r\ny\r\nneedle"));
+    const auto match = FirstMatch(shown, QStringLiteral("NEEDLE"));
+    ASSERT_TRUE(match);
+    EXPECT_EQ(shown.mid(match->Start, match->Length), QStringLiteral("needle"));
+}
+
+class MatchNavigation : public ::testing::Test
+{
+protected:
+    // Occurrences of "word" start at offsets 0, 10 and 20.
+    const QString fText = QStringLiteral("Word .... word .... WORD ..");
+    const QString fNeedle = QStringLiteral("word");
+};
+
+TEST_F(MatchNavigation, FirstMatchSelectsFirstOccurrence)
+{
+    EXPECT_EQ(FirstMatch(fText, fNeedle), (TPreviewSelection{0, 4}));
+    EXPECT_FALSE(FirstMatch(fText, QStringLiteral("absent")));
+    EXPECT_FALSE(FirstMatch(fText, QString()));
+}
+
+TEST_F(MatchNavigation, NextMovesForwardAndWrapsToFirst)
+{
+    EXPECT_EQ(NextMatch(fText, fNeedle, {0, 4}), (TPreviewSelection{10, 4}));
+    EXPECT_EQ(NextMatch(fText, fNeedle, {10, 4}), (TPreviewSelection{20, 4}));
+    EXPECT_EQ(NextMatch(fText, fNeedle, {20, 4}), (TPreviewSelection{0, 4}));
+}
+
+TEST_F(MatchNavigation, NextFromCaretFindsOccurrenceAfterIt)
+{
+    EXPECT_EQ(NextMatch(fText, fNeedle, {0, 0}), (TPreviewSelection{0, 4}));
+    EXPECT_EQ(NextMatch(fText, fNeedle, {10, 0}), (TPreviewSelection{10, 4}));
+    EXPECT_EQ(NextMatch(fText, fNeedle, {12, 0}), (TPreviewSelection{20, 4}));
+}
+
+TEST_F(MatchNavigation, PreviousMovesBackAndWrapsToLast)
+{
+    EXPECT_EQ(PreviousMatch(fText, fNeedle, {20, 4}), (TPreviewSelection{10, 4}));
+    EXPECT_EQ(PreviousMatch(fText, fNeedle, {10, 4}), (TPreviewSelection{0, 4}));
+    EXPECT_EQ(PreviousMatch(fText, fNeedle, {0, 4}), (TPreviewSelection{20, 4}));
+}
+
+TEST_F(MatchNavigation, SingleOccurrenceIsSelectedAgainBothWays)
+{
+    const QString text = QStringLiteral("only one Match here");
+    const TPreviewSelection match{9, 5};
+    EXPECT_EQ(NextMatch(text, QStringLiteral("match"), match), match);
+    EXPECT_EQ(PreviousMatch(text, QStringLiteral("match"), match), match);
+}
+
+TEST_F(MatchNavigation, NoOccurrenceOrEmptyNeedleChangesNothing)
+{
+    EXPECT_FALSE(NextMatch(fText, QStringLiteral("absent"), {3, 0}));
+    EXPECT_FALSE(PreviousMatch(fText, QStringLiteral("absent"), {3, 0}));
+    EXPECT_FALSE(NextMatch(fText, QString(), {3, 0}));
+    EXPECT_FALSE(PreviousMatch(fText, QString(), {3, 0}));
+    EXPECT_FALSE(NextMatch(QString(), fNeedle, {0, 0}));
+    EXPECT_FALSE(PreviousMatch(QString(), fNeedle, {0, 0}));
+}
+
+TEST_F(MatchNavigation, PreviousFromCaretInOverlappingRunSelectsOverlap)
+{
+    EXPECT_EQ(PreviousMatch(QStringLiteral("aaa"), QStringLiteral("aa"), {2, 0}), (TPreviewSelection{1, 2}));
+}
+
+TEST_F(MatchNavigation, SelectionBeyondTheTextWrapsSafely)
+{
+    EXPECT_EQ(NextMatch(fText, fNeedle, {INT_MAX - 1, 5}), (TPreviewSelection{0, 4}));
+    EXPECT_EQ(PreviousMatch(fText, fNeedle, {500, 0}), (TPreviewSelection{20, 4}));
+}
+
+} // namespace
