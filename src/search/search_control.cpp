@@ -1,6 +1,9 @@
 // The search control: start, stop, acceptance of offered paths, end of search, deferral.
 #include "search/search_control.h"
 
+#include "content/content_matching.h"
+#include "content/text_extraction.h"
+#include "i18n/translation.h"
 #include "search/search_roots.h"
 
 #include <optional>
@@ -33,19 +36,12 @@ private:
 
 } // namespace
 
-QString PathExtension(const QString &aPath)
-{
-    const qsizetype dot = aPath.lastIndexOf(u'.');
-    const qsizetype slash = aPath.lastIndexOf(u'/');
-    if (dot < 0 || dot < slash)
-        return QString();
-    return aPath.mid(dot);
-}
-
 TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
-    : Translate([](const QString &aPhrase) { return aPhrase; }),
-      IsSkippedExtension([](QStringView) { return false; }),
-      FileContainsText([](const QString &, const QString &) { return false; }),
+    : Translate([](const QString &aPhrase) { return ::Translate(aPhrase); }),
+      IsSkippedExtension([](QStringView aExt) { return ::IsSkippedExtension(aExt); }),
+      FileContainsText([](const QString &aPath, const QString &aText) {
+          return ::FileContainsText(aPath, aText);
+      }),
       fWindow(aWindow), fList(aList)
 {
 }
@@ -82,7 +78,7 @@ void TSearchControl::StartNow()
     FTextToFind = values.edtTextToFind.trimmed();
 
     FillSearchOptions(values, fList.SearchOptions());
-    fSearchUnrecognizedFormats = values.CheckBox1;
+    ::SearchUnrecognizedFormats = values.CheckBox1;
     if (values.SearchDateRB)
         fWindow.SetSearchDates(minDate, WithTimeOfDay(values.SearchMaxDate, cEndOfDay));
 
@@ -152,7 +148,7 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
         ++fMatchCount;
         return;
     }
-    if (IsSkippedExtension(PathExtension(Path))) {
+    if (IsSkippedExtension(ExtractFileExt(Path))) {
         CanAdd = false;
         return;
     }

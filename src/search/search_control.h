@@ -85,7 +85,8 @@ public:
     TSearchControl(const TSearchControl &) = delete;
     TSearchControl &operator=(const TSearchControl &) = delete;
 
-    // The start: saves the settings, stops and clears the list, fills its options from the form
+    // The start: saves the settings, stops and clears the list, fills its options from the form,
+    // copies "Search in unrecognized formats" into the content check's SearchUnrecognizedFormats
     // and searches every folder entry of the selection (or once with an empty path when there is
     // none). Put off while a path is being offered; ignored while a start is running.
     void Start();
@@ -114,12 +115,11 @@ public:
     bool StopRequested() const { return fStopRequested; }
     int32_t MatchCount() const { return fMatchCount; }
     TSearchState State() const;
-    // The "Search in unrecognized formats" choice captured at the last start.
-    bool SearchUnrecognizedFormats() const { return fSearchUnrecognizedFormats; }
     // True while a path is being offered (AcceptPath on the call stack).
     bool IsOfferingPath() const { return fOfferDepth > 0; }
 
-    // The services the decision uses; replaceable for tests.
+    // The services the decision uses: the program's Translate, IsSkippedExtension and
+    // FileContainsText (with the default extraction server) unless replaced, e.g. by tests.
     TTranslator Translate;
     TSkippedExtensionTest IsSkippedExtension;
     TContentCheck FileContainsText;
@@ -141,7 +141,6 @@ private:
     QString FTextToFind;
     bool fStopRequested = false;
     int32_t fMatchCount = 0;
-    bool fSearchUnrecognizedFormats = false;
     bool fSearching = false;
     bool fStarting = false;
     bool fDestroying = false;
@@ -151,7 +150,3 @@ private:
     bool fStopDeferred = false;
     bool fDeferredQueued = false;
 };
-
-// The extension of a path: the file name's part from its last "." on, "." included; empty when
-// the name has no ".". Pure.
-QString PathExtension(const QString &aPath);

@@ -1,7 +1,7 @@
 // Search roots and where-to-search lines from selection entries.
 #include "search/search_roots.h"
 
-#include "search/search_control.h"
+#include "content/text_extraction.h"
 
 #include <QFileInfo>
 
@@ -27,6 +27,6 @@ QStringList WhereToSearchLines(const QStringList &aPaths)
 
 bool FolderTreeAcceptsFolder(const QString &aPath)
 {
-    const QString ext = PathExtension(aPath);
+    const QString ext = ExtractFileExt(aPath);
     return ext != QLatin1String(".zip") && ext != QLatin1String(".rar");
 }

@@ -3,6 +3,10 @@
 // search, Enter while running, and starts, closes and stops put off while a path is offered.
 #include "search/search_control.h"
 
+#include "content/content_matching.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -213,7 +217,10 @@ TEST_F(SearchControl, StartFillsTheListsOptions)
     EXPECT_EQ(List.Options.MaxFileSize(), 3072000000LL);
     EXPECT_TRUE(List.Options.IncludeHidden());
     EXPECT_EQ(List.Options.FilesAndFolders(), ffFilesOnly);
-    EXPECT_TRUE(Control.SearchUnrecognizedFormats());
+    EXPECT_TRUE(SearchUnrecognizedFormats);
+    Window.Values.CheckBox1 = false;
+    Control.Start();
+    EXPECT_FALSE(SearchUnrecognizedFormats);
 }
 
 TEST_F(SearchControl, StartPutsWholeDaysIntoTheDatePickers)
@@ -591,12 +598,41 @@ TEST_F(SearchControl, PathsOfferedWhileAStartStopsTheListAreRefused)
     EXPECT_TRUE(Checked.empty());
 }
 
-TEST(PathExtension, FromTheFileNamesLastDot)
+// ---- the program's own services ----
+
+TEST(SearchControlServices, RealContentCheckAndSkipList)
 {
-    EXPECT_EQ(PathExtension(QStringLiteral("/a/b.tar.GZ")), QStringLiteral(".GZ"));
-    EXPECT_EQ(PathExtension(QStringLiteral("/a.d/b")), QString());
-    EXPECT_EQ(PathExtension(QStringLiteral("/a/.hidden")), QStringLiteral(".hidden"));
-    EXPECT_EQ(PathExtension(QStringLiteral("/a/b.")), QStringLiteral("."));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto write = [&](const QString &aName, const QByteArray &aBytes) {
+        QFile file(dir.filePath(aName));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(aBytes);
+        return file.fileName();
+    };
+    const QString hit = write(QStringLiteral("notes.txt"), "Some Needle here\n");
+    const QString miss = write(QStringLiteral("other.txt"), "nothing\n");
+    const QString skipped = write(QStringLiteral("photo.JPG"), "Needle\n");
+
+    std::vector<std::string> log;
+    TFakeWindow window(log);
+    TFakeList list(log);
+    TSearchControl control(window, list);
+    window.Values.edtTextToFind = QStringLiteral("needle");
+    control.Start();
+    const auto offer = [&](const QString &aPath) {
+        bool canAdd = true;
+        control.AcceptPath(aPath, canAdd);
+        return canAdd;
+    };
+    EXPECT_TRUE(offer(hit));
+    EXPECT_FALSE(offer(miss));
+    EXPECT_FALSE(offer(skipped));
+    EXPECT_FALSE(offer(dir.filePath(QStringLiteral("vanished.txt"))));
+    EXPECT_EQ(control.MatchCount(), 1);
+    // English is current: the texts are the phrases themselves.
+    EXPECT_EQ(window.Status,
+              QStringLiteral("Items found: 1. Processing: ") + dir.filePath(QStringLiteral("vanished.txt")));
 }
 
 } // namespace
