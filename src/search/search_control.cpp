@@ -6,6 +6,9 @@
 #include "i18n/translation.h"
 #include "search/search_roots.h"
 
+#include <QtGlobal>
+
+#include <exception>
 #include <optional>
 
 namespace {
@@ -82,20 +85,33 @@ void TSearchControl::StartNow()
     if (values.SearchDateRB)
         fWindow.SetSearchDates(minDate, WithTimeOfDay(values.SearchMaxDate, cEndOfDay));
 
-    const QStringList paths = fWindow.SelectionPaths();
-    if (paths.isEmpty()) {
-        fList.Search(QString());
-    } else {
-        for (const QString &entry : paths) {
-            if (const std::optional<QString> folder = FolderOfSelectionEntry(entry))
-                fList.Search(*folder);
-            if (fStopRequested)
-                break;
-        }
+    bool searchFailed = false;
+    try {
+        SearchRoots(fWindow.SelectionPaths());
+    } catch (const std::exception &error) {
+        qWarning("Search could not start: %s", error.what());
+        searchFailed = true;
     }
     fStarting = false;
+    // Without a walk no end of search would come to restore the form.
+    if (searchFailed)
+        EndSearch();
     // A close asked for while the list was being stopped comes now.
     QueueDeferredIfNeeded();
+}
+
+void TSearchControl::SearchRoots(const QStringList &aPaths)
+{
+    if (aPaths.isEmpty()) {
+        fList.Search(QString());
+        return;
+    }
+    for (const QString &entry : aPaths) {
+        if (const std::optional<QString> folder = FolderOfSelectionEntry(entry))
+            fList.Search(*folder);
+        if (fStopRequested)
+            break;
+    }
 }
 
 void TSearchControl::RequestStop()

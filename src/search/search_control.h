@@ -88,7 +88,8 @@ public:
     // The start: saves the settings, stops and clears the list, fills its options from the form,
     // copies "Search in unrecognized formats" into the content check's SearchUnrecognizedFormats
     // and searches every folder entry of the selection (or once with an empty path when there is
-    // none). Put off while a path is being offered; ignored while a start is running.
+    // none). Put off while a path is being offered; ignored while a start is running. Never
+    // raises: when the list cannot search, the form is restored as at an end of search.
     void Start();
     // The Stop button: only sets StopRequested.
     void RequestStop();
@@ -125,8 +126,11 @@ public:
     TContentCheck FileContainsText;
 
 private:
-    // Runs the start now (not while offering).
+    // Runs the start now (not while offering). A Search that throws ends the search at once.
     void StartNow();
+    // Calls Search for every folder entry of aPaths (or once with "" when there are none) until
+    // a stop is requested.
+    void SearchRoots(const QStringList &aPaths);
     // Queues RunDeferred once, when something was put off and no path is being offered.
     void QueueDeferredIfNeeded();
     // Carries out what was put off: a close first, else the stop, then a start.

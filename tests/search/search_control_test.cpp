@@ -4,6 +4,7 @@
 #include "search/search_control.h"
 
 #include "content/content_matching.h"
+#include "fake_search_window.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,129 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Records every effect in one log shared with the fake list, so tests can check the order.
-class TFakeWindow : public ISearchWindow
-{
-public:
-    explicit TFakeWindow(std::vector<std::string> &aLog) : fLog(aLog) {}
-
-    TSearchFormValues SearchFormValues() const override { return Values; }
-    QString TextToFindText() const override { return Values.edtTextToFind; }
-    void SetSearchDates(TDateTime aMin, TDateTime aMax) override
-    {
-        Values.SearchMinDate = aMin;
-        Values.SearchMaxDate = aMax;
-        fLog.push_back("dates");
-    }
-    QStringList SelectionPaths() const override { return Paths; }
-    void SaveSettings() override { fLog.push_back("save"); }
-    void SetStatusText(const QString &aText) override
-    {
-        Status = aText;
-        fLog.push_back("status " + aText.toStdString());
-    }
-    void RepaintStatusLine() override { fLog.push_back("repaint"); }
-    void ProcessPendingEvents() override
-    {
-        fLog.push_back("events");
-        if (OnProcessEvents) {
-            // One round of events, like the event loop's; it may offer more paths.
-            auto events = std::move(OnProcessEvents);
-            OnProcessEvents = nullptr;
-            events();
-        }
-    }
-    void SetBusyCursor(bool aBusy) override
-    {
-        Busy = aBusy;
-        fLog.push_back(aBusy ? "cursor busy" : "cursor default");
-    }
-    void EnableStartButton(bool aEnabled) override
-    {
-        StartEnabled = aEnabled;
-        fLog.push_back(aEnabled ? "start on" : "start off");
-    }
-    void EnableStopButton(bool aEnabled) override
-    {
-        StopEnabled = aEnabled;
-        fLog.push_back(aEnabled ? "stop on" : "stop off");
-    }
-    void ClearPreview() override { fLog.push_back("clear preview"); }
-    void FocusResultList() override { fLog.push_back("focus list"); }
-    bool StopperTimerActive() const override { return TimerActive; }
-    void StartStopperTimer() override
-    {
-        TimerActive = true;
-        ++TimerStarts;
-        fLog.push_back("timer");
-    }
-    void QueueDeferred(std::function<void()> aCall) override
-    {
-        Deferred.push_back(std::move(aCall));
-        fLog.push_back("queue");
-    }
-    void CloseWindow() override { fLog.push_back("close"); }
-
-    // The main event loop's turn: runs what was queued.
-    void RunDeferred()
-    {
-        auto calls = std::move(Deferred);
-        Deferred.clear();
-        for (auto &call : calls)
-            call();
-    }
-
-    TSearchFormValues Values{46000.5};
-    QStringList Paths;
-    QString Status;
-    bool Busy = false;
-    bool StartEnabled = true;
-    bool StopEnabled = false;
-    bool TimerActive = false;
-    int TimerStarts = 0;
-    std::function<void()> OnProcessEvents;
-    std::vector<std::function<void()>> Deferred;
-
-private:
-    std::vector<std::string> &fLog;
-};
-
-class TFakeList : public ISearchResultList
-{
-public:
-    explicit TFakeList(std::vector<std::string> &aLog) : fLog(aLog) {}
-
-    void Stop() override
-    {
-        fLog.push_back("list stop");
-        if (OnStop)
-            OnStop();
-    }
-    void Clear() override
-    {
-        Items = 0;
-        fLog.push_back("list clear");
-    }
-    void Search(const QString &aPath) override
-    {
-        Searched.append(aPath);
-        fLog.push_back("search " + aPath.toStdString());
-        if (OnSearch)
-            OnSearch();
-    }
-    TZorSearchOptions &SearchOptions() override { return Options; }
-    int Count() const override { return Items; }
-
-    TZorSearchOptions Options;
-    QStringList Searched;
-    int Items = 0;
-    std::function<void()> OnStop;
-    std::function<void()> OnSearch;
-
-private:
-    std::vector<std::string> &fLog;
-};
 
 class SearchControl : public ::testing::Test
 {
@@ -238,6 +116,20 @@ TEST_F(SearchControl, StartPutsWholeDaysIntoTheDatePickers)
     EXPECT_DOUBLE_EQ(Window.Values.SearchMaxDate,
                      EncodeDateTime(QDate(1899, 12, 30).addDays(45002), cEndOfDay));
     EXPECT_DOUBLE_EQ(List.Options.LastWriteDateMax(), Window.Values.SearchMaxDate);
+}
+
+TEST_F(SearchControl, SearchThatCannotStartRestoresTheForm)
+{
+    List.SearchThrows = true;
+    Control.Start();
+    EXPECT_EQ(Control.State(), scIdle);
+    EXPECT_TRUE(Window.StartEnabled);
+    EXPECT_FALSE(Window.StopEnabled);
+    EXPECT_FALSE(Window.Busy);
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0"));
+    List.SearchThrows = false;
+    Control.Start();
+    EXPECT_EQ(List.Searched, QStringList{QString()});
 }
 
 // ---- roots ----
