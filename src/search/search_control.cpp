@@ -6,10 +6,9 @@
 #include "i18n/translation.h"
 #include "search/search_roots.h"
 
-#include <QtGlobal>
-
 #include <exception>
 #include <optional>
+#include <QtGlobal>
 
 namespace {
 
@@ -19,8 +18,7 @@ constexpr char16_t cEnterKey = 13;
 class TOfferGuard
 {
 public:
-    TOfferGuard(int &aDepth, std::function<void()> aOnLeave)
-        : fDepth(aDepth), fOnLeave(std::move(aOnLeave))
+    TOfferGuard(int &aDepth, std::function<void()> aOnLeave) : fDepth(aDepth), fOnLeave(std::move(aOnLeave))
     {
         ++fDepth;
     }
@@ -42,9 +40,8 @@ private:
 TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
     : Translate([](const QString &aPhrase) { return ::Translate(aPhrase); }),
       IsSkippedExtension([](QStringView aExt) { return ::IsSkippedExtension(aExt); }),
-      FileContainsText([](const QString &aPath, const QString &aText) {
-          return ::FileContainsText(aPath, aText);
-      }),
+      FileContainsText(
+          [](const QString &aPath, const QString &aText) { return ::FileContainsText(aPath, aText); }),
       fWindow(aWindow), fList(aList)
 {
 }
@@ -144,9 +141,8 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
     }
 
     TOfferGuard guard(fOfferDepth, [this] { QueueDeferredIfNeeded(); });
-    fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' '
-                          + QString::number(fMatchCount) + QStringLiteral(". ")
-                          + Translate(QStringLiteral("Processing:")) + u' ' + Path);
+    fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' ' + QString::number(fMatchCount) +
+                          QStringLiteral(". ") + Translate(QStringLiteral("Processing:")) + u' ' + Path);
     fWindow.RepaintStatusLine();
     fWindow.ProcessPendingEvents();
 

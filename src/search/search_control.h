@@ -6,12 +6,11 @@
 #include "filesearch/search_options.h"
 #include "search/search_form_values.h"
 
+#include <cstdint>
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
-#include <cstdint>
-#include <functional>
 
 // What the search control asks of the main window. Every call comes on the UI thread.
 class ISearchWindow
@@ -67,7 +66,12 @@ public:
 };
 
 // The states of the search form (buttons, cursor, stop flag).
-enum TSearchState : uint8_t { scIdle, scSearching, scStopping };
+enum TSearchState : uint8_t
+{
+    scIdle,
+    scSearching,
+    scStopping
+};
 
 // The search control. UI thread only; holds no lock. A start, a close or the stop timer that
 // arrives while a path is being offered (the acceptance lets events run) is put off until the

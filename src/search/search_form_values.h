@@ -5,11 +5,10 @@
 #include "filesearch/search_options.h"
 #include "platform/file_time.h"
 
-#include <QString>
-#include <QTime>
-
 #include <cstdint>
 #include <optional>
+#include <QString>
+#include <QTime>
 
 // One field per control of the search form, named after the control, with the values of a first
 // start. Plain value; any thread.

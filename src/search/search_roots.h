@@ -2,10 +2,9 @@
 // result list's Search and the lines of the where-to-search list; the folder tree's archive filter.
 #pragma once
 
+#include <optional>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // The folder of a selection entry that stands for a folder with everything below it
 // ("<folder>/*"): the entry without its "/*", and "/" for the root entry "/*". Nothing for any

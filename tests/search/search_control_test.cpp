@@ -1,15 +1,13 @@
 // The search control against a fake window and a fake result list: the start in its order, the
 // roots, acceptance (stop flag, empty text, skipped extension, content check), the end of a
 // search, Enter while running, and starts, closes and stops put off while a path is offered.
-#include "search/search_control.h"
-
 #include "content/content_matching.h"
 #include "fake_search_window.h"
+#include "search/search_control.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -58,9 +56,9 @@ TEST_F(SearchControl, StartRunsItsStepsInOrder)
     Window.Paths = {QStringLiteral("/data/*")};
     Control.Start();
     const std::vector<std::string> expected{
-        "save",         "clear preview", "list stop",        "dates",
-        "start off",    "stop on",       "status Searching...", "cursor busy",
-        "list clear",   "focus list",    "search /data"};
+        "save",       "clear preview", "list stop",           "dates",
+        "start off",  "stop on",       "status Searching...", "cursor busy",
+        "list clear", "focus list",    "search /data"};
     EXPECT_EQ(Log, expected);
     EXPECT_FALSE(Window.StartEnabled);
     EXPECT_TRUE(Window.StopEnabled);
@@ -144,8 +142,7 @@ TEST_F(SearchControl, FolderEntriesAreSearchedFilesPassedOver)
 {
     // /home/u/A ticked, then /home/u/A/B unticked: the other items of A stay as entries.
     Window.Paths = {QStringLiteral("/home/u/A/C/*"), QStringLiteral("/home/u/A/a.txt"),
-                    QStringLiteral("/home/u/A/D/*"), QStringLiteral("/home/u/A/b*"),
-                    QStringLiteral("/*")};
+                    QStringLiteral("/home/u/A/D/*"), QStringLiteral("/home/u/A/b*"), QStringLiteral("/*")};
     Control.Start();
     const QStringList expected{QStringLiteral("/home/u/A/C"), QStringLiteral("/home/u/A/D"),
                                QStringLiteral("/")};
@@ -178,8 +175,7 @@ TEST_F(SearchControl, AcceptsByContentAndCounts)
     EXPECT_EQ(Window.Status, QStringLiteral("Items found: 1. Processing: /d/miss.txt"));
     EXPECT_TRUE(Offer(QStringLiteral("/d/hit2.pdf")));
     EXPECT_EQ(Control.MatchCount(), 2);
-    const std::vector<std::string> checked{"/d/hit.txt|Needle", "/d/miss.txt|Needle",
-                                           "/d/hit2.pdf|Needle"};
+    const std::vector<std::string> checked{"/d/hit.txt|Needle", "/d/miss.txt|Needle", "/d/hit2.pdf|Needle"};
     EXPECT_EQ(Checked, checked);
 }
 
@@ -189,8 +185,8 @@ TEST_F(SearchControl, ProgressRepaintsAndProcessesEventsOncePerPath)
     Control.Start();
     Log.clear();
     Offer(QStringLiteral("/d/a.txt"));
-    const std::vector<std::string> expected{"status Items found: 0. Processing: /d/a.txt",
-                                            "repaint", "events"};
+    const std::vector<std::string> expected{"status Items found: 0. Processing: /d/a.txt", "repaint",
+                                            "events"};
     EXPECT_EQ(Log, expected);
 }
 

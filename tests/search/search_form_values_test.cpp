@@ -3,12 +3,11 @@
 #include "search/search_form_values.h"
 #include "search/search_roots.h"
 
+#include <gtest/gtest.h>
+#include <limits>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <limits>
 
 namespace {
 
@@ -184,9 +183,8 @@ TEST_P(FillSearchOptionsCombo, SetsOnlyTheChosenPair)
 }
 
 INSTANTIATE_TEST_SUITE_P(Combo, FillSearchOptionsCombo,
-                         ::testing::Values(TComboCase{0, 'A'}, TComboCase{1, 'C'},
-                                           TComboCase{2, 'L'}, TComboCase{-1, 'L'},
-                                           TComboCase{7, 'L'}));
+                         ::testing::Values(TComboCase{0, 'A'}, TComboCase{1, 'C'}, TComboCase{2, 'L'},
+                                           TComboCase{-1, 'L'}, TComboCase{7, 'L'}));
 
 TEST(FillSearchOptions, DatesIgnoredWithAllFiles)
 {
@@ -208,15 +206,13 @@ TEST(FillSearchOptions, SizeLimitInBytes)
 TEST(FillSearchOptions, LargeMaximumTakenIn64Bits)
 {
     EXPECT_EQ(Filled(SizeValues(1, QStringLiteral("3000000"))).MaxFileSize(), 3072000000LL);
-    EXPECT_EQ(Filled(SizeValues(0, QStringLiteral("2147483647"))).MinFileSize(),
-              2147483647LL * 1024);
+    EXPECT_EQ(Filled(SizeValues(0, QStringLiteral("2147483647"))).MinFileSize(), 2147483647LL * 1024);
 }
 
 TEST(FillSearchOptions, TextThatIsNoNumberGivesNoLimit)
 {
-    for (const QString &text : {QStringLiteral("abc"), QStringLiteral("12KB"),
-                                QStringLiteral("1.5"), QStringLiteral("2147483648"),
-                                QStringLiteral("0x10"), QStringLiteral("-")}) {
+    for (const QString &text : {QStringLiteral("abc"), QStringLiteral("12KB"), QStringLiteral("1.5"),
+                                QStringLiteral("2147483648"), QStringLiteral("0x10"), QStringLiteral("-")}) {
         SCOPED_TRACE(text.toStdString());
         EXPECT_EQ(Filled(SizeValues(0, text)).MinFileSize(), 0);
         EXPECT_EQ(Filled(SizeValues(1, text)).MaxFileSize(), -1);
@@ -266,8 +262,7 @@ TEST(WithTimeOfDay, KeepsTheDay)
 
 TEST(FolderOfSelectionEntry, FolderEntriesLoseTheirStar)
 {
-    EXPECT_EQ(FolderOfSelectionEntry(QStringLiteral("/home/user/Data/*")),
-              QStringLiteral("/home/user/Data"));
+    EXPECT_EQ(FolderOfSelectionEntry(QStringLiteral("/home/user/Data/*")), QStringLiteral("/home/user/Data"));
     EXPECT_EQ(FolderOfSelectionEntry(QStringLiteral("/a/*")), QStringLiteral("/a"));
 }
 
@@ -296,8 +291,8 @@ TEST(WhereToSearchLines, ExistingFoldersInOrder)
     file.close();
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/A"), root + QStringLiteral("/LinkToA")));
 
-    const QStringList paths{root + QStringLiteral("/B/*"), root + QStringLiteral("/file.txt"),
-                            root + QStringLiteral("/Gone/*"), root + QStringLiteral("/A/*"),
+    const QStringList paths{root + QStringLiteral("/B/*"),       root + QStringLiteral("/file.txt"),
+                            root + QStringLiteral("/Gone/*"),    root + QStringLiteral("/A/*"),
                             root + QStringLiteral("/LinkToA/*"), QStringLiteral("/*")};
     const QStringList expected{root + QStringLiteral("/B"), root + QStringLiteral("/A"),
                                root + QStringLiteral("/LinkToA"), QStringLiteral("/")};

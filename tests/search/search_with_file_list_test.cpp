@@ -1,19 +1,17 @@
 // The search control driving a real result list over real temporary folders: walks on the
 // list's pool, hand-overs on this thread, content checks of plain-text files, the end of search,
 // and a stop carried out by the stop timer.
+#include "fake_search_window.h"
 #include "search/file_list_search_target.h"
 
-#include "fake_search_window.h"
-
+#include <algorithm>
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -34,10 +32,7 @@ public:
                 OnStopperTimer();
         });
     }
-    void QueueDeferred(std::function<void()> aCall) override
-    {
-        QTimer::singleShot(0, std::move(aCall));
-    }
+    void QueueDeferred(std::function<void()> aCall) override { QTimer::singleShot(0, std::move(aCall)); }
 
     std::function<void()> OnStopperTimer;
 };
