@@ -12,11 +12,13 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -190,6 +192,55 @@ TEST_F(MainFormLanguage, EveryLanguageTranslatesTheWholeTable)
         }
         // A few words ("Filter", "KB") are the same in some languages; most are not.
         EXPECT_GE(changed, 24) << TranslationTable[i][1].toStdString();
+    }
+}
+
+// A caption is cut off when its control is narrower than the caption needs; a word-wrapped one
+// when it needs more lines than its height holds.
+void ExpectWholeCaptions(QWidget *aPage, const std::string &aWhere)
+{
+    for (QLabel *label : aPage->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(aPage) || label->text().isEmpty())
+            continue;
+        if (label->wordWrap())
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << aWhere << ": " << label->text().toStdString();
+        else
+            EXPECT_GE(label->width(), label->sizeHint().width()) << aWhere << ": " << label->text().toStdString();
+    }
+    for (QAbstractButton *button : aPage->findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(aPage) || button->text().isEmpty())
+            continue;
+        EXPECT_GE(button->width(), button->sizeHint().width()) << aWhere << ": " << button->text().toStdString();
+    }
+    for (QComboBox *combo : aPage->findChildren<QComboBox *>()) {
+        // The width a list with these items needs, asked of a fresh one.
+        QComboBox fitted;
+        fitted.setFont(combo->font());
+        fitted.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        for (int i = 0; i < combo->count(); ++i)
+            fitted.addItem(combo->itemText(i));
+        EXPECT_GE(combo->width(), fitted.sizeHint().width()) << aWhere << ": " << combo->itemText(0).toStdString();
+    }
+}
+
+TEST_F(MainFormLanguage, NoCaptionIsCutOffInAnyLanguage)
+{
+    fForm->resize(1371, 663);
+    for (int i = 0; i < TranslationTable.size(); ++i) {
+        fForm->PopupMenuLang->actions()[i]->trigger();
+        QCoreApplication::processEvents();
+        const std::string code = TranslationTable[i][1].toStdString();
+        QTabBar *tabs = fForm->SearchOptionControl->tabBar();
+        EXPECT_LE(tabs->sizeHint().width(), fForm->SearchOptionControl->width()) << code;
+        for (int page = 0; page < fForm->SearchOptionControl->count(); ++page) {
+            fForm->SearchOptionControl->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            ExpectWholeCaptions(fForm->SearchOptionControl->widget(page), code + " page " + std::to_string(page));
+        }
+        ExpectWholeCaptions(fForm->Panel6, code + " header");
+        ExpectWholeCaptions(fForm->Panel7, code + " where-to-search");
+        ExpectWholeCaptions(fForm->Panel8, code + " preview");
     }
 }
 
