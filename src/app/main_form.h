@@ -6,13 +6,13 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QAction;
 class QMenu;
 class QPlainTextEdit;
 class QRadioButton;

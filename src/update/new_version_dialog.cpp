@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
 #include <exception>
 
 // The dialog's image is compiled into the GUI library; the dialog may come before the main window,
