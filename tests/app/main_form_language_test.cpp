@@ -36,7 +36,11 @@ protected:
         fOldAppData = qgetenv("APPDATA");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(fTemp.filePath(QStringLiteral("config"))));
         qputenv("APPDATA", QFile::encodeName(fTemp.filePath(QStringLiteral("appdata"))));
-        LoadTranslationsFrom({qEnvironmentVariable("ORDWELL_SOURCE_DIR") + QStringLiteral("/data/transl.dt")});
+        // The source tree's table: ORDWELL_SOURCE_DIR when ctest sets it, else the tree built from.
+        QString source = qEnvironmentVariable("ORDWELL_SOURCE_DIR");
+        if (source.isEmpty())
+            source = QStringLiteral(ORDWELL_TEST_SOURCE_DIR);
+        LoadTranslationsFrom({source + QStringLiteral("/data/transl.dt")});
         ASSERT_GE(TranslationTable.size(), 3);
         CurrentLanguageIndex = 0;
         CurrentLanguageCode = QStringLiteral("en");
