@@ -7,7 +7,10 @@
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("ORDWELL_SOURCE_DIR"))
+        qputenv("ORDWELL_SOURCE_DIR", ORDWELL_SOURCE_DIR_DEFAULT);
     QApplication app(argc, argv);
     QTemporaryDir configHome;
     if (!configHome.isValid())
