@@ -1,19 +1,11 @@
 // Finding the text to find in the preview text and moving between its occurrences.
 #include "preview/match_navigation.h"
 
+#include "platform/lower_case.h"
+
 #include <climits>
 
 namespace {
-
-// Lower case per UTF-16 unit, one unit for one, so positions in the result are those of the input.
-// TODO(merge): share one helper with PosIgnoreCase's lower-case mapping.
-QString LowerCaseUnits(const QString &aText)
-{
-    QString result(aText);
-    for (QChar &unit : result)
-        unit = unit.toLower();
-    return result;
-}
 
 int ClampToInt(qsizetype aValue)
 {
@@ -55,7 +47,7 @@ int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom)
         pFrom = 1;
     if (pFrom > pText.size())
         return 0;
-    const qsizetype index = LowerCaseUnits(pText).indexOf(LowerCaseUnits(pNeedle), pFrom - 1);
+    const qsizetype index = LowerCasePerUnit(pText).indexOf(LowerCasePerUnit(pNeedle), pFrom - 1);
     return index < 0 ? 0 : ClampToInt(index + 1);
 }
 
@@ -66,7 +58,7 @@ int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pL
     // The last occurrence starting at a 0-based index of at most pLimit - 2. lastIndexOf sees every
     // start position, so overlapping occurrences count as they do when enumerated from the front.
     const qsizetype lastStart = qMin<qsizetype>(qsizetype(pLimit) - 2, pText.size() - 1);
-    const qsizetype index = LowerCaseUnits(pText).lastIndexOf(LowerCaseUnits(pNeedle), lastStart);
+    const qsizetype index = LowerCasePerUnit(pText).lastIndexOf(LowerCasePerUnit(pNeedle), lastStart);
     return index < 0 ? 0 : ClampToInt(index + 1);
 }
 
