@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <cerrno>
@@ -87,6 +88,12 @@ TFileOperationResult MoveFileToTrash(const QString &pPath)
 {
     if (!QFileInfo(pPath).exists() && !QFileInfo(pPath).isSymLink())
         return Failure(ErrnoText(ENOENT));
+    // Qt falls back to the home trash when a volume has none of its own, and when that cannot be
+    // made either it files the entry under the current folder. Make sure the home trash exists
+    // (creating the data folder as a desktop session would), or refuse.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QDir().mkpath(dataHome + QStringLiteral("/Trash")))
+        return Failure(QStringLiteral("The trash folder cannot be made in ") + dataHome);
     QFile file(pPath);
     if (!file.moveToTrash())
         return Failure(file.errorString());

@@ -27,16 +27,24 @@ protected:
     {
         ASSERT_TRUE(fDir.isValid());
         ASSERT_TRUE(fTrashHome.isValid());
-        // The trash goes to a temporary folder, never to the user's own.
+        // The trash goes to a temporary folder, never to the user's own; the home folder moves
+        // too, so that the trash of the home volume is the one used.
         fOldDataHome = qgetenv("XDG_DATA_HOME");
+        fOldHome = qgetenv("HOME");
         qputenv("XDG_DATA_HOME", fTrashHome.path().toLocal8Bit());
+        qputenv("HOME", fTrashHome.path().toLocal8Bit());
     }
-    void TearDown() override { qputenv("XDG_DATA_HOME", fOldDataHome); }
+    void TearDown() override
+    {
+        qputenv("XDG_DATA_HOME", fOldDataHome);
+        qputenv("HOME", fOldHome);
+    }
     QString Path(const QString &pName) const { return fDir.filePath(pName); }
 
     QTemporaryDir fDir;
     QTemporaryDir fTrashHome;
     QByteArray fOldDataHome;
+    QByteArray fOldHome;
 };
 
 TEST_F(FileOperationsTest, RenameRenamesWithinTheFolder)
@@ -100,6 +108,28 @@ TEST_F(FileOperationsTest, MoveToTrashMovesIntoTheTrashFolder)
     EXPECT_FALSE(QFileInfo::exists(Path("doomed.txt")));
     EXPECT_TRUE(result.fNewPath.startsWith(fTrashHome.path())) << result.fNewPath.toStdString();
     EXPECT_EQ(ReadAll(result.fNewPath), "bye");
+}
+
+TEST_F(FileOperationsTest, MoveToTrashCreatesAMissingDataFolder)
+{
+    qputenv("XDG_DATA_HOME", (fTrashHome.path() + QStringLiteral("/new/share")).toLocal8Bit());
+    WriteTestFile(Path("later.txt"), "l");
+    ASSERT_TRUE(MoveFileToTrash(Path("later.txt")).fOk);
+    EXPECT_TRUE(QFileInfo::exists(fTrashHome.path() + QStringLiteral("/new/share/Trash/files/later.txt")));
+}
+
+TEST_F(FileOperationsTest, WithoutAUsableTrashTheFileStaysWhereItIs)
+{
+    // The data folder is a plain file: no trash can be made there, and nothing may be filed
+    // anywhere else (such as the current folder).
+    const QString blocker = WriteTestFile(fTrashHome.path() + QStringLiteral("/blocker"), "x");
+    qputenv("XDG_DATA_HOME", blocker.toLocal8Bit());
+    WriteTestFile(Path("stays.txt"), "s");
+    const TFileOperationResult result = MoveFileToTrash(Path("stays.txt"));
+    EXPECT_FALSE(result.fOk);
+    EXPECT_FALSE(result.fError.isEmpty());
+    EXPECT_EQ(ReadAll(Path("stays.txt")), "s");
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("files/stays.txt"))));
 }
 
 TEST_F(FileOperationsTest, MoveToTrashOfAMissingFileFails)
