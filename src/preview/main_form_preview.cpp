@@ -16,6 +16,8 @@ namespace {
 
 // A plain-text file contributes at most this many bytes to the preview.
 constexpr int32_t kPreviewMaxBytes = 2097152;
+// Longer lines are shown broken into pieces of at most this many characters.
+constexpr int kPreviewMaxLine = 4096;
 
 TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
 {
@@ -53,7 +55,7 @@ void TMainForm::ClearPreview()
 void TMainForm::ShowPreviewText(const QString &aText)
 {
     FPreview->setUpdatesEnabled(false);
-    FPreview->setPlainText(NormalizeLineBreaks(aText));
+    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, PreviewTextToFind()));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
     if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))

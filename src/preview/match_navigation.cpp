@@ -39,6 +39,69 @@ QString NormalizeLineBreaks(const QString &aText)
     return result;
 }
 
+namespace {
+
+// Where to break the piece of pText that starts at pStart and may run up to pEnd (exclusive).
+qsizetype BreakPosition(const QString &pText, const QString &pLowerText, const QString &pLowerNeedle,
+                        qsizetype pStart, qsizetype pEnd)
+{
+    qsizetype position = pEnd;
+    const qsizetype lookBack = (pEnd - pStart) / 8;
+    for (qsizetype i = pEnd - 1; i > pEnd - lookBack; --i) {
+        if (pText.at(i) == u' ' || pText.at(i) == u'\t') {
+            position = i + 1;
+            break;
+        }
+    }
+    if (!pLowerNeedle.isEmpty() && pLowerNeedle.size() < (pEnd - pStart) / 2) {
+        // An occurrence across the break moves the break to its start.
+        const qsizetype from = position - pLowerNeedle.size() + 1;
+        const qsizetype found = from > pStart ? pLowerText.indexOf(pLowerNeedle, from) : -1;
+        if (found > pStart && found < position)
+            position = found;
+    }
+    if (position > pStart + 1 && QChar::isHighSurrogate(pText.at(position - 1).unicode()))
+        --position;
+    return position;
+}
+
+} // namespace
+
+QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole)
+{
+    const qsizetype maxLine = qMax(pMaxLine, 64);
+    bool anyLong = false;
+    for (qsizetype start = 0; start < pText.size() && !anyLong;) {
+        qsizetype end = pText.indexOf(u'\n', start);
+        if (end < 0)
+            end = pText.size();
+        anyLong = end - start > maxLine;
+        start = end + 1;
+    }
+    if (!anyLong)
+        return pText;
+    const QString lowerText = LowerCasePerUnit(pText);
+    const QString lowerNeedle = LowerCasePerUnit(pKeepWhole);
+    QString result;
+    result.reserve(pText.size() + pText.size() / maxLine + 1);
+    qsizetype start = 0;
+    while (start < pText.size()) {
+        qsizetype lineEnd = pText.indexOf(u'\n', start);
+        if (lineEnd < 0)
+            lineEnd = pText.size();
+        if (lineEnd - start <= maxLine) {
+            result.append(QStringView(pText).mid(start, lineEnd - start + (lineEnd < pText.size() ? 1 : 0)));
+            start = lineEnd + 1;
+            continue;
+        }
+        const qsizetype position = BreakPosition(pText, lowerText, lowerNeedle, start, start + maxLine);
+        result.append(QStringView(pText).mid(start, position - start));
+        result.append(u'\n');
+        start = position;
+    }
+    return result;
+}
+
 int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom)
 {
     if (pText.isEmpty() || pNeedle.isEmpty())
