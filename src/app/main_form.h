@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "filesearch/file_list_view.h"
 
 #include <QMainWindow>
 
@@ -19,7 +20,6 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolButton;
-class TFileListView;
 class TLinkLabel;
 class TPageControl;
 class TUpDown;

@@ -93,8 +93,9 @@ TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFileListView::ViewSelectionChanged);
     connect(header(), &QHeaderView::sortIndicatorChanged, this, &TFileListView::HeaderSortChanged);
+    // Only a column the user drags keeps its width; widths set by code do not count.
     connect(header(), &QHeaderView::sectionResized, this, [this] {
-        if (!fFitting)
+        if (!fFitting && QApplication::mouseButtons() != Qt::NoButton)
             fUserSizedColumns = true;
     });
     fFitTimer.setSingleShot(true);

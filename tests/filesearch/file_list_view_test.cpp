@@ -90,6 +90,10 @@ TEST_F(FileListViewTest, ShowsTheModelsItemsWithFiveColumnsAndIcons)
     EXPECT_FALSE(fView.model()->index(0, flcSize).data().toString().isEmpty());
     EXPECT_TRUE(fView.model()->index(0, flcName).data(Qt::DecorationRole).canConvert<QIcon>());
     EXPECT_EQ(fView.selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Columns fit their contents, also after widths were set by code.
+    fView.header()->resizeSection(flcInFolder, 10);
+    fView.FitColumns();
+    EXPECT_GE(fView.columnWidth(flcInFolder), fView.sizeHintForColumn(flcInFolder));
     // One icon per extension: a second .txt file shares the first one's.
     AddFile("c.TXT", "c");
     EXPECT_EQ(fView.ViewModel().IconOf(fDir.filePath("c.TXT"), false).cacheKey(),
