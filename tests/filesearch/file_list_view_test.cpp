@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -296,6 +298,26 @@ TEST_F(FileListViewTest, TheItemMenuHoldsTheCommandsAndF5DropsVanishedFiles)
     Press(Qt::Key_F5);
     ASSERT_EQ(fView.FileList().Count(), 1);
     EXPECT_EQ(NameAt(0), QStringLiteral("here.txt"));
+}
+
+TEST_F(FileListViewTest, AltEnterShowsPropertiesAndCopyPathPutsThePathsAsText)
+{
+    const QString a = AddFile("a.txt", "a");
+    const QString b = AddFile("b.txt", "b");
+    fView.SelectRows({0});
+    Press(Qt::Key_Return, Qt::AltModifier);
+    auto *dialog = fView.findChild<QDialog *>(QStringLiteral("PropertiesDialog"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    bool pathShown = false;
+    for (const QLabel *label : dialog->findChildren<QLabel *>())
+        pathShown = pathShown || label->text() == a;
+    EXPECT_TRUE(pathShown);
+    EXPECT_TRUE(fOpened.isEmpty());
+    dialog->close();
+    fView.SelectRows({0, 1});
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("copypath")));
+    EXPECT_EQ(QApplication::clipboard()->text(), a + u'\n' + b);
 }
 
 } // namespace
