@@ -4,6 +4,7 @@
 #include "filesearch/file_list.h"
 #include "filesearch/file_list_view.h"
 #include "filesearch/file_list_view_model.h"
+#include "scoped_trash_home.h"
 #include "support/test_files.h"
 
 #include <QApplication>
@@ -30,12 +31,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(fDir.isValid());
-        ASSERT_TRUE(fHome.isValid());
-        // The trash lives in a temporary home folder, never in the user's own.
-        fOldDataHome = qgetenv("XDG_DATA_HOME");
-        fOldHome = qgetenv("HOME");
-        qputenv("XDG_DATA_HOME", fHome.filePath("data").toLocal8Bit());
-        qputenv("HOME", fHome.path().toLocal8Bit());
+        ASSERT_TRUE(fHome.IsValid());
         fView.OnConfirm = [this](const QString &pQuestion) {
             fQuestions.append(pQuestion);
             return fAnswer;
@@ -48,12 +44,6 @@ protected:
         fView.resize(800, 400);
         fView.show();
     }
-    void TearDown() override
-    {
-        qputenv("XDG_DATA_HOME", fOldDataHome);
-        qputenv("HOME", fOldHome);
-    }
-
     QString AddFile(const QString &pName, const QByteArray &pBytes)
     {
         const QString path = WriteTestFile(fDir.filePath(pName), pBytes);
@@ -70,9 +60,7 @@ protected:
     }
 
     QTemporaryDir fDir;
-    QTemporaryDir fHome;
-    QByteArray fOldDataHome;
-    QByteArray fOldHome;
+    TScopedTrashHome fHome{QStringLiteral("data")};
     TFileListView fView;
     bool fAnswer = true;
     QStringList fQuestions;
@@ -228,7 +216,7 @@ TEST_F(FileListViewTest, DeleteMovesTheSelectedFilesToTheTrashAfterAsking)
     fAnswer = true;
     Press(Qt::Key_Delete);
     EXPECT_FALSE(QFileInfo::exists(doomed));
-    EXPECT_TRUE(QFileInfo::exists(fHome.filePath("data/Trash/files/doomed.txt")));
+    EXPECT_TRUE(QFileInfo::exists(fHome.FilePath("data/Trash/files/doomed.txt")));
     ASSERT_EQ(fView.FileList().Count(), 1);
     EXPECT_EQ(fView.FileList().Item(0).Path(), keep);
     EXPECT_TRUE(QFileInfo::exists(keep));
@@ -239,7 +227,7 @@ TEST_F(FileListViewTest, AFileThatCannotBeTrashedStaysOnDiskAndLeavesTheList)
 {
     const QString stays = AddFile("stays.txt", "s");
     // A trash that cannot be made: its data folder is a plain file.
-    WriteTestFile(fHome.filePath("data"), "not a folder");
+    WriteTestFile(fHome.FilePath("data"), "not a folder");
     fView.SelectRows({0});
     // Through the menu command the row stays; through the Delete key it leaves the list.
     EXPECT_FALSE(fView.InvokeContextMenuCommand(QStringLiteral("delete")));

@@ -1,6 +1,7 @@
 // Tests of what the result list's commands do on disk: rename without overwriting, the trash,
 // paste, clipboard data and the properties rows.
 #include "filesearch/file_operations.h"
+#include "scoped_trash_home.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -26,25 +27,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(fDir.isValid());
-        ASSERT_TRUE(fTrashHome.isValid());
-        // The trash goes to a temporary folder, never to the user's own; the home folder moves
-        // too, so that the trash of the home volume is the one used.
-        fOldDataHome = qgetenv("XDG_DATA_HOME");
-        fOldHome = qgetenv("HOME");
-        qputenv("XDG_DATA_HOME", fTrashHome.path().toLocal8Bit());
-        qputenv("HOME", fTrashHome.path().toLocal8Bit());
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_DATA_HOME", fOldDataHome);
-        qputenv("HOME", fOldHome);
+        ASSERT_TRUE(fTrashHome.IsValid());
     }
     QString Path(const QString &pName) const { return fDir.filePath(pName); }
 
     QTemporaryDir fDir;
-    QTemporaryDir fTrashHome;
-    QByteArray fOldDataHome;
-    QByteArray fOldHome;
+    TScopedTrashHome fTrashHome;
 };
 
 TEST_F(FileOperationsTest, RenameRenamesWithinTheFolder)
@@ -106,23 +94,23 @@ TEST_F(FileOperationsTest, MoveToTrashMovesIntoTheTrashFolder)
     const TFileOperationResult result = MoveFileToTrash(Path("doomed.txt"));
     ASSERT_TRUE(result.fOk) << result.fError.toStdString();
     EXPECT_FALSE(QFileInfo::exists(Path("doomed.txt")));
-    EXPECT_TRUE(result.fNewPath.startsWith(fTrashHome.path())) << result.fNewPath.toStdString();
+    EXPECT_TRUE(result.fNewPath.startsWith(fTrashHome.Path())) << result.fNewPath.toStdString();
     EXPECT_EQ(ReadAll(result.fNewPath), "bye");
 }
 
 TEST_F(FileOperationsTest, MoveToTrashCreatesAMissingDataFolder)
 {
-    qputenv("XDG_DATA_HOME", (fTrashHome.path() + QStringLiteral("/new/share")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (fTrashHome.Path() + QStringLiteral("/new/share")).toLocal8Bit());
     WriteTestFile(Path("later.txt"), "l");
     ASSERT_TRUE(MoveFileToTrash(Path("later.txt")).fOk);
-    EXPECT_TRUE(QFileInfo::exists(fTrashHome.path() + QStringLiteral("/new/share/Trash/files/later.txt")));
+    EXPECT_TRUE(QFileInfo::exists(fTrashHome.Path() + QStringLiteral("/new/share/Trash/files/later.txt")));
 }
 
 TEST_F(FileOperationsTest, WithoutAUsableTrashTheFileStaysWhereItIs)
 {
     // The data folder is a plain file: no trash can be made there, and nothing may be filed
     // anywhere else (such as the current folder).
-    const QString blocker = WriteTestFile(fTrashHome.path() + QStringLiteral("/blocker"), "x");
+    const QString blocker = WriteTestFile(fTrashHome.Path() + QStringLiteral("/blocker"), "x");
     qputenv("XDG_DATA_HOME", blocker.toLocal8Bit());
     WriteTestFile(Path("stays.txt"), "s");
     const TFileOperationResult result = MoveFileToTrash(Path("stays.txt"));
