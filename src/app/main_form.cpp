@@ -6,7 +6,6 @@
 #include "app/program_info.h"
 #include "app/window_geometry.h"
 #include "filesearch/file_list.h"
-#include "filesearch/file_list_view.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

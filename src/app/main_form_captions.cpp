@@ -6,7 +6,6 @@
 #include "app/page_control.h"
 #include "app/wrap_check_box.h"
 #include "filesearch/file_list.h"
-#include "filesearch/file_list_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,8 +60,8 @@ void TMainForm::SetCaptions()
     SpeedButton1->setToolTip(Tr(QStringLiteral("About Program")));
     StaticText2->setText(Tr(QStringLiteral("Preview is not Available")));
     SearchResultList->FileList().SetColumnCaptions({Tr(QStringLiteral("Name")), Tr(QStringLiteral("In Folder")),
-                                               Tr(QStringLiteral("Size")), Tr(QStringLiteral("Type")),
-                                               Tr(QStringLiteral("Date modified"))});
+                                                    Tr(QStringLiteral("Size")), Tr(QStringLiteral("Type")),
+                                                    Tr(QStringLiteral("Date modified"))});
     Panel7ConstrainedResize();
     Panel8ConstrainedResize();
 }

@@ -4,7 +4,6 @@
 #include "app/page_control.h"
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
-#include "filesearch/file_list_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
