@@ -6,6 +6,7 @@
 #include "app/program_info.h"
 #include "app/settings_file.h"
 #include "app/window_geometry.h"
+#include "filesearch/file_list.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -48,11 +49,14 @@ void TMainForm::ConnectHandlers()
     connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
     connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
+    SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
+        SearchResultListSelectionChanged();
+    };
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
     // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
     // enabling rules of the option pages (search control); Label8, TimerListUpdate and the folder
-    // tree's check-state event (where-to-search list); the result list's selection change (preview).
+    // tree's check-state event (where-to-search list).
 }
 
 void TMainForm::FormCreate()
@@ -112,7 +116,7 @@ void TMainForm::FormClose()
     // A close that arrives while a search offers a batch of results must be deferred by the search
     // control until the batch has been handled.
     SaveSettings();
-    fResultColumns->removeRows(0, fResultColumns->rowCount());
+    SearchResultList->FileList().Clear();
     SearchField->clear();
 }
 

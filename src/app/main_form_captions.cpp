@@ -2,6 +2,7 @@
 // set again after every language change, and the About box text.
 #include "app/about_text.h"
 #include "app/main_form.h"
+#include "filesearch/file_list.h"
 #include "i18n/translation.h"
 
 #include <QDate>
@@ -12,10 +13,9 @@ void TMainForm::SetCaptions()
 {
     // The invisible button shows the plain English About box, so its hint stays English too.
     SpeedButton1->setToolTip(QStringLiteral("About Program"));
-    fResultColumns->setHorizontalHeaderLabels({Translate(QStringLiteral("Name")),
-                                               Translate(QStringLiteral("In Folder")),
-                                               Translate(QStringLiteral("Size")), Translate(QStringLiteral("Type")),
-                                               Translate(QStringLiteral("Date modified"))});
+    SearchResultList->FileList().SetColumnCaptions(
+        {Translate(QStringLiteral("Name")), Translate(QStringLiteral("In Folder")), Translate(QStringLiteral("Size")),
+         Translate(QStringLiteral("Type")), Translate(QStringLiteral("Date modified"))});
     Panel7ConstrainedResize();
     Panel8ConstrainedResize();
 }
