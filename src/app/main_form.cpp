@@ -5,6 +5,7 @@
 #include "app/link_label.h"
 #include "app/program_info.h"
 #include "app/window_geometry.h"
+#include "selection/shell_tree.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -48,6 +49,7 @@ void TMainForm::ConnectHandlers()
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
+    ConnectFolderTree();
     // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
     // enabling rules of the option pages (search control); SpeedButton2 and PopupMenuLang (language
     // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list);
@@ -88,8 +90,9 @@ void TMainForm::ApplyCommandLineFolders()
 {
     if (!fCommandLine.HasArguments)
         return;
-    // Selection list: add each of fCommandLine.FolderEntries to its Paths, in order, then set the
-    // folder tree's selected folder to fCommandLine.LastFolder (empty when no argument was a folder).
+    // Appended directly: no rule and no notification, as the command line asks for exactly these.
+    ZorShellLink1->SelectionList().Paths().append(fCommandLine.FolderEntries);
+    ZorShellTree1->SetSelectedFolder(fCommandLine.LastFolder);
     RestartListUpdateTimer();
 }
 

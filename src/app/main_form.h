@@ -3,8 +3,11 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "selection/shell_link.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +28,8 @@ class TLinkLabel;
 class TPageControl;
 class TUpDown;
 class TWrapCheckBox;
+class TZorShellTree;
+class TZorShellTreeNode;
 
 class TMainForm : public QMainWindow
 {
@@ -130,6 +135,20 @@ public:
     // Stops and restarts TimerListUpdate, so that it fires 500 ms after the latest call.
     void RestartListUpdateTimer();
 
+    // ---- Folder tree and where-to-search list (selection/main_form_tree.cpp). UI thread. ----
+    // The check-box folder tree in fFolderTreePlace, linked to ZorShellLink1.
+    TZorShellTree *ZorShellTree1 = nullptr;
+    // Owns the selection list: SelectionList().Paths() holds what the search covers.
+    TZorShellLink *ZorShellLink1 = nullptr;
+    // Rebuilds Memo1 from the selection list's folder entries that exist now.
+    void TimerListUpdateTimer();
+    // "Uncheck All": empties the selection list.
+    void Label8Click();
+    // Keeps folders whose extension is exactly ".zip" or ".rar" out of the tree.
+    void ZorShellTree1AddFolder(TZorShellTreeNode &Node, const QString &path, bool &CanAdd);
+    void ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode,
+                                                TZorSelectionState CheckState);
+
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;
     void closeEvent(QCloseEvent *aEvent) override;
@@ -147,6 +166,8 @@ private:
     QWidget *CreatePreviewPane();
     void CreateStatusBar();
     void ConnectHandlers();
+    void CreateFolderTree();
+    void ConnectFolderTree();
 
     void FormCreate();
     void FormClose();
@@ -155,6 +176,7 @@ private:
     void UpdatePreviewNotice();
 
     TCommandLine fCommandLine;
+    std::unique_ptr<TZorShellLink> fShellLink;
     QLabel *fStatusPanel = nullptr;
     // Column headers of the result list until the result list model takes its place.
     QStandardItemModel *fResultColumns = nullptr;
