@@ -40,6 +40,10 @@ TZorShellTreeModel::TZorShellTreeModel(QObject *aParent)
     : QAbstractItemModel(aParent)
     , fSelection(new QItemSelectionModel(this, this))
 {
+    // Names sort as a file manager sorts them ("z9" before "z10"); the C locale knows no such
+    // order, so English rules stand in for it.
+    if (QLocale().language() == QLocale::C)
+        fCollator.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     fCollator.setNumericMode(true);
     fCollator.setCaseSensitivity(Qt::CaseInsensitive);
 }
