@@ -3,16 +3,21 @@
 
 #include "i18n/translation.h"
 #include "platform/wildcard_match.h"
-#include "selection/long_path_access.h"
 #include "selection/path_routines.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <algorithm>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -83,22 +88,31 @@ bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter, 
     const QString folder = aFolder.Path();
     if (folder.isEmpty())
         return false;
+    // readdir's entry type is enough here: no per-entry status call for ordinary folders, so a
+    // folder with tens of thousands of subfolders is listed quickly on the UI thread.
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(folder).constData()), &::closedir);
+    if (!dir)
+        return false;
     const QString prefix = WithTrailingSeparator(folder);
     const bool everyName = aFilter.isEmpty() || aFilter == QStringLiteral("*");
-    TWin32FindData data;
-    TFindHandle handle = FindFirstFile(prefix + u'*', data);
-    if (!handle.IsValid())
-        return false;
-    do {
-        const QString &name = data.cFileName;
-        if (IsFolderToIgnore(name) || name.startsWith(u'.') || (!everyName && !PathMatchSpec(name, aFilter)))
+    while (const dirent *entry = ::readdir(dir.get())) {
+        if (entry->d_name[0] == '.') // ".", ".." and hidden names
             continue;
-        const QString path = prefix + name;
-        if (data.IsDirectory())
-            aItems.push_back({TZorShellItem::FromPath(path), name, ikFolder, true});
-        else if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsFolder(path))
-            aItems.push_back({TZorShellItem::FromPath(path), name, ikFolderLink, false});
-    } while (FindNextFile(handle, data));
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!everyName && !PathMatchSpec(name, aFilter))
+            continue;
+        unsigned char type = entry->d_type;
+        struct stat info;
+        if (type == DT_UNKNOWN)
+            type = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
+                : S_ISDIR(info.st_mode)                                                     ? DT_DIR
+                : S_ISLNK(info.st_mode)                                                     ? DT_LNK
+                                                                                            : DT_REG;
+        if (type == DT_DIR)
+            aItems.push_back({TZorShellItem::FromPath(prefix + name), name, ikFolder, true});
+        else if (type == DT_LNK && ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
+            aItems.push_back({TZorShellItem::FromPath(prefix + name), name, ikFolderLink, false});
+    }
     return true;
 }
 

@@ -93,8 +93,9 @@ TZorShellTree::TZorShellTree(QWidget *aParent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(new TZorShellTreeDelegate(*this));
-    header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The one column is as wide as the view; long names are elided. (Sizing it to its contents
+    // would measure every row on each change: seconds for a folder with 20000 subfolders.)
+    header()->setStretchLastSection(true);
     setModel(fModel);
     setSelectionModel(fModel->SelectionModel());
 
@@ -268,17 +269,4 @@ void TZorShellTree::changeEvent(QEvent *aEvent)
     QTreeView::changeEvent(aEvent);
     if (fStateImages && (aEvent->type() == QEvent::StyleChange || aEvent->type() == QEvent::PaletteChange))
         fStateImages->Rebuild(*this);
-}
-
-void TZorShellTree::resizeEvent(QResizeEvent *aEvent)
-{
-    QTreeView::resizeEvent(aEvent);
-    UpdateColumnWidth();
-}
-
-void TZorShellTree::UpdateColumnWidth()
-{
-    // The one column is as wide as its widest shown row but never narrower than the view, so the
-    // whole row width shows the selection.
-    header()->setMinimumSectionSize(viewport()->width());
 }

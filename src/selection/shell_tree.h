@@ -77,14 +77,12 @@ protected:
     void keyPressEvent(QKeyEvent *aEvent) override;
     void changeEvent(QEvent *aEvent) override;
     void showEvent(QShowEvent *aEvent) override;
-    void resizeEvent(QResizeEvent *aEvent) override;
 
 private:
     // Handles a left press or double click on a check box; false when it is not on one.
     bool ClickOnCheckBox(QMouseEvent *aEvent);
     // Fills the model if needed and expands its root.
     void EnsureFilled();
-    void UpdateColumnWidth();
 
     TZorShellTreeModel *fModel; // owned through Qt parenting
     std::unique_ptr<TZorSelectionStateImageList> fStateImages;
