@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QDir>
-#include <QSignalSpy>
 
 #include <stdexcept>
 
