@@ -4,6 +4,7 @@
 
 #include "app/link_label.h"
 #include "app/program_info.h"
+#include "app/settings_file.h"
 #include "app/window_geometry.h"
 #include "selection/shell_tree.h"
 
@@ -45,15 +46,15 @@ void TMainForm::ConnectHandlers()
     connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
     connect(lbHomepageURL, &TLinkLabel::Clicked, this, &TMainForm::lbHomepageURLClick);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
     connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
     ConnectFolderTree();
     // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
-    // enabling rules of the option pages (search control); SpeedButton2 and PopupMenuLang (language
-    // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list);
-    // the result list's selection change (preview).
+    // enabling rules of the option pages (search control); Label8, TimerListUpdate and the folder
+    // tree's check-state event (where-to-search list); the result list's selection change (preview).
 }
 
 void TMainForm::FormCreate()
@@ -64,13 +65,14 @@ void TMainForm::FormCreate()
     SearchMinDate->setDateTime(now.addDays(-30));
     SearchMaxDate->setDateTime(now);
     SearchOptionsCombo->setCurrentIndex(2);
-    // Settings: SettingsFileName := GetSettingsFileName(), then LoadSettings(), whose restored
-    // values replace the defaults above. Only without a settings file is the window centred.
     PlaceDesignedGeometry();
+    // The restored values replace the defaults above; only without a settings file is the window
+    // centred.
+    SettingsFileName = GetSettingsFileName();
+    LoadSettings();
     ApplyCommandLineFolders();
-    // Language: UpdateLanguageMenu(), then TranslateInterface(), which sets the captions again.
-    SetCaptions();
-    SetStatusText(QStringLiteral("  Ready"));
+    UpdateLanguageMenu();
+    TranslateInterface();
     ClearPreview();
 }
 
@@ -110,8 +112,9 @@ void TMainForm::closeEvent(QCloseEvent *aEvent)
 
 void TMainForm::FormClose()
 {
-    // Settings: SaveSettings() goes first. A close that arrives while a search offers a batch of
-    // results must be deferred by the search control until the batch has been handled.
+    // A close that arrives while a search offers a batch of results must be deferred by the search
+    // control until the batch has been handled.
+    SaveSettings();
     fResultColumns->removeRows(0, fResultColumns->rowCount());
     SearchField->clear();
 }

@@ -2,37 +2,13 @@
 // the archive filter, and the list of ticked folders rebuilt 500 ms after the last tick.
 #include "app/link_label.h"
 #include "app/main_form.h"
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "search/search_roots.h"
 #include "selection/shell_tree.h"
 
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QTimer>
-
-namespace {
-
-// The folder a selection entry stands for: "<folder>/*" gives the folder, the root entry "/*"
-// gives "/"; anything else (a single file) gives "".
-QString FolderOfEntry(const QString &aEntry)
-{
-    if (aEntry == QStringLiteral("/*"))
-        return QStringLiteral("/");
-    if (aEntry.size() > 2 && aEntry.endsWith(u'*'))
-        return aEntry.chopped(2);
-    return QString();
-}
-
-// The extension of a path's last name: from its last "." to the end, "" without one.
-QString ExtensionOf(const QString &aPath)
-{
-    const QString name = aPath.mid(aPath.lastIndexOf(PathSeparator) + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
-}
-
-} // namespace
 
 void TMainForm::CreateFolderTree()
 {
@@ -65,12 +41,7 @@ void TMainForm::TimerListUpdateTimer()
 {
     TimerListUpdate->stop();
     Memo1->clear();
-    QStringList lines;
-    for (const QString &entry : ZorShellLink1->SelectionList().Paths()) {
-        const QString folder = FolderOfEntry(entry);
-        if (!folder.isEmpty() && IsFolder(folder))
-            lines.append(folder);
-    }
+    const QStringList lines = WhereToSearchLines(ZorShellLink1->SelectionList().Paths());
     Memo1->setPlainText(lines.join(u'\n'));
     Memo1->repaint();
     StaticText1->setVisible(lines.isEmpty());
@@ -83,8 +54,7 @@ void TMainForm::Label8Click()
 
 void TMainForm::ZorShellTree1AddFolder(TZorShellTreeNode & /*Node*/, const QString &path, bool &CanAdd)
 {
-    const QString extension = ExtensionOf(path);
-    CanAdd = extension != QStringLiteral(".zip") && extension != QStringLiteral(".rar");
+    CanAdd = FolderTreeAcceptsFolder(path);
 }
 
 void TMainForm::ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree & /*sender*/, TZorShellTreeNode & /*pShellTreeNode*/,

@@ -247,7 +247,9 @@ TEST_F(WorkerThreadPool, AnErrorInDoWorkCancelsTheItemAndTheThreadGoesOn)
     TWorkerThreadPool lPool(false);
     lPool.SetMaxRunningThreads(1);
     CountAllDone(lPool);
-    auto lFailing = Item(1);
+    // Held at a gate until both items are queued, so the two make one burst.
+    TGate lGate;
+    auto lFailing = Item(1, &lGate);
     lFailing->Throw = true;
     int lDoneEvents = 0;
     lFailing->SetOnWorkDone([&](const std::shared_ptr<IWorkItem> &) { ++lDoneEvents; });
@@ -255,6 +257,7 @@ TEST_F(WorkerThreadPool, AnErrorInDoWorkCancelsTheItemAndTheThreadGoesOn)
     lNext->SetOnWorkDone([&](const std::shared_ptr<IWorkItem> &) { ++lDoneEvents; });
     lPool.AddWorkItem(lFailing);
     lPool.AddWorkItem(lNext);
+    lGate.Open();
     EXPECT_TRUE(PumpUntil([&] { return fAllDone.load() == 1 && lDoneEvents == 1; }));
     EXPECT_EQ(lFailing->GetStatus(), TTaskStatus::Canceled);
     EXPECT_EQ(lNext->GetStatus(), TTaskStatus::Completed);

@@ -1,0 +1,42 @@
+// The work done in the sandboxed child for one request: map the body, limit memory, extract.
+#pragma once
+
+#include "extractd/doc_type.h"
+
+#include <cstdint>
+#include <string>
+
+// Result codes the child ends with.
+enum TChildExit : int {
+    ceOk = 0,
+    ceCorrupt = 10,
+    ceEncrypted = 11,
+    ceBomb = 12,
+    ceOutOfMemory = 13,
+    ceFailed = 14,
+};
+
+// What the child reports back to the server besides its result code.
+struct TChildReport
+{
+    TDocType Type = TDocType::dtUnknown;
+    std::uint64_t Characters = 0;
+};
+
+struct TChildJob
+{
+    int BodyFd = -1;
+    std::uint64_t BodyBytes = 0;
+    int OutFd = -1;
+    std::string Name;
+    std::string Password;
+    std::uint64_t MaxMemoryBytes = 1024ull << 20;
+};
+
+// Runs in the child only. Extracts the body into OutFd and fills aReport; returns a TChildExit.
+int RunChildJob(const TChildJob &aJob, TChildReport &aReport);
+// Initialises the libraries' global state (converters, XML parser) once in the server, before
+// any thread starts, so that every child inherits it instead of building it again.
+void WarmUpLibraries();
+// A short word for a child's result code, for the log.
+const char *ChildExitName(int aCode);

@@ -1,0 +1,230 @@
+// The HTTP side of ordwell-extractd: Tika-compatible routes, admission of requests, one
+// sandboxed child per document, one log line per request.
+#include "extractd/extract_server.h"
+
+#include "extractd/child_job.h"
+#include "extractd/child_pool.h"
+#include "extractd/request_headers.h"
+#include "extractd/sandbox.h"
+#include "extractd/scratch_file.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <httplib.h>
+#include <optional>
+#include <sys/socket.h>
+
+namespace {
+
+constexpr const char *TextType = "text/plain; charset=UTF-8";
+
+// Requests beyond this many per worker, running or waiting, are refused with 503.
+constexpr unsigned AdmittedPerWorker = 4;
+
+void LogRequest(const httplib::Request &aRequest, const char *aType, std::uint64_t aBytesIn,
+                std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart, int aStatus,
+                const char *aNote)
+{
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - aStart)
+                  .count();
+    std::fprintf(stderr, "%s %s type=%s in=%" PRIu64 " out=%" PRIu64 " ms=%lld status=%d%s%s\n",
+                 aRequest.method.c_str(), aRequest.path.c_str(), aType, aBytesIn, aCharsOut,
+                 static_cast<long long>(ms), aStatus, *aNote ? " note=" : "", aNote);
+}
+
+} // namespace
+
+std::string ServerGreeting()
+{
+    return "This is Ordwell Extraction Server (ordwell-extractd " ORDWELL_VERSION "). Please PUT\n";
+}
+
+std::string ServerVersion()
+{
+    return "ordwell-extractd " ORDWELL_VERSION;
+}
+
+TExtractServer::TExtractServer(const TServerOptions &aOptions)
+    : fOptions(aOptions), fServer(std::make_unique<httplib::Server>()),
+      fChildren(std::make_unique<TChildPool>(aOptions.Workers, aOptions.TimeoutMs))
+{
+    // Enough threads to answer 503 while every worker is busy and the waiting list is full.
+    unsigned threads = fOptions.Workers * (AdmittedPerWorker + 1) + 2;
+    fServer->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    fServer->set_read_timeout(30, 0);
+    fServer->set_write_timeout(30, 0);
+    fServer->set_keep_alive_max_count(100);
+    // Remember the listening socket (the library's own options are kept: address reuse).
+    fServer->set_socket_options([this](int aSocket) {
+        int yes = 1;
+        setsockopt(aSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        fListenSocket = aSocket;
+    });
+    auto greeting = [](const httplib::Request &aRequest, httplib::Response &aResponse) {
+        aResponse.set_content(ServerGreeting(), "text/plain");
+        LogRequest(aRequest, "-", 0, 0, std::chrono::steady_clock::now(), 200, "");
+    };
+    fServer->Get("/tika", greeting);
+    fServer->Get("/version", [](const httplib::Request &aRequest, httplib::Response &aResponse) {
+        aResponse.set_content(ServerVersion(), "text/plain");
+        LogRequest(aRequest, "-", 0, 0, std::chrono::steady_clock::now(), 200, "");
+    });
+    auto extract = [this](const httplib::Request &aRequest, httplib::Response &aResponse,
+                          const httplib::ContentReader &aReader) {
+        HandleExtract(aRequest, aResponse, aReader);
+    };
+    fServer->Put("/tika", extract);
+    fServer->Put("/tika/text", extract);
+}
+
+TExtractServer::~TExtractServer() = default;
+
+int TExtractServer::Bind()
+{
+    int port = fOptions.Port == 0 ? fServer->bind_to_any_port(fOptions.Host)
+                                  : (fServer->bind_to_port(fOptions.Host, fOptions.Port) ? fOptions.Port : -1);
+    // The library listens with a backlog of 5; a burst of clients (the program's preview and
+    // search at once, or several programs) would wait for TCP retransmissions.
+    if (port > 0 && fListenSocket >= 0)
+        ::listen(fListenSocket, SOMAXCONN);
+    return port;
+}
+
+bool TExtractServer::Serve()
+{
+    return fServer->listen_after_bind();
+}
+
+void TExtractServer::Stop()
+{
+    fServer->stop();
+}
+
+bool TExtractServer::AcquireSlot()
+{
+    std::unique_lock lock(fSlotLock);
+    bool free = fSlotFree.wait_for(lock, std::chrono::milliseconds(fOptions.TimeoutMs),
+                                   [this] { return fBusySlots < fOptions.Workers; });
+    if (free)
+        ++fBusySlots;
+    return free;
+}
+
+void TExtractServer::ReleaseSlot()
+{
+    {
+        std::lock_guard lock(fSlotLock);
+        --fBusySlots;
+    }
+    fSlotFree.notify_one();
+}
+
+void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Response &aResponse,
+                                   const httplib::ContentReader &aReader)
+{
+    auto start = std::chrono::steady_clock::now();
+    struct TAdmission
+    {
+        std::atomic<unsigned> &Count;
+        unsigned Value;
+        ~TAdmission() { --Count; }
+    } admission{fAdmitted, ++fAdmitted};
+    auto refuse = [&](int aStatus, const char *aNote, std::uint64_t aBytesIn) {
+        aResponse.status = aStatus;
+        aResponse.set_content("", TextType);
+        LogRequest(aRequest, "-", aBytesIn, 0, start, aStatus, aNote);
+    };
+    if (admission.Value > fOptions.Workers * AdmittedPerWorker) {
+        aReader([](const char *, size_t) { return true; });
+        refuse(503, "overloaded", 0);
+        return;
+    }
+
+    std::uint64_t expected = 0;
+    if (aRequest.has_header("Content-Length"))
+        expected = std::strtoull(aRequest.get_header_value("Content-Length").c_str(), nullptr, 10);
+    std::optional<TScratchFile> body;
+    try {
+        body.emplace(expected);
+    } catch (const std::exception &) {
+        refuse(503, "no-scratch-file", 0);
+        return;
+    }
+    bool written = true;
+    bool received = aReader([&](const char *aData, size_t aLength) {
+        written = body->Append(std::string_view(aData, aLength));
+        return written;
+    });
+    written = written && body->Finish();
+    std::uint64_t bytesIn = body->Size();
+    if (!written) {
+        refuse(503, "scratch-file-full", bytesIn);
+        return;
+    }
+    if (!received) {
+        refuse(400, "body-incomplete", bytesIn);
+        return;
+    }
+    if (bytesIn == 0) {
+        refuse(422, "empty", 0);
+        return;
+    }
+    if (!AcquireSlot()) {
+        refuse(503, "overloaded", bytesIn);
+        return;
+    }
+    struct TSlot
+    {
+        TExtractServer *Server;
+        ~TSlot() { Server->ReleaseSlot(); }
+    } slot{this};
+
+    // Most documents give less text than their size: a large one gets a file on disk.
+    auto output = std::make_shared<TScratchFile>(bytesIn);
+    TChildReport report;
+    TChildJob job;
+    job.BodyFd = body->Fd();
+    job.BodyBytes = bytesIn;
+    job.OutFd = output->Fd();
+    job.Name = RequestFileName(aRequest.get_header_value("Content-Disposition"));
+    job.Password = RequestPassword(aRequest.get_header_value("Password"),
+                                   aRequest.get_header_value("Password_Base64_UTF-8"));
+    job.MaxMemoryBytes = fOptions.MaxMemoryMb * 1024 * 1024;
+    TSandboxResult result = fChildren->Run(job, report);
+
+    const char *type = DocTypeMime(report.Type);
+    const char *note = "";
+    int status = 422;
+    switch (result.Outcome) {
+    case TSandboxOutcome::soExited:
+        status = result.ExitCode == ceOk ? 200 : 422;
+        note = result.ExitCode == ceOk ? "" : ChildExitName(result.ExitCode);
+        break;
+    case TSandboxOutcome::soCrashed: note = "crashed"; break;
+    case TSandboxOutcome::soTimedOut: note = "timeout"; break;
+    case TSandboxOutcome::soNotStarted:
+        status = 503;
+        note = "fork-failed";
+        break;
+    }
+    std::uint64_t chars = status == 200 ? report.Characters : 0;
+    std::uint64_t length = status == 200 ? output->Size() : 0;
+    aResponse.status = status;
+    if (length == 0) {
+        aResponse.set_content("", TextType);
+    } else {
+        aResponse.set_content_provider(
+            static_cast<size_t>(length), TextType,
+            [output](size_t aOffset, size_t aLength, httplib::DataSink &aSink) {
+                char buffer[65536];
+                long n = output->Read(aOffset, buffer, std::min(aLength, sizeof buffer));
+                if (n <= 0)
+                    return false;
+                aSink.write(buffer, static_cast<size_t>(n));
+                return true;
+            });
+    }
+    LogRequest(aRequest, type, bytesIn, chars, start, status, note);
+}

@@ -1,0 +1,58 @@
+// ordwell-extractd: the local text-extraction server. Parses the options and serves until
+// SIGINT or SIGTERM.
+#include "extractd/child_job.h"
+#include "extractd/extract_server.h"
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+int main(int argc, char **argv)
+{
+    TServerOptions options;
+    try {
+        options = ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument &error) {
+        std::fprintf(stderr, "ordwell-extractd: %s\n%s", error.what(), ServerUsage().c_str());
+        return 2;
+    }
+    if (options.ShowHelp) {
+        std::fputs(ServerUsage().c_str(), stdout);
+        return 0;
+    }
+    if (options.ShowVersion) {
+        std::printf("%s\n", ServerVersion().c_str());
+        return 0;
+    }
+
+    // The signals that end the server go to one waiting thread; every other thread blocks them
+    // (the sandboxed children unblock them again).
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    WarmUpLibraries();
+    TExtractServer server(options);
+    int port = server.Bind();
+    if (port < 0) {
+        std::fprintf(stderr, "ordwell-extractd: cannot listen on %s port %d\n", options.Host.c_str(),
+                     options.Port);
+        return 1;
+    }
+    std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n",
+                 options.Host.c_str(), port, options.Workers);
+    std::fflush(stderr);
+    std::thread stopper([&] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+    });
+    stopper.detach();
+    bool ok = server.Serve();
+    std::fprintf(stderr, "ordwell-extractd stopped\n");
+    return ok ? 0 : 1;
+}

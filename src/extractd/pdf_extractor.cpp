@@ -1,0 +1,45 @@
+// PDF documents through poppler-cpp, page by page in reading order, with the request's password.
+#include "extractd/pdf_extractor.h"
+
+#include "extractd/extract_error.h"
+
+#include <climits>
+#include <memory>
+#include <poppler-document.h>
+#include <poppler-global.h>
+#include <poppler-page.h>
+
+namespace {
+void IgnorePopplerMessage(const std::string &, void *) {}
+} // namespace
+
+void TPdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
+{
+    poppler::set_debug_error_function(IgnorePopplerMessage, nullptr);
+    if (aDocument.Bytes.size() > static_cast<std::size_t>(INT_MAX))
+        ThrowBomb("PDF too large");
+    const std::string &password = aContext.Password();
+    std::unique_ptr<poppler::document> doc(poppler::document::load_from_raw_data(
+        aDocument.Bytes.data(), static_cast<int>(aDocument.Bytes.size()), password, password));
+    if (!doc) {
+        // poppler tells a wrong password apart from a broken file only by trying without it.
+        std::unique_ptr<poppler::document> probe(poppler::document::load_from_raw_data(
+            aDocument.Bytes.data(), static_cast<int>(aDocument.Bytes.size())));
+        if (probe && probe->is_locked())
+            ThrowEncrypted("PDF needs a password");
+        ThrowCorrupt("not a readable PDF");
+    }
+    if (doc->is_locked())
+        ThrowEncrypted("PDF needs a password");
+    TTextSink &sink = aContext.Sink();
+    int pages = doc->pages();
+    for (int i = 0; i < pages; ++i) {
+        std::unique_ptr<poppler::page> page(doc->create_page(i));
+        if (!page)
+            continue;
+        poppler::byte_array utf8 =
+            page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
+        sink.Append(std::string_view(utf8.data(), utf8.size()));
+        sink.EndLine();
+    }
+}

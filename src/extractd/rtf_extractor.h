@@ -1,0 +1,11 @@
+// RTF through our own tokenizer: \uN with its fallback skipped, \'hh in the code page of
+// \ansicpg or of the current font's charset, destinations such as fonts and pictures skipped.
+#pragma once
+
+#include "extractd/extractor.h"
+
+class TRtfExtractor : public IExtractor
+{
+public:
+    void Extract(const TDocument &aDocument, TExtractContext &aContext) override;
+};

@@ -1,0 +1,27 @@
+// Command-line options of ordwell-extractd.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TServerOptions
+{
+    std::string Host = "127.0.0.1";
+    int Port = 9998;        // 0: any free port (printed at start)
+    bool AllowRemote = false;
+    unsigned Workers = 0;   // 0: the number of processor cores
+    std::uint32_t TimeoutMs = 25000;
+    std::uint64_t MaxMemoryMb = 1024;
+    bool ShowHelp = false;
+    bool ShowVersion = false;
+};
+
+// Parses aArgs (without the program name). Throws std::invalid_argument with a message for the
+// user on an unknown option, a missing or bad value, or a non-loopback host without
+// --allow-remote. Fills Workers with the core count when not given.
+TServerOptions ParseServerOptions(const std::vector<std::string> &aArgs);
+// The usage text printed by --help.
+std::string ServerUsage();
+// True when aHost names the loopback interface ("localhost", 127.0.0.0/8, ::1).
+bool IsLoopbackHost(const std::string &aHost);

@@ -1,0 +1,223 @@
+// The result list's search: walks on the list's pool, end of search, Stop, automatic refresh.
+#include "filesearch/file_list.h"
+
+#include "filesearch/file_search.h"
+#include "platform/tick_count.h"
+#include "selection/long_path_access.h"
+#include "selection/path_routines.h"
+#include "threads/ui_thread.h"
+#include "threads/worker_thread_pool.h"
+
+namespace {
+bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
+{
+    return SamePath(aPath, aFolder) ||
+           WithoutTrailingSeparator(aPath).startsWith(WithTrailingSeparator(aFolder));
+}
+} // namespace
+
+TZorFileList::TZorFileList(QObject *aParent) : TZorCustomFileList(aParent)
+{
+    SetAllowDuplicates(true);
+    fAddLaterTimer.setSingleShot(true);
+    connect(&fAddLaterTimer, &QTimer::timeout, this, &TZorFileList::AddPathsLater);
+    fChangeNotifier.OnChange = [this](TNotificationEvent aKind, const QString &aPath1,
+                                      const QString &aPath2) { HandleShellChange(aKind, aPath1, aPath2); };
+}
+
+TZorFileList::~TZorFileList()
+{
+    fDestroying = true;
+    fChangeNotifier.OnChange = nullptr;
+    fSearchThreadPool.reset();
+}
+
+void TZorFileList::Search(const QString &Path)
+{
+    fIgnoreNewFiles = false;
+    fPathsToAddLater.clear();
+    fChangeNotifier.SetRootFolder(Path);
+    fLastSearchPath = Path;
+    fLastSearchTickCount = GetTickCount();
+    if (!fSearchThreadPool) {
+        fSearchThreadPool = std::make_unique<TWorkerThreadPool>(true);
+        // Runs on whichever thread ends the last walk: it only queues, through a pointer made here.
+        fSearchThreadPool->OnAllWorkItemsDone = [self = QPointer<TZorFileList>(this)](bool) {
+            QueueEndSearch(self);
+        };
+    }
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, *this, Path, false));
+}
+
+void TZorFileList::DoEndSearch()
+{
+    QueueEndSearch(QPointer<TZorFileList>(this));
+}
+
+void TZorFileList::QueueEndSearch(const QPointer<TZorFileList> &pList)
+{
+    QueueOnUiThread([pList] {
+        if (pList && !pList->fDestroying && pList->OnEndSearch)
+            pList->OnEndSearch();
+    });
+}
+
+bool TZorFileList::IsSearching() const
+{
+    return fSearchThreadPool && fSearchThreadPool->WorkItemsCount() > 0;
+}
+
+bool TZorFileList::Stop()
+{
+    if (!fSearchThreadPool)
+        return true;
+    if (fHandOverDepth > 0) {
+        // The walker of the hand-over in progress cannot end before the hand-over returns.
+        fSearchThreadPool->TerminateWorkItems();
+        if (!fStopDeferred) {
+            fStopDeferred = true;
+            QTimer::singleShot(0, this, &TZorFileList::StopWhenNoHandOver);
+        }
+        return false;
+    }
+    fStopDeferred = false;
+    fSearchThreadPool->TerminateThreads(true);
+    Resort();
+    return true;
+}
+
+void TZorFileList::StopWhenNoHandOver()
+{
+    if (!fStopDeferred)
+        return;
+    if (fHandOverDepth > 0) {
+        // The timer fired in events processed inside a hand-over: try again later.
+        QTimer::singleShot(0, this, &TZorFileList::StopWhenNoHandOver);
+        return;
+    }
+    Stop();
+}
+
+void TZorFileList::SetAutomaticRefresh(bool pValue)
+{
+    fAutomaticRefresh = pValue;
+    if (!pValue)
+        fChangeNotifier.SetActive(false);
+}
+
+void TZorFileList::ItemAccepted(TZorFileListItem &)
+{
+    fChangeNotifier.SetActive(fAutomaticRefresh);
+}
+
+void TZorFileList::HandleShellChange(TNotificationEvent pKind, const QString &pPath1, const QString &pPath2)
+{
+    if (pKind == neFileDelete || pKind == neFolderDelete) {
+        Delete(ReturnItemInList(pPath1, 0));
+    } else if (pKind == neFileRename || pKind == neFolderRename) {
+        const int index = ReturnItemInList(pPath1, 0);
+        if (index >= 0 && !pPath2.isEmpty())
+            RenameItem(index, pPath2);
+    }
+    if (!fIgnoreNewFiles) {
+        if (pKind == neFileCreate || pKind == neFolderCreate)
+            AddPathIfNew(pPath1);
+        else if (pKind == neFileChange &&
+                 !fChangeNotifier.WatchedFolders().contains(WithoutTrailingSeparator(pPath1)))
+            AddPathIfNew(pPath1);
+        else if (pKind == neFolderUpdate && !pPath1.isEmpty())
+            RescanFolder(pPath1);
+    }
+    if (pKind == neFileChange || pKind == neFolderDelete)
+        RecheckItemsBelow(pPath1);
+    if (Count() <= MaxItemsForRefresh) {
+        int index = ReturnItemInList(pPath1, 0);
+        if (index < 0)
+            index = ReturnItemInList(pPath2, 0);
+        RefreshItem(index);
+    }
+}
+
+bool TZorFileList::IsWithinLastSearch(const QString &pPath) const
+{
+    if (fLastSearchPath.isEmpty())
+        return true;
+    const QString root = WithTrailingSeparator(fLastSearchPath);
+    const QString path = WithoutTrailingSeparator(pPath);
+    if (!path.startsWith(root))
+        return false;
+    // The folders between the searched folder and the entry.
+    QStringList between = path.mid(root.size()).split(PathSeparator);
+    between.removeLast();
+    if (!fSearchOptions.RecursiveSearch() && !between.isEmpty())
+        return false;
+    if (!fSearchOptions.IncludeHidden())
+        for (const QString &folder : std::as_const(between))
+            if (folder.startsWith(u'.'))
+                return false;
+    return true;
+}
+
+void TZorFileList::AddPathIfNew(const QString &pPath)
+{
+    const uint32_t now = GetTickCount();
+    if (Count() > MaxItemsForRefresh || pPath.isEmpty())
+        return;
+    const uint32_t since = TicksBetween(fLastAddIfNotExistsSearch, now);
+    if (since < AddIfNewIntervalMs) {
+        // Kept for later rather than lost: files saved together all arrive, one per interval.
+        if (!fPathsToAddLater.contains(pPath) && fPathsToAddLater.size() < MaxItemsForRefresh)
+            fPathsToAddLater.append(pPath);
+        if (!fAddLaterTimer.isActive())
+            fAddLaterTimer.start(int(AddIfNewIntervalMs - since));
+        return;
+    }
+    fLastAddIfNotExistsSearch = now;
+    fPathsToAddLater.removeAll(pPath);
+    if (ReturnItemInList(pPath, 0) >= 0 || !IsWithinLastSearch(pPath))
+        return;
+    const QString path = WithoutTrailingSeparator(pPath);
+    TWin32FindData data;
+    if (!FindFirstFile(path, data).IsValid() || !fSearchOptions.Matches(data, FolderPart(path)))
+        return;
+    Add(data.IsDirectory() ? WithTrailingSeparator(path) : path, false, -1);
+}
+
+void TZorFileList::AddPathsLater()
+{
+    if (!fPathsToAddLater.isEmpty())
+        AddPathIfNew(fPathsToAddLater.takeFirst());
+    if (!fPathsToAddLater.isEmpty() && !fAddLaterTimer.isActive())
+        fAddLaterTimer.start(int(AddIfNewIntervalMs));
+}
+
+void TZorFileList::RescanFolder(const QString &pFolder)
+{
+    if (Count() > MaxItemsForRefresh || !fSearchThreadPool)
+        return;
+    if (TicksBetween(fLastSearchTickCount, GetTickCount()) < 5000 && SamePath(pFolder, fLastSearchPath))
+        return;
+    if (!SamePath(pFolder, fLastSearchPath) && !IsWithinLastSearch(WithTrailingSeparator(pFolder) + u'x'))
+        return;
+    TZorSearchOptions options(fSearchOptions);
+    options.SetRecursiveSearch(false);
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(options, *this, pFolder, true));
+}
+
+void TZorFileList::RecheckItemsBelow(const QString &pPath)
+{
+    const uint32_t now = GetTickCount();
+    if (Count() > MaxItemsForRefresh || TicksBetween(fLastDeleteIfNotExistsSearch, now) < 1000)
+        return;
+    fLastDeleteIfNotExistsSearch = now;
+    BeginUpdate();
+    for (int i = Count() - 1; i >= 0; --i) {
+        TZorFileListItem &item = Item(i);
+        if (item.Path().isEmpty() || !IsAtOrBelow(item.Path(), pPath))
+            continue;
+        RefreshItem(i);
+        if (!item.Exists())
+            Delete(i);
+    }
+    EndUpdate();
+}

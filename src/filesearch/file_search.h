@@ -1,0 +1,64 @@
+// The folder walk of one search: a work item that enumerates a folder tree on a worker thread,
+// tests each entry with its copy of the search options and hands the hits to the result list.
+#pragma once
+
+#include "filesearch/search_options.h"
+#include "threads/work_item.h"
+
+#include <cstdint>
+#include <mutex>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+
+class TZorFileList;
+
+// Created on the UI thread (by TZorFileList::Search or its automatic refresh) and run once by the
+// list's pool. Depth first; all hits of a folder are collected before any subfolder is entered.
+// Symbolic links to folders are listed but never entered (enumeration does not mark them as
+// folders), mount points of pseudo file systems and second mounts are never entered, and the walk
+// stops descending 2048 folders below its root, so no tree makes it run forever or overflow.
+// Hits are handed to the list on the UI thread whenever more than 400 ms have passed since the
+// last hand-over, and once at the end; the walker waits for each hand-over.
+class TZorFileSearch : public TBasicWorkItem
+{
+public:
+    // Folders below the root deeper than this are not entered.
+    static constexpr int MaxFolderDepth = 2048;
+    // The hand-over cadence, in milliseconds.
+    static constexpr uint32_t HandOverIntervalMs = 400;
+
+    // UI thread. Copies aSearchOptions. aInitialPath: the root folder (with or without trailing
+    // "/"); "" walks "/" and every volume mount point when the options are recursive, else lists
+    // the desktop folder. pOnlyNewFiles: hand over only paths the list does not hold yet.
+    TZorFileSearch(const TZorSearchOptions &aSearchOptions, TZorFileList &aZorFileList,
+                   const QString &aInitialPath, bool pOnlyNewFiles);
+
+    // Worker thread, called once by the pool. Raises only what the list's Add raised in a
+    // hand-over (after the final hand-over has run).
+    void DoWork() override;
+
+private:
+    // Everything of DoWork but the final hand-over.
+    void Walk();
+    void WalkFolder(const QString &pFolderPath, int pDepth);
+    void HandOverIfDue(const QString &pFolderPath, const QString &pName);
+    // UI thread, while the walker waits.
+    void AddItemsToList();
+    void QueueResort();
+    void ReportSearchProgress(const QString &pPath);
+
+    TZorSearchOptions fSearchOptions;
+    QStringList fItemsToAdd;
+    std::mutex fItemsToAddLock;
+    QPointer<TZorFileList> fZorFileList; // read on the UI thread only
+    QString fInitialPath;
+    bool fWereItemsAddedSinceLastSort = false;
+    uint32_t fLastResortTickCount = 0;
+    uint32_t fLastUpdateTickCount = 0;
+    bool fSearchComplete = false;
+    QString fCurrentlyScannedPath;
+    bool fOnlyNewFiles = false;
+    bool fHasProgressHandler = false; // the list's OnSearchProgress was assigned at creation
+    QSet<QString> fFoldersNotEntered; // with trailing "/"
+};

@@ -1,0 +1,254 @@
+// The search control: start, stop, acceptance of offered paths, end of search, deferral.
+#include "search/search_control.h"
+
+#include "content/content_matching.h"
+#include "content/text_extraction.h"
+#include "i18n/translation.h"
+#include "search/search_roots.h"
+
+#include <exception>
+#include <optional>
+#include <QtGlobal>
+
+namespace {
+
+constexpr char16_t cEnterKey = 13;
+
+// Counts one level of path offering for the lifetime of the guard.
+class TOfferGuard
+{
+public:
+    TOfferGuard(int &aDepth, std::function<void()> aOnLeave) : fDepth(aDepth), fOnLeave(std::move(aOnLeave))
+    {
+        ++fDepth;
+    }
+    ~TOfferGuard()
+    {
+        --fDepth;
+        fOnLeave();
+    }
+    TOfferGuard(const TOfferGuard &) = delete;
+    TOfferGuard &operator=(const TOfferGuard &) = delete;
+
+private:
+    int &fDepth;
+    std::function<void()> fOnLeave;
+};
+
+} // namespace
+
+TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
+    : Translate([](const QString &aPhrase) { return ::Translate(aPhrase); }),
+      IsSkippedExtension([](QStringView aExt) { return ::IsSkippedExtension(aExt); }),
+      FileContainsText(
+          [](const QString &aPath, const QString &aText) { return ::FileContainsText(aPath, aText); }),
+      fWindow(aWindow), fList(aList)
+{
+}
+
+void TSearchControl::Start()
+{
+    if (fStarting)
+        return;
+    if (fOfferDepth > 0) {
+        fStartDeferred = true;
+        return;
+    }
+    StartNow();
+}
+
+void TSearchControl::StartNow()
+{
+    fStarting = true;
+    const TSearchFormValues values = fWindow.SearchFormValues();
+    fWindow.SaveSettings();
+    fStopRequested = false;
+    fMatchCount = 0;
+    fWindow.ClearPreview();
+    fList.Stop();
+    const TDateTime minDate = WithTimeOfDay(values.SearchMinDate, QTime(0, 0));
+    fWindow.SetSearchDates(minDate, WithTimeOfDay(values.SearchMaxDate, QTime(0, 0)));
+    fWindow.EnableStartButton(false);
+    fWindow.EnableStopButton(true);
+    fWindow.SetStatusText(Translate(QStringLiteral("Searching...")));
+    fWindow.SetBusyCursor(true);
+    fSearching = true;
+    fList.Clear();
+    fWindow.FocusResultList();
+    FTextToFind = values.edtTextToFind.trimmed();
+
+    FillSearchOptions(values, fList.SearchOptions());
+    ::SearchUnrecognizedFormats = values.CheckBox1;
+    if (values.SearchDateRB)
+        fWindow.SetSearchDates(minDate, WithTimeOfDay(values.SearchMaxDate, cEndOfDay));
+
+    bool searchFailed = false;
+    try {
+        SearchRoots(fWindow.SelectionPaths());
+    } catch (const std::exception &error) {
+        qWarning("Search could not start: %s", error.what());
+        searchFailed = true;
+    }
+    fStarting = false;
+    // Without a walk no end of search would come to restore the form.
+    if (searchFailed)
+        EndSearch();
+    // A close asked for while the list was being stopped comes now.
+    QueueDeferredIfNeeded();
+}
+
+void TSearchControl::SearchRoots(const QStringList &aPaths)
+{
+    if (aPaths.isEmpty()) {
+        fList.Search(QString());
+        return;
+    }
+    for (const QString &entry : aPaths) {
+        if (const std::optional<QString> folder = FolderOfSelectionEntry(entry))
+            fList.Search(*folder);
+        if (fStopRequested)
+            break;
+    }
+}
+
+void TSearchControl::RequestStop()
+{
+    fStopRequested = true;
+}
+
+void TSearchControl::StopperTimerFired()
+{
+    if (fOfferDepth > 0 || fStarting) {
+        fStopDeferred = true;
+        return;
+    }
+    fList.Stop();
+}
+
+void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
+{
+    if (fStopRequested) {
+        CanAdd = false;
+        if (!fWindow.StopperTimerActive())
+            fWindow.StartStopperTimer();
+        return;
+    }
+    // Paths offered while the list is being stopped by a start, or after a start or a close was
+    // put off, belong to a list that is about to be cleared.
+    if (fStarting || HasDeferred()) {
+        CanAdd = false;
+        return;
+    }
+
+    TOfferGuard guard(fOfferDepth, [this] { QueueDeferredIfNeeded(); });
+    fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' ' + QString::number(fMatchCount) +
+                          QStringLiteral(". ") + Translate(QStringLiteral("Processing:")) + u' ' + Path);
+    fWindow.RepaintStatusLine();
+    fWindow.ProcessPendingEvents();
+
+    // The user may have stopped, restarted or closed meanwhile: no content check then.
+    if (fStopRequested || HasDeferred() || fDestroying) {
+        CanAdd = false;
+        if (fStopRequested && !fWindow.StopperTimerActive())
+            fWindow.StartStopperTimer();
+        return;
+    }
+
+    const QString text = CurrentTextToFind();
+    if (text.isEmpty()) {
+        CanAdd = true;
+        ++fMatchCount;
+        return;
+    }
+    if (IsSkippedExtension(ExtractFileExt(Path))) {
+        CanAdd = false;
+        return;
+    }
+    CanAdd = FileContainsText(Path, text);
+    if (CanAdd)
+        ++fMatchCount;
+}
+
+void TSearchControl::EndSearch()
+{
+    if (fDestroying)
+        return;
+    fWindow.EnableStartButton(true);
+    fWindow.EnableStopButton(false);
+    fWindow.SetStatusText(ItemsFoundText(fList.Count()));
+    fWindow.SetBusyCursor(false);
+    fStopRequested = false;
+    fSearching = false;
+}
+
+void TSearchControl::KeyPress(char16_t aKey)
+{
+    if (aKey == cEnterKey)
+        Start();
+}
+
+bool TSearchControl::DeferClose()
+{
+    if (fOfferDepth == 0 && !fStarting)
+        return false;
+    fCloseDeferred = true;
+    return true;
+}
+
+void TSearchControl::WindowDestroying()
+{
+    fDestroying = true;
+}
+
+QString TSearchControl::CurrentTextToFind() const
+{
+    if (!FTextToFind.isEmpty())
+        return FTextToFind;
+    return fWindow.TextToFindText().trimmed();
+}
+
+TSearchState TSearchControl::State() const
+{
+    if (!fSearching)
+        return scIdle;
+    return fStopRequested ? scStopping : scSearching;
+}
+
+void TSearchControl::QueueDeferredIfNeeded()
+{
+    if (fOfferDepth > 0 || fStarting || fDeferredQueued || !HasDeferred() || fDestroying)
+        return;
+    fDeferredQueued = true;
+    fWindow.QueueDeferred([this] { RunDeferred(); });
+}
+
+void TSearchControl::RunDeferred()
+{
+    fDeferredQueued = false;
+    if (fDestroying)
+        return;
+    if (fOfferDepth > 0 || fStarting) {
+        // Reached from inside an offer after all; the offer's end queues this again.
+        return;
+    }
+    if (fCloseDeferred) {
+        fCloseDeferred = false;
+        fStartDeferred = false;
+        fStopDeferred = false;
+        fWindow.CloseWindow();
+        return;
+    }
+    if (fStopDeferred) {
+        fStopDeferred = false;
+        fList.Stop();
+    }
+    if (fStartDeferred) {
+        fStartDeferred = false;
+        StartNow();
+    }
+}
+
+QString TSearchControl::ItemsFoundText(qint64 aCount) const
+{
+    return Translate(QStringLiteral("Items found:")) + u' ' + QString::number(aCount);
+}

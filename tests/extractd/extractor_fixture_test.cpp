@@ -1,0 +1,257 @@
+// Every format's extractor on documents built in the test: detection, the text that must come
+// out, the text that must not, and the refusals (corrupt, encrypted, bombs).
+#include "extractd/doc_type.h"
+#include "extractd/extract_dispatch.h"
+#include "extractd/extract_error.h"
+#include "extractd/html_extractor.h"
+#include "extractd/ole_office_extractor.h"
+#include "fixtures.h"
+#include "server_process.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+struct TOutcome
+{
+    std::string Text;
+    std::optional<TExtractErrorKind> Error;
+    TDocType Type = TDocType::dtUnknown;
+};
+
+TOutcome Extract(const std::string &aBytes, const std::string &aName = {}, const std::string &aPassword = {})
+{
+    TOutcome outcome;
+    TTextSink sink(aBytes.size());
+    try {
+        ExtractDocument(TDocument{aBytes, aName}, sink, aPassword, [&](TDocType aType) { outcome.Type = aType; });
+    } catch (const TExtractError &error) {
+        outcome.Error = error.Kind();
+    }
+    outcome.Text = sink.Text();
+    return outcome;
+}
+
+bool Has(const TOutcome &aOutcome, const std::string &aSnippet)
+{
+    return aOutcome.Text.find(aSnippet) != std::string::npos;
+}
+
+} // namespace
+
+TEST(DocxExtractor, BodyHeaderFootnoteAndTextBoxOnce)
+{
+    TOutcome out = Extract(MakeDocx("Body words", "Header words", "Footnote words"));
+    EXPECT_EQ(out.Type, TDocType::dtDocx);
+    ASSERT_FALSE(out.Error);
+    EXPECT_TRUE(Has(out, "Header words")) << out.Text;
+    EXPECT_TRUE(Has(out, "Body words\tafter tab")) << out.Text;
+    EXPECT_TRUE(Has(out, "Footnote words")) << out.Text;
+    EXPECT_TRUE(Has(out, "box text")) << out.Text;
+    // Deleted text, field codes and the fallback copy of a text box are not content.
+    EXPECT_FALSE(Has(out, "deleted words"));
+    EXPECT_FALSE(Has(out, "HYPERLINK"));
+    EXPECT_FALSE(Has(out, "fallback copy"));
+    EXPECT_LT(out.Text.find("Header words"), out.Text.find("Body words"));
+}
+
+TEST(XlsxExtractor, SheetNameSharedStringsAndNumbers)
+{
+    TOutcome out = Extract(MakeXlsx("Budget", {"alpha", "beta &amp; gamma"}));
+    EXPECT_EQ(out.Type, TDocType::dtXlsx);
+    EXPECT_TRUE(Has(out, "Budget\n")) << out.Text;
+    EXPECT_TRUE(Has(out, "alpha\t0")) << out.Text;
+    EXPECT_TRUE(Has(out, "beta & gamma\t7")) << out.Text;
+}
+
+TEST(PptxExtractor, SlidesAndNotes)
+{
+    TOutcome out = Extract(MakePptx("Slide words", "Speaker notes"));
+    EXPECT_EQ(out.Type, TDocType::dtPptx);
+    EXPECT_TRUE(Has(out, "Slide words")) << out.Text;
+    EXPECT_TRUE(Has(out, "Speaker notes")) << out.Text;
+}
+
+TEST(OdfExtractor, BodyAndMasterPageFooterWithoutStyleNoise)
+{
+    TOutcome out = Extract(MakeOdt("Open words", "Footer words"));
+    EXPECT_EQ(out.Type, TDocType::dtOdf);
+    EXPECT_TRUE(Has(out, "Open words  spaced\ttabbed")) << out.Text;
+    EXPECT_TRUE(Has(out, "Footer words")) << out.Text;
+    EXPECT_FALSE(Has(out, "style noise"));
+}
+
+TEST(EpubExtractor, ChaptersInSpineOrder)
+{
+    TOutcome out = Extract(MakeEpub({"First chapter", "Second chapter", "Third chapter"}));
+    EXPECT_EQ(out.Type, TDocType::dtEpub);
+    std::size_t first = out.Text.find("First chapter");
+    std::size_t third = out.Text.find("Third chapter");
+    ASSERT_NE(first, std::string::npos) << out.Text;
+    ASSERT_NE(third, std::string::npos) << out.Text;
+    EXPECT_LT(first, out.Text.find("Second chapter"));
+    EXPECT_LT(out.Text.find("Second chapter"), third);
+}
+
+TEST(PdfExtractor, HandWrittenPdf)
+{
+    TOutcome out = Extract(MakePdf("Hello from a hand made PDF"));
+    EXPECT_EQ(out.Type, TDocType::dtPdf);
+    EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(Has(out, "Hello from a hand made PDF")) << out.Text;
+}
+
+TEST(PdfExtractor, BrokenPdfIsCorrupt)
+{
+    TOutcome out = Extract("%PDF-1.4\n1 0 obj << /Type /Catalog >> garbage");
+    EXPECT_EQ(out.Error, TExtractErrorKind::ekCorrupt);
+}
+
+TEST(HtmlExtractor, ScriptAndStyleDroppedEntitiesDecoded)
+{
+    TOutcome out = Extract("<!DOCTYPE html><html><head><title>Page title</title><style>p{color:red}</style>"
+                           "<script>var secret = 1;</script></head><body><p>Caf&eacute; &amp; cr&#232;me</p>"
+                           "<div>second   block</div></body></html>");
+    EXPECT_EQ(out.Type, TDocType::dtHtml);
+    EXPECT_TRUE(Has(out, "Page title")) << out.Text;
+    EXPECT_TRUE(Has(out, "Café & crème\nsecond block")) << out.Text;
+    EXPECT_FALSE(Has(out, "secret"));
+    EXPECT_FALSE(Has(out, "color"));
+}
+
+TEST(HtmlExtractor, CharsetFromMetaTag)
+{
+    std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+                       "</head><body>\xCF\xF0\xE8\xE2\xE5\xF2</body></html>";
+    EXPECT_EQ(HtmlMetaCharset(page), "windows-1251");
+    EXPECT_TRUE(Has(Extract(page), "Привет"));
+}
+
+TEST(XmlExtractor, TextNodesAndNoEntityExpansion)
+{
+    TOutcome out = Extract("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+                           "<r><title>Xml title</title><x>&b;</x><file>&#x41;</file></r>");
+    EXPECT_EQ(out.Type, TDocType::dtXml);
+    EXPECT_TRUE(Has(out, "Xml title")) << out.Text;
+    EXPECT_FALSE(Has(out, "aaaaaaaaaa")) << out.Text;
+}
+
+TEST(XmlExtractor, DeepNestingIsABomb)
+{
+    std::string deep = "<?xml version=\"1.0\"?>";
+    for (int i = 0; i < 150; ++i)
+        deep += "<a>";
+    deep += "x";
+    for (int i = 0; i < 150; ++i)
+        deep += "</a>";
+    EXPECT_EQ(Extract(deep).Error, TExtractErrorKind::ekBomb);
+}
+
+TEST(RtfExtractor, UnicodeCodePagesAndSkippedDestinations)
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}{\\f1\\fcharset128 MS Gothic;}}"
+                      "{\\colortbl;\\red0\\green0\\blue0;}{\\*\\generator Writer;}{\\info{\\title Hidden title}}"
+                      "\\f0 \\'c8l\\'e1nek\\par "
+                      "\\uc1\\u26481?\\u20140?\\par "
+                      "{\\f1 \\'93\\'fa\\'96\\'7b}\\par "
+                      "\\u-10240?\\u-8398?\\par "
+                      "{\\pict\\pngblip 89504e47}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link text}}\\tab end\\par}";
+    TOutcome out = Extract(rtf);
+    EXPECT_EQ(out.Type, TDocType::dtRtf);
+    EXPECT_TRUE(Has(out, "Článek\n")) << out.Text;
+    EXPECT_TRUE(Has(out, "東京\n")) << out.Text;
+    EXPECT_TRUE(Has(out, "日本\n")) << out.Text;
+    EXPECT_TRUE(Has(out, "𐌲")) << out.Text;
+    EXPECT_TRUE(Has(out, "link text\tend")) << out.Text;
+    EXPECT_FALSE(Has(out, "Arial"));
+    EXPECT_FALSE(Has(out, "Hidden title"));
+    EXPECT_FALSE(Has(out, "89504e47"));
+    EXPECT_FALSE(Has(out, "HYPERLINK"));
+    EXPECT_FALSE(Has(out, "?"));
+}
+
+TEST(MailExtractor, HeadersPartsAndAttachment)
+{
+    TOutcome out = Extract(MakeEml("Plain part", "Html part", "Attached words"));
+    EXPECT_EQ(out.Type, TDocType::dtEml);
+    EXPECT_TRUE(Has(out, "Subject: Grüße from the fixture")) << out.Text;
+    EXPECT_TRUE(Has(out, "From: Ann Sender <ann@example.org>")) << out.Text;
+    EXPECT_TRUE(Has(out, "To: Bob Receiver <bob@example.org>")) << out.Text;
+    EXPECT_TRUE(Has(out, "Plain part été")) << out.Text;
+    EXPECT_TRUE(Has(out, "Html part")) << out.Text;
+    EXPECT_TRUE(Has(out, "notes.txt\nAttached words")) << out.Text;
+    EXPECT_FALSE(Has(out, "hidden()"));
+}
+
+TEST(TextExtractor, EncodingsOfPlainText)
+{
+    EXPECT_EQ(Extract("\xEF\xBB\xBFplain", "README").Text, "plain");
+    EXPECT_EQ(Extract(std::string("\xFF\xFEp\0l\0a\0i\0n\0", 12)).Text, "plain");
+    EXPECT_EQ(Extract(std::string("p\0l\0a\0i\0n\0 \0t\0e\0x\0t\0", 20), "Makefile").Text, "plain text");
+    EXPECT_EQ(Extract("caf\xE9 cr\xE8me au lait").Text, "café crème au lait");
+    EXPECT_EQ(Extract("plain").Type, TDocType::dtText);
+}
+
+TEST(Detection, ContentDecidesAndTheNameBreaksTies)
+{
+    EXPECT_EQ(Extract(MakeDocx("x", "y", "z"), "misnamed.pdf").Type, TDocType::dtDocx);
+    EXPECT_EQ(Extract(MakePdf("x"), "misnamed.txt").Type, TDocType::dtPdf);
+    EXPECT_EQ(Extract("<p>fragment</p>", "page.html").Type, TDocType::dtHtml);
+    EXPECT_EQ(Extract("<p>fragment</p>", "note.txt").Type, TDocType::dtText);
+    EXPECT_EQ(Extract(std::string("\x00\x01\x02\x03garbage", 11)).Type, TDocType::dtUnknown);
+    EXPECT_TRUE(Extract(std::string("\x00\x01\x02\x03garbage", 11)).Text.empty());
+}
+
+TEST(ArchiveExtractor, NamesAndTextOfEntriesRecursively)
+{
+    std::string inner = MakeArchive({{"deep/inner.txt", "Inner words"}}, "tar.gz");
+    std::string outer = MakeArchive({{"a.txt", "Outer words"}, {"b.docx", MakeDocx("Docx words", "h", "f")},
+                                     {"c.tgz", inner}});
+    TOutcome out = Extract(outer);
+    EXPECT_EQ(out.Type, TDocType::dtZip);
+    EXPECT_TRUE(Has(out, "a.txt\nOuter words")) << out.Text;
+    EXPECT_TRUE(Has(out, "Docx words")) << out.Text;
+    EXPECT_TRUE(Has(out, "deep/inner.txt\nInner words")) << out.Text;
+    TOutcome seven = Extract(MakeArchive({{"s.txt", "Seven words"}}, "7z"));
+    EXPECT_EQ(seven.Type, TDocType::dt7z);
+    EXPECT_TRUE(Has(seven, "Seven words")) << seven.Text;
+    TOutcome gz = Extract(MakeGzip("Gzip words"), "note.txt.gz");
+    EXPECT_EQ(gz.Type, TDocType::dtGzip);
+    EXPECT_TRUE(Has(gz, "Gzip words")) << gz.Text;
+}
+
+TEST(ArchiveExtractor, NestingBeyondTheLimitIsABomb)
+{
+    std::string nested = "Innermost words";
+    for (int level = 0; level < 12; ++level)
+        nested = MakeArchive({{"level" + std::to_string(level), nested}});
+    EXPECT_EQ(Extract(nested).Error, TExtractErrorKind::ekBomb);
+}
+
+TEST(ArchiveExtractor, HighlyCompressedOutputIsABomb)
+{
+    std::string text(5 * 1000 * 1000, 'a');
+    std::string gz = MakeGzip(text);
+    ASSERT_LT(gz.size() * 100, text.size());
+    EXPECT_EQ(Extract(gz).Error, TExtractErrorKind::ekBomb);
+}
+
+TEST(OleOfficeExtractor, CsvOfTheSpreadsheetHelperBecomesText)
+{
+    EXPECT_EQ(CsvToText("\"Name\",\"Value\",\n,\"a \"\"b\"\"\",3\n\f\"Next\"\n"), "Name\tValue\na \"b\"\t3\n\nNext\n");
+}
+
+TEST(CorpusFormats, LegacyOfficeAndMessagesWhenTheCorpusIsThere)
+{
+    std::string dir = CorpusDir();
+    if (dir.empty())
+        GTEST_SKIP() << "the shared corpus is absent";
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/testWORD.doc")).Type, TDocType::dtDoc);
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/testEXCEL.xls")).Type, TDocType::dtXls);
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/testPPT.ppt")).Type, TDocType::dtPpt);
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/test-outlook.msg")).Type, TDocType::dtMsg);
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/testWORD_protected_passtika.docx"), "", "wrong").Error,
+              TExtractErrorKind::ekEncrypted);
+    EXPECT_EQ(Extract(ReadFileBytes(dir + "/password.xls")).Error, TExtractErrorKind::ekEncrypted);
+}

@@ -1,0 +1,259 @@
+// Small documents of every format built in the tests, so that the formats are proven without
+// the shared corpus.
+#include "fixtures.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+la_ssize_t AppendToString(archive *, void *aData, const void *aBuffer, size_t aLength)
+{
+    static_cast<std::string *>(aData)->append(static_cast<const char *>(aBuffer), aLength);
+    return static_cast<la_ssize_t>(aLength);
+}
+
+std::string Base64(const std::string &aData)
+{
+    static const char *table = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < aData.size(); i += 3) {
+        unsigned v = (static_cast<unsigned char>(aData[i]) << 16) | (static_cast<unsigned char>(aData[i + 1]) << 8) |
+                     static_cast<unsigned char>(aData[i + 2]);
+        for (int k = 3; k >= 0; --k)
+            out += table[(v >> (6 * k)) & 63];
+    }
+    if (i < aData.size()) {
+        unsigned v = static_cast<unsigned char>(aData[i]) << 16;
+        if (i + 1 < aData.size())
+            v |= static_cast<unsigned char>(aData[i + 1]) << 8;
+        out += table[(v >> 18) & 63];
+        out += table[(v >> 12) & 63];
+        out += i + 1 < aData.size() ? table[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+const char *Rels(const char *aTargets)
+{
+    static std::string text;
+    text = std::string("<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">") +
+           aTargets + "</Relationships>";
+    return text.c_str();
+}
+
+std::string Rel(const std::string &aId, const std::string &aType, const std::string &aTarget)
+{
+    return "<Relationship Id=\"" + aId + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
+           aType + "\" Target=\"" + aTarget + "\"/>";
+}
+
+std::string ContentTypes(const std::string &aMainType, const std::string &aMainPart)
+{
+    return "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+           "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+           "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+           "<Override PartName=\"" + aMainPart + "\" ContentType=\"" + aMainType + "\"/></Types>";
+}
+
+} // namespace
+
+std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat)
+{
+    std::string out;
+    std::unique_ptr<archive, int (*)(archive *)> writer(archive_write_new(), archive_write_free);
+    if (aFormat == "zip") {
+        archive_write_set_format_zip(writer.get());
+    } else if (aFormat == "7z") {
+        archive_write_set_format_7zip(writer.get());
+    } else {
+        archive_write_set_format_pax_restricted(writer.get());
+        archive_write_add_filter_gzip(writer.get());
+    }
+    archive_write_open(writer.get(), &out, nullptr, AppendToString, nullptr);
+    for (const auto &[name, data] : aEntries) {
+        std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(), archive_entry_free);
+        archive_entry_set_pathname(entry.get(), name.c_str());
+        archive_entry_set_filetype(entry.get(), AE_IFREG);
+        archive_entry_set_perm(entry.get(), 0644);
+        archive_entry_set_size(entry.get(), static_cast<la_int64_t>(data.size()));
+        archive_write_header(writer.get(), entry.get());
+        archive_write_data(writer.get(), data.data(), data.size());
+    }
+    archive_write_close(writer.get());
+    return out;
+}
+
+std::string MakeGzip(const std::string &aData)
+{
+    std::string out;
+    std::unique_ptr<archive, int (*)(archive *)> writer(archive_write_new(), archive_write_free);
+    archive_write_set_format_raw(writer.get());
+    archive_write_add_filter_gzip(writer.get());
+    archive_write_open(writer.get(), &out, nullptr, AppendToString, nullptr);
+    std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(), archive_entry_free);
+    archive_entry_set_pathname(entry.get(), "data");
+    archive_entry_set_filetype(entry.get(), AE_IFREG);
+    archive_entry_set_size(entry.get(), static_cast<la_int64_t>(aData.size()));
+    archive_write_header(writer.get(), entry.get());
+    archive_write_data(writer.get(), aData.data(), aData.size());
+    archive_write_close(writer.get());
+    return out;
+}
+
+std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote)
+{
+    const std::string w = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+    std::string document =
+        "<?xml version=\"1.0\"?><w:document " + w +
+        " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><w:body>"
+        "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr><w:r><w:t>" + aBody +
+        "</w:t></w:r><w:r><w:tab/><w:t xml:space=\"preserve\">after tab</w:t></w:r></w:p>"
+        "<w:p><w:r><w:delText>deleted words</w:delText><w:instrText>HYPERLINK x</w:instrText></w:r></w:p>"
+        "<w:p><w:r><mc:AlternateContent><mc:Choice><w:t>box text</w:t></mc:Choice>"
+        "<mc:Fallback><w:t>fallback copy</w:t></mc:Fallback></mc:AlternateContent></w:r></w:p>"
+        "</w:body></w:document>";
+    return MakeArchive({
+        {"[Content_Types].xml",
+         ContentTypes("application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml", "/word/document.xml")},
+        {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "word/document.xml").c_str())},
+        {"word/document.xml", document},
+        {"word/_rels/document.xml.rels",
+         Rels((Rel("rId1", "header", "header1.xml") + Rel("rId2", "footnotes", "footnotes.xml")).c_str())},
+        {"word/header1.xml", "<w:hdr " + w + "><w:p><w:r><w:t>" + aHeader + "</w:t></w:r></w:p></w:hdr>"},
+        {"word/footnotes.xml", "<w:footnotes " + w + "><w:footnote><w:p><w:r><w:t>" + aFootnote +
+                                   "</w:t></w:r></w:p></w:footnote></w:footnotes>"},
+    });
+}
+
+std::string MakeXlsx(const std::string &aSheetName, const std::vector<std::string> &aStrings)
+{
+    const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                           "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    std::string shared = "<sst " + ns + ">";
+    std::string rows;
+    for (std::size_t i = 0; i < aStrings.size(); ++i) {
+        shared += "<si><t>" + aStrings[i] + "</t></si>";
+        rows += "<row r=\"" + std::to_string(i + 1) + "\"><c t=\"s\"><v>" + std::to_string(i) +
+                "</v></c><c><v>" + std::to_string(i * 7) + "</v></c></row>";
+    }
+    shared += "</sst>";
+    return MakeArchive({
+        {"[Content_Types].xml",
+         ContentTypes("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml", "/xl/workbook.xml")},
+        {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "xl/workbook.xml").c_str())},
+        {"xl/workbook.xml", "<workbook " + ns + "><sheets><sheet name=\"" + aSheetName +
+                                "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels",
+         Rels((Rel("rId1", "worksheet", "worksheets/sheet1.xml") + Rel("rId2", "sharedStrings", "sharedStrings.xml")).c_str())},
+        {"xl/sharedStrings.xml", shared},
+        {"xl/worksheets/sheet1.xml", "<worksheet " + ns + "><sheetData>" + rows + "</sheetData></worksheet>"},
+    });
+}
+
+std::string MakePptx(const std::string &aSlide, const std::string &aNotes)
+{
+    const std::string ns = "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\" "
+                           "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
+    auto text = [&](const std::string &aRoot, const std::string &aText) {
+        return "<" + aRoot + " " + ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" + aText +
+               "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></" + aRoot + ">";
+    };
+    return MakeArchive({
+        {"[Content_Types].xml",
+         ContentTypes("application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml", "/ppt/presentation.xml")},
+        {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "ppt/presentation.xml").c_str())},
+        {"ppt/presentation.xml", "<p:presentation " + ns + "/>"},
+        {"ppt/_rels/presentation.xml.rels", Rels(Rel("rId2", "slide", "slides/slide1.xml").c_str())},
+        {"ppt/slides/slide1.xml", text("p:sld", aSlide)},
+        {"ppt/slides/_rels/slide1.xml.rels", Rels(Rel("rId1", "notesSlide", "../notesSlides/notesSlide1.xml").c_str())},
+        {"ppt/notesSlides/notesSlide1.xml", text("p:notes", aNotes)},
+    });
+}
+
+std::string MakeOdt(const std::string &aBody, const std::string &aFooter)
+{
+    const std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
+    return MakeArchive({
+        {"mimetype", "application/vnd.oasis.opendocument.text"},
+        {"content.xml", "<office:document-content " + ns + "><office:automatic-styles><text:p>style noise</text:p>"
+                        "</office:automatic-styles><office:body><office:text><text:p>" + aBody +
+                        "<text:s text:c=\"2\"/>spaced<text:tab/>tabbed</text:p></office:text></office:body></office:document-content>"},
+        {"styles.xml", "<office:document-styles " + ns + "><office:master-styles><style:master-page><style:footer><text:p>" +
+                       aFooter + "</text:p></style:footer></style:master-page></office:master-styles></office:document-styles>"},
+    });
+}
+
+std::string MakeEpub(const std::vector<std::string> &aChapters)
+{
+    std::string manifest, spine;
+    TEntries entries{{"mimetype", "application/epub+zip"},
+                     {"META-INF/container.xml",
+                      "<?xml version=\"1.0\"?><container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">"
+                      "<rootfiles><rootfile full-path=\"OEBPS/book.opf\"/></rootfiles></container>"}};
+    // Stored in reverse, so that only the spine can give the reading order.
+    for (std::size_t i = aChapters.size(); i-- > 0;) {
+        std::string id = "c" + std::to_string(i);
+        entries.push_back({"OEBPS/" + id + ".xhtml",
+                           "<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>" + aChapters[i] +
+                               "</p></body></html>"});
+    }
+    for (std::size_t i = 0; i < aChapters.size(); ++i) {
+        std::string id = "c" + std::to_string(i);
+        manifest += "<item id=\"" + id + "\" href=\"" + id + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
+        spine += "<itemref idref=\"" + id + "\"/>";
+    }
+    entries.push_back({"OEBPS/book.opf", "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" +
+                                             manifest + "</manifest><spine>" + spine + "</spine></package>"});
+    return MakeArchive(entries);
+}
+
+std::string MakePdf(const std::string &aText)
+{
+    std::string stream = "BT /F1 18 Tf 72 720 Td (" + aText + ") Tj ET";
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+        "<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+    };
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        pdf += line;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+std::string MakeEml(const std::string &aPlain, const std::string &aHtml, const std::string &aAttachment)
+{
+    return "From: Ann Sender <ann@example.org>\r\n"
+           "To: Bob Receiver <bob@example.org>\r\n"
+           "Subject: =?UTF-8?B?" + Base64("Grüße from the fixture") + "?=\r\n"
+           "MIME-Version: 1.0\r\n"
+           "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n"
+           "--outer\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
+           "--inner\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" +
+           aPlain + " =E9t=E9\r\n"
+           "--inner\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body><p>" + aHtml +
+           "</p><script>hidden()</script></body></html>\r\n--inner--\r\n"
+           "--outer\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; filename=\"notes.txt\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n" + Base64(aAttachment) + "\r\n--outer--\r\n";
+}

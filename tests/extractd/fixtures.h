@@ -1,0 +1,24 @@
+// Small documents of every format built in the tests, so that the formats are proven without
+// the shared corpus.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using TEntries = std::vector<std::pair<std::string, std::string>>;
+
+// An archive holding aEntries: "zip", "tar.gz", "7z".
+std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat = "zip");
+// A gzip-compressed single file.
+std::string MakeGzip(const std::string &aData);
+
+std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote);
+std::string MakeXlsx(const std::string &aSheetName, const std::vector<std::string> &aStrings);
+std::string MakePptx(const std::string &aSlide, const std::string &aNotes);
+std::string MakeOdt(const std::string &aBody, const std::string &aFooter);
+std::string MakeEpub(const std::vector<std::string> &aChapters);
+// A one-page PDF showing aText (ASCII) in Helvetica.
+std::string MakePdf(const std::string &aText);
+// A multipart e-mail with a plain part, an HTML part and a text attachment.
+std::string MakeEml(const std::string &aPlain, const std::string &aHtml, const std::string &aAttachment);

@@ -1,0 +1,230 @@
+// The server as a real process: routes, statuses, limits and hostile input (truncated and
+// random documents, a 2 GiB sparse file, concurrent requests); it must answer each request
+// within its limit, stay alive and leave no child behind.
+#include "fixtures.h"
+#include "server_process.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <atomic>
+#include <mutex>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+void ExpectAlive(const TServerProcess &aServer, int aWorkers)
+{
+    auto greeting = aServer.Client()->Get("/tika");
+    ASSERT_TRUE(greeting) << "the server no longer answers";
+    EXPECT_EQ(greeting->status, 200);
+    ExpectNothingLeftBehind(aServer, aWorkers);
+}
+
+} // namespace
+
+TEST(ExtractServer, GreetingVersionAndUnknownRoutes)
+{
+    TServerProcess server;
+    auto greeting = server.Client()->Get("/tika");
+    ASSERT_TRUE(greeting);
+    EXPECT_EQ(greeting->status, 200);
+    EXPECT_TRUE(greeting->body.ends_with("Please PUT\n")) << greeting->body;
+    auto version = server.Client()->Get("/version");
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->body, "ordwell-extractd 2.3");
+    auto missing = server.Client()->Get("/nothing");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 404);
+}
+
+TEST(ExtractServer, DocumentsOfSeveralFormatsAndTheTextRoute)
+{
+    TServerProcess server;
+    auto pdf = server.Put(MakePdf("Server side PDF words"));
+    ASSERT_TRUE(pdf);
+    EXPECT_EQ(pdf->status, 200);
+    EXPECT_NE(pdf->body.find("Server side PDF words"), std::string::npos) << pdf->body;
+    EXPECT_EQ(pdf->get_header_value("Content-Type"), "text/plain; charset=UTF-8");
+    auto docx = server.Client()->Put("/tika/text", MakeDocx("Docx over the text route", "h", "f"), "application/octet-stream");
+    ASSERT_TRUE(docx);
+    EXPECT_EQ(docx->status, 200);
+    EXPECT_NE(docx->body.find("Docx over the text route"), std::string::npos);
+    // The file name only breaks ties: a fragment of markup named .html is read as HTML.
+    auto html = server.Put("<b>bold</b> &amp; more", {{"Content-Disposition", "attachment; filename=\"x.html\""}});
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->body.find("<b>"), std::string::npos) << html->body;
+    EXPECT_EQ(CollapseSpaces(html->body), "bold & more") << html->body;
+    std::string log = server.Log();
+    EXPECT_NE(log.find("PUT /tika type=application/pdf in="), std::string::npos) << log;
+    EXPECT_NE(log.find("status=200"), std::string::npos) << log;
+}
+
+TEST(ExtractServer, EmptyBodyUnknownBinaryAndCorruptDocuments)
+{
+    TServerProcess server({"--workers", "1"});
+    auto empty = server.Put("");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->status, 422);
+    auto binary = server.Put(std::string("\x00\x01\x02\x03\x04\x05\xFE\xFF", 8));
+    ASSERT_TRUE(binary);
+    EXPECT_EQ(binary->status, 200);
+    EXPECT_TRUE(binary->body.empty());
+    auto corrupt = server.Put("PK\x03\x04 this is no zip at all");
+    ASSERT_TRUE(corrupt);
+    EXPECT_EQ(corrupt->status, 422);
+    auto bomb = server.Put(MakeGzip(std::string(5 * 1000 * 1000, 'a')));
+    ASSERT_TRUE(bomb);
+    EXPECT_EQ(bomb->status, 422);
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServer, MemoryLimitEndsOnlyThatDocument)
+{
+    TServerProcess server({"--max-memory-mb", "32", "--workers", "1"});
+    // An uncompressed archive whose one entry is larger than the child may hold.
+    auto big = server.Put(MakeArchive({{"big.txt", std::string(64 * 1024 * 1024, 'x')}}, "tar.gz"));
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->status, 422);
+    auto small = server.Put("still serving");
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->body, "still serving");
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServer, DocumentBeyondTheTimeLimitIsKilled)
+{
+    TServerProcess server({"--timeout-ms", "100", "--workers", "1"});
+    std::string text;
+    for (int i = 0; i < 4 * 1000 * 1000; ++i)
+        text += "line of text number " + std::to_string(i) + "\n";
+    auto slow = server.Put(text);
+    ASSERT_TRUE(slow);
+    EXPECT_EQ(slow->status, 422);
+    EXPECT_NE(server.Log().find("note=timeout"), std::string::npos) << server.Log();
+    auto quick = server.Put("after the time-out");
+    ASSERT_TRUE(quick);
+    EXPECT_EQ(quick->body, "after the time-out");
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServer, RefusesRemoteAddressesWithoutAllowRemote)
+{
+    QProcess process;
+    process.start(QStringLiteral(ORDWELL_EXTRACTD_PATH), {QStringLiteral("--host"), QStringLiteral("0.0.0.0")});
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("loopback"));
+}
+
+TEST(ExtractServerHostile, TruncatedDocumentsOfEveryFormat)
+{
+    std::vector<std::string> documents = {MakeDocx("a", "b", "c"), MakeXlsx("s", {"x"}), MakePptx("p", "n"),
+                                          MakeOdt("o", "f"), MakeEpub({"e"}), MakePdf("pdf"),
+                                          MakeEml("p", "h", "a"), MakeArchive({{"x.txt", "t"}}, "tar.gz"),
+                                          MakeArchive({{"x.txt", "t"}}, "7z")};
+    std::string dir = CorpusDir();
+    if (!dir.empty())
+        for (const QString &name : QDir(QString::fromStdString(dir)).entryList(QDir::Files))
+            if (!name.endsWith(QStringLiteral(".tsv")) && !name.endsWith(QStringLiteral(".md")))
+                documents.push_back(ReadFileBytes(dir + "/" + name.toStdString()));
+    TServerProcess server({"--workers", "2", "--timeout-ms", "10000"});
+    int answered = 0;
+    for (const std::string &document : documents) {
+        for (std::size_t length : {std::size_t(1), std::size_t(100), std::size_t(1500), document.size() / 2,
+                                   document.size() - 1}) {
+            if (length == 0 || length >= document.size())
+                continue;
+            auto result = server.Put(document.substr(0, length));
+            ASSERT_TRUE(result) << "no answer for a document cut at " << length;
+            EXPECT_TRUE(result->status == 200 || result->status == 422) << result->status;
+            ++answered;
+        }
+    }
+    EXPECT_GT(answered, 20);
+    ExpectAlive(server, 2);
+}
+
+TEST(ExtractServerHostile, RandomBytesBehindEveryMagicNumber)
+{
+    std::mt19937 random(20261209);
+    const std::vector<std::string> magics = {"", "PK\x03\x04", "%PDF-1.7\n", "{\\rtf1 ", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
+                                             "7z\xBC\xAF\x27\x1C", "\x1F\x8B\x08", "BZh9", std::string("\xFD" "7zXZ\0", 6),
+                                             "<?xml version=\"1.0\"?>", "<html>", "From: a@b\nTo: c@d\nSubject: s\n\n"};
+    TServerProcess server({"--workers", "2", "--timeout-ms", "10000"});
+    for (const std::string &magic : magics) {
+        for (std::size_t size : {16u, 3000u, 200000u}) {
+            std::string body = magic;
+            while (body.size() < size)
+                body += static_cast<char>(random() & 0xFF);
+            auto result = server.Put(body);
+            ASSERT_TRUE(result) << "no answer for random bytes behind '" << magic << "'";
+            EXPECT_TRUE(result->status == 200 || result->status == 422) << result->status;
+        }
+    }
+    ExpectAlive(server, 2);
+}
+
+TEST(ExtractServerHostile, SparseFileOfTwoGibibytes)
+{
+    QTemporaryDir dir;
+    std::string path = dir.filePath(QStringLiteral("sparse.bin")).toStdString();
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    const std::uint64_t size = 2ull << 30;
+    ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+    TServerProcess server({"--timeout-ms", "20000", "--workers", "1"});
+    auto client = server.Client();
+    auto start = std::chrono::steady_clock::now();
+    auto result = client->Put(
+        "/tika", {{"Accept", "text/plain"}}, static_cast<size_t>(size),
+        [fd](size_t aOffset, size_t aLength, httplib::DataSink &aSink) {
+            std::vector<char> buffer(std::min<size_t>(aLength, 1 << 20));
+            ssize_t n = pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(aOffset));
+            if (n <= 0)
+                return false;
+            aSink.write(buffer.data(), static_cast<size_t>(n));
+            return true;
+        },
+        "application/octet-stream");
+    close(fd);
+    ASSERT_TRUE(result) << "no answer for the sparse file";
+    // Zeros are no text: an empty answer, well before the client's 30 s time-out.
+    EXPECT_EQ(result->status, 200);
+    EXPECT_TRUE(result->body.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(90));
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServerHostile, SixteenConcurrentRequests)
+{
+    TServerProcess server({"--workers", "2"});
+    const std::string pdf = MakePdf("Concurrent words");
+    std::atomic<int> ok{0}, busy{0}, other{0};
+    std::mutex errorsLock;
+    std::string errors;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 16; ++i)
+        threads.emplace_back([&] {
+            auto result = server.Put(pdf);
+            if (result && result->status == 200 && result->body.find("Concurrent words") != std::string::npos)
+                ++ok;
+            else if (result && result->status == 503)
+                ++busy;
+            else {
+                ++other;
+                std::lock_guard lock(errorsLock);
+                errors += result ? std::to_string(result->status) + " " : httplib::to_string(result.error()) + " ";
+            }
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(other.load(), 0) << errors;
+    EXPECT_EQ(ok + busy, 16);
+    EXPECT_GE(ok.load(), 2);
+    ExpectAlive(server, 2);
+}

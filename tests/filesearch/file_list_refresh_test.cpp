@@ -1,0 +1,146 @@
+// Tests of the result list's automatic refresh: new, deleted and renamed files in the searched
+// folder, its throttles and limits, and the change notifier it is built on.
+#include "filesearch/change_notifier.h"
+#include "filesearch/file_list.h"
+#include "search_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FileListRefreshTest : public TSearchListTest
+{
+protected:
+    // Searches aFolder and waits until the search ended and the notifier watches.
+    void SearchAndWatch(const QString &aFolder)
+    {
+        fList.Search(aFolder);
+        ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount > 0; }));
+        ASSERT_TRUE(PumpUntil([&] { return !fList.ChangeNotifier().WatchedFolders().isEmpty(); }));
+    }
+};
+
+TEST_F(FileListRefreshTest, ANewMatchingFileIsAddedAfterTheVeto)
+{
+    fTree.File("a.txt");
+    QStringList asked;
+    fList.OnAddPath = [&](const QString &aPath, bool &aCanAdd) {
+        asked.append(aPath);
+        aCanAdd = !aPath.endsWith("refused.txt");
+    };
+    fList.SearchOptions().SetFilter("*.txt");
+    SearchAndWatch(fTree.Root());
+    ASSERT_EQ(fList.Count(), 1);
+
+    fTree.File("new.txt");
+    fTree.File("new.dat");
+    ASSERT_TRUE(PumpUntil([&] { return fList.IsItemInList(fTree.Path("new.txt")); }, 20000));
+    EXPECT_FALSE(fList.IsItemInList(fTree.Path("new.dat")));
+    EXPECT_TRUE(asked.contains(fTree.Path("new.txt")));
+}
+
+TEST_F(FileListRefreshTest, DeletedAndRenamedFilesAreFollowed)
+{
+    fTree.File("gone.txt");
+    fTree.File("old.txt", "same");
+    fTree.File("sub/deep.txt");
+    SearchAndWatch(fTree.Root());
+    ASSERT_EQ(fList.Count(), 4);
+
+    QFile::remove(fTree.Path("gone.txt"));
+    ASSERT_TRUE(PumpUntil([&] { return !fList.IsItemInList(fTree.Path("gone.txt")); }, 20000));
+
+    ASSERT_TRUE(QFile::rename(fTree.Path("old.txt"), fTree.Path("renamed.txt")));
+    ASSERT_TRUE(PumpUntil([&] { return fList.IsItemInList(fTree.Path("renamed.txt")); }, 20000));
+    EXPECT_FALSE(fList.IsItemInList(fTree.Path("old.txt")));
+    EXPECT_EQ(fList.Item(fList.ReturnItemInList(fTree.Path("renamed.txt"))).Caption(), "renamed.txt");
+
+    QFile::remove(fTree.Path("sub/deep.txt"));
+    ASSERT_TRUE(PumpUntil([&] { return !fList.IsItemInList(fTree.Path("sub/deep.txt")); }, 20000));
+}
+
+TEST_F(FileListRefreshTest, AtMostOneAdditionPerSecondAndNoneLost)
+{
+    fTree.File("a.txt");
+    SearchAndWatch(fTree.Root());
+    const QString first = fTree.File("first.txt");
+    const QString second = fTree.File("second.txt");
+    fList.HandleShellChange(neFileCreate, first, {});
+    fList.HandleShellChange(neFileCreate, second, {});
+    EXPECT_TRUE(fList.IsItemInList(first));
+    EXPECT_FALSE(fList.IsItemInList(second));
+    ASSERT_TRUE(PumpUntil([&] { return fList.IsItemInList(second); }, 20000));
+    EXPECT_EQ(fList.Count(), 3);
+}
+
+TEST_F(FileListRefreshTest, OnlyWhatTheSearchCoversIsAdded)
+{
+    fTree.File("searched/a.txt");
+    fTree.File("searched/.hidden/x.txt");
+    const QString outside = fTree.File("elsewhere/b.txt");
+    SearchAndWatch(fTree.Path("searched"));
+    fList.AddPathIfNew(outside);
+    EXPECT_FALSE(fList.IsItemInList(outside));
+    PumpFor(1100);
+    fList.AddPathIfNew(fTree.Path("searched/.hidden/x.txt"));
+    EXPECT_FALSE(fList.IsItemInList(fTree.Path("searched/.hidden/x.txt")));
+}
+
+TEST_F(FileListRefreshTest, NothingIsAddedAboveFiveThousandItems)
+{
+    fTree.File("a.txt");
+    SearchAndWatch(fTree.Root());
+    fList.BeginUpdate();
+    for (int i = 0; i < TZorFileList::MaxItemsForRefresh; ++i)
+        fList.Add(QStringLiteral("/nowhere/%1").arg(i));
+    fList.EndUpdate();
+    const QString fresh = fTree.File("fresh.txt");
+    fList.AddPathIfNew(fresh);
+    EXPECT_FALSE(fList.IsItemInList(fresh));
+}
+
+TEST_F(FileListRefreshTest, TheNotifierReportsKindsAndPaths)
+{
+    TZorShellChangeNotifier notifier;
+    QList<std::tuple<int, QString, QString>> reports;
+    notifier.OnChange = [&](TNotificationEvent aKind, const QString &a, const QString &b) {
+        reports.append({aKind, a, b});
+    };
+    fTree.File("keep.txt", "1");
+    fTree.File("old.txt", "2");
+    fTree.Folder("sub");
+    notifier.SetRootFolder(fTree.Root() + "/");
+    notifier.SetActive(true);
+    ASSERT_TRUE(PumpUntil([&] { return notifier.WatchedFolders().size() == 2; }));
+
+    fTree.File("keep.txt", "changed");
+    QFile::rename(fTree.Path("old.txt"), fTree.Path("new.txt"));
+    fTree.File("sub/made.txt");
+    const auto has = [&](int aKind, const QString &a, const QString &b = {}) {
+        return reports.contains({aKind, a, b});
+    };
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return has(neFileCreate, fTree.Path("sub/made.txt")) &&
+                   has(neFileChange, fTree.Path("keep.txt")) &&
+                   has(neFileRename, fTree.Path("old.txt"), fTree.Path("new.txt"));
+        },
+        20000));
+    EXPECT_TRUE(has(neFolderUpdate, fTree.Root()));
+
+    notifier.SetActive(false);
+    EXPECT_TRUE(notifier.WatchedFolders().isEmpty());
+}
+
+TEST_F(FileListRefreshTest, AboveTheCapOnlyTheRootIsWatched)
+{
+    for (int i = 0; i < TZorShellChangeNotifier::MaxWatchedFolders; ++i)
+        fTree.Folder(QStringLiteral("d%1").arg(i));
+    TZorShellChangeNotifier notifier;
+    notifier.SetRootFolder(fTree.Root());
+    notifier.SetActive(true);
+    ASSERT_TRUE(PumpUntil([&] { return !notifier.WatchedFolders().isEmpty(); }));
+    EXPECT_EQ(notifier.WatchedFolders(), QStringList({fTree.Root()}));
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+// Tests of the result list's item store: adding with its argument errors and vetoes, look-ups,
+// batched updates, selection, columns and sorting, and the model contract.
+#include "filesearch/custom_file_list.h"
+#include "filesearch/file_list.h"
+#include "search_test_helpers.h"
+
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+std::string AddError(TZorCustomFileList &aList, const QString &aPath)
+{
+    try {
+        aList.Add(aPath);
+    } catch (const std::invalid_argument &e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+class FileListTest : public ::testing::Test
+{
+protected:
+    TZorFileList fList;
+    QAbstractItemModelTester fTester{&fList, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(FileListTest, AddRaisesItsThreeArgumentErrors)
+{
+    EXPECT_EQ(AddError(fList, ""), "pPath must be assigned");
+    EXPECT_EQ(AddError(fList, "relative/name.txt"), "pItemIdList must be assigned");
+    EXPECT_EQ(AddError(fList, "trash:/old.txt"),
+              "Virtual elements cannot be added if FileSystemOnly is true");
+    EXPECT_EQ(fList.Count(), 0);
+
+    fList.SetFileSystemOnly(false);
+    TZorFileListItem *item = fList.Add("trash:/old.txt");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Path(), QString());
+    EXPECT_EQ(item->DisplayPath(), "trash:/old.txt");
+    EXPECT_EQ(item->Caption(), "old.txt");
+}
+
+TEST_F(FileListTest, ItemsCarryCaptionKindAndFolder)
+{
+    const TZorFileListItem *file = fList.Add("/data/docs/report.txt");
+    const TZorFileListItem *folder = fList.Add("/data/docs/Sub/");
+    const TZorFileListItem *root = fList.Add("/");
+    ASSERT_TRUE(file && folder && root);
+    EXPECT_EQ(file->Caption(), "report.txt");
+    EXPECT_FALSE(file->fIsFolder);
+    EXPECT_EQ(file->InFolder(), "/data/docs");
+    EXPECT_EQ(folder->Caption(), "Sub");
+    EXPECT_TRUE(folder->fIsFolder);
+    EXPECT_EQ(folder->InFolder(), "/data/docs");
+    EXPECT_EQ(root->Caption(), "/");
+    EXPECT_EQ(fList.data(fList.index(0, flcName)).toString(), "report.txt");
+    EXPECT_EQ(fList.data(fList.index(1, flcInFolder)).toString(), "/data/docs");
+    EXPECT_EQ(fList.data(fList.index(1, flcName), TZorCustomFileList::PathRole).toString(),
+              "/data/docs/Sub/");
+}
+
+TEST_F(FileListTest, VetoesRemoveTheItemAgain)
+{
+    QStringList asked;
+    bool canAddOnEntry = true;
+    fList.OnAddPath = [&](const QString &aPath, bool &aCanAdd) {
+        asked.append(aPath);
+        canAddOnEntry = canAddOnEntry && aCanAdd;
+        aCanAdd = !aPath.endsWith(".tmp");
+    };
+    EXPECT_NE(fList.Add("/d/keep.txt"), nullptr);
+    EXPECT_EQ(fList.Add("/d/drop.tmp"), nullptr);
+    EXPECT_EQ(asked, QStringList({"/d/keep.txt", "/d/drop.tmp"}));
+    EXPECT_TRUE(canAddOnEntry);
+    ASSERT_EQ(fList.Count(), 1);
+    EXPECT_EQ(fList.Item(0).Path(), "/d/keep.txt");
+
+    // OnAddItem is asked first; its refusal spares OnAddPath.
+    fList.OnAddItem = [](TZorFileListItem &aItem, bool &aCanAdd) { aCanAdd = aItem.Caption() != "no.txt"; };
+    asked.clear();
+    EXPECT_EQ(fList.Add("/d/no.txt"), nullptr);
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(fList.Count(), 1);
+}
+
+TEST_F(FileListTest, AnExceptionOfTheVetoRemovesTheItemAndPassesOn)
+{
+    fList.OnAddPath = [](const QString &, bool &) { throw std::runtime_error("handler failed"); };
+    EXPECT_THROW(fList.Add("/d/a.txt"), std::runtime_error);
+    EXPECT_EQ(fList.Count(), 0);
+    EXPECT_EQ(fList.rowCount(), 0);
+}
+
+TEST_F(FileListTest, DuplicatesAllowedInTheResultListButNotInTheBaseList)
+{
+    fList.Add("/d/a.txt");
+    fList.Add("/d/a.txt");
+    EXPECT_EQ(fList.Count(), 2);
+
+    TZorCustomFileList base;
+    QAbstractItemModelTester tester(&base, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    TZorFileListItem *first = base.Add("/d/a.txt");
+    EXPECT_EQ(base.Add("/d/a.txt/"), first);
+    EXPECT_EQ(base.Count(), 1);
+    base.OnAddPath = [](const QString &, bool &aCanAdd) { aCanAdd = false; };
+    EXPECT_EQ(base.Add("/d/a.txt"), nullptr);
+    EXPECT_EQ(base.Count(), 0);
+}
+
+TEST_F(FileListTest, PositionInsertsOrAppends)
+{
+    fList.Add("/d/1");
+    fList.Add("/d/2");
+    fList.Add("/d/0", false, 0);
+    fList.Add("/d/3", true, 99);
+    ASSERT_EQ(fList.Count(), 4);
+    EXPECT_EQ(fList.Item(0).Path(), "/d/0");
+    EXPECT_EQ(fList.Item(3).Path(), "/d/3");
+    EXPECT_TRUE(fList.Item(3).fChecked);
+    EXPECT_FALSE(fList.Item(0).fChecked);
+}
+
+TEST_F(FileListTest, LookUpComparesPathsIgnoringOneTrailingSeparator)
+{
+    fList.Add("/d/a.txt");
+    fList.Add("/d/Sub/");
+    fList.Add("/d/a.txt");
+    EXPECT_EQ(fList.ReturnItemInList("/d/a.txt"), 0);
+    EXPECT_EQ(fList.ReturnItemInList("/d/a.txt", 1), 2);
+    EXPECT_EQ(fList.ReturnItemInList("/d/Sub"), 1);
+    EXPECT_EQ(fList.ReturnItemInList("/d/sub/"), -1);
+    EXPECT_EQ(fList.ReturnItemInList(""), -1);
+    EXPECT_TRUE(fList.IsItemInList("/d/Sub/"));
+    EXPECT_FALSE(fList.IsItemInList("/d/b.txt"));
+}
+
+TEST_F(FileListTest, AnUpdateAnnouncesItsRowsOnceAtTheEnd)
+{
+    QSignalSpy inserted(&fList, &QAbstractItemModel::rowsInserted);
+    fList.BeginUpdate();
+    fList.BeginUpdate();
+    fList.Add("/d/a");
+    fList.Add("/d/b");
+    fList.OnAddPath = [](const QString &, bool &aCanAdd) { aCanAdd = false; };
+    fList.Add("/d/refused");
+    fList.OnAddPath = nullptr;
+    fList.Add("/d/c");
+    EXPECT_EQ(fList.Count(), 3);
+    EXPECT_EQ(fList.rowCount(), 0);
+    fList.EndUpdate();
+    EXPECT_EQ(inserted.count(), 0);
+    fList.EndUpdate();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 2);
+    EXPECT_EQ(fList.rowCount(), 3);
+}
+
+TEST_F(FileListTest, SelectionIsKeptInTheList)
+{
+    int changes = 0;
+    QString lastReported = "none";
+    fList.OnSelectionChanged = [&](TZorCustomFileList &, const QString &aPath) {
+        ++changes;
+        lastReported = aPath;
+    };
+    fList.Add("/d/a");
+    fList.Add("/d/b");
+    fList.Add("/d/c");
+    EXPECT_EQ(fList.ItemIndex(), -1);
+    EXPECT_EQ(fList.SelectedPath(), QString());
+
+    fList.SetItemIndex(1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lastReported, "/d/b");
+    fList.SetSelectedRows({2, 0, 7});
+    EXPECT_EQ(fList.SelCount(), 2);
+    EXPECT_EQ(fList.ItemIndex(), 0);
+    EXPECT_EQ(fList.SelectedPaths(), QStringList({"/d/a", "/d/c"}));
+    fList.SetSelectedRows({0, 2});
+    EXPECT_EQ(changes, 2); // unchanged selection, no event
+
+    fList.Delete(0);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(lastReported, "/d/c");
+    fList.Clear();
+    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(lastReported, QString());
+    EXPECT_EQ(fList.SelCount(), 0);
+}
+
+TEST_F(FileListTest, ColumnsShowSizeTypeAndDate)
+{
+    TTestTree tree;
+    const QString file = tree.File("notes.txt", QByteArray(2048, 'a'));
+    tree.Folder("Sub");
+    fList.Add(file);
+    fList.Add(tree.Path("Sub/"));
+    fList.Add(tree.Path("gone.qqzz"));
+    fList.Add(tree.Path("README"));
+    EXPECT_EQ(fList.Item(0).Size(), 2048);
+    EXPECT_TRUE(fList.Item(0).DateModified().isValid());
+    EXPECT_FALSE(fList.TypeName(fList.Item(0)).isEmpty());
+    EXPECT_EQ(fList.Item(1).Size(), -1);
+    EXPECT_EQ(fList.TypeName(fList.Item(1)), "Folder");
+    EXPECT_EQ(fList.Item(2).Size(), -1);
+    EXPECT_FALSE(fList.Item(2).Exists());
+    EXPECT_EQ(fList.TypeName(fList.Item(2)), "QQZZ File");
+    EXPECT_EQ(fList.TypeName(fList.Item(3)), "File");
+    EXPECT_FALSE(fList.data(fList.index(0, flcSize)).toString().isEmpty());
+    EXPECT_TRUE(fList.data(fList.index(1, flcSize)).toString().isEmpty());
+    EXPECT_EQ(fList.headerData(flcDateModified, Qt::Horizontal).toString(), "Date modified");
+}
+
+TEST_F(FileListTest, SortingOrdersByTheChosenColumnAndKeepsTheSelection)
+{
+    TTestTree tree;
+    fList.Add(tree.File("b.txt", "12345"));
+    fList.Add(tree.File("a.txt", "123"));
+    fList.Add(tree.File("C.txt", "1"));
+    fList.SetItemIndex(0); // b.txt
+    EXPECT_FALSE(fList.IsSorted());
+    fList.sort(flcName, Qt::AscendingOrder);
+    EXPECT_TRUE(fList.IsSorted());
+    EXPECT_EQ(fList.Item(0).Caption(), "a.txt");
+    EXPECT_EQ(fList.Item(2).Caption(), "C.txt");
+    EXPECT_EQ(fList.SelectedPath(), tree.Path("b.txt"));
+    fList.sort(flcSize, Qt::DescendingOrder);
+    EXPECT_EQ(fList.Item(0).Caption(), "b.txt");
+    EXPECT_EQ(fList.Item(2).Caption(), "C.txt");
+
+    // Added during an update, sorted at its end.
+    fList.sort(flcName, Qt::AscendingOrder);
+    fList.BeginUpdate();
+    fList.Add(tree.File("0.txt"));
+    fList.Resort();
+    EXPECT_EQ(fList.Item(3).Caption(), "0.txt");
+    fList.EndUpdate();
+    EXPECT_EQ(fList.Item(0).Caption(), "0.txt");
+}
+
+} // namespace

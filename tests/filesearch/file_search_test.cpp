@@ -1,0 +1,285 @@
+// Tests of the folder walk through the result list's Search and Stop: order, recursion, hidden
+// folders, folder hits, the end-of-search event, stopping, and hostile trees.
+#include "filesearch/file_list.h"
+#include "search_test_helpers.h"
+
+#include <gtest/gtest.h>
+#include <QSignalSpy>
+#include <sys/stat.h>
+
+namespace {
+
+class FileSearchTest : public TSearchListTest
+{
+protected:
+    // Searches each folder in one go and waits for the end of the search.
+    void SearchAndWait(const QStringList &aFolders)
+    {
+        const int before = fEndSearchCount;
+        for (const QString &folder : aFolders)
+            fList.Search(folder);
+        ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount > before; })) << "no OnEndSearch";
+    }
+
+    QStringList Paths() const
+    {
+        QStringList paths;
+        for (int i = 0; i < fList.Count(); ++i)
+            paths.append(fList.Item(i).Path());
+        return paths;
+    }
+};
+
+TEST_F(FileSearchTest, HitsOfAFolderComeBeforeThoseOfItsSubfolders)
+{
+    fTree.File("a.txt");
+    fTree.File("z.txt");
+    fTree.File("sub/b.txt");
+    fTree.File("sub/deeper/c.txt");
+    fTree.File("other/d.txt");
+    SearchAndWait({fTree.Root()});
+
+    const QStringList paths = Paths();
+    ASSERT_EQ(paths.size(), 8) << paths.join(", ").toStdString();
+    const auto at = [&](const QString &aRelative) { return paths.indexOf(fTree.Path(aRelative)); };
+    for (const char *top : {"a.txt", "z.txt", "sub/", "other/"})
+        for (const char *below : {"sub/b.txt", "sub/deeper/", "sub/deeper/c.txt", "other/d.txt"})
+            EXPECT_LT(at(top), at(below)) << top << " / " << below;
+    EXPECT_LT(at("sub/deeper/"), at("sub/deeper/c.txt"));
+    // Depth first: everything below sub/ on one side of other/d.txt.
+    EXPECT_EQ(at("sub/b.txt") < at("other/d.txt"), at("sub/deeper/c.txt") < at("other/d.txt"));
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, NonRecursiveSearchListsTheRootOnly)
+{
+    fTree.File("a.txt");
+    fTree.File("sub/b.txt");
+    fList.SearchOptions().SetRecursiveSearch(false);
+    SearchAndWait({fTree.Root() + "/"});
+    EXPECT_EQ(Paths().size(), 2);
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("a.txt")));
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("sub/")));
+}
+
+TEST_F(FileSearchTest, HiddenFoldersAreSkippedUnlessIncluded)
+{
+    fTree.File(".hidden/inside.txt");
+    fTree.File("visible.txt");
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(Paths(), QStringList({fTree.Path("visible.txt")}));
+
+    fList.Clear();
+    fList.SearchOptions().SetIncludeHidden(true);
+    SearchAndWait({fTree.Root()});
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path(".hidden/")));
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path(".hidden/inside.txt")));
+}
+
+TEST_F(FileSearchTest, FolderHitsEndWithASeparatorAndAreFolders)
+{
+    fTree.Folder("Sub");
+    fTree.File("file.txt");
+    SearchAndWait({fTree.Root()});
+    const int index = fList.ReturnItemInList(fTree.Path("Sub"));
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(fList.Item(index).Path(), fTree.Path("Sub/"));
+    EXPECT_TRUE(fList.Item(index).fIsFolder);
+    EXPECT_FALSE(fList.Item(fList.ReturnItemInList(fTree.Path("file.txt"))).fIsFolder);
+
+    fList.Clear();
+    fList.SearchOptions().SetFilesAndFolders(ffFilesOnly);
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(Paths(), QStringList({fTree.Path("file.txt")}));
+}
+
+TEST_F(FileSearchTest, AMissingRootEndsNormallyWithOneEndOfSearch)
+{
+    SearchAndWait({fTree.Path("does-not-exist")});
+    PumpFor(100);
+    EXPECT_EQ(fList.Count(), 0);
+    EXPECT_EQ(fEndSearchCount, 1);
+    EXPECT_FALSE(fList.IsSearching());
+}
+
+TEST_F(FileSearchTest, AShortWalkHandsOverOnce)
+{
+    for (int i = 0; i < 20; ++i)
+        fTree.File(QStringLiteral("f%1.txt").arg(i));
+    QSignalSpy inserted(&fList, &QAbstractItemModel::rowsInserted);
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(fList.Count(), 20);
+    EXPECT_EQ(inserted.count(), 1);
+}
+
+TEST_F(FileSearchTest, TwoSearchesGiveTwoWalksAndOneEndOfSearch)
+{
+    fTree.File("one/a.txt");
+    fTree.File("two/b.txt");
+    fTree.File("two/c.txt");
+    SearchAndWait({fTree.Path("one"), fTree.Path("two")});
+    PumpFor(200);
+    EXPECT_EQ(fEndSearchCount, 1);
+    EXPECT_EQ(fList.Count(), 3);
+
+    // Overlapping walks list a file twice; a later search is a new burst.
+    SearchAndWait({fTree.Path("one"), fTree.Root()});
+    EXPECT_EQ(fEndSearchCount, 2);
+    int seen = 0;
+    for (int i = fList.ReturnItemInList(fTree.Path("one/a.txt")); i >= 0;
+         i = fList.ReturnItemInList(fTree.Path("one/a.txt"), i + 1))
+        ++seen;
+    EXPECT_EQ(seen, 3);
+}
+
+TEST_F(FileSearchTest, StopRightAfterSearchListsNothingAndEndsOnce)
+{
+    for (int i = 0; i < 200; ++i)
+        fTree.File(QStringLiteral("d%1/f.txt").arg(i));
+    fList.Search(fTree.Root());
+    EXPECT_TRUE(fList.Stop());
+    EXPECT_EQ(fEndSearchCount, 1);
+    EXPECT_FALSE(fList.IsSearching());
+    PumpFor(300);
+    EXPECT_EQ(fList.Count(), 0);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, StopDuringAWalkDiscardsWhatWasNotHandedOver)
+{
+    for (int i = 0; i < 300; ++i)
+        for (int j = 0; j < 100; ++j)
+            fTree.File(QStringLiteral("d%1/f%2.txt").arg(i).arg(j), {});
+    fList.Search(fTree.Root());
+    ASSERT_TRUE(PumpUntil([&] { return fList.Count() > 0; }));
+    fList.Stop();
+    EXPECT_EQ(fEndSearchCount, 1);
+    EXPECT_FALSE(fList.IsSearching());
+    const int listed = fList.Count();
+    PumpFor(300);
+    EXPECT_EQ(fList.Count(), listed);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, StopWithNothingRunningRaisesNothing)
+{
+    EXPECT_TRUE(fList.Stop()); // never searched
+    fTree.File("a.txt");
+    SearchAndWait({fTree.Root()});
+    fList.Stop();
+    PumpFor(100);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, ARefusingHandlerLeavesTheListEmptyAndTheSearchStillEnds)
+{
+    fTree.File("a.txt");
+    fTree.File("sub/b.txt");
+    int asked = 0;
+    fList.OnAddPath = [&](const QString &, bool &aCanAdd) {
+        ++asked;
+        aCanAdd = false;
+    };
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(fList.Count(), 0);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, StopFromInsideAHandOverIsDeferredNotAHang)
+{
+    for (int i = 0; i < 50; ++i)
+        fTree.File(QStringLiteral("f%1.txt").arg(i));
+    int asked = 0;
+    int stopResult = -1;
+    fList.OnAddPath = [&](const QString &, bool &) {
+        if (++asked == 5)
+            stopResult = fList.Stop() ? 1 : 0;
+    };
+    fList.Search(fTree.Root());
+    ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount > 0 && !fList.IsSearching(); }, 20000));
+    EXPECT_EQ(stopResult, 0);
+    EXPECT_EQ(asked, 5);
+    EXPECT_EQ(fList.Count(), 5);
+    PumpFor(200);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, ASymbolicLinkLoopIsListedButNotEntered)
+{
+    fTree.File("a/file.txt");
+    fTree.Link("a/up", fTree.Root());
+    fTree.Link("loop", "loop");
+    SearchAndWait({fTree.Root()});
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("a/up")));
+    EXPECT_FALSE(fList.IsItemInList(fTree.Path("a/up/a/")));
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("loop")));
+    EXPECT_EQ(fList.Count(), 4); // a/, loop, a/file.txt, a/up: nothing through the links
+}
+
+TEST_F(FileSearchTest, UnreadableAndVanishingFoldersEndTheWalkQuietly)
+{
+    fTree.File("locked/secret.txt");
+    ::chmod(fTree.Path("locked").toLocal8Bit().constData(), 0);
+    for (int i = 0; i < 50; ++i)
+        fTree.File(QStringLiteral("going/d%1/f.txt").arg(i));
+    fTree.File("stays.txt");
+    fList.Search(fTree.Root());
+    QDir(fTree.Path("going")).removeRecursively();
+    ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount == 1; }));
+    ::chmod(fTree.Path("locked").toLocal8Bit().constData(), 0700);
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("stays.txt")));
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("locked/")));
+}
+
+TEST_F(FileSearchTest, AHundredThousandFilesInOneFolder)
+{
+    const QString folder = fTree.Folder("big");
+    for (int i = 0; i < 100000; ++i) {
+        QFile file(QStringLiteral("%1/f%2").arg(folder).arg(i));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    SearchAndWait({folder});
+    EXPECT_EQ(fList.Count(), 100000);
+    EXPECT_EQ(fEndSearchCount, 1);
+}
+
+TEST_F(FileSearchTest, NamesThatAreNoUtf8AreWalked)
+{
+    const QByteArray root = QFile::encodeName(fTree.Root());
+    ASSERT_EQ(::mkdir((root + "/bad\xff\xfe").constData(), 0700), 0);
+    fTree.File("ok.txt");
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(fList.Count(), 2);
+}
+
+TEST_F(FileSearchTest, AnEmptyPathNonRecursiveListsTheDesktop)
+{
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(fTree.Root()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(fTree.Path("config")));
+    fTree.File("Desktop/on-desktop.txt");
+    fTree.File("in-home.txt");
+    fList.SearchOptions().SetRecursiveSearch(false);
+    SearchAndWait({QString()});
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_EQ(Paths(), QStringList({fTree.Path("Desktop/on-desktop.txt")}));
+}
+
+TEST_F(FileSearchTest, ARescanHandsOverOnlyNewPaths)
+{
+    fTree.File("one/a.txt");
+    fTree.File("one/b.txt");
+    fTree.File("other.txt");
+    SearchAndWait({fTree.Root()});
+    ASSERT_EQ(fList.Count(), 4);
+    fList.Delete(fList.ReturnItemInList(fTree.Path("one/b.txt")));
+    fList.RescanFolder(fTree.Path("one"));
+    ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount == 2; }));
+    EXPECT_EQ(fList.Count(), 4);
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("one/b.txt")));
+}
+
+} // namespace
