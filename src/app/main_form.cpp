@@ -7,6 +7,7 @@
 #include "app/settings_file.h"
 #include "app/window_geometry.h"
 #include "filesearch/file_list.h"
+#include "selection/shell_tree.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -54,9 +55,9 @@ void TMainForm::ConnectHandlers()
     };
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
-    // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
-    // enabling rules of the option pages (search control); Label8, TimerListUpdate and the folder
-    // tree's check-state event (where-to-search list).
+    ConnectFolderTree();
+    // Still to be connected: StartSearchButton, StopSearchButton, TimerStopper and the enabling
+    // rules of the option pages (search control).
 }
 
 void TMainForm::FormCreate()
@@ -94,8 +95,9 @@ void TMainForm::ApplyCommandLineFolders()
 {
     if (!fCommandLine.HasArguments)
         return;
-    // Selection list: add each of fCommandLine.FolderEntries to its Paths, in order, then set the
-    // folder tree's selected folder to fCommandLine.LastFolder (empty when no argument was a folder).
+    // Appended directly: no rule and no notification, as the command line asks for exactly these.
+    ZorShellLink1->SelectionList().Paths().append(fCommandLine.FolderEntries);
+    ZorShellTree1->SetSelectedFolder(fCommandLine.LastFolder);
     RestartListUpdateTimer();
 }
 

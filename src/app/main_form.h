@@ -4,8 +4,11 @@
 
 #include "app/command_line.h"
 #include "filesearch/file_list_view.h"
+#include "selection/shell_link.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -25,6 +28,8 @@ class TLinkLabel;
 class TPageControl;
 class TUpDown;
 class TWrapCheckBox;
+class TZorShellTree;
+class TZorShellTreeNode;
 
 class TMainForm : public QMainWindow
 {
@@ -136,9 +141,8 @@ public:
     // SettingsFileName. Called at every search start before the form changes, and by FormClose.
     // Never fails outwards.
     void SaveSettings();
-    // The folder tree's selected folder as the settings file stores it (field 22). FOLDER TREE:
-    // these two become ZorShellTree1->SelectedFolder() and its setter; until then they keep it in
-    // fSelectedFolder.
+    // The folder tree's selected folder as the settings file stores it (field 22):
+    // ZorShellTree1->SelectedFolder() and its setter.
     QString SelectedFolderForSettings() const;
     void SetSelectedFolderFromSettings(const QString &aFolder);
 
@@ -163,6 +167,20 @@ public:
     // Stops and restarts TimerListUpdate, so that it fires 500 ms after the latest call.
     void RestartListUpdateTimer();
 
+    // ---- Folder tree and where-to-search list (selection/main_form_tree.cpp). UI thread. ----
+    // The check-box folder tree in fFolderTreePlace, linked to ZorShellLink1.
+    TZorShellTree *ZorShellTree1 = nullptr;
+    // Owns the selection list: SelectionList().Paths() holds what the search covers.
+    TZorShellLink *ZorShellLink1 = nullptr;
+    // Rebuilds Memo1 from the selection list's folder entries that exist now.
+    void TimerListUpdateTimer();
+    // "Uncheck All": empties the selection list.
+    void Label8Click();
+    // Keeps folders whose extension is exactly ".zip" or ".rar" out of the tree.
+    void ZorShellTree1AddFolder(TZorShellTreeNode &Node, const QString &path, bool &CanAdd);
+    void ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode,
+                                                TZorSelectionState CheckState);
+
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;
     void closeEvent(QCloseEvent *aEvent) override;
@@ -180,6 +198,8 @@ private:
     QWidget *CreatePreviewPane();
     void CreateStatusBar();
     void ConnectHandlers();
+    void CreateFolderTree();
+    void ConnectFolderTree();
 
     void FormCreate();
     void FormClose();
@@ -187,9 +207,7 @@ private:
     void PlaceDesignedGeometry();
     void UpdatePreviewNotice();
 
-    // Field 22 until the folder tree is in the window.
-    QString fSelectedFolder;
-
     TCommandLine fCommandLine;
+    std::unique_ptr<TZorShellLink> fShellLink;
     QLabel *fStatusPanel = nullptr;
 };

@@ -163,6 +163,7 @@ QWidget *TMainForm::CreateLeftColumn()
     fFolderTreePlace->setFont(SansFont(kListPointSize));
     auto *treeLayout = new QVBoxLayout(fFolderTreePlace);
     treeLayout->setContentsMargins(0, 0, 0, 0);
+    CreateFolderTree();
     Panel7 = MakeMemoPanel(Splitter3, Memo1, StaticText1);
     Splitter3->addWidget(fFolderTreePlace);
     Splitter3->addWidget(Panel7);

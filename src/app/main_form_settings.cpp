@@ -8,6 +8,7 @@
 #include "app/window_geometry.h"
 #include "app/wrap_check_box.h"
 #include "platform/file_time.h"
+#include "selection/shell_tree.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,12 +68,12 @@ void SetSecondPaneSize(QSplitter *aSplitter, int aSize)
 
 QString TMainForm::SelectedFolderForSettings() const
 {
-    return fSelectedFolder;
+    return ZorShellTree1->SelectedFolder();
 }
 
 void TMainForm::SetSelectedFolderFromSettings(const QString &aFolder)
 {
-    fSelectedFolder = aFolder;
+    ZorShellTree1->SetSelectedFolder(aFolder);
 }
 
 void TMainForm::SaveSettings()

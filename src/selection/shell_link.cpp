@@ -3,9 +3,17 @@
 
 #include <algorithm>
 
-TZorShellLink::TZorShellLink() : fSelectionList(std::make_unique<TZorSelectionList>(this)) {}
+TZorShellLink::TZorShellLink() : fSelectionList(std::make_shared<TZorSelectionList>(this)) {}
 
-TZorShellLink::~TZorShellLink() = default;
+TZorShellLink::~TZorShellLink()
+{
+    // A control may unregister others while it is told: take them one at a time.
+    while (!fControls.empty()) {
+        IZorShellControl *control = fControls.back();
+        fControls.pop_back();
+        control->ShellLinkDestroyed(*this);
+    }
+}
 
 void TZorShellLink::RegisterControl(IZorShellControl *aControl)
 {

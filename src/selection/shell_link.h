@@ -16,12 +16,17 @@ enum TRefreshLevel
 };
 
 // A control registered with a link.
+class TZorShellLink;
+
 class IZorShellControl
 {
 public:
     virtual ~IZorShellControl() = default;
     // UI thread. Redraw at pRefreshLevel: the given item, or every item when pItemIdList is null.
     virtual void Refresh(TRefreshLevel pRefreshLevel, const TZorShellItem &pItemIdList) = 0;
+    // UI thread. The link this control is registered with is being destroyed; the control must
+    // forget it. The link has already unregistered the control.
+    virtual void ShellLinkDestroyed(TZorShellLink & /*aLink*/) {}
 };
 
 // UI thread only, except SelectionList(), whose own rules say which calls may come from workers.
@@ -30,11 +35,15 @@ class TZorShellLink
 public:
     // Creates the link's selection list, with the link as its parent.
     TZorShellLink();
+    // Tells every registered control (ShellLinkDestroyed). The selection list lives on while
+    // someone still holds SharedSelectionList() (a state query on a worker thread).
     ~TZorShellLink();
     TZorShellLink(const TZorShellLink &) = delete;
     TZorShellLink &operator=(const TZorShellLink &) = delete;
 
     TZorSelectionList &SelectionList() { return *fSelectionList; }
+    // The same list, for work that may outlive the link (state queries on worker threads).
+    std::shared_ptr<TZorSelectionList> SharedSelectionList() const { return fSelectionList; }
 
     // A control is registered at most once; it must unregister before it is destroyed.
     void RegisterControl(IZorShellControl *aControl);
@@ -50,5 +59,5 @@ public:
 private:
     std::vector<IZorShellControl *> fControls;
     bool fEnabled = true;
-    std::unique_ptr<TZorSelectionList> fSelectionList;
+    std::shared_ptr<TZorSelectionList> fSelectionList;
 };
