@@ -5,6 +5,8 @@
 #include "app/link_label.h"
 #include "app/program_info.h"
 #include "app/window_geometry.h"
+#include "filesearch/file_list.h"
+#include "filesearch/file_list_view.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -46,12 +48,14 @@ void TMainForm::ConnectHandlers()
     connect(lbHomepageURL, &TLinkLabel::Clicked, this, &TMainForm::lbHomepageURLClick);
     connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
+    SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
+        SearchResultListSelectionChanged();
+    };
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
     // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
     // enabling rules of the option pages (search control); SpeedButton2 and PopupMenuLang (language
-    // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list);
-    // the result list's selection change (preview).
+    // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list).
 }
 
 void TMainForm::FormCreate()
@@ -109,7 +113,7 @@ void TMainForm::FormClose()
 {
     // Settings: SaveSettings() goes first. A close that arrives while a search offers a batch of
     // results must be deferred by the search control until the batch has been handled.
-    fResultColumns->removeRows(0, fResultColumns->rowCount());
+    SearchResultList->FileList().Clear();
     SearchField->clear();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "filesearch/file_list_view.h"
 
 #include <QMainWindow>
 
@@ -16,11 +17,9 @@ class QMenu;
 class QPlainTextEdit;
 class QRadioButton;
 class QSplitter;
-class QStandardItemModel;
 class QStatusBar;
 class QTimer;
 class QToolButton;
-class QTreeView;
 class TLinkLabel;
 class TPageControl;
 class TUpDown;
@@ -76,7 +75,8 @@ public:
     QToolButton *StopSearchButton = nullptr;
     QToolButton *SpeedButton2 = nullptr;
     QToolButton *SpeedButton3 = nullptr;
-    QTreeView *SearchResultList = nullptr;
+    // The result list view; its model, the TZorFileList, is SearchResultList->FileList().
+    TFileListView *SearchResultList = nullptr;
     QSplitter *Splitter2 = nullptr;
     QWidget *pnlPreview = nullptr;
     QToolButton *btPrevious = nullptr;
@@ -117,6 +117,10 @@ public:
     void ShowPreviewText(const QString &aText);
     // FTextToFind, or when that is empty the trimmed content of edtTextToFind.
     QString PreviewTextToFind() const;
+    // Fills the preview for the result list's selection (the first match selected).
+    void UpdatePreview();
+    // The result list's OnSelectionChanged: the preview, the status text, the notice.
+    void SearchResultListSelectionChanged();
     void btNextClick();
     void btPreviousClick();
 
@@ -156,6 +160,4 @@ private:
 
     TCommandLine fCommandLine;
     QLabel *fStatusPanel = nullptr;
-    // Column headers of the result list until the result list model takes its place.
-    QStandardItemModel *fResultColumns = nullptr;
 };

@@ -5,6 +5,8 @@
 #include "app/main_form.h"
 #include "app/page_control.h"
 #include "app/wrap_check_box.h"
+#include "filesearch/file_list.h"
+#include "filesearch/file_list_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,7 +60,7 @@ void TMainForm::SetCaptions()
     btNext->setToolTip(Tr(QStringLiteral("Next match")));
     SpeedButton1->setToolTip(Tr(QStringLiteral("About Program")));
     StaticText2->setText(Tr(QStringLiteral("Preview is not Available")));
-    fResultColumns->setHorizontalHeaderLabels({Tr(QStringLiteral("Name")), Tr(QStringLiteral("In Folder")),
+    SearchResultList->FileList().SetColumnCaptions({Tr(QStringLiteral("Name")), Tr(QStringLiteral("In Folder")),
                                                Tr(QStringLiteral("Size")), Tr(QStringLiteral("Type")),
                                                Tr(QStringLiteral("Date modified"))});
     Panel7ConstrainedResize();

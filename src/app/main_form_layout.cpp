@@ -4,6 +4,7 @@
 #include "app/page_control.h"
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
+#include "filesearch/file_list_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -291,21 +292,12 @@ QWidget *TMainForm::CreateRightArea()
     Splitter2 = new QSplitter(Qt::Vertical, area);
     Splitter2->setHandleWidth(8);
     Splitter2->setChildrenCollapsible(false);
-    SearchResultList = new QTreeView(Splitter2);
+    SearchResultList = new TFileListView(Splitter2);
     SearchResultList->setFont(SansFont(kListPointSize));
     SearchResultList->setMinimumHeight(50);
-    SearchResultList->setRootIsDecorated(false);
-    SearchResultList->setUniformRowHeights(true);
-    SearchResultList->setAllColumnsShowFocus(true);
-    SearchResultList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    SearchResultList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    SearchResultList->setSortingEnabled(true);
-    fResultColumns = new QStandardItemModel(0, 5, this);
-    SearchResultList->setModel(fResultColumns);
     const int widths[] = {260, 330, 90, 140, 150};
     for (int column = 0; column < 5; ++column)
         SearchResultList->header()->resizeSection(column, widths[column]);
-    SearchResultList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Splitter2->addWidget(SearchResultList);
     Splitter2->addWidget(CreatePreviewPane());
     Splitter2->setStretchFactor(0, 1);

@@ -1,14 +1,23 @@
 // The main window's preview pane: shows a result's text with the first match selected and moves
 // between matches with the two navigation buttons, wrapping around at either end.
 #include "app/main_form.h"
+#include "content/text_extraction.h"
+#include "filesearch/file_list.h"
+#include "filesearch/file_list_view.h"
 #include "preview/match_navigation.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
 namespace {
+
+// A plain-text file contributes at most this many bytes to the preview.
+constexpr int32_t kPreviewMaxBytes = 2097152;
+// Longer lines are shown broken into pieces of at most this many characters.
+constexpr int kPreviewMaxLine = 4096;
 
 TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
 {
@@ -46,11 +55,37 @@ void TMainForm::ClearPreview()
 void TMainForm::ShowPreviewText(const QString &aText)
 {
     FPreview->setUpdatesEnabled(false);
-    FPreview->setPlainText(NormalizeLineBreaks(aText));
+    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, PreviewTextToFind()));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
     if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))
         Select(FPreview, *match);
+}
+
+void TMainForm::UpdatePreview()
+{
+    FPreview->setUpdatesEnabled(false);
+    FPreview->clear();
+    FPreview->setUpdatesEnabled(true);
+    const TZorFileList &list = SearchResultList->FileList();
+    if (list.SelCount() == 0 || list.ItemIndex() < 0)
+        return;
+    const QString path = list.SelectedPath();
+    if (!QFileInfo(path).isFile())
+        return;
+    QString text;
+    if (!ExtractFileText(path, kPreviewMaxBytes, text))
+        return;
+    ShowPreviewText(text);
+}
+
+void TMainForm::SearchResultListSelectionChanged()
+{
+    UpdatePreview();
+    const TZorFileList &list = SearchResultList->FileList();
+    if (list.ItemIndex() >= 0)
+        SetStatusText(list.SelectedPath());
+    UpdatePreviewNotice();
 }
 
 QString TMainForm::PreviewTextToFind() const

@@ -1,19 +1,11 @@
 // Finding the text to find in the preview text and moving between its occurrences.
 #include "preview/match_navigation.h"
 
+#include "platform/lower_case.h"
+
 #include <climits>
 
 namespace {
-
-// Lower case per UTF-16 unit, one unit for one, so positions in the result are those of the input.
-// TODO(merge): share one helper with PosIgnoreCase's lower-case mapping.
-QString LowerCaseUnits(const QString &aText)
-{
-    QString result(aText);
-    for (QChar &unit : result)
-        unit = unit.toLower();
-    return result;
-}
 
 int ClampToInt(qsizetype aValue)
 {
@@ -47,6 +39,69 @@ QString NormalizeLineBreaks(const QString &aText)
     return result;
 }
 
+namespace {
+
+// Where to break the piece of pText that starts at pStart and may run up to pEnd (exclusive).
+qsizetype BreakPosition(const QString &pText, const QString &pLowerText, const QString &pLowerNeedle,
+                        qsizetype pStart, qsizetype pEnd)
+{
+    qsizetype position = pEnd;
+    const qsizetype lookBack = (pEnd - pStart) / 8;
+    for (qsizetype i = pEnd - 1; i > pEnd - lookBack; --i) {
+        if (pText.at(i) == u' ' || pText.at(i) == u'\t') {
+            position = i + 1;
+            break;
+        }
+    }
+    if (!pLowerNeedle.isEmpty() && pLowerNeedle.size() < (pEnd - pStart) / 2) {
+        // An occurrence across the break moves the break to its start.
+        const qsizetype from = position - pLowerNeedle.size() + 1;
+        const qsizetype found = from > pStart ? pLowerText.indexOf(pLowerNeedle, from) : -1;
+        if (found > pStart && found < position)
+            position = found;
+    }
+    if (position > pStart + 1 && QChar::isHighSurrogate(pText.at(position - 1).unicode()))
+        --position;
+    return position;
+}
+
+} // namespace
+
+QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole)
+{
+    const qsizetype maxLine = qMax(pMaxLine, 64);
+    bool anyLong = false;
+    for (qsizetype start = 0; start < pText.size() && !anyLong;) {
+        qsizetype end = pText.indexOf(u'\n', start);
+        if (end < 0)
+            end = pText.size();
+        anyLong = end - start > maxLine;
+        start = end + 1;
+    }
+    if (!anyLong)
+        return pText;
+    const QString lowerText = LowerCasePerUnit(pText);
+    const QString lowerNeedle = LowerCasePerUnit(pKeepWhole);
+    QString result;
+    result.reserve(pText.size() + pText.size() / maxLine + 1);
+    qsizetype start = 0;
+    while (start < pText.size()) {
+        qsizetype lineEnd = pText.indexOf(u'\n', start);
+        if (lineEnd < 0)
+            lineEnd = pText.size();
+        if (lineEnd - start <= maxLine) {
+            result.append(QStringView(pText).mid(start, lineEnd - start + (lineEnd < pText.size() ? 1 : 0)));
+            start = lineEnd + 1;
+            continue;
+        }
+        const qsizetype position = BreakPosition(pText, lowerText, lowerNeedle, start, start + maxLine);
+        result.append(QStringView(pText).mid(start, position - start));
+        result.append(u'\n');
+        start = position;
+    }
+    return result;
+}
+
 int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom)
 {
     if (pText.isEmpty() || pNeedle.isEmpty())
@@ -55,7 +110,7 @@ int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom)
         pFrom = 1;
     if (pFrom > pText.size())
         return 0;
-    const qsizetype index = LowerCaseUnits(pText).indexOf(LowerCaseUnits(pNeedle), pFrom - 1);
+    const qsizetype index = LowerCasePerUnit(pText).indexOf(LowerCasePerUnit(pNeedle), pFrom - 1);
     return index < 0 ? 0 : ClampToInt(index + 1);
 }
 
@@ -66,7 +121,7 @@ int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pL
     // The last occurrence starting at a 0-based index of at most pLimit - 2. lastIndexOf sees every
     // start position, so overlapping occurrences count as they do when enumerated from the front.
     const qsizetype lastStart = qMin<qsizetype>(qsizetype(pLimit) - 2, pText.size() - 1);
-    const qsizetype index = LowerCaseUnits(pText).lastIndexOf(LowerCaseUnits(pNeedle), lastStart);
+    const qsizetype index = LowerCasePerUnit(pText).lastIndexOf(LowerCasePerUnit(pNeedle), lastStart);
     return index < 0 ? 0 : ClampToInt(index + 1);
 }
 

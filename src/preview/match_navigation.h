@@ -18,6 +18,13 @@ struct TPreviewSelection
 // is LF, the one the text widgets use themselves (their positions count it as one unit).
 QString NormalizeLineBreaks(const QString &aText);
 
+// The text as the preview shows it: every line longer than pMaxLine units (at least 64) is broken
+// onto several lines, preferably after a space within the last eighth of each piece, never inside
+// a surrogate pair nor, where the piece allows, inside an occurrence of pKeepWhole (compared as by
+// PosIgnoreCaseFrom). The text widget lays out a line as a whole, so a single line of megabytes
+// would hold the window for seconds. Text without such lines is returned unchanged. Pure.
+QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole);
+
 // 1-based position of the first occurrence of pNeedle in pText that starts at or after pFrom
 // (raised to 1 when below 1); 0 when either text is empty or there is none. Comparison is without
 // regard to case, mapping each UTF-16 unit to its lower case (one unit for one). Never throws.

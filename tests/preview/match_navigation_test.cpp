@@ -2,6 +2,8 @@
 // wrap-around at either end, and line-break normalisation.
 #include "preview/match_navigation.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -155,6 +157,49 @@ TEST_F(MatchNavigation, SelectionBeyondTheTextWrapsSafely)
 {
     EXPECT_EQ(NextMatch(fText, fNeedle, {INT_MAX - 1, 5}), (TPreviewSelection{0, 4}));
     EXPECT_EQ(PreviousMatch(fText, fNeedle, {500, 0}), (TPreviewSelection{20, 4}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(BreakLongLines, ShortLinesStayAsTheyAre)
+{
+    const QString text = QStringLiteral("one\ntwo\n") + QString(100, u'x');
+    EXPECT_EQ(BreakLongLines(text, 100, QStringLiteral("x")), text);
+    EXPECT_EQ(BreakLongLines(QString(), 100, QString()), QString());
+}
+
+TEST(BreakLongLines, ALongLineIsBrokenIntoPiecesAndNothingIsLost)
+{
+    const QString line(1000, u'a');
+    const QString shown = BreakLongLines(QStringLiteral("head\n") + line + QStringLiteral("\ntail"), 64, QString());
+    const QStringList lines = shown.split(u'\n');
+    EXPECT_EQ(lines.first(), QStringLiteral("head"));
+    EXPECT_EQ(lines.last(), QStringLiteral("tail"));
+    for (const QString &piece : lines)
+        EXPECT_LE(piece.size(), 64);
+    EXPECT_EQ(QString(shown).remove(u'\n'), QStringLiteral("head") + line + QStringLiteral("tail"));
+}
+
+TEST(BreakLongLines, BreaksAfterASpaceNearTheEnd)
+{
+    const QString text = QString(60, u'a') + u' ' + QString(60, u'b');
+    EXPECT_EQ(BreakLongLines(text, 64, QString()).split(u'\n').first(), QString(60, u'a') + u' ');
+}
+
+TEST(BreakLongLines, NeverSplitsAnOccurrenceOrASurrogatePair)
+{
+    QString text(200, u'x');
+    text.replace(62, 6, QStringLiteral("NEEDLE"));
+    const QString shown = BreakLongLines(text, 64, QStringLiteral("needle"));
+    EXPECT_TRUE(shown.contains(QStringLiteral("NEEDLE")));
+    EXPECT_EQ(PosIgnoreCaseFrom(shown, QStringLiteral("needle"), 1), 64); // moved to the next line
+    QString emoji(63, u'y');
+    emoji += QString::fromUcs4(U"\U0001F600") + QString(100, u'z');
+    const QStringList pieces = BreakLongLines(emoji, 64, QString()).split(u'\n');
+    EXPECT_EQ(pieces.first(), QString(63, u'y'));
+    EXPECT_TRUE(pieces.at(1).startsWith(QString::fromUcs4(U"\U0001F600")));
 }
 
 } // namespace

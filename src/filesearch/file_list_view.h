@@ -1,0 +1,97 @@
+// The result list as the user sees it: a details view over the result list model with icons,
+// multiple selection, sorting by a click on a column header, and the commands on the selected
+// files (open, clipboard, rename in place, move to trash, properties) by mouse, keys and menu.
+#pragma once
+
+#include "filesearch/shell_command.h"
+
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+
+class QMenu;
+class QUrl;
+class TFileListViewModel;
+class TZorFileList;
+
+// UI thread only. The view owns its TZorFileList (the model the search control fills).
+class TFileListView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit TFileListView(QWidget *aParent = nullptr);
+    ~TFileListView() override;
+
+    TZorFileList &FileList() { return *fFileList; }
+    TFileListViewModel &ViewModel() { return *fViewModel; }
+
+    // Hooks to the desktop, replaceable (tests). OnConfirm asks a yes/no question (default: a
+    // message box); OnShowError tells of a failure (default: a warning box); OnOpenUrl opens a
+    // file or folder with its associated application (default: QDesktopServices::openUrl).
+    std::function<bool(const QString &pQuestion)> OnConfirm;
+    std::function<void(const QString &pMessage)> OnShowError;
+    std::function<bool(const QUrl &pUrl)> OnOpenUrl;
+
+    // A read-only list refuses paste, cut, rename and delete. Off by default.
+    bool ReadOnly() const { return fReadOnly; }
+    void SetReadOnly(bool pValue) { fReadOnly = pValue; }
+    // Whether a right-click on an item shows the item menu (on by default).
+    bool fContextMenu = true;
+
+    // Carries out pCommand on the selected items. False when nothing is selected, when the
+    // action is not supported here (unknown verbs, rename of several items, ...), when the list is
+    // read-only for a changing action, or when the operation failed for an item (the user has been
+    // told). saRename with one selected item starts the in-place edit of its name and returns true.
+    // saDelete asks first and moves the files to the trash; a refused question changes nothing
+    // and returns true; rows of files that were moved leave the list, rows of files that could not
+    // be moved stay selected.
+    bool InvokeCommandOnSelected(TShellCommand pCommand);
+    // InvokeCommandOnSelected with the command of the verb text Command.
+    bool InvokeContextMenuCommand(const QString &Command);
+    // Shows the item menu for the selected items at pGlobalPos and returns the verb picked, ""
+    // when none was picked or nothing is selected. Does not carry the verb out.
+    QString ShowContextMenu(const QPoint &pGlobalPos);
+    // Fills pMenu with the item menu's entries (translated), each action's data being its verb.
+    void BuildContextMenu(QMenu &pMenu) const;
+
+    // Selects every item.
+    void SelectAllItems();
+    // Reads every item's data again and removes the items whose file is gone.
+    void FullRefresh();
+    // Sizes the columns to their contents (the rows in view) unless the user has sized one.
+    void FitColumns();
+    // Selects the given rows only (the core's selection follows).
+    void SelectRows(const QList<int> &pRows);
+
+protected:
+    void keyPressEvent(QKeyEvent *aEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent *aEvent) override;
+    void contextMenuEvent(QContextMenuEvent *aEvent) override;
+
+private:
+    void ViewSelectionChanged();
+    void HeaderSortChanged(int aColumn, Qt::SortOrder aOrder);
+    void AfterMenuCommand(const QString &pVerb);
+    bool OpenSelected(const QStringList &pPaths);
+    bool OpenContainingFolders(const QStringList &pPaths);
+    bool CopyToClipboard(const QStringList &pPaths, bool pCut);
+    bool PasteFromClipboard();
+    bool MoveSelectedToTrash();
+    bool ShowProperties(const QString &pPath);
+    bool StartRename();
+    // In-place rename of the item at pRow; tells the user and returns false on failure.
+    bool RenameRow(int pRow, const QString &pNewName);
+    // Every row whose path is pOldPath takes pNewPath.
+    void RenamePathInList(const QString &pOldPath, const QString &pNewPath);
+    void RemoveSelectedRows();
+    void ScheduleFit();
+
+    TZorFileList *fFileList = nullptr;
+    TFileListViewModel *fViewModel = nullptr;
+    bool fReadOnly = false;
+    bool fFitting = false;
+    bool fUserSizedColumns = false;
+    QTimer fFitTimer;
+};
