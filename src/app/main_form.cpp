@@ -7,6 +7,8 @@
 #include "app/window_geometry.h"
 #include "filesearch/file_list.h"
 #include "filesearch/file_list_view.h"
+#include "search/file_list_search_target.h"
+#include "search/main_form_search.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -39,7 +41,10 @@ TMainForm::TMainForm(const TCommandLine &aCommandLine, QWidget *aParent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    DisconnectSearch();
+}
 
 void TMainForm::ConnectHandlers()
 {
@@ -53,8 +58,8 @@ void TMainForm::ConnectHandlers()
     };
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
-    // Hooks still to be connected here: StartSearchButton, StopSearchButton, TimerStopper and the
-    // enabling rules of the option pages (search control); SpeedButton2 and PopupMenuLang (language
+    ConnectSearch();
+    // Hooks still to be connected here: SpeedButton2 and PopupMenuLang (language
     // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list).
 }
 
@@ -105,14 +110,17 @@ void TMainForm::RestartListUpdateTimer()
 
 void TMainForm::closeEvent(QCloseEvent *aEvent)
 {
+    if (fSearchControl->DeferClose()) {
+        aEvent->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(aEvent);
 }
 
 void TMainForm::FormClose()
 {
-    // Settings: SaveSettings() goes first. A close that arrives while a search offers a batch of
-    // results must be deferred by the search control until the batch has been handled.
+    // Settings: SaveSettings() goes first.
     SearchResultList->FileList().Clear();
     SearchField->clear();
 }
@@ -133,6 +141,7 @@ void TMainForm::FormResize()
 
 bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
 {
+    SearchKeyFilter(aWatched, aEvent);
     if (aEvent->type() == QEvent::Resize) {
         if (aWatched == Panel7)
             Panel7ConstrainedResize();

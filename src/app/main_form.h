@@ -7,6 +7,9 @@
 
 #include <QMainWindow>
 
+#include <array>
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
@@ -20,8 +23,11 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class TFileListSearchTarget;
 class TLinkLabel;
+class TMainFormSearchWindow;
 class TPageControl;
+class TSearchControl;
 class TUpDown;
 class TWrapCheckBox;
 
@@ -134,6 +140,21 @@ public:
     // Stops and restarts TimerListUpdate, so that it fires 500 ms after the latest call.
     void RestartListUpdateTimer();
 
+    // ---- Search form (search/main_form_search.cpp). UI thread only. ----
+    // The entries of the where-to-search list the next start searches ("<folder>/*" or a file).
+    QStringList SearchSelectionPaths;
+    void StartSearchButtonClick();
+    void StopSearchButtonClick();
+    void TimerStopperTimer();
+    void SearchResultListAddPath(const QString &Path, bool &CanAdd);
+    void SearchResultListEndSearch();
+    // Enter (13) starts a search; the key goes on to the focused control.
+    void FormKeyPress(char16_t Key);
+    void SearchAllRBClick();
+    void SearchDateRBClick();
+    void chSize2Click();
+    TSearchControl &SearchControl() { return *fSearchControl; }
+
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;
     void closeEvent(QCloseEvent *aEvent) override;
@@ -152,6 +173,15 @@ private:
     void CreateStatusBar();
     void ConnectHandlers();
 
+    // Search form (search/main_form_search.cpp).
+    void ConnectSearch();
+    // Before the widgets go: later list events and deferred calls do nothing, the walks end.
+    void DisconnectSearch();
+    // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
+    void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
+    std::array<QWidget *, 5> SearchKeyFields() const;
+    void ApplySearchFormEnabling();
+
     void FormCreate();
     void FormClose();
     void ApplyCommandLineFolders();
@@ -160,4 +190,7 @@ private:
 
     TCommandLine fCommandLine;
     QLabel *fStatusPanel = nullptr;
+    std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
+    std::unique_ptr<TFileListSearchTarget> fSearchTarget;
+    std::unique_ptr<TSearchControl> fSearchControl;
 };
