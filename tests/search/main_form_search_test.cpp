@@ -1,0 +1,138 @@
+// The main window's search form end to end: ticked folders, the text typed, Start or Enter, and
+// the result list and status line after the end of the search.
+#include "app/main_form.h"
+#include "filesearch/file_list.h"
+#include "filesearch/file_list_view.h"
+#include "search/search_control.h"
+#include "support/test_files.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainFormSearch : public ::testing::Test
+{
+protected:
+    MainFormSearch() : fForm(TCommandLine{})
+    {
+        fForm.show();
+        QDir(fRoot.path()).mkpath(QStringLiteral("a"));
+        QDir(fRoot.path()).mkpath(QStringLiteral("b/deep"));
+        QDir(fRoot.path()).mkpath(QStringLiteral("unticked"));
+        fForm.SearchSelectionPaths = {fRoot.filePath(QStringLiteral("a")) + QStringLiteral("/*"),
+                                      fRoot.filePath(QStringLiteral("b")) + QStringLiteral("/*")};
+    }
+
+    QString Write(const QString &pName, const QByteArray &pBytes)
+    {
+        return WriteTestFile(fRoot.filePath(pName), pBytes);
+    }
+
+    // Pumps events until the end of the search has restored the Start button (30 s at most).
+    bool AwaitEndOfSearch()
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!fForm.StartSearchButton->isEnabled() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return fForm.StartSearchButton->isEnabled();
+    }
+
+    QStringList Results()
+    {
+        TZorFileList &list = fForm.SearchResultList->FileList();
+        QStringList paths;
+        for (int i = 0; i < list.Count(); ++i)
+            paths << list.Item(i).Path();
+        paths.sort();
+        return paths;
+    }
+
+    QTemporaryDir fRoot;
+    TMainForm fForm;
+};
+
+TEST_F(MainFormSearch, StartListsExactlyTheFilesOfTheTickedFoldersThatHoldTheText)
+{
+    QStringList expected = {Write("a/one.txt", "first line\nthe Needle is here\n"),
+                            Write("b/deep/two.txt", "NEEDLE")};
+    expected.sort();
+    Write("a/other.txt", "nothing to see");
+    Write("b/three.txt", "needl e");
+    Write("unticked/four.txt", "needle outside the ticked folders");
+    Write("a/skipped.zip", "needle in a skipped format");
+
+    fForm.edtTextToFind->setText(QStringLiteral("  needle "));
+    fForm.StartSearchButton->click();
+    EXPECT_FALSE(fForm.StartSearchButton->isEnabled());
+    EXPECT_TRUE(fForm.StopSearchButton->isEnabled());
+    EXPECT_EQ(fForm.FTextToFind, QStringLiteral("needle"));
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_FALSE(fForm.StopSearchButton->isEnabled());
+    EXPECT_EQ(Results(), expected);
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 2"));
+    EXPECT_EQ(fForm.SearchMinDate->time(), QTime(0, 0));
+}
+
+TEST_F(MainFormSearch, EnterInTheTextFieldStartsASearchWithTheCurrentText)
+{
+    const QString match = Write("a/x.txt", "alpha beta");
+    Write("b/y.txt", "gamma");
+
+    fForm.edtTextToFind->setText(QStringLiteral("beta"));
+    fForm.edtTextToFind->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(fForm.edtTextToFind, &enter);
+    EXPECT_FALSE(fForm.StartSearchButton->isEnabled());
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(Results(), QStringList{match});
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+}
+
+TEST_F(MainFormSearch, TheRadioButtonsEnableTheDateAndSizeControls)
+{
+    EXPECT_FALSE(fForm.SearchMinDate->isEnabled());
+    EXPECT_FALSE(fForm.FileSize->isEnabled());
+
+    fForm.SearchDateRB->click();
+    EXPECT_TRUE(fForm.SearchMinDate->isEnabled());
+    EXPECT_TRUE(fForm.SearchOptionsCombo->isEnabled());
+    fForm.SearchAllRB->click();
+    EXPECT_FALSE(fForm.SearchDateRB->isChecked());
+    EXPECT_FALSE(fForm.SearchMaxDate->isEnabled());
+
+    fForm.chSize2->click();
+    EXPECT_TRUE(fForm.FileSize->isEnabled());
+    EXPECT_TRUE(fForm.FileSizeCombo->isEnabled());
+    fForm.chSize1->click();
+    EXPECT_FALSE(fForm.FileSize->isEnabled());
+}
+
+TEST_F(MainFormSearch, StopEndsASearchAndRestoresTheForm)
+{
+    for (int i = 0; i < 50; ++i)
+        Write(QStringLiteral("a/f%1.txt").arg(i), "needle");
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+    fForm.StopSearchButton->click();
+    EXPECT_TRUE(fForm.SearchControl().StopRequested());
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_FALSE(fForm.SearchControl().StopRequested());
+    EXPECT_TRUE(fForm.StatusText().startsWith(QStringLiteral("Items found: ")));
+}
+
+} // namespace
