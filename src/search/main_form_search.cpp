@@ -74,7 +74,7 @@ QStringList TMainFormSearchWindow::SelectionPaths() const
 
 void TMainFormSearchWindow::SaveSettings()
 {
-    // The settings file is written here once the window has SaveSettings().
+    // The window's settings are not saved yet: the call goes here (fForm.SaveSettings()).
 }
 
 void TMainFormSearchWindow::SetStatusText(const QString &aText)
@@ -135,7 +135,11 @@ void TMainFormSearchWindow::StartStopperTimer()
 
 void TMainFormSearchWindow::QueueDeferred(std::function<void()> aCall)
 {
-    QTimer::singleShot(0, &fForm, [call = std::move(aCall)] { call(); });
+    // A put-off start captures its text to find only when it runs.
+    QTimer::singleShot(0, &fForm, [this, call = std::move(aCall)] {
+        call();
+        fForm.FTextToFind = fForm.SearchControl().TextToFind();
+    });
 }
 
 void TMainFormSearchWindow::CloseWindow()

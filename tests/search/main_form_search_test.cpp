@@ -12,6 +12,7 @@
 #include <QDateTimeEdit>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -19,6 +20,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -121,18 +124,56 @@ TEST_F(MainFormSearch, TheRadioButtonsEnableTheDateAndSizeControls)
     EXPECT_FALSE(fForm.FileSize->isEnabled());
 }
 
-TEST_F(MainFormSearch, StopEndsASearchAndRestoresTheForm)
+TEST_F(MainFormSearch, StopDuringASearchRefusesEveryLaterPath)
 {
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 20; ++i)
         Write(QStringLiteral("a/f%1.txt").arg(i), "needle");
+    int checks = 0;
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+        ++checks;
+        fForm.StopSearchButton->click(); // the user clicks Stop while the first file is read
+        return true;
+    };
     fForm.edtTextToFind->setText(QStringLiteral("needle"));
     fForm.StartSearchButton->click();
-    fForm.StopSearchButton->click();
-    EXPECT_TRUE(fForm.SearchControl().StopRequested());
 
     ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(fForm.SearchResultList->FileList().Count(), 1);
     EXPECT_FALSE(fForm.SearchControl().StopRequested());
-    EXPECT_TRUE(fForm.StatusText().startsWith(QStringLiteral("Items found: ")));
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+}
+
+TEST_F(MainFormSearch, ACloseWhileAFileIsCheckedIsMadeAfterwards)
+{
+    Write("a/one.txt", "needle");
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+        fForm.close();
+        EXPECT_TRUE(fForm.isVisible());
+        return true;
+    };
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+
+    const QDeadlineTimer deadline(30000);
+    while (fForm.isVisible() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(fForm.isVisible());
+}
+
+TEST(MainFormSearchLifetime, DestroyingTheWindowDuringASearchEndsItQuietly)
+{
+    QTemporaryDir root;
+    for (int i = 0; i < 20; ++i)
+        WriteTestFile(root.filePath(QStringLiteral("f%1.txt").arg(i)), "needle");
+    auto form = std::make_unique<TMainForm>(TCommandLine{});
+    form->SearchSelectionPaths = {root.path() + QStringLiteral("/*")};
+    form->edtTextToFind->setText(QStringLiteral("needle"));
+    form->StartSearchButton->click();
+    QCoreApplication::processEvents();
+    form.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
