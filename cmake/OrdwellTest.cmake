@@ -1,6 +1,7 @@
 # ordwell_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [GUI])
 # Builds one GoogleTest executable and registers each of its tests with ctest.
-# Tests run with a QCoreApplication (a QApplication with GUI) under the offscreen platform.
+# Tests run with a QCoreApplication (a QApplication with GUI) under the offscreen platform, with
+# ORDWELL_SOURCE_DIR naming the source tree (the test mains set it when the caller has not).
 include(GoogleTest)
 
 function(ordwell_add_test)
@@ -15,5 +16,5 @@ function(ordwell_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen\\;ORDWELL_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

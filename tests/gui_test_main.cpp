@@ -1,11 +1,22 @@
-// Entry point of the window test executables: a QApplication, then every GoogleTest test.
+// Entry point of the window test executables: a QApplication, then every GoogleTest test. The
+// per-user folders point at a temporary folder, so no window test reads or writes the user's own
+// settings or language choice.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("ORDWELL_SOURCE_DIR"))
+        qputenv("ORDWELL_SOURCE_DIR", ORDWELL_SOURCE_DIR_DEFAULT);
     QApplication app(argc, argv);
+    QTemporaryDir configHome;
+    if (!configHome.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.filePath(QStringLiteral("config"))));
+    qputenv("APPDATA", QFile::encodeName(configHome.filePath(QStringLiteral("appdata"))));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

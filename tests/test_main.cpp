@@ -4,6 +4,8 @@
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("ORDWELL_SOURCE_DIR"))
+        qputenv("ORDWELL_SOURCE_DIR", ORDWELL_SOURCE_DIR_DEFAULT);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

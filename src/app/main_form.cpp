@@ -4,9 +4,9 @@
 
 #include "app/link_label.h"
 #include "app/program_info.h"
+#include "app/settings_file.h"
 #include "app/window_geometry.h"
 #include "filesearch/file_list.h"
-#include "filesearch/file_list_view.h"
 #include "search/file_list_search_target.h"
 #include "search/main_form_search.h"
 
@@ -51,6 +51,7 @@ void TMainForm::ConnectHandlers()
     connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
     connect(lbHomepageURL, &TLinkLabel::Clicked, this, &TMainForm::lbHomepageURLClick);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
     connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
     SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
@@ -59,8 +60,8 @@ void TMainForm::ConnectHandlers()
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
     ConnectSearch();
-    // Hooks still to be connected here: SpeedButton2 and PopupMenuLang (language
-    // menu); Label8, TimerListUpdate and the folder tree's check-state event (where-to-search list).
+    // Hooks still to be connected here: Label8, TimerListUpdate and the folder tree's check-state
+    // event (where-to-search list).
 }
 
 void TMainForm::FormCreate()
@@ -71,13 +72,14 @@ void TMainForm::FormCreate()
     SearchMinDate->setDateTime(now.addDays(-30));
     SearchMaxDate->setDateTime(now);
     SearchOptionsCombo->setCurrentIndex(2);
-    // Settings: SettingsFileName := GetSettingsFileName(), then LoadSettings(), whose restored
-    // values replace the defaults above. Only without a settings file is the window centred.
     PlaceDesignedGeometry();
+    // The restored values replace the defaults above; only without a settings file is the window
+    // centred.
+    SettingsFileName = GetSettingsFileName();
+    LoadSettings();
     ApplyCommandLineFolders();
-    // Language: UpdateLanguageMenu(), then TranslateInterface(), which sets the captions again.
-    SetCaptions();
-    SetStatusText(QStringLiteral("  Ready"));
+    UpdateLanguageMenu();
+    TranslateInterface();
     ClearPreview();
 }
 
@@ -120,7 +122,7 @@ void TMainForm::closeEvent(QCloseEvent *aEvent)
 
 void TMainForm::FormClose()
 {
-    // Settings: SaveSettings() goes first.
+    SaveSettings();
     SearchResultList->FileList().Clear();
     SearchField->clear();
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
@@ -104,7 +105,8 @@ public:
     // The parsed command line this window was started with.
     const TCommandLine &CommandLine() const { return fCommandLine; }
 
-    // Sets every caption and hint of the window; called at creation and after a language change.
+    // Sets the captions and hints outside the translation table (the result list's columns, the
+    // hidden About button) and centres the notices; TranslateInterface calls it after the table.
     void SetCaptions();
 
     // The one text of the status line; RepaintStatusLine draws it at once.
@@ -129,6 +131,33 @@ public:
     void SearchResultListSelectionChanged();
     void btNextClick();
     void btPreviousClick();
+
+    // ---- Settings file (main_form_settings.cpp). UI thread only. ----
+    // The settings file's full path, computed once by FormCreate.
+    QString SettingsFileName;
+    // Reads SettingsFileName and applies each field to its control as it is read; centres the
+    // window when the file does not exist. Never fails outwards.
+    void LoadSettings();
+    // Writes the form, the window bounds, the panel sizes and the selected folder to
+    // SettingsFileName. Called at every search start before the form changes, and by FormClose.
+    // Never fails outwards.
+    void SaveSettings();
+    // The folder tree's selected folder as the settings file stores it (field 22). FOLDER TREE:
+    // these two become ZorShellTree1->SelectedFolder() and its setter; until then they keep it in
+    // fSelectedFolder.
+    QString SelectedFolderForSettings() const;
+    void SetSelectedFolderFromSettings(const QString &aFolder);
+
+    // ---- Language menu and translation (main_form_language.cpp). UI thread only. ----
+    // Fills PopupMenuLang with one checkable entry per language of the table, the current one checked.
+    void UpdateLanguageMenu();
+    // Pops the language menu up with its top-left corner at the language button's bottom-left.
+    void SpeedButton2Click();
+    // Makes the entry's language current, stores its code and translates the window at once.
+    void MItemClick(QAction *aSender);
+    // Sets every text of the window's translation table through Translate, keeping the selected
+    // items of the two drop-down lists.
+    void TranslateInterface();
 
     // ---- Handlers of the window itself. ----
     void FormResize();
@@ -187,6 +216,9 @@ private:
     void ApplyCommandLineFolders();
     void PlaceDesignedGeometry();
     void UpdatePreviewNotice();
+
+    // Field 22 until the folder tree is in the window.
+    QString fSelectedFolder;
 
     TCommandLine fCommandLine;
     QLabel *fStatusPanel = nullptr;

@@ -4,7 +4,6 @@
 #include "app/page_control.h"
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
-#include "filesearch/file_list_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -142,6 +141,8 @@ QWidget *TMainForm::CreateLeftColumn()
     SearchOptionControl->addTab(CreateSizePage(), QString());
     SearchOptionControl->addTab(CreateAdvancedPage(), QString());
     SearchOptionControl->setCurrentIndex(0);
+    // Every tab stays readable in every language: the column is at least as wide as the tabs.
+    SearchOptionControl->setUsesScrollButtons(false);
     column->addWidget(SearchOptionControl);
 
     Panel6 = new QLabel(Panel3);
@@ -242,7 +243,11 @@ QWidget *TMainForm::CreateSizePage()
         control->setEnabled(false);
     auto *sizeRow = new QHBoxLayout;
     sizeRow->setSpacing(2);
-    sizeRow->addWidget(FileSizeCombo, 1);
+    // The list is as wide as its longest item in the current language; the number takes the rest.
+    FileSizeCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    FileSize->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    FileSize->setMinimumWidth(60);
+    sizeRow->addWidget(FileSizeCombo);
     sizeRow->addSpacing(4);
     sizeRow->addWidget(FileSize, 1);
     sizeRow->addWidget(UpDown1);

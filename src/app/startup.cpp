@@ -4,6 +4,9 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/program_info.h"
+#include "i18n/translation.h"
+#include "update/new_version_dialog.h"
+#include "update/version_check.h"
 
 #include <cstdio>
 #include <QApplication>
@@ -18,19 +21,23 @@ QStringList ArgumentsAfterProgramName(int argc, char **argv)
     return arguments;
 }
 
-// The start-up sequence between the title and the main window. Returns false when the program
-// must end now, before the main window exists and without writing settings.
-bool RunStartupSequence()
+// The vendor's web server: ORDWELL_VENDOR_URL from the environment when it is set (a test server),
+// else the address fixed at build time.
+QString StartupVendorBaseUrl()
 {
-    // 1. LoadTranslations(): the translation table and the language choice. Never fails outwards;
-    //    without a usable table the interface stays English.
-    // 2. CheckForNewVersion(VendorBaseUrl()): blocks until both requests have finished or failed.
-    //    When it returns true, show TfrmNewVersion modally without an owner; when it has closed,
-    //    its Tag 0 means: destroy it and return false. Any other Tag: destroy it and go on.
-    return true;
+    const QString overridden = qEnvironmentVariable("ORDWELL_VENDOR_URL");
+    return overridden.isEmpty() ? VendorBaseUrl() : overridden;
 }
 
 } // namespace
+
+bool RunStartupSequence(const QString &aVendorBaseUrl)
+{
+    LoadTranslations();
+    if (!CheckForNewVersion(aVendorBaseUrl))
+        return true;
+    return ShowNewVersionDialog(aVendorBaseUrl) != 0;
+}
 
 int RunOrdwell(int argc, char **argv)
 {
@@ -44,7 +51,7 @@ int RunOrdwell(int argc, char **argv)
     QApplication::setApplicationName(ApplicationTitle());
     // The installed desktop entry's name, so that docks and Wayland match the window to its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.ordwell.Ordwell"));
-    if (!RunStartupSequence())
+    if (!RunStartupSequence(StartupVendorBaseUrl()))
         return 0;
     TMainForm mainForm(commandLine);
     mainForm.show();

@@ -1,6 +1,15 @@
 // The program's entry: command line, start-up order, main window and message loop.
 #pragma once
 
+#include <QString>
+
 // Runs the program and returns its exit code. "--help" and "--version" print their text to
 // standard output and return 0 without creating a window. Runs on the main thread.
 int RunOrdwell(int argc, char **argv);
+
+// The start-up steps between the application title and the main window: the translation table
+// and language choice, the version check against aVendorBaseUrl and, when a newer version is
+// announced, the new-version dialog. Returns false when the program must end now, before the main
+// window exists and without writing settings. Blocks while the check runs (at most about 10 s of
+// silence per request). UI thread, with the application object.
+bool RunStartupSequence(const QString &aVendorBaseUrl);

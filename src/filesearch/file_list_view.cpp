@@ -274,18 +274,21 @@ bool TFileListView::MoveSelectedToTrash()
     if (!OnConfirm(Translate(QStringLiteral("Move the selected files to the trash?"))))
         return true;
     QStringList errors;
-    fFileList->BeginUpdate();
-    for (int i = fFileList->Count() - 1; i >= 0; --i) {
+    QList<int> moved;
+    QList<int> stayed;
+    for (int i = 0; i < fFileList->Count(); ++i) {
         if (!fFileList->Item(i).fSelected)
             continue;
         const QString path = fFileList->Item(i).Path();
         const TFileOperationResult result = MoveFileToTrash(path);
-        if (result.fOk)
-            fFileList->Delete(i);
-        else
+        if (result.fOk) {
+            moved.append(i);
+        } else {
+            stayed.append(i);
             errors.append(path + QStringLiteral(": ") + result.fError);
+        }
     }
-    fFileList->EndUpdate();
+    RemoveRows(moved, stayed);
     if (!errors.isEmpty())
         OnShowError(Translate(QStringLiteral("Cannot move the file to the trash.")) + u'\n' + errors.join(u'\n'));
     return errors.isEmpty();
@@ -293,9 +296,23 @@ bool TFileListView::MoveSelectedToTrash()
 
 void TFileListView::RemoveSelectedRows()
 {
-    for (int i = fFileList->Count() - 1; i >= 0; --i)
+    QList<int> rows;
+    for (int i = 0; i < fFileList->Count(); ++i)
         if (fFileList->Item(i).fSelected)
-            fFileList->Delete(i);
+            rows.append(i);
+    RemoveRows(rows, {});
+}
+
+void TFileListView::RemoveRows(const QList<int> &pRows, const QList<int> &pSelectedAfter)
+{
+    if (pRows.isEmpty())
+        return;
+    // One selection change first, so that removing the rows raises none per row.
+    SelectRows(pSelectedAfter);
+    fFileList->BeginUpdate();
+    for (auto row = pRows.crbegin(); row != pRows.crend(); ++row)
+        fFileList->Delete(*row);
+    fFileList->EndUpdate();
 }
 
 bool TFileListView::StartRename()

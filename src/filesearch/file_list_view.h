@@ -86,6 +86,8 @@ private:
     // Every row whose path is pOldPath takes pNewPath.
     void RenamePathInList(const QString &pOldPath, const QString &pNewPath);
     void RemoveSelectedRows();
+    // Removes pRows (ascending) with one selection change to pSelectedAfter (rows before removal).
+    void RemoveRows(const QList<int> &pRows, const QList<int> &pSelectedAfter);
     void ScheduleFit();
 
     TZorFileList *fFileList = nullptr;

@@ -3,7 +3,6 @@
 #include "app/main_form.h"
 #include "content/text_extraction.h"
 #include "filesearch/file_list.h"
-#include "filesearch/file_list_view.h"
 #include "preview/match_navigation.h"
 
 #include <QFileInfo>

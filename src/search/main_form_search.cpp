@@ -74,7 +74,7 @@ QStringList TMainFormSearchWindow::SelectionPaths() const
 
 void TMainFormSearchWindow::SaveSettings()
 {
-    // The window's settings are not saved yet: the call goes here (fForm.SaveSettings()).
+    fForm.SaveSettings();
 }
 
 void TMainFormSearchWindow::SetStatusText(const QString &aText)

@@ -153,7 +153,7 @@ TEST_F(MainForm, ButtonStripHintsIconsAndStates)
          {TExpected{fForm.StartSearchButton, "Search Now", true},
           TExpected{fForm.StopSearchButton, "Cancel Search", false},
           TExpected{fForm.SpeedButton2, "Language", true},
-          TExpected{fForm.SpeedButton3, "About Program", true},
+          TExpected{fForm.SpeedButton3, "About......", true},
           TExpected{fForm.btPrevious, "Previous match", true}, TExpected{fForm.btNext, "Next match", true}}) {
         EXPECT_EQ(expected.Button->toolTip(), QString::fromLatin1(expected.Hint));
         EXPECT_EQ(expected.Button->isEnabled(), expected.Enabled) << expected.Hint;

@@ -214,7 +214,10 @@ TEST_F(FileListViewTest, DeleteMovesTheSelectedFilesToTheTrashAfterAsking)
     EXPECT_TRUE(QFileInfo::exists(doomed));
     EXPECT_EQ(fView.FileList().Count(), 2);
     fAnswer = true;
+    int selectionEvents = 0;
+    fView.FileList().OnSelectionChanged = [&](TZorCustomFileList &, const QString &) { ++selectionEvents; };
     Press(Qt::Key_Delete);
+    EXPECT_EQ(selectionEvents, 1); // one preview update, not one per removed row
     EXPECT_FALSE(QFileInfo::exists(doomed));
     EXPECT_TRUE(QFileInfo::exists(fHome.FilePath("data/Trash/files/doomed.txt")));
     ASSERT_EQ(fView.FileList().Count(), 1);

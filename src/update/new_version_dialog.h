@@ -1,0 +1,56 @@
+// The new-version dialog: offers the announced version at start-up, downloads and starts its
+// installer on "Update Now", and tells start-up through its Tag whether the program goes on.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class TfrmNewVersion : public QDialog
+{
+    Q_OBJECT
+public:
+    // A dialog without owner, 414 x 197, centred on the screen. aBaseUrl is the vendor's web
+    // server the installer is downloaded from. UI thread only.
+    explicit TfrmNewVersion(const QString &aBaseUrl, QWidget *aParent = nullptr);
+
+    QLabel *VirtualImage1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *btUpdateNow = nullptr;
+    QPushButton *btCancel = nullptr;
+
+    // The result marker: 1 while the dialog is shown; 0 once it has closed with UpdateRequired
+    // set, which means the program ends.
+    int Tag = 0;
+
+    // Tag := 1, captions from UpdateRequired and UpdateMessage.
+    void FormShow();
+    // Any way of closing: Tag := 0 when UpdateRequired is set.
+    void FormClose();
+    // "Abort" while a download runs sets DownloadCancelled; otherwise closes the dialog.
+    void btCancelClick();
+    // Downloads the installer with progress, starts it, or shows the error box and opens the home
+    // page; then closes the dialog. Returns when all of that has happened.
+    void btUpdateNowClick();
+
+    // Every way of closing ends here. While a download runs, closing asks it to stop instead,
+    // and the dialog closes when the download has ended.
+    void done(int aResult) override;
+
+protected:
+    void showEvent(QShowEvent *aEvent) override;
+
+private:
+    void PlaceButtons();
+
+    QString fBaseUrl;
+    bool fDownloading = false;
+};
+
+// Shows the new-version dialog modally and returns its Tag after it has closed: 0 when the program
+// must end now. UI thread only.
+int ShowNewVersionDialog(const QString &aBaseUrl);
