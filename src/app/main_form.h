@@ -170,7 +170,8 @@ public:
     void RestartListUpdateTimer();
 
     // ---- Search form (search/main_form_search.cpp). UI thread only. ----
-    // The entries of the where-to-search list the next start searches ("<folder>/*" or a file).
+    // The entries of the where-to-search list the next start searches ("<folder>/*" or a file),
+    // until the folder tree's selection list supplies them.
     QStringList SearchSelectionPaths;
     void StartSearchButtonClick();
     void StopSearchButtonClick();
