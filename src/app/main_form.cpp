@@ -8,6 +8,8 @@
 #include "app/window_geometry.h"
 #include "filesearch/file_list.h"
 #include "selection/shell_tree.h"
+#include "search/file_list_search_target.h"
+#include "search/main_form_search.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,7 +42,10 @@ TMainForm::TMainForm(const TCommandLine &aCommandLine, QWidget *aParent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    DisconnectSearch();
+}
 
 void TMainForm::ConnectHandlers()
 {
@@ -56,8 +61,7 @@ void TMainForm::ConnectHandlers()
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
     ConnectFolderTree();
-    // Still to be connected: StartSearchButton, StopSearchButton, TimerStopper and the enabling
-    // rules of the option pages (search control).
+    ConnectSearch();
 }
 
 void TMainForm::FormCreate()
@@ -109,14 +113,16 @@ void TMainForm::RestartListUpdateTimer()
 
 void TMainForm::closeEvent(QCloseEvent *aEvent)
 {
+    if (fSearchControl->DeferClose()) {
+        aEvent->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(aEvent);
 }
 
 void TMainForm::FormClose()
 {
-    // A close that arrives while a search offers a batch of results must be deferred by the search
-    // control until the batch has been handled.
     SaveSettings();
     SearchResultList->FileList().Clear();
     SearchField->clear();
@@ -138,6 +144,7 @@ void TMainForm::FormResize()
 
 bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
 {
+    SearchKeyFilter(aWatched, aEvent);
     if (aEvent->type() == QEvent::Resize) {
         if (aWatched == Panel7)
             Panel7ConstrainedResize();

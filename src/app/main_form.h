@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -24,8 +25,11 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolButton;
+class TFileListSearchTarget;
 class TLinkLabel;
+class TMainFormSearchWindow;
 class TPageControl;
+class TSearchControl;
 class TUpDown;
 class TWrapCheckBox;
 class TZorShellTree;
@@ -180,6 +184,18 @@ public:
     void ZorShellTree1AddFolder(TZorShellTreeNode &Node, const QString &path, bool &CanAdd);
     void ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode,
                                                 TZorSelectionState CheckState);
+    // ---- Search form (search/main_form_search.cpp). UI thread only. ----
+    void StartSearchButtonClick();
+    void StopSearchButtonClick();
+    void TimerStopperTimer();
+    void SearchResultListAddPath(const QString &Path, bool &CanAdd);
+    void SearchResultListEndSearch();
+    // Enter (13) starts a search; the key goes on to the focused control.
+    void FormKeyPress(char16_t Key);
+    void SearchAllRBClick();
+    void SearchDateRBClick();
+    void chSize2Click();
+    TSearchControl &SearchControl() { return *fSearchControl; }
 
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;
@@ -201,6 +217,15 @@ private:
     void CreateFolderTree();
     void ConnectFolderTree();
 
+    // Search form (search/main_form_search.cpp).
+    void ConnectSearch();
+    // Before the widgets go: later list events and deferred calls do nothing, the walks end.
+    void DisconnectSearch();
+    // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
+    void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
+    std::array<QWidget *, 5> SearchKeyFields() const;
+    void ApplySearchFormEnabling();
+
     void FormCreate();
     void FormClose();
     void ApplyCommandLineFolders();
@@ -210,4 +235,7 @@ private:
     TCommandLine fCommandLine;
     std::unique_ptr<TZorShellLink> fShellLink;
     QLabel *fStatusPanel = nullptr;
+    std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
+    std::unique_ptr<TFileListSearchTarget> fSearchTarget;
+    std::unique_ptr<TSearchControl> fSearchControl;
 };
