@@ -7,6 +7,7 @@
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
+#include "selection/shell_tree.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -125,6 +126,9 @@ void TMainForm::TranslateInterface()
         if (setter != setters.constEnd())
             (*setter)(TranslatedInterfaceTexts(row));
     }
+    // The tree's root is the drives folder, whose name is translated too.
+    if (ZorShellTree1)
+        ZorShellTree1->Model().SetRootText(Translate(QStringLiteral("Computer")));
     // The texts outside the table that belong to the window itself, and the notices' new centres.
     SetCaptions();
 }

@@ -167,6 +167,16 @@ TZorShellTreeNode *TZorShellTreeModel::RootNode() const
     return fRoots.empty() ? nullptr : fRoots.front().get();
 }
 
+void TZorShellTreeModel::SetRootText(const QString &aText)
+{
+    TZorShellTreeNode *root = RootNode();
+    if (!root || root->Text() == aText)
+        return;
+    root->SetText(aText);
+    const QModelIndex index = IndexFromNode(root);
+    Q_EMIT dataChanged(index, index);
+}
+
 TZorShellTreeNode *TZorShellTreeModel::SelectedNode() const
 {
     return NodeFromIndex(fSelection->currentIndex());

@@ -62,6 +62,8 @@ public:
     QModelIndex IndexFromNode(const TZorShellTreeNode *aNode) const;
     // The first root, or null while the tree is empty.
     TZorShellTreeNode *RootNode() const;
+    // Gives the root node a new caption (after a language change); nothing while the tree is empty.
+    void SetRootText(const QString &aText);
     // The selection the view shares; its current index is the selected node.
     QItemSelectionModel *SelectionModel() const { return fSelection; }
     TZorShellTreeNode *SelectedNode() const;

@@ -8,6 +8,7 @@
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
+#include "selection/shell_tree.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -173,8 +174,14 @@ TEST_F(MainFormLanguage, FrenchThenEnglishChangesEveryTextAndBack)
     EXPECT_NE(fForm->SearchOptionsCombo->currentText(), QStringLiteral("Created"));
     EXPECT_EQ(fForm->FileSizeCombo->currentIndex(), 1);
     EXPECT_EQ(fForm->StatusText(), QStringLiteral("  ") + Translate(QStringLiteral("Ready")));
+    const auto rootText = [this] {
+        const TZorShellTreeNode *root = fForm->ZorShellTree1->Model().RootNode();
+        return root ? root->Text() : QString();
+    };
+    EXPECT_EQ(rootText(), Translate(QStringLiteral("Computer")));
 
     Entry(QStringLiteral("en"))->trigger();
+    EXPECT_EQ(rootText(), QStringLiteral("Computer"));
     EXPECT_EQ(CheckedCodes(), QStringList{QStringLiteral("en")});
     EXPECT_EQ(ReadStoredLanguage(), std::optional<QString>(QStringLiteral("en")));
     for (const TInterfaceText &row : InterfaceTexts())
