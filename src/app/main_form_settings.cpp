@@ -1,6 +1,7 @@
 // The main window's settings: the search form, the window bounds, the panel sizes and the folder
 // tree's selected folder, read from "settings.dt" at creation and written at each search start
 // and on closing.
+#include "app/date_picker_value.h"
 #include "app/main_form.h"
 
 #include "app/settings_file.h"
@@ -21,21 +22,6 @@
 #include <algorithm>
 
 namespace {
-
-TDateTime DateTimeValue(const QDateTimeEdit *aEdit)
-{
-    const QDateTime value = aEdit->dateTime();
-    return EncodeDateTime(value.date(), value.time());
-}
-
-// A value that cannot be a date (not finite, past 9999) leaves the picker as it is.
-void SetDateTimeValue(QDateTimeEdit *aEdit, TDateTime aValue)
-{
-    QDate date;
-    QTime time;
-    if (DecodeDateTime(aValue, date, time))
-        aEdit->setDateTime(QDateTime(date, time));
-}
 
 // Checks aButton as the user's click would, so the handlers of the option pages enable or
 // disable the dependent controls; its sibling is unchecked by the button group. A button that is
@@ -83,8 +69,8 @@ void TMainForm::SaveSettings()
     record.fTextToFind = edtTextToFind->text();
     record.fSearchAll = SearchAllRB->isChecked();
     record.fSearchOption = SearchOptionsCombo->currentIndex();
-    record.fMinDate = DateTimeValue(SearchMinDate);
-    record.fMaxDate = DateTimeValue(SearchMaxDate);
+    record.fMinDate = DateTimeValue(*SearchMinDate);
+    record.fMaxDate = DateTimeValue(*SearchMaxDate);
     record.fSizeAll = chSize1->isChecked();
     record.fFileSizeOption = FileSizeCombo->currentIndex();
     record.fFileSize = FileSize->text();
@@ -128,8 +114,8 @@ void TMainForm::LoadSettings()
         case 3: edtTextToFind->setText(record.fTextToFind); break;
         case 4: CheckRadioButton(record.fSearchAll ? SearchAllRB : SearchDateRB); break;
         case 5: SearchOptionsCombo->setCurrentIndex(record.fSearchOption); break;
-        case 6: SetDateTimeValue(SearchMinDate, record.fMinDate); break;
-        case 7: SetDateTimeValue(SearchMaxDate, record.fMaxDate); break;
+        case 6: SetDateTimeValue(*SearchMinDate, record.fMinDate); break;
+        case 7: SetDateTimeValue(*SearchMaxDate, record.fMaxDate); break;
         case 8: CheckRadioButton(record.fSizeAll ? chSize1 : chSize2); break;
         case 9: FileSizeCombo->setCurrentIndex(record.fFileSizeOption); break;
         case 10: {

@@ -2,6 +2,7 @@
 // buttons, the stop timer, the result list and the Enter key, and the form's enabling rules.
 #include "search/main_form_search.h"
 
+#include "app/date_picker_value.h"
 #include "app/main_form.h"
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
@@ -20,32 +21,16 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace
-{
-TDateTime PickerDateTime(const QDateTimeEdit &aPicker)
-{
-    const QDateTime value = aPicker.dateTime();
-    return EncodeDateTime(value.date(), value.time());
-}
-
-void SetPickerDateTime(QDateTimeEdit &aPicker, TDateTime aValue)
-{
-    QDate date;
-    QTime time;
-    if (DecodeDateTime(aValue, date, time))
-        aPicker.setDateTime(QDateTime(date, time));
-}
-} // namespace
 
 TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
 {
-    TSearchFormValues values(PickerDateTime(*fForm.SearchMaxDate));
+    TSearchFormValues values(DateTimeValue(*fForm.SearchMaxDate));
     values.SearchField = fForm.SearchField->text();
     values.edtTextToFind = fForm.edtTextToFind->text();
     values.SearchAllRB = fForm.SearchAllRB->isChecked();
     values.SearchDateRB = fForm.SearchDateRB->isChecked();
     values.SearchOptionsCombo = fForm.SearchOptionsCombo->currentIndex();
-    values.SearchMinDate = PickerDateTime(*fForm.SearchMinDate);
+    values.SearchMinDate = DateTimeValue(*fForm.SearchMinDate);
     values.chSize1 = fForm.chSize1->isChecked();
     values.chSize2 = fForm.chSize2->isChecked();
     values.FileSizeCombo = fForm.FileSizeCombo->currentIndex();
@@ -63,8 +48,8 @@ QString TMainFormSearchWindow::TextToFindText() const
 
 void TMainFormSearchWindow::SetSearchDates(TDateTime aMin, TDateTime aMax)
 {
-    SetPickerDateTime(*fForm.SearchMinDate, aMin);
-    SetPickerDateTime(*fForm.SearchMaxDate, aMax);
+    SetDateTimeValue(*fForm.SearchMinDate, aMin);
+    SetDateTimeValue(*fForm.SearchMaxDate, aMax);
 }
 
 QStringList TMainFormSearchWindow::SelectionPaths() const
