@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "content/extraction_client.h"
 #include "filesearch/file_list_view.h"
 #include "selection/shell_link.h"
 
@@ -104,6 +105,9 @@ public:
 
     // The text to find as captured at the start of a search; empty until the first start.
     QString FTextToFind;
+    // Where documents are sent for their text, by the search's content check and the preview:
+    // the local extraction server, unless a test points the window at its own.
+    TExtractionServerAddress ExtractionServer;
 
     // The parsed command line this window was started with.
     const TCommandLine &CommandLine() const { return fCommandLine; }

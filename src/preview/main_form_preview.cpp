@@ -73,7 +73,7 @@ void TMainForm::UpdatePreview()
     if (!QFileInfo(path).isFile())
         return;
     QString text;
-    if (!ExtractFileText(path, kPreviewMaxBytes, text))
+    if (!ExtractFileText(path, kPreviewMaxBytes, text, ExtractionServer))
         return;
     ShowPreviewText(text);
 }

@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "app/up_down.h"
 #include "app/wrap_check_box.h"
+#include "content/content_matching.h"
 #include "filesearch/file_list.h"
 #include "search/file_list_search_target.h"
 
@@ -137,6 +138,9 @@ void TMainForm::ConnectSearch()
     fSearchWindow = std::make_unique<TMainFormSearchWindow>(*this);
     fSearchTarget = std::make_unique<TFileListSearchTarget>(SearchResultList->FileList());
     fSearchControl = std::make_unique<TSearchControl>(*fSearchWindow, *fSearchTarget);
+    fSearchControl->FileContainsText = [this](const QString &aPath, const QString &aText) {
+        return ::FileContainsText(aPath, aText, ExtractionServer);
+    };
     ConnectSearchControl(SearchResultList->FileList(), *fSearchControl);
 
     connect(StartSearchButton, &QToolButton::clicked, this, &TMainForm::StartSearchButtonClick);

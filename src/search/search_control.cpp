@@ -114,10 +114,17 @@ void TSearchControl::SearchRoots(const QStringList &aPaths)
 void TSearchControl::RequestStop()
 {
     fStopRequested = true;
+    // The timer runs from the click too: a walk that offers no more paths (a narrow filter in a
+    // large tree) would otherwise go on to its end.
+    if (fSearching && !fWindow.StopperTimerActive())
+        fWindow.StartStopperTimer();
 }
 
 void TSearchControl::StopperTimerFired()
 {
+    // A timer left running by a search that has ended meanwhile must not stop the next one.
+    if (!fStopRequested)
+        return;
     if (fOfferDepth > 0 || fStarting) {
         fStopDeferred = true;
         return;

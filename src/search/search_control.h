@@ -95,10 +95,11 @@ public:
     // none). Put off while a path is being offered; ignored while a start is running. Never
     // raises: when the list cannot search, the form is restored as at an end of search.
     void Start();
-    // The Stop button: only sets StopRequested.
+    // The Stop button: sets StopRequested and, during a search, starts the stop timer unless it
+    // runs already. The list itself is stopped only when the timer fires.
     void RequestStop();
     // The stop timer has fired (the window has disabled it): stops the list, or, while a path is
-    // being offered, later.
+    // being offered, later. Does nothing when no stop is requested (the search has ended).
     void StopperTimerFired();
     // The result list's OnAddPath: sets CanAdd for Path and counts accepted paths.
     void AcceptPath(const QString &Path, bool &CanAdd);

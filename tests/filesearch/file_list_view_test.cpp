@@ -4,7 +4,7 @@
 #include "filesearch/file_list.h"
 #include "filesearch/file_list_view.h"
 #include "filesearch/file_list_view_model.h"
-#include "scoped_trash_home.h"
+#include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Tests of what the result list's commands do on disk: rename without overwriting, the trash,
 // paste, clipboard data and the properties rows.
 #include "filesearch/file_operations.h"
-#include "scoped_trash_home.h"
+#include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
 #include <QDir>

@@ -249,22 +249,49 @@ TEST_F(SearchControl, StopRefusesEveryPathAndStartsTheTimerOnce)
     Control.RequestStop();
     EXPECT_EQ(Control.State(), scStopping);
     Log.clear();
+    Window.TimerActive = false; // as if the click had come while the timer could not run
     EXPECT_FALSE(Offer(QStringLiteral("/d/hit2")));
     EXPECT_FALSE(Offer(QStringLiteral("/d/hit3")));
     EXPECT_EQ(Log, std::vector<std::string>{"timer"});
-    EXPECT_EQ(Window.TimerStarts, 1);
+    EXPECT_EQ(Window.TimerStarts, 2);
     EXPECT_EQ(Checked.size(), 1u);
     EXPECT_EQ(Window.Status, progress);
     EXPECT_EQ(Control.MatchCount(), 1);
 }
 
-TEST_F(SearchControl, StopButtonOnlySetsTheFlag)
+TEST_F(SearchControl, StopButtonSetsTheFlagAndStartsTheTimerOnly)
 {
+    Control.RequestStop();
+    EXPECT_EQ(Window.TimerStarts, 0); // nothing runs: nothing to stop
     Control.Start();
     Log.clear();
     Control.RequestStop();
-    EXPECT_TRUE(Log.empty());
+    Control.RequestStop();
+    EXPECT_EQ(Log, std::vector<std::string>{"timer"});
     EXPECT_TRUE(Control.StopRequested());
+}
+
+TEST_F(SearchControl, StopEndsASearchThatOffersNoMorePaths)
+{
+    Control.Start();
+    List.OnStop = [this] { Control.EndSearch(); };
+    Control.RequestStop();
+    Log.clear();
+    Control.StopperTimerFired();
+    EXPECT_EQ(Log.front(), "list stop");
+    EXPECT_EQ(Control.State(), scIdle);
+}
+
+TEST_F(SearchControl, ATimerLeftByASearchThatEndedDoesNotStopTheNextOne)
+{
+    Control.Start();
+    Control.RequestStop();
+    Control.EndSearch(); // the walk ended by itself before the timer fired
+    Control.Start();
+    Log.clear();
+    Control.StopperTimerFired();
+    EXPECT_TRUE(Log.empty());
+    EXPECT_EQ(Control.State(), scSearching);
 }
 
 TEST_F(SearchControl, StopDuringEventsRefusesThatPathWithoutCheck)
