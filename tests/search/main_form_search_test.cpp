@@ -1,6 +1,7 @@
 // The main window's search form end to end: ticked folders, the text typed, Start or Enter, the
 // result list and status line after the end of the search (documents through a loopback
 // extraction server), the preview of a result, Stop in a large search, rename and delete.
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "filesearch/file_list.h"
 #include "filesearch/file_list_view.h"
@@ -41,6 +42,7 @@ protected:
     MainFormSearch() : fForm(TCommandLine{})
     {
         fForm.show();
+        fForm.SearchField->setText(QStringLiteral("*.*")); // not an earlier test's saved filter
         QDir(fRoot.path()).mkpath(QStringLiteral("a"));
         QDir(fRoot.path()).mkpath(QStringLiteral("b/deep"));
         QDir(fRoot.path()).mkpath(QStringLiteral("unticked"));
@@ -318,6 +320,29 @@ TEST_F(MainFormSearch, StopEndsASearchThatFindsNothingToOffer)
     EXPECT_TRUE(fForm.TimerStopper->isActive());
     ASSERT_TRUE(AwaitEndOfSearch());
     EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 0"));
+}
+
+TEST(MainFormSearchCommandLine, AFolderThatVanishesAfterStartUpIsPassedOver)
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("kept"));
+    QDir(root.path()).mkpath(QStringLiteral("gone"));
+    const QString found = WriteTestFile(root.filePath(QStringLiteral("kept/a.txt")), "needle");
+    WriteTestFile(root.filePath(QStringLiteral("gone/b.txt")), "needle");
+    TMainForm form(ParseCommandLine({root.filePath(QStringLiteral("gone")), root.filePath(QStringLiteral("kept"))}));
+    form.show();
+    form.SearchField->setText(QStringLiteral("*.*"));
+    ASSERT_TRUE(QDir(root.filePath(QStringLiteral("gone"))).removeRecursively());
+
+    form.edtTextToFind->setText(QStringLiteral("needle"));
+    form.StartSearchButton->click();
+    const QDeadlineTimer deadline(30000);
+    while (!form.StartSearchButton->isEnabled() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(form.StartSearchButton->isEnabled());
+    ASSERT_EQ(form.SearchResultList->FileList().Count(), 1);
+    EXPECT_EQ(form.SearchResultList->FileList().Item(0).Path(), found);
+    EXPECT_EQ(form.StatusText(), QStringLiteral("Items found: 1"));
 }
 
 TEST(MainFormSearchLifetime, DestroyingTheWindowDuringASearchEndsItQuietly)
