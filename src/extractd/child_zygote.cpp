@@ -155,8 +155,9 @@ TChildLink TChildZygote::Spawn()
     TChildLink link;
     if (Ask(link))
         return link;
-    // The zygote died or hangs: start a new one (forked from this process, as the children
-    // were before there was a zygote) and ask once more.
+    // The zygote died or hangs: start a new one and ask once more. Forked from this process,
+    // threaded by now, the new zygote holds a copy of its memory: its forks cost more than the
+    // first zygote's, but they work the same.
     Stop(true);
     Start();
     Ask(link);
