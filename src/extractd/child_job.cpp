@@ -18,14 +18,25 @@ void IgnoreLog(const gchar *, GLogLevelFlags, const gchar *, gpointer) {}
 
 } // namespace
 
-int RunChildJob(const TChildJob &aJob, TChildReport &aReport)
+TChildJobRunner::TChildJobRunner()
+{
+    SilenceXmlErrors();
+    g_log_set_default_handler(IgnoreLog, nullptr);
+    {
+        TTextSink sink(1024);
+        ExtractDocument(TDocument{"warm-up", ""}, sink, "");
+    }
+    fMappedBytes = MappedBytes();
+}
+
+int TChildJobRunner::Run(const TChildJob &aJob, TChildReport &aReport) const
 {
     SilenceXmlErrors();
     g_log_set_default_handler(IgnoreLog, nullptr);
     void *mapped = mmap(nullptr, aJob.BodyBytes, PROT_READ, MAP_PRIVATE, aJob.BodyFd, 0);
     if (mapped == MAP_FAILED)
         return ceOutOfMemory;
-    if (!LimitAddressSpace(aJob.MaxMemoryBytes))
+    if (!LimitAddressSpace(aJob.MaxMemoryBytes, fMappedBytes + aJob.BodyBytes))
         return ceFailed;
     try {
         TTextSink sink(aJob.BodyBytes, aJob.OutFd);

@@ -1,10 +1,10 @@
 // Sandboxed children forked ahead of time, each waiting for one document, so that a request
-// does not wait for a fork. A child serves one document and ends; a keeper thread forks the
-// next ones and reaps the finished ones.
+// does not wait for a fork. A child serves one document and ends; a keeper thread has the
+// zygote fork the next ones and reaps the finished ones.
 #pragma once
 
 #include "extractd/child_job.h"
-#include "extractd/sandbox.h"
+#include "extractd/child_zygote.h"
 
 #include <condition_variable>
 #include <deque>
@@ -25,24 +25,25 @@ public:
     // ended: soExited with its TChildExit code when it answered (aReport then filled),
     // soCrashed, soTimedOut (the child's group killed), or soNotStarted. Thread-safe.
     TSandboxResult Run(const TChildJob &aJob, TChildReport &aReport);
+    // Has the keeper fork the children the waiting list lacks, end the finished ones and reap
+    // them. Call it once the answer to a request is out: forks, new children and ending ones
+    // would compete with the answer for the cores. Until it is called, a request that finds no
+    // child waiting has one forked for itself. Thread-safe.
+    void Refill();
 
 private:
-    struct TWaiting
-    {
-        pid_t Pid = -1;
-        int Socket = -1;
-    };
-
-    TWaiting Spawn() const;
-    TWaiting Take();
+    TChildLink Take();
     void Keep();
 
     const unsigned fSpare;
     const std::uint32_t fTimeoutMs;
     std::mutex fLock;
     std::condition_variable fWake;
-    std::deque<TWaiting> fWaiting;
-    std::deque<pid_t> fFinished;
+    std::deque<TChildLink> fWaiting;
+    std::deque<TChildLink> fFinished; // answered; they end once their socket is closed
+    bool fRefill = true; // the list starts empty
     bool fStopping = false;
+    // Started before the keeper thread: the zygote is forked while this process has one thread.
+    TChildZygote fZygote;
     std::thread fKeeper;
 };

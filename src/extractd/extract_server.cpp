@@ -62,6 +62,8 @@ TExtractServer::TExtractServer(const TServerOptions &aOptions)
         setsockopt(aSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         fListenSocket = aSocket;
     });
+    // The library calls its logger once an answer is written: the time to fork the next child.
+    fServer->set_logger([this](const httplib::Request &, const httplib::Response &) { fChildren->Refill(); });
     auto greeting = [](const httplib::Request &aRequest, httplib::Response &aResponse) {
         aResponse.set_content(ServerGreeting(), "text/plain");
         LogRequest(aRequest, "-", 0, 0, std::chrono::steady_clock::now(), 200, "");

@@ -9,15 +9,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-namespace {
-
-// Closes every descriptor above stderr except those in aKeep.
 void CloseOtherFds(std::vector<int> aKeep)
 {
     std::sort(aKeep.begin(), aKeep.end());
@@ -31,6 +29,8 @@ void CloseOtherFds(std::vector<int> aKeep)
     }
     close_range(from, ~0u, 0);
 }
+
+namespace {
 
 [[noreturn]] void RunChild(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
 {
@@ -94,6 +94,14 @@ pid_t StartSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aL
     return pid;
 }
 
+pid_t StartSandboxedSibling(const std::function<int()> &aWork, const TSandboxLimits &aLimits)
+{
+    pid_t pid = static_cast<pid_t>(syscall(SYS_clone, CLONE_PARENT | SIGCHLD, nullptr, nullptr, nullptr, 0));
+    if (pid == 0)
+        RunChild(aWork, aLimits);
+    return pid;
+}
+
 TSandboxResult EndSandboxed(pid_t aPid, bool aExited)
 {
     TSandboxResult result;
@@ -126,7 +134,7 @@ TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLim
     return EndSandboxed(pid, WaitForExit(pid, aLimits.TimeoutMs));
 }
 
-bool LimitAddressSpace(std::uint64_t aMaxBytes)
+std::uint64_t MappedBytes()
 {
     // Raw reads: stdio may not be used freely in a child forked from a threaded server.
     unsigned long long pages = 0;
@@ -137,7 +145,12 @@ bool LimitAddressSpace(std::uint64_t aMaxBytes)
             pages = std::strtoull(text, nullptr, 10);
         close(fd);
     }
-    rlim_t limit = static_cast<rlim_t>(pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + aMaxBytes);
+    return pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
+}
+
+bool LimitAddressSpace(std::uint64_t aMaxBytes, std::uint64_t aBaseBytes)
+{
+    rlim_t limit = static_cast<rlim_t>(aBaseBytes + aMaxBytes);
     rlimit as{limit, limit};
     return setrlimit(RLIMIT_AS, &as) == 0;
 }

@@ -42,9 +42,22 @@ TSandboxResult RunSandboxed(const std::function<int()> &aWork, const TSandboxLim
 // the child's group, reaps the child and reports how it ended (aExited false: timed out).
 pid_t StartSandboxed(const std::function<int()> &aWork, const TSandboxLimits &aLimits);
 TSandboxResult EndSandboxed(pid_t aPid, bool aExited);
+// StartSandboxed for a zygote: the child becomes a child of the caller's parent (the server),
+// which reaps it and kills its group with EndSandboxed as if it had forked it. The caller must
+// be single-threaded: the child is made by the raw clone call, without the C library's fork
+// handlers (its cached thread id still names the caller; the C library asks the kernel where it
+// matters, as in abort). Returns the pid, or -1. The child makes its own process group; the
+// parent should make it too (setpgid) before it may kill the group.
+pid_t StartSandboxedSibling(const std::function<int()> &aWork, const TSandboxLimits &aLimits);
 // Waits up to aTimeoutMs for aPid to end, without reaping it; true when it has ended.
 bool WaitForExit(pid_t aPid, std::uint32_t aTimeoutMs);
 
-// In the child: limits the address space to what is mapped now plus aMaxBytes, so that a
-// document mapped before the call does not count against the budget. Returns false on failure.
-bool LimitAddressSpace(std::uint64_t aMaxBytes);
+// Closes every descriptor above stderr except those in aKeep.
+void CloseOtherFds(std::vector<int> aKeep);
+
+// The bytes of address space the calling process has mapped (0 when it cannot be read).
+std::uint64_t MappedBytes();
+// In the child: limits the address space to aBaseBytes (by default what is mapped now) plus
+// aMaxBytes, so that what is mapped already, a document included, does not count against the
+// budget. Returns false on failure.
+bool LimitAddressSpace(std::uint64_t aMaxBytes, std::uint64_t aBaseBytes = MappedBytes());

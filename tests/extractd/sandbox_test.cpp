@@ -63,8 +63,8 @@ TEST(Sandbox, OnlyTheKeptDescriptorsReachTheChild)
 
 TEST(Sandbox, MemoryBeyondTheLimitFails)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves its own address space and ends on exhaustion";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve their own address space and end on exhaustion";
 #endif
     TSandboxResult result = RunSandboxed([] {
         if (!LimitAddressSpace(64ull << 20))

@@ -5,10 +5,12 @@
 #include "server_process.h"
 
 #include <QDir>
+#include <QThread>
 #include <QTemporaryDir>
 #include <atomic>
 #include <mutex>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
@@ -227,4 +229,46 @@ TEST(ExtractServerHostile, SixteenConcurrentRequests)
     EXPECT_EQ(ok + busy, 16);
     EXPECT_GE(ok.load(), 2);
     ExpectAlive(server, 2);
+}
+
+TEST(ExtractServerChildren, AKilledZygoteIsReplacedAndTheServerGoesOn)
+{
+    TServerProcess server({"--workers", "1"});
+    auto first = server.Put("before the zygote dies");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->body, "before the zygote dies");
+    const qint64 zygote = server.ZygotePid();
+    ASSERT_GT(zygote, 0) << "no zygote among the server's children";
+    ASSERT_EQ(kill(static_cast<pid_t>(zygote), SIGKILL), 0);
+    // More requests than children wait, so that new ones must be forked.
+    for (int i = 0; i < 4; ++i) {
+        auto result = server.Put("after the zygote died " + std::to_string(i));
+        ASSERT_TRUE(result) << "no answer after the zygote died";
+        EXPECT_EQ(result->status, 200);
+        EXPECT_EQ(result->body, "after the zygote died " + std::to_string(i));
+    }
+    qint64 replacement = 0;
+    for (int i = 0; i < 100 && (replacement = server.ZygotePid()) == 0; ++i)
+        QThread::msleep(20);
+    EXPECT_GT(replacement, 0);
+    EXPECT_NE(replacement, zygote);
+    EXPECT_NE(kill(static_cast<pid_t>(zygote), 0), 0) << "the dead zygote was not reaped";
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServerChildren, AStopSignalEndsTheServerAndAllItsChildren)
+{
+    for (int signal : {SIGTERM, SIGINT}) {
+        TServerProcess server({"--workers", "2"});
+        auto result = server.Put("one document");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 200);
+        QList<qint64> children = server.ChildPids();
+        EXPECT_GE(children.size(), 2) << "the zygote and the waiting children";
+        EXPECT_TRUE(server.Stop(signal)) << "signal " << signal << ": " << server.Log();
+        // The server reaped its children before it ended: none is left, not even as a zombie
+        // handed to init.
+        for (qint64 child : children)
+            EXPECT_NE(kill(static_cast<pid_t>(child), 0), 0) << "child " << child << " outlived the server";
+    }
 }
