@@ -1,7 +1,7 @@
 // Preview benchmark: how long the main window takes to show a 2 MiB text (one long line, and
 // ordinary lines) with the first match selected, and to move to the next match. Built, not run
 // by ctest. Run with QT_QPA_PLATFORM=offscreen (or under a display).
-#include "app/main_form.h"
+#include "gui/main_form/main_form.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

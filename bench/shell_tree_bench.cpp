@@ -2,7 +2,7 @@
 // the expansion itself (listing, nodes, layout), the first paint, and the longest stall of the
 // event loop while the state queries of the shown nodes come back. Prints the figures.
 #include "selection/shell_folder.h"
-#include "selection/shell_tree.h"
+#include "gui/views/shell_tree.h"
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 

@@ -1,7 +1,7 @@
 // Stop benchmark: how long the main window takes from a click on Stop to the end of a search in
 // a large tree, while paths are being checked and while a narrow name filter offers none. Built,
 // not run by ctest. Run with QT_QPA_PLATFORM=offscreen (or under a display).
-#include "app/main_form.h"
+#include "gui/main_form/main_form.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

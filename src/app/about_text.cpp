@@ -1,7 +1,7 @@
 // The text of the About box, assembled from translated phrases.
 #include "app/about_text.h"
 
-#include "app/program_info.h"
+#include "platform/program_info.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 // The program's command line: --help and --version, and the folders to tick at start-up.
 #include "app/command_line.h"
 
-#include "app/program_info.h"
+#include "platform/program_info.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The settings file "settings.dt": where it lives, and reading and writing its one record.
 #include "app/settings_file.h"
 
-#include "app/config_location.h"
+#include "platform/config_location.h"
 
 #include <QDir>
 #include <QFile>

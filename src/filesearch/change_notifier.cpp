@@ -1,8 +1,8 @@
 // Folder watch on inotify with listing comparison, for the result list's automatic refresh.
 #include "filesearch/change_notifier.h"
 
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 
 namespace {
 constexpr int kCompareDelayMs = 150;

@@ -1,7 +1,7 @@
 // The result list's item store, selection and sorting as a table model.
 #include "filesearch/custom_file_list.h"
 
-#include "selection/path_routines.h"
+#include "platform/path_routines.h"
 
 #include <algorithm>
 #include <QLocale>

@@ -3,8 +3,8 @@
 
 #include "filesearch/file_search.h"
 #include "platform/tick_count.h"
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 

@@ -1,8 +1,8 @@
 // Result list entries: caption rules and lazily read column data.
 #include "filesearch/file_list_item.h"
 
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 
 namespace {
 // FILETIME ticks of 1970-01-01 UTC.

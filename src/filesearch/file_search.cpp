@@ -4,8 +4,8 @@
 #include "filesearch/file_list.h"
 #include "filesearch/volume_roots.h"
 #include "platform/tick_count.h"
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 #include "threads/ui_thread.h"
 
 #include <exception>

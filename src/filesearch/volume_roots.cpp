@@ -1,7 +1,7 @@
 // Mount table reading and the walk roots of a search of every volume.
 #include "filesearch/volume_roots.h"
 
-#include "selection/path_routines.h"
+#include "platform/path_routines.h"
 
 #include <array>
 #include <QDir>

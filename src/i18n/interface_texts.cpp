@@ -2,7 +2,7 @@
 // list of every phrase the program passes through Translate.
 #include "i18n/interface_texts.h"
 
-#include "app/program_info.h"
+#include "platform/program_info.h"
 #include "i18n/translation.h"
 
 #include <QUrl>

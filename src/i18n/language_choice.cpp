@@ -2,7 +2,7 @@
 // value (the per-user registry key, an INI file under the XDG config folder on this system).
 #include "i18n/language_choice.h"
 
-#include "app/config_location.h"
+#include "platform/config_location.h"
 #include "i18n/translation.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // TZorPathList and the class-level path tests.
 #include "selection/path_list.h"
 
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The selection list's rules: normalisation, states, completion upwards, expansion downwards.
 #include "selection/selection_list.h"
 
-#include "selection/long_path_access.h"
+#include "platform/long_path_access.h"
 #include "selection/path_list.h"
-#include "selection/path_routines.h"
+#include "platform/path_routines.h"
 #include "selection/shell_link.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "i18n/translation.h"
 #include "platform/wildcard_match.h"
-#include "selection/path_routines.h"
+#include "platform/path_routines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The folder tree's node model and the rules of its check boxes.
 #include "selection/shell_tree_model.h"
 
-#include "selection/long_path_access.h"
-#include "selection/path_routines.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 #include "threads/worker_thread_pool.h"
 
 #include <QDir>

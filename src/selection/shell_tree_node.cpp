@@ -1,7 +1,7 @@
 // Folder-tree nodes.
 #include "selection/shell_tree_node.h"
 
-#include "selection/path_routines.h"
+#include "platform/path_routines.h"
 #include "selection/shell_tree_model.h"
 
 TZorShellTreeNode::TZorShellTreeNode(TZorShellTreeModel &aTree, TZorShellTreeNode *aParent,

@@ -1,7 +1,7 @@
 // The start-up version check.
 #include "update/version_check.h"
 
-#include "app/program_info.h"
+#include "platform/program_info.h"
 #include "i18n/translation.h"
 #include "update/vendor_http.h"
 

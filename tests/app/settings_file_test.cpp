@@ -1,6 +1,6 @@
 // The settings file: its location, atomic replacement and reading back.
-#include "../i18n/i18n_test_support.h"
-#include "app/config_location.h"
+#include "support/i18n_test_support.h"
+#include "platform/config_location.h"
 #include "app/settings_file.h"
 
 #include <csignal>

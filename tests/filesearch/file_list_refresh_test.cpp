@@ -2,7 +2,7 @@
 // folder, its throttles and limits, and the change notifier it is built on.
 #include "filesearch/change_notifier.h"
 #include "filesearch/file_list.h"
-#include "search_test_helpers.h"
+#include "support/search_list_fixture.h"
 
 #include <gtest/gtest.h>
 

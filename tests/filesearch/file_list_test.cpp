@@ -2,7 +2,7 @@
 // batched updates, selection, columns and sorting, and the model contract.
 #include "filesearch/custom_file_list.h"
 #include "filesearch/file_list.h"
-#include "search_test_helpers.h"
+#include "support/search_list_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
@@ -196,7 +196,7 @@ TEST_F(FileListTest, SelectionIsKeptInTheList)
 
 TEST_F(FileListTest, ColumnsShowSizeTypeAndDate)
 {
-    TTestTree tree;
+    TTempTree tree;
     const QString file = tree.File("notes.txt", QByteArray(2048, 'a'));
     tree.Folder("Sub");
     fList.Add(file);
@@ -219,7 +219,7 @@ TEST_F(FileListTest, ColumnsShowSizeTypeAndDate)
 
 TEST_F(FileListTest, SortingOrdersByTheChosenColumnAndKeepsTheSelection)
 {
-    TTestTree tree;
+    TTempTree tree;
     fList.Add(tree.File("b.txt", "12345"));
     fList.Add(tree.File("a.txt", "123"));
     fList.Add(tree.File("C.txt", "1"));

@@ -1,7 +1,7 @@
 // Tests of the folder walk through the result list's Search and Stop: order, recursion, hidden
 // folders, folder hits, the end-of-search event, stopping, and hostile trees.
 #include "filesearch/file_list.h"
-#include "search_test_helpers.h"
+#include "support/search_list_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>

@@ -2,7 +2,7 @@
 // per-entry decision (kind, masks, size, hidden, file times), including copies used on threads.
 #include "filesearch/search_options.h"
 
-#include "../platform/scoped_time_zone.h"
+#include "support/scoped_time_zone.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
-#include "i18n_test_support.h"
+#include "support/i18n_test_support.h"
 
 #include <gtest/gtest.h>
 #include <QFile>

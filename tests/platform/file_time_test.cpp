@@ -1,7 +1,7 @@
 // Date-time encoding and the local-time to UTC FILETIME conversion, across daylight-saving days.
 #include "platform/file_time.h"
 
-#include "scoped_time_zone.h"
+#include "support/scoped_time_zone.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // TZorPathList: sorted, duplicate-free entries under the entry rule, events, StringPointer,
 // and the class-level path tests.
 #include "selection/path_list.h"
-#include "temp_tree.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // State queries from worker threads while the UI thread ticks and unticks: every answer is a
 // state the list can give, and nothing races or deadlocks (run under ThreadSanitizer too).
 #include "selection/shell_link.h"
-#include "temp_tree.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 

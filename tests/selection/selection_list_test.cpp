@@ -2,7 +2,7 @@
 // unticking row by row, and the edge cases of completion, expansion, spellings and links.
 #include "selection/selection_list.h"
 #include "selection/shell_link.h"
-#include "temp_tree.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 

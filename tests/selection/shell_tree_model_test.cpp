@@ -3,8 +3,8 @@
 // the selection list, refreshes and the selected folder.
 #include "selection/check_box_hit_test.h"
 #include "selection/shell_tree_model.h"
-#include "shell_tree_test_support.h"
-#include "temp_tree.h"
+#include "support/shell_tree_waits.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>

@@ -2,7 +2,8 @@
 // event loop.
 #include "threads/ui_thread.h"
 
-#include "thread_test_helpers.h"
+#include "support/gate.h"
+#include "support/pump.h"
 
 #include <gtest/gtest.h>
 

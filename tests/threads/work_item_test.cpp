@@ -1,7 +1,8 @@
 // Work items on their own: status rules, tokens, and delivery of the done event.
 #include "threads/work_item.h"
 
-#include "thread_test_helpers.h"
+#include "support/gate.h"
+#include "support/pump.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // stuck items, errors in work items, the hand-over during a stop, and the process-wide pool.
 #include "threads/worker_thread_pool.h"
 
-#include "thread_test_helpers.h"
+#include "support/gate.h"
+#include "support/pump.h"
 
 #include <QLoggingCategory>
 #include <QThread>

@@ -2,7 +2,7 @@
 // errors, the private target folder, and starting the downloaded file.
 #include "update/installer_download.h"
 #include "update/version_check.h"
-#include "vendor_test_server.h"
+#include "support/vendor_test_server.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

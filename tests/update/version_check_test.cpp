@@ -1,7 +1,7 @@
 // The start-up version check against a loopback stand-in for the vendor's server.
 #include "i18n/translation.h"
 #include "update/version_check.h"
-#include "vendor_test_server.h"
+#include "support/vendor_test_server.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>

@@ -1,0 +1,203 @@
+// The main window's life: creation, closing, resizing, the About box, the home-page link and the
+// centring of the two overlay notices.
+#include "gui/main_form/main_form.h"
+
+#include "gui/widgets/link_label.h"
+#include "platform/program_info.h"
+#include "app/settings_file.h"
+#include "app/window_geometry.h"
+#include "filesearch/file_list.h"
+#include "gui/views/shell_tree.h"
+#include "search/file_list_search_target.h"
+#include "gui/main_form/main_form_search.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QDateTimeEdit>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+// The window's icons are compiled into the GUI library; a static library must register them.
+// Q_INIT_RESOURCE declares its function in the enclosing namespace: keep this one global.
+static void InitIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+TMainForm::TMainForm(const TCommandLine &aCommandLine, QWidget *aParent)
+    : QMainWindow(aParent), fCommandLine(aCommandLine)
+{
+    InitIconResources();
+    CreateControls();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    DisconnectSearch();
+}
+
+void TMainForm::ConnectHandlers()
+{
+    connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
+    connect(lbHomepageURL, &TLinkLabel::Clicked, this, &TMainForm::lbHomepageURLClick);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
+    connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
+    connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
+    SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
+        SearchResultListSelectionChanged();
+    };
+    Panel7->installEventFilter(this);
+    Panel8->installEventFilter(this);
+    ConnectFolderTree();
+    ConnectSearch();
+}
+
+void TMainForm::FormCreate()
+{
+    setWindowTitle(ApplicationTitle() + u' ' + ApplicationVersion());
+    lbHomepageURL->setText(VendorBaseUrl());
+    const QDateTime now = QDateTime::currentDateTime();
+    SearchMinDate->setDateTime(now.addDays(-30));
+    SearchMaxDate->setDateTime(now);
+    SearchOptionsCombo->setCurrentIndex(2);
+    PlaceDesignedGeometry();
+    // The restored values replace the defaults above; only without a settings file is the window
+    // centred.
+    SettingsFileName = GetSettingsFileName();
+    LoadSettings();
+    ApplyCommandLineFolders();
+    UpdateLanguageMenu();
+    TranslateInterface();
+    ClearPreview();
+}
+
+void TMainForm::PlaceDesignedGeometry()
+{
+    QSize size(1371, 663);
+    QRect available(358, 152, size.width(), size.height());
+    if (const QScreen *screen = this->screen()) {
+        available = screen->availableGeometry();
+        size = size.boundedTo(available.size());
+    }
+    resize(size);
+    move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void TMainForm::ApplyCommandLineFolders()
+{
+    if (!fCommandLine.HasArguments)
+        return;
+    // Appended directly: no rule and no notification, as the command line asks for exactly these.
+    ZorShellLink1->SelectionList().Paths().append(fCommandLine.FolderEntries);
+    ZorShellTree1->SetSelectedFolder(fCommandLine.LastFolder);
+    RestartListUpdateTimer();
+}
+
+void TMainForm::RestartListUpdateTimer()
+{
+    TimerListUpdate->stop();
+    TimerListUpdate->start();
+}
+
+void TMainForm::closeEvent(QCloseEvent *aEvent)
+{
+    if (fSearchControl->DeferClose()) {
+        aEvent->ignore();
+        return;
+    }
+    FormClose();
+    QMainWindow::closeEvent(aEvent);
+}
+
+void TMainForm::FormClose()
+{
+    SaveSettings();
+    SearchResultList->FileList().Clear();
+    SearchField->clear();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *aEvent)
+{
+    QMainWindow::resizeEvent(aEvent);
+    FormResize();
+}
+
+void TMainForm::FormResize()
+{
+    const QRect bar = StatusBar1->geometry();
+    lbHomepageURL->move(HomepageLinkPosition(width(), lbHomepageURL->width(), lbHomepageURL->height(),
+                                             bar.top(), bar.height()));
+    lbHomepageURL->raise();
+}
+
+bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
+{
+    SearchKeyFilter(aWatched, aEvent);
+    if (aEvent->type() == QEvent::Resize) {
+        if (aWatched == Panel7)
+            Panel7ConstrainedResize();
+        else if (aWatched == Panel8)
+            Panel8ConstrainedResize();
+    }
+    return QMainWindow::eventFilter(aWatched, aEvent);
+}
+
+void TMainForm::Panel7ConstrainedResize()
+{
+    StaticText1->adjustSize();
+    StaticText1->move(
+        CentredPosition(Panel7->width(), Panel7->height(), StaticText1->width(), StaticText1->height()));
+}
+
+void TMainForm::Panel8ConstrainedResize()
+{
+    StaticText2->adjustSize();
+    StaticText2->move(
+        CentredPosition(Panel8->width(), Panel8->height(), StaticText2->width(), StaticText2->height()));
+}
+
+void TMainForm::SetStatusText(const QString &aText)
+{
+    fStatusPanel->setText(aText);
+}
+
+QString TMainForm::StatusText() const
+{
+    return fStatusPanel->text();
+}
+
+void TMainForm::RepaintStatusLine()
+{
+    StatusBar1->repaint();
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    QString text = AboutText(false);
+    QMessageBox::information(this, ApplicationTitle(),
+                             text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TMainForm::SpeedButton3Click()
+{
+    QString text = AboutText(true);
+    QMessageBox::information(this, ApplicationTitle(),
+                             text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TMainForm::lbHomepageURLClick()
+{
+    QDesktopServices::openUrl(QUrl(VendorBaseUrl()));
+}

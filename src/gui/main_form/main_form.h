@@ -1,0 +1,245 @@
+// The main window: the search form, the folder column, the result list, the preview and the
+// status line. Its methods are spread over files by subject (layout, captions, preview, ...).
+#pragma once
+
+#include "app/command_line.h"
+#include "content/extraction_client.h"
+#include "gui/views/file_list_view.h"
+#include "selection/shell_link.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateTimeEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QRadioButton;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class TFileListSearchTarget;
+class TLinkLabel;
+class TMainFormSearchWindow;
+class TPageControl;
+class TSearchControl;
+class TUpDown;
+class TWrapCheckBox;
+class TZorShellTree;
+class TZorShellTreeNode;
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate with the parsed command line. UI thread only.
+    explicit TMainForm(const TCommandLine &aCommandLine, QWidget *aParent = nullptr);
+    ~TMainForm() override;
+
+    // ---- Controls, owned by the window through Qt parenting. ----
+    // Left column.
+    QWidget *Panel3 = nullptr;
+    TPageControl *SearchOptionControl = nullptr;
+    QWidget *SearchValues = nullptr; // page "Filter"
+    QLabel *Label1 = nullptr;
+    QLineEdit *SearchField = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *edtTextToFind = nullptr;
+    QWidget *SearchDate = nullptr; // page "Date"
+    QRadioButton *SearchAllRB = nullptr;
+    QRadioButton *SearchDateRB = nullptr;
+    QComboBox *SearchOptionsCombo = nullptr;
+    QLabel *Label3 = nullptr;
+    QDateTimeEdit *SearchMinDate = nullptr;
+    QLabel *Label4 = nullptr;
+    QDateTimeEdit *SearchMaxDate = nullptr;
+    QWidget *TabSheet1 = nullptr; // page "Size"
+    QRadioButton *chSize1 = nullptr;
+    QRadioButton *chSize2 = nullptr;
+    QComboBox *FileSizeCombo = nullptr;
+    QLineEdit *FileSize = nullptr;
+    TUpDown *UpDown1 = nullptr;
+    QLabel *Label6 = nullptr;
+    QWidget *SearchAdvanced = nullptr; // page "Advanced"
+    QCheckBox *chkShowHidden = nullptr;
+    QCheckBox *chSearchInSubfolders = nullptr;
+    TWrapCheckBox *CheckBox1 = nullptr;
+    QLabel *Panel6 = nullptr; // "Where to search:" header
+    TLinkLabel *Label8 = nullptr;
+    // The folder tree goes into this widget's (empty) vertical layout.
+    QWidget *fFolderTreePlace = nullptr;
+    QSplitter *Splitter3 = nullptr;
+    QFrame *Panel7 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QLabel *StaticText1 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    // Right area.
+    QToolButton *StartSearchButton = nullptr;
+    QToolButton *StopSearchButton = nullptr;
+    QToolButton *SpeedButton2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr;
+    // The result list view; its model, the TZorFileList, is SearchResultList->FileList().
+    TFileListView *SearchResultList = nullptr;
+    QSplitter *Splitter2 = nullptr;
+    QWidget *pnlPreview = nullptr;
+    QToolButton *btPrevious = nullptr;
+    QToolButton *btNext = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QFrame *Panel8 = nullptr;
+    QPlainTextEdit *FPreview = nullptr;
+    QLabel *StaticText2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    TLinkLabel *lbHomepageURL = nullptr;
+    // Not visible.
+    QTimer *TimerListUpdate = nullptr;
+    QTimer *TimerStopper = nullptr;
+    QMenu *PopupMenuLang = nullptr;
+
+    // The text to find as captured at the start of a search; empty until the first start.
+    QString FTextToFind;
+    // Where documents are sent for their text, by the search's content check and the preview:
+    // the local extraction server, unless a test points the window at its own.
+    TExtractionServerAddress ExtractionServer;
+
+    // The parsed command line this window was started with.
+    const TCommandLine &CommandLine() const { return fCommandLine; }
+
+    // Sets the captions and hints outside the translation table (the result list's columns, the
+    // hidden About button) and centres the notices; TranslateInterface calls it after the table.
+    void SetCaptions();
+
+    // The one text of the status line; RepaintStatusLine draws it at once.
+    void SetStatusText(const QString &aText);
+    QString StatusText() const;
+    void RepaintStatusLine();
+
+    // The About box text (CR LF line breaks), translated or in plain English.
+    QString AboutText(bool aTranslated) const;
+
+    // ---- Preview (preview/main_form_preview.cpp). UI thread only. ----
+    // Clears the preview and shows the notice.
+    void ClearPreview();
+    // Shows aText (line breaks normalised) with redrawing held, selects the first occurrence of
+    // the text to find without moving the keyboard focus, and sets the notice's visibility.
+    void ShowPreviewText(const QString &aText);
+    // FTextToFind, or when that is empty the trimmed content of edtTextToFind.
+    QString PreviewTextToFind() const;
+    // Fills the preview for the result list's selection (the first match selected).
+    void UpdatePreview();
+    // The result list's OnSelectionChanged: the preview, the status text, the notice.
+    void SearchResultListSelectionChanged();
+    void btNextClick();
+    void btPreviousClick();
+
+    // ---- Settings file (main_form_settings.cpp). UI thread only. ----
+    // The settings file's full path, computed once by FormCreate.
+    QString SettingsFileName;
+    // Reads SettingsFileName and applies each field to its control as it is read; centres the
+    // window when the file does not exist. Never fails outwards.
+    void LoadSettings();
+    // Writes the form, the window bounds, the panel sizes and the selected folder to
+    // SettingsFileName. Called at every search start before the form changes, and by FormClose.
+    // Never fails outwards.
+    void SaveSettings();
+    // The folder tree's selected folder as the settings file stores it (field 22):
+    // ZorShellTree1->SelectedFolder() and its setter.
+    QString SelectedFolderForSettings() const;
+    void SetSelectedFolderFromSettings(const QString &aFolder);
+
+    // ---- Language menu and translation (main_form_language.cpp). UI thread only. ----
+    // Fills PopupMenuLang with one checkable entry per language of the table, the current one checked.
+    void UpdateLanguageMenu();
+    // Pops the language menu up with its top-left corner at the language button's bottom-left.
+    void SpeedButton2Click();
+    // Makes the entry's language current, stores its code and translates the window at once.
+    void MItemClick(QAction *aSender);
+    // Sets every text of the window's translation table through Translate, keeping the selected
+    // items of the two drop-down lists.
+    void TranslateInterface();
+
+    // ---- Handlers of the window itself. ----
+    void FormResize();
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void lbHomepageURLClick();
+    void Panel7ConstrainedResize();
+    void Panel8ConstrainedResize();
+    // Stops and restarts TimerListUpdate, so that it fires 500 ms after the latest call.
+    void RestartListUpdateTimer();
+
+    // ---- Folder tree and where-to-search list (selection/main_form_tree.cpp). UI thread. ----
+    // The check-box folder tree in fFolderTreePlace, linked to ZorShellLink1.
+    TZorShellTree *ZorShellTree1 = nullptr;
+    // Owns the selection list: SelectionList().Paths() holds what the search covers.
+    TZorShellLink *ZorShellLink1 = nullptr;
+    // Rebuilds Memo1 from the selection list's folder entries that exist now.
+    void TimerListUpdateTimer();
+    // "Uncheck All": empties the selection list.
+    void Label8Click();
+    // Keeps folders whose extension is exactly ".zip" or ".rar" out of the tree.
+    void ZorShellTree1AddFolder(TZorShellTreeNode &Node, const QString &path, bool &CanAdd);
+    void ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode,
+                                                TZorSelectionState CheckState);
+    // ---- Search form (search/main_form_search.cpp). UI thread only. ----
+    void StartSearchButtonClick();
+    void StopSearchButtonClick();
+    void TimerStopperTimer();
+    void SearchResultListAddPath(const QString &Path, bool &CanAdd);
+    void SearchResultListEndSearch();
+    // Enter (13) starts a search; the key goes on to the focused control.
+    void FormKeyPress(char16_t Key);
+    void SearchAllRBClick();
+    void SearchDateRBClick();
+    void chSize2Click();
+    TSearchControl &SearchControl() { return *fSearchControl; }
+
+protected:
+    void resizeEvent(QResizeEvent *aEvent) override;
+    void closeEvent(QCloseEvent *aEvent) override;
+    bool eventFilter(QObject *aWatched, QEvent *aEvent) override;
+
+private:
+    // Layout (main_form_layout.cpp).
+    void CreateControls();
+    QWidget *CreateLeftColumn();
+    QWidget *CreateFilterPage();
+    QWidget *CreateDatePage();
+    QWidget *CreateSizePage();
+    QWidget *CreateAdvancedPage();
+    QWidget *CreateRightArea();
+    QWidget *CreatePreviewPane();
+    void CreateStatusBar();
+    void ConnectHandlers();
+    void CreateFolderTree();
+    void ConnectFolderTree();
+
+    // Search form (search/main_form_search.cpp).
+    void ConnectSearch();
+    // Before the widgets go: later list events and deferred calls do nothing, the walks end.
+    void DisconnectSearch();
+    // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
+    void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
+    std::array<QWidget *, 5> SearchKeyFields() const;
+    void ApplySearchFormEnabling();
+
+    void FormCreate();
+    void FormClose();
+    void ApplyCommandLineFolders();
+    void PlaceDesignedGeometry();
+    void UpdatePreviewNotice();
+
+    TCommandLine fCommandLine;
+    std::unique_ptr<TZorShellLink> fShellLink;
+    QLabel *fStatusPanel = nullptr;
+    std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
+    std::unique_ptr<TFileListSearchTarget> fSearchTarget;
+    std::unique_ptr<TSearchControl> fSearchControl;
+};

@@ -1,0 +1,108 @@
+// The main window's preview pane: shows a result's text with the first match selected and moves
+// between matches with the two navigation buttons, wrapping around at either end.
+#include "gui/main_form/main_form.h"
+#include "content/text_extraction.h"
+#include "filesearch/file_list.h"
+#include "preview/match_navigation.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+namespace {
+
+// A plain-text file contributes at most this many bytes to the preview.
+constexpr int32_t kPreviewMaxBytes = 2097152;
+// Longer lines are shown broken into pieces of at most this many characters.
+constexpr int kPreviewMaxLine = 4096;
+
+TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
+{
+    const QTextCursor cursor = aMemo->textCursor();
+    return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+}
+
+// Selects aSelection in aMemo and scrolls it into view; the keyboard focus stays where it is.
+void Select(QPlainTextEdit *aMemo, TPreviewSelection aSelection)
+{
+    QTextCursor cursor = aMemo->textCursor();
+    cursor.setPosition(aSelection.Start);
+    cursor.setPosition(aSelection.Start + aSelection.Length, QTextCursor::KeepAnchor);
+    aMemo->setTextCursor(cursor);
+    aMemo->ensureCursorVisible();
+}
+
+// A match reached with a navigation button: the memo takes the focus and selects it.
+void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
+{
+    if (!aMatch)
+        return;
+    aMemo->setFocus();
+    Select(aMemo, *aMatch);
+}
+
+} // namespace
+
+void TMainForm::ClearPreview()
+{
+    FPreview->clear();
+    UpdatePreviewNotice();
+}
+
+void TMainForm::ShowPreviewText(const QString &aText)
+{
+    FPreview->setUpdatesEnabled(false);
+    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, PreviewTextToFind()));
+    FPreview->setUpdatesEnabled(true);
+    UpdatePreviewNotice();
+    if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))
+        Select(FPreview, *match);
+}
+
+void TMainForm::UpdatePreview()
+{
+    FPreview->setUpdatesEnabled(false);
+    FPreview->clear();
+    FPreview->setUpdatesEnabled(true);
+    const TZorFileList &list = SearchResultList->FileList();
+    if (list.SelCount() == 0 || list.ItemIndex() < 0)
+        return;
+    const QString path = list.SelectedPath();
+    if (!QFileInfo(path).isFile())
+        return;
+    QString text;
+    if (!ExtractFileText(path, kPreviewMaxBytes, text, ExtractionServer))
+        return;
+    ShowPreviewText(text);
+}
+
+void TMainForm::SearchResultListSelectionChanged()
+{
+    UpdatePreview();
+    const TZorFileList &list = SearchResultList->FileList();
+    if (list.ItemIndex() >= 0)
+        SetStatusText(list.SelectedPath());
+    UpdatePreviewNotice();
+}
+
+QString TMainForm::PreviewTextToFind() const
+{
+    return FTextToFind.isEmpty() ? edtTextToFind->text().trimmed() : FTextToFind;
+}
+
+void TMainForm::btNextClick()
+{
+    GoTo(FPreview, NextMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+}
+
+void TMainForm::btPreviousClick()
+{
+    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+}
+
+void TMainForm::UpdatePreviewNotice()
+{
+    StaticText2->setVisible(FPreview->document()->isEmpty());
+}

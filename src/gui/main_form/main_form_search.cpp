@@ -1,0 +1,247 @@
+// The search form of the main window: the search control's window side, its wiring to the
+// buttons, the stop timer, the result list and the Enter key, and the form's enabling rules.
+#include "gui/main_form/main_form_search.h"
+
+#include "gui/widgets/date_picker_value.h"
+#include "gui/main_form/main_form.h"
+#include "gui/widgets/up_down.h"
+#include "gui/widgets/wrap_check_box.h"
+#include "content/content_matching.h"
+#include "filesearch/file_list.h"
+#include "search/file_list_search_target.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+
+TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
+{
+    TSearchFormValues values(DateTimeValue(*fForm.SearchMaxDate));
+    values.SearchField = fForm.SearchField->text();
+    values.edtTextToFind = fForm.edtTextToFind->text();
+    values.SearchAllRB = fForm.SearchAllRB->isChecked();
+    values.SearchDateRB = fForm.SearchDateRB->isChecked();
+    values.SearchOptionsCombo = fForm.SearchOptionsCombo->currentIndex();
+    values.SearchMinDate = DateTimeValue(*fForm.SearchMinDate);
+    values.chSize1 = fForm.chSize1->isChecked();
+    values.chSize2 = fForm.chSize2->isChecked();
+    values.FileSizeCombo = fForm.FileSizeCombo->currentIndex();
+    values.FileSize = fForm.FileSize->text();
+    values.chkShowHidden = fForm.chkShowHidden->isChecked();
+    values.chSearchInSubfolders = fForm.chSearchInSubfolders->isChecked();
+    values.CheckBox1 = fForm.CheckBox1->isChecked();
+    return values;
+}
+
+QString TMainFormSearchWindow::TextToFindText() const
+{
+    return fForm.edtTextToFind->text();
+}
+
+void TMainFormSearchWindow::SetSearchDates(TDateTime aMin, TDateTime aMax)
+{
+    SetDateTimeValue(*fForm.SearchMinDate, aMin);
+    SetDateTimeValue(*fForm.SearchMaxDate, aMax);
+}
+
+QStringList TMainFormSearchWindow::SelectionPaths() const
+{
+    return fForm.ZorShellLink1->SelectionList().Paths();
+}
+
+void TMainFormSearchWindow::SaveSettings()
+{
+    fForm.SaveSettings();
+}
+
+void TMainFormSearchWindow::SetStatusText(const QString &aText)
+{
+    fForm.SetStatusText(aText);
+}
+
+void TMainFormSearchWindow::RepaintStatusLine()
+{
+    fForm.RepaintStatusLine();
+}
+
+void TMainFormSearchWindow::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TMainFormSearchWindow::SetBusyCursor(bool aBusy)
+{
+    if (aBusy == fBusy)
+        return;
+    fBusy = aBusy;
+    if (aBusy)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void TMainFormSearchWindow::EnableStartButton(bool aEnabled)
+{
+    fForm.StartSearchButton->setEnabled(aEnabled);
+}
+
+void TMainFormSearchWindow::EnableStopButton(bool aEnabled)
+{
+    fForm.StopSearchButton->setEnabled(aEnabled);
+}
+
+void TMainFormSearchWindow::ClearPreview()
+{
+    fForm.ClearPreview();
+}
+
+void TMainFormSearchWindow::FocusResultList()
+{
+    fForm.SearchResultList->setFocus();
+}
+
+bool TMainFormSearchWindow::StopperTimerActive() const
+{
+    return fForm.TimerStopper->isActive();
+}
+
+void TMainFormSearchWindow::StartStopperTimer()
+{
+    fForm.TimerStopper->start();
+}
+
+void TMainFormSearchWindow::QueueDeferred(std::function<void()> aCall)
+{
+    // A put-off start captures its text to find only when it runs.
+    QTimer::singleShot(0, &fForm, [this, call = std::move(aCall)] {
+        call();
+        fForm.FTextToFind = fForm.SearchControl().TextToFind();
+    });
+}
+
+void TMainFormSearchWindow::CloseWindow()
+{
+    fForm.close();
+}
+
+void TMainForm::ConnectSearch()
+{
+    fSearchWindow = std::make_unique<TMainFormSearchWindow>(*this);
+    fSearchTarget = std::make_unique<TFileListSearchTarget>(SearchResultList->FileList());
+    fSearchControl = std::make_unique<TSearchControl>(*fSearchWindow, *fSearchTarget);
+    fSearchControl->FileContainsText = [this](const QString &aPath, const QString &aText) {
+        return ::FileContainsText(aPath, aText, ExtractionServer);
+    };
+    ConnectSearchControl(SearchResultList->FileList(), *fSearchControl);
+
+    connect(StartSearchButton, &QToolButton::clicked, this, &TMainForm::StartSearchButtonClick);
+    connect(StopSearchButton, &QToolButton::clicked, this, &TMainForm::StopSearchButtonClick);
+    connect(TimerStopper, &QTimer::timeout, this, &TMainForm::TimerStopperTimer);
+    connect(SearchAllRB, &QRadioButton::clicked, this, &TMainForm::SearchAllRBClick);
+    connect(SearchDateRB, &QRadioButton::clicked, this, &TMainForm::SearchDateRBClick);
+    connect(chSize1, &QRadioButton::clicked, this, &TMainForm::chSize2Click);
+    connect(chSize2, &QRadioButton::clicked, this, &TMainForm::chSize2Click);
+    // Enter in the form's edit fields starts a search; in the result list it opens the file.
+    for (QWidget *field : SearchKeyFields())
+        field->installEventFilter(this);
+}
+
+void TMainForm::DisconnectSearch()
+{
+    if (!fSearchControl)
+        return;
+    fSearchControl->WindowDestroying();
+    TZorFileList &list = SearchResultList->FileList();
+    list.OnAddPath = nullptr;
+    list.OnEndSearch = nullptr;
+    list.Stop();
+    fSearchWindow->SetBusyCursor(false);
+}
+
+void TMainForm::StartSearchButtonClick()
+{
+    fSearchControl->Start();
+    FTextToFind = fSearchControl->TextToFind();
+}
+
+void TMainForm::StopSearchButtonClick()
+{
+    fSearchControl->RequestStop();
+}
+
+void TMainForm::TimerStopperTimer()
+{
+    TimerStopper->stop();
+    fSearchControl->StopperTimerFired();
+}
+
+void TMainForm::SearchResultListAddPath(const QString &Path, bool &CanAdd)
+{
+    fSearchControl->AcceptPath(Path, CanAdd);
+}
+
+void TMainForm::SearchResultListEndSearch()
+{
+    fSearchControl->EndSearch();
+}
+
+void TMainForm::FormKeyPress(char16_t Key)
+{
+    fSearchControl->KeyPress(Key);
+    FTextToFind = fSearchControl->TextToFind();
+}
+
+void TMainForm::SearchKeyFilter(QObject *aWatched, QEvent *aEvent)
+{
+    if (aEvent->type() != QEvent::KeyPress)
+        return;
+    const int key = static_cast<QKeyEvent *>(aEvent)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return;
+    for (const QObject *field : SearchKeyFields())
+        if (aWatched == field)
+            FormKeyPress(u'\r');
+}
+
+std::array<QWidget *, 5> TMainForm::SearchKeyFields() const
+{
+    return {SearchField, edtTextToFind, SearchMinDate, SearchMaxDate, FileSize};
+}
+
+void TMainForm::SearchAllRBClick()
+{
+    if (!SearchAllRB->isChecked())
+        return;
+    SearchDateRB->setChecked(false);
+    ApplySearchFormEnabling();
+}
+
+void TMainForm::SearchDateRBClick()
+{
+    if (SearchDateRB->isChecked())
+        ApplySearchFormEnabling();
+}
+
+void TMainForm::chSize2Click()
+{
+    ApplySearchFormEnabling();
+}
+
+void TMainForm::ApplySearchFormEnabling()
+{
+    const TSearchFormEnabling enabling = SearchFormEnabling(fSearchWindow->SearchFormValues());
+    for (QWidget *control : std::initializer_list<QWidget *>{SearchMinDate, SearchMaxDate, SearchOptionsCombo,
+                                                             Label3, Label4})
+        control->setEnabled(enabling.DateRange);
+    for (QWidget *control : std::initializer_list<QWidget *>{FileSizeCombo, FileSize, UpDown1, Label6})
+        control->setEnabled(enabling.SizeLimit);
+}

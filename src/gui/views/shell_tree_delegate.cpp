@@ -1,0 +1,43 @@
+// Painting of folder-tree rows.
+#include "gui/views/shell_tree_delegate.h"
+
+#include "gui/views/selection_state_image_list.h"
+#include "gui/views/shell_tree.h"
+
+#include <QApplication>
+#include <QPainter>
+
+TZorShellTreeDelegate::TZorShellTreeDelegate(TZorShellTree &aTree) : QStyledItemDelegate(&aTree), fTree(aTree) {}
+
+void TZorShellTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const TZorSelectionStateImageList *images = fTree.StateImages();
+    if (!images) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // The whole row, check box included, shows the selection.
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, option.widget);
+
+    const QSize imageSize = images->ImageSize();
+    const QPixmap image = images->Image(index.data(TZorShellTreeModel::StateIndexRole).toInt());
+    if (!image.isNull())
+        painter->drawPixmap(QPoint(option.rect.left(), option.rect.top() + (option.rect.height() - imageSize.height()) / 2),
+                            image);
+    QStyleOptionViewItem content = option;
+    content.rect.setLeft(option.rect.left() + imageSize.width());
+    QStyledItemDelegate::paint(painter, content, index);
+}
+
+QSize TZorShellTreeDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (const TZorSelectionStateImageList *images = fTree.StateImages()) {
+        size.rwidth() += images->ImageSize().width();
+        size.setHeight(std::max(size.height(), images->ImageSize().height()));
+    }
+    return size;
+}

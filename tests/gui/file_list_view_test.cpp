@@ -1,0 +1,314 @@
+// The result list view through its widgets: rows from the model, icons, sorting by a header
+// click, the selection handed to the model, and the commands by key: open, select all, rename in
+// place (and a refused rename), move to trash (and a file that cannot be moved), the item menu.
+#include "filesearch/file_list.h"
+#include "gui/views/file_list_view.h"
+#include "gui/views/file_list_view_model.h"
+#include "support/scoped_trash_home.h"
+#include "support/test_files.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FileListViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fDir.isValid());
+        ASSERT_TRUE(fHome.IsValid());
+        fView.OnConfirm = [this](const QString &pQuestion) {
+            fQuestions.append(pQuestion);
+            return fAnswer;
+        };
+        fView.OnShowError = [this](const QString &pMessage) { fErrors.append(pMessage); };
+        fView.OnOpenUrl = [this](const QUrl &pUrl) {
+            fOpened.append(pUrl);
+            return true;
+        };
+        fView.resize(800, 400);
+        fView.show();
+    }
+    QString AddFile(const QString &pName, const QByteArray &pBytes)
+    {
+        const QString path = WriteTestFile(fDir.filePath(pName), pBytes);
+        fView.FileList().Add(path);
+        return path;
+    }
+    QString NameAt(int pRow) const
+    {
+        return fView.model()->index(pRow, flcName).data().toString();
+    }
+    void Press(int pKey, Qt::KeyboardModifiers pModifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(&fView, Qt::Key(pKey), pModifiers);
+    }
+
+    QTemporaryDir fDir;
+    TScopedTrashHome fHome{QStringLiteral("data")};
+    TFileListView fView;
+    bool fAnswer = true;
+    QStringList fQuestions;
+    QStringList fErrors;
+    QList<QUrl> fOpened;
+};
+
+TEST_F(FileListViewTest, ShowsTheModelsItemsWithFiveColumnsAndIcons)
+{
+    AddFile("b.txt", "bb");
+    AddFile("a.log", "a");
+    ASSERT_EQ(fView.model()->rowCount(), 2);
+    EXPECT_EQ(fView.model()->columnCount(), 5);
+    EXPECT_EQ(fView.model()->headerData(flcInFolder, Qt::Horizontal).toString(), QStringLiteral("In Folder"));
+    EXPECT_EQ(NameAt(0), QStringLiteral("b.txt"));
+    EXPECT_EQ(fView.model()->index(0, flcInFolder).data().toString(), fDir.path());
+    EXPECT_FALSE(fView.model()->index(0, flcSize).data().toString().isEmpty());
+    EXPECT_TRUE(fView.model()->index(0, flcName).data(Qt::DecorationRole).canConvert<QIcon>());
+    EXPECT_EQ(fView.selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Columns fit their contents, also after widths were set by code.
+    fView.header()->resizeSection(flcInFolder, 10);
+    fView.FitColumns();
+    EXPECT_GE(fView.columnWidth(flcInFolder), fView.fontMetrics().horizontalAdvance(fDir.path()));
+    // One icon per extension: a second .txt file shares the first one's.
+    AddFile("c.TXT", "c");
+    EXPECT_EQ(fView.ViewModel().IconOf(fDir.filePath("c.TXT"), false).cacheKey(),
+              fView.ViewModel().IconOf(fDir.filePath("b.txt"), false).cacheKey());
+}
+
+TEST_F(FileListViewTest, AClickOnAHeaderSortsAndASecondClickReverses)
+{
+    AddFile("b.txt", "bb");
+    AddFile("c.txt", "c");
+    AddFile("a.txt", "aaa");
+    EXPECT_EQ(NameAt(0), QStringLiteral("b.txt")); // found order until a header is clicked
+    QHeaderView *header = fView.header();
+    const QPoint nameHeader(header->sectionViewportPosition(flcName) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
+    const QString first = NameAt(0);
+    EXPECT_TRUE(first == QStringLiteral("a.txt") || first == QStringLiteral("c.txt"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
+    EXPECT_NE(NameAt(0), first);
+    EXPECT_EQ(NameAt(1), QStringLiteral("b.txt"));
+    const QPoint sizeHeader(header->sectionViewportPosition(flcSize) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeHeader);
+    EXPECT_EQ(fView.FileList().SortColumn(), flcSize);
+}
+
+TEST_F(FileListViewTest, SelectionReachesTheModelAndItsEvent)
+{
+    const QString b = AddFile("b.txt", "b");
+    AddFile("a.txt", "a");
+    int events = 0;
+    QString reported;
+    fView.FileList().OnSelectionChanged = [&](TZorCustomFileList &, const QString &pPath) {
+        ++events;
+        reported = pPath;
+    };
+    fView.SelectRows({0});
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(reported, b);
+    EXPECT_EQ(fView.FileList().ItemIndex(), 0);
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(fView.FileList().SelCount(), 2);
+    // Sorting keeps the selected item selected.
+    fView.SelectRows({0});
+    fView.header()->setSortIndicator(flcName, Qt::AscendingOrder);
+    EXPECT_EQ(fView.FileList().SelectedPath(), b);
+    EXPECT_EQ(fView.selectionModel()->selectedRows().first().row(), 1);
+}
+
+TEST_F(FileListViewTest, EnterOpensEverySelectedFileAndDoubleClickTheOneUnderThePointer)
+{
+    const QString a = AddFile("a.txt", "a");
+    const QString b = AddFile("b.txt", "b");
+    Press(Qt::Key_Return); // nothing selected: nothing opened
+    EXPECT_TRUE(fOpened.isEmpty());
+    fView.SelectRows({0, 1});
+    Press(Qt::Key_Return);
+    EXPECT_EQ(fOpened, (QList<QUrl>{QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}));
+    fOpened.clear();
+    fView.SelectRows({1});
+    const QPoint at = fView.visualRect(fView.model()->index(1, 0)).center();
+    QTest::mouseDClick(fView.viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(fOpened, QList<QUrl>{QUrl::fromLocalFile(b)});
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("explore")));
+    EXPECT_EQ(fOpened.last(), QUrl::fromLocalFile(fDir.path()));
+    EXPECT_FALSE(fView.InvokeContextMenuCommand(QStringLiteral("printto")));
+}
+
+TEST_F(FileListViewTest, F2RenamesTheFileInPlace)
+{
+    const QString old = AddFile("old.txt", "content");
+    fView.SelectRows({0});
+    Press(Qt::Key_F2);
+    auto *editor = fView.viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QStringLiteral("old.txt"));
+    editor->setText(QStringLiteral("new.txt"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the delegate commits from the event loop
+    EXPECT_FALSE(QFileInfo::exists(old));
+    EXPECT_TRUE(QFileInfo::exists(fDir.filePath("new.txt")));
+    EXPECT_EQ(NameAt(0), QStringLiteral("new.txt"));
+    EXPECT_EQ(fView.FileList().Item(0).Path(), fDir.filePath("new.txt"));
+    EXPECT_TRUE(fErrors.isEmpty());
+}
+
+TEST_F(FileListViewTest, ARefusedRenameLeavesBothFilesAndTellsTheUser)
+{
+    const QString old = AddFile("old.txt", "old");
+    const QString taken = WriteTestFile(fDir.filePath("taken.txt"), "taken");
+    fView.SelectRows({0});
+    ASSERT_TRUE(fView.InvokeCommandOnSelected(TShellCommand::FromAction(saRename)));
+    auto *editor = fView.viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("taken.txt"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the delegate commits from the event loop
+    ASSERT_EQ(fErrors.size(), 1);
+    EXPECT_TRUE(fErrors.first().startsWith(QStringLiteral("Cannot rename the file.")));
+    QFile oldFile(old), takenFile(taken);
+    ASSERT_TRUE(oldFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(takenFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(oldFile.readAll(), "old");
+    EXPECT_EQ(takenFile.readAll(), "taken");
+    EXPECT_EQ(NameAt(0), QStringLiteral("old.txt"));
+}
+
+TEST_F(FileListViewTest, RenameNeedsExactlyOneSelectedItemAndAWritableList)
+{
+    AddFile("a.txt", "a");
+    AddFile("b.txt", "b");
+    fView.SelectRows({0, 1});
+    EXPECT_FALSE(fView.InvokeCommandOnSelected(TShellCommand::FromAction(saRename)));
+    fView.SelectRows({0});
+    fView.SetReadOnly(true);
+    EXPECT_FALSE(fView.InvokeCommandOnSelected(TShellCommand::FromAction(saRename)));
+    EXPECT_FALSE(fView.InvokeCommandOnSelected(TShellCommand::FromAction(saDelete)));
+    EXPECT_TRUE(fQuestions.isEmpty());
+}
+
+TEST_F(FileListViewTest, DeleteMovesTheSelectedFilesToTheTrashAfterAsking)
+{
+    const QString keep = AddFile("keep.txt", "k");
+    const QString doomed = AddFile("doomed.txt", "d");
+    fView.SelectRows({1});
+    fAnswer = false;
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(fQuestions, QStringList{QStringLiteral("Move the selected files to the trash?")});
+    EXPECT_TRUE(QFileInfo::exists(doomed));
+    EXPECT_EQ(fView.FileList().Count(), 2);
+    fAnswer = true;
+    int selectionEvents = 0;
+    fView.FileList().OnSelectionChanged = [&](TZorCustomFileList &, const QString &) { ++selectionEvents; };
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(selectionEvents, 1); // one preview update, not one per removed row
+    EXPECT_FALSE(QFileInfo::exists(doomed));
+    EXPECT_TRUE(QFileInfo::exists(fHome.FilePath("data/Trash/files/doomed.txt")));
+    ASSERT_EQ(fView.FileList().Count(), 1);
+    EXPECT_EQ(fView.FileList().Item(0).Path(), keep);
+    EXPECT_TRUE(QFileInfo::exists(keep));
+    EXPECT_TRUE(fErrors.isEmpty());
+}
+
+TEST_F(FileListViewTest, AFileThatCannotBeTrashedStaysOnDiskAndLeavesTheList)
+{
+    const QString stays = AddFile("stays.txt", "s");
+    // A trash that cannot be made: its data folder is a plain file.
+    WriteTestFile(fHome.FilePath("data"), "not a folder");
+    fView.SelectRows({0});
+    // Through the menu command the row stays; through the Delete key it leaves the list.
+    EXPECT_FALSE(fView.InvokeContextMenuCommand(QStringLiteral("delete")));
+    EXPECT_EQ(fView.FileList().Count(), 1);
+    Press(Qt::Key_Delete);
+    EXPECT_TRUE(QFileInfo::exists(stays));
+    EXPECT_EQ(fView.FileList().Count(), 0);
+    ASSERT_EQ(fErrors.size(), 2);
+    EXPECT_TRUE(fErrors.last().startsWith(QStringLiteral("Cannot move the file to the trash.")));
+}
+
+TEST_F(FileListViewTest, CopyCutAndPasteGoThroughTheClipboard)
+{
+    const QString source = AddFile("copy me.txt", "c");
+    ASSERT_TRUE(QDir(fDir.path()).mkdir("target"));
+    fView.FileList().Add(fDir.filePath("target") + u'/');
+    fView.SelectRows({0});
+    Press(Qt::Key_C, Qt::ControlModifier);
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl::fromLocalFile(source)});
+    fView.SelectRows({1});
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(QFileInfo::exists(fDir.filePath("target/copy me.txt")));
+    EXPECT_TRUE(QFileInfo::exists(source));
+    // Cut, then paste into the same folder again: the file moves, its row follows.
+    fView.SelectRows({0});
+    Press(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(fView.ViewModel().IsCut(source));
+    fView.SelectRows({1});
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_FALSE(QFileInfo::exists(source));
+    EXPECT_TRUE(QFileInfo::exists(fDir.filePath("target/copy me (2).txt")));
+    EXPECT_EQ(fView.FileList().Item(0).Path(), fDir.filePath("target/copy me (2).txt"));
+    EXPECT_FALSE(fView.ViewModel().IsCut(source));
+    EXPECT_TRUE(fErrors.isEmpty());
+}
+
+TEST_F(FileListViewTest, TheItemMenuHoldsTheCommandsAndF5DropsVanishedFiles)
+{
+    const QString gone = AddFile("gone.txt", "g");
+    AddFile("here.txt", "h");
+    fView.SelectRows({0});
+    QMenu menu;
+    fView.BuildContextMenu(menu);
+    QStringList verbs;
+    for (const QAction *action : menu.actions())
+        if (!action->isSeparator())
+            verbs.append(action->data().toString());
+    EXPECT_EQ(verbs, (QStringList{"open", "explore", "cut", "copy", "paste", "copypath", "rename", "delete",
+                                  "properties"}));
+    EXPECT_EQ(menu.actions().first()->text(), QStringLiteral("Open"));
+    fView.SelectRows({});
+    EXPECT_TRUE(fView.ShowContextMenu(QPoint(10, 10)).isEmpty()); // nothing selected: no menu
+    ASSERT_TRUE(QFile::remove(gone));
+    Press(Qt::Key_F5);
+    ASSERT_EQ(fView.FileList().Count(), 1);
+    EXPECT_EQ(NameAt(0), QStringLiteral("here.txt"));
+}
+
+TEST_F(FileListViewTest, AltEnterShowsPropertiesAndCopyPathPutsThePathsAsText)
+{
+    const QString a = AddFile("a.txt", "a");
+    const QString b = AddFile("b.txt", "b");
+    fView.SelectRows({0});
+    Press(Qt::Key_Return, Qt::AltModifier);
+    auto *dialog = fView.findChild<QDialog *>(QStringLiteral("PropertiesDialog"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    bool pathShown = false;
+    for (const QLabel *label : dialog->findChildren<QLabel *>())
+        pathShown = pathShown || label->text() == a;
+    EXPECT_TRUE(pathShown);
+    EXPECT_TRUE(fOpened.isEmpty());
+    dialog->close();
+    fView.SelectRows({0, 1});
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("copypath")));
+    EXPECT_EQ(QApplication::clipboard()->text(), a + u'\n' + b);
+}
+
+} // namespace

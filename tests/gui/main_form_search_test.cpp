@@ -1,0 +1,363 @@
+// The main window's search form end to end: ticked folders, the text typed, Start or Enter, the
+// result list and status line after the end of the search (documents through a loopback
+// extraction server), the preview of a result, Stop in a large search, rename and delete.
+#include "app/command_line.h"
+#include "gui/main_form/main_form.h"
+#include "filesearch/file_list.h"
+#include "gui/views/file_list_view.h"
+#include "gui/views/file_list_view_model.h"
+#include "search/search_control.h"
+#include "support/fake_extraction_server.h"
+#include "support/scoped_trash_home.h"
+#include "support/test_files.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainFormSearch : public ::testing::Test
+{
+protected:
+    MainFormSearch() : fForm(TCommandLine{})
+    {
+        fForm.show();
+        fForm.SearchField->setText(QStringLiteral("*.*")); // not an earlier test's saved filter
+        QDir(fRoot.path()).mkpath(QStringLiteral("a"));
+        QDir(fRoot.path()).mkpath(QStringLiteral("b/deep"));
+        QDir(fRoot.path()).mkpath(QStringLiteral("unticked"));
+        fForm.ZorShellLink1->SelectionList().SetPaths({fRoot.filePath(QStringLiteral("a")) + QStringLiteral("/*"),
+                                      fRoot.filePath(QStringLiteral("b")) + QStringLiteral("/*")});
+    }
+
+    QString Write(const QString &pName, const QByteArray &pBytes)
+    {
+        return WriteTestFile(fRoot.filePath(pName), pBytes);
+    }
+
+    // Pumps events until the end of the search has restored the Start button (30 s at most).
+    bool AwaitEndOfSearch()
+    {
+        const QDeadlineTimer deadline(30000);
+        while (!fForm.StartSearchButton->isEnabled() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return fForm.StartSearchButton->isEnabled();
+    }
+
+    // Types the text and clicks Start; true when the search has ended.
+    bool Search(const QString &pText)
+    {
+        fForm.edtTextToFind->setText(pText);
+        fForm.StartSearchButton->click();
+        return AwaitEndOfSearch();
+    }
+
+    // Selects the result list's row that shows the file aName.
+    void SelectResult(const QString &aName)
+    {
+        const QAbstractItemModel *rows = fForm.SearchResultList->model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            if (rows->index(row, flcName).data().toString() == aName)
+                fForm.SearchResultList->SelectRows({row});
+    }
+
+    QString PreviewSelection() const { return fForm.FPreview->textCursor().selectedText(); }
+    int PreviewSelectionStart() const { return fForm.FPreview->textCursor().selectionStart(); }
+
+    QStringList Results()
+    {
+        TZorFileList &list = fForm.SearchResultList->FileList();
+        QStringList paths;
+        for (int i = 0; i < list.Count(); ++i)
+            paths << list.Item(i).Path();
+        paths.sort();
+        return paths;
+    }
+
+    QTemporaryDir fRoot;
+    TMainForm fForm;
+};
+
+TEST_F(MainFormSearch, StartListsExactlyTheFilesOfTheTickedFoldersThatHoldTheText)
+{
+    QStringList expected = {Write("a/one.txt", "first line\nthe Needle is here\n"),
+                            Write("b/deep/two.txt", "NEEDLE")};
+    expected.sort();
+    Write("a/other.txt", "nothing to see");
+    Write("b/three.txt", "needl e");
+    Write("unticked/four.txt", "needle outside the ticked folders");
+    Write("a/skipped.zip", "needle in a skipped format");
+
+    fForm.edtTextToFind->setText(QStringLiteral("  needle "));
+    fForm.StartSearchButton->click();
+    EXPECT_FALSE(fForm.StartSearchButton->isEnabled());
+    EXPECT_TRUE(fForm.StopSearchButton->isEnabled());
+    EXPECT_EQ(fForm.FTextToFind, QStringLiteral("needle"));
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_FALSE(fForm.StopSearchButton->isEnabled());
+    EXPECT_EQ(Results(), expected);
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 2"));
+    EXPECT_EQ(fForm.SearchMinDate->time(), QTime(0, 0));
+}
+
+TEST_F(MainFormSearch, EnterInTheTextFieldStartsASearchWithTheCurrentText)
+{
+    const QString match = Write("a/x.txt", "alpha beta");
+    Write("b/y.txt", "gamma");
+
+    fForm.edtTextToFind->setText(QStringLiteral("beta"));
+    fForm.edtTextToFind->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(fForm.edtTextToFind, &enter);
+    EXPECT_FALSE(fForm.StartSearchButton->isEnabled());
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(Results(), QStringList{match});
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+}
+
+TEST_F(MainFormSearch, TheRadioButtonsEnableTheDateAndSizeControls)
+{
+    EXPECT_FALSE(fForm.SearchMinDate->isEnabled());
+    EXPECT_FALSE(fForm.FileSize->isEnabled());
+
+    fForm.SearchDateRB->click();
+    EXPECT_TRUE(fForm.SearchMinDate->isEnabled());
+    EXPECT_TRUE(fForm.SearchOptionsCombo->isEnabled());
+    fForm.SearchAllRB->click();
+    EXPECT_FALSE(fForm.SearchDateRB->isChecked());
+    EXPECT_FALSE(fForm.SearchMaxDate->isEnabled());
+
+    fForm.chSize2->click();
+    EXPECT_TRUE(fForm.FileSize->isEnabled());
+    EXPECT_TRUE(fForm.FileSizeCombo->isEnabled());
+    fForm.chSize1->click();
+    EXPECT_FALSE(fForm.FileSize->isEnabled());
+}
+
+TEST_F(MainFormSearch, StopDuringASearchRefusesEveryLaterPath)
+{
+    for (int i = 0; i < 20; ++i)
+        Write(QStringLiteral("a/f%1.txt").arg(i), "needle");
+    int checks = 0;
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+        ++checks;
+        fForm.StopSearchButton->click(); // the user clicks Stop while the first file is read
+        return true;
+    };
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(fForm.SearchResultList->FileList().Count(), 1);
+    EXPECT_FALSE(fForm.SearchControl().StopRequested());
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+}
+
+TEST_F(MainFormSearch, ACloseWhileAFileIsCheckedIsMadeAfterwards)
+{
+    Write("a/one.txt", "needle");
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+        fForm.close();
+        EXPECT_TRUE(fForm.isVisible());
+        return true;
+    };
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+
+    const QDeadlineTimer deadline(30000);
+    while (fForm.isVisible() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(fForm.isVisible());
+}
+
+TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithItsMatches)
+{
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Quarterly report\r\nthe needle is on page two\r\nand a NEEDLE on three");
+    fForm.ExtractionServer = server.Address();
+    QStringList expected = {Write("a/report.pdf", "%PDF-1.4 stand-in for a real document"),
+                            Write("b/notes.txt", "a needle in plain text")};
+    expected.sort();
+    Write("b/other.txt", "nothing here");
+
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    EXPECT_EQ(Results(), expected);
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 2"));
+    // Only the document went to the server (plain text is read directly), sent whole.
+    const std::vector<TRecordedRequest> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].fMethod, "PUT");
+    EXPECT_EQ(requests[0].fBody, "%PDF-1.4 stand-in for a real document");
+
+    SelectResult(QStringLiteral("report.pdf"));
+    EXPECT_EQ(fForm.FPreview->toPlainText(),
+              QStringLiteral("Quarterly report\nthe needle is on page two\nand a NEEDLE on three"));
+    EXPECT_EQ(PreviewSelection(), QStringLiteral("needle"));
+    const int first = PreviewSelectionStart();
+    fForm.btNext->click();
+    EXPECT_EQ(PreviewSelection(), QStringLiteral("NEEDLE"));
+    fForm.btNext->click();
+    EXPECT_EQ(PreviewSelectionStart(), first);
+    fForm.btPrevious->click();
+    EXPECT_EQ(PreviewSelection(), QStringLiteral("NEEDLE"));
+    EXPECT_EQ(fForm.StatusText(), fRoot.filePath(QStringLiteral("a/report.pdf")));
+}
+
+TEST_F(MainFormSearch, FilesThatVanishOrCannotBeReadAreLeftOutQuietly)
+{
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frUnprocessable);
+    fForm.ExtractionServer = server.Address();
+    const QString found = Write("a/found.txt", "needle");
+    Write("a/broken.docx", "not really a document, but it holds the needle");
+    const QString vanishing = Write("b/vanishing.txt", "needle");
+    fForm.SearchControl().FileContainsText = [&, check = fForm.SearchControl().FileContainsText](
+                                                 const QString &aPath, const QString &aText) {
+        QFile::remove(vanishing); // gone between the walk and the content check
+        return check(aPath, aText);
+    };
+
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    EXPECT_EQ(Results(), QStringList{found});
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+    EXPECT_TRUE(fForm.StartSearchButton->isEnabled());
+}
+
+TEST_F(MainFormSearch, ResultsCanBeRenamedInPlaceAndMovedToTheTrash)
+{
+    TScopedTrashHome home(QStringLiteral("data"));
+    fForm.SearchResultList->OnConfirm = [](const QString &) { return true; };
+    QStringList errors;
+    fForm.SearchResultList->OnShowError = [&](const QString &aMessage) { errors << aMessage; };
+    const QString renamed = Write("a/draft.txt", "needle");
+    const QString doomed = Write("b/old.txt", "needle");
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    ASSERT_EQ(Results().size(), 2);
+
+    SelectResult(QStringLiteral("draft.txt"));
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_F2);
+    auto *editor = fForm.SearchResultList->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("final.txt"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor commits from the event loop
+    const QString final = fRoot.filePath(QStringLiteral("a/final.txt"));
+    EXPECT_FALSE(QFileInfo::exists(renamed));
+    EXPECT_TRUE(QFileInfo::exists(final));
+
+    SelectResult(QStringLiteral("old.txt"));
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_Delete);
+    EXPECT_FALSE(QFileInfo::exists(doomed));
+    EXPECT_TRUE(QFileInfo::exists(home.FilePath(QStringLiteral("data/Trash/files/old.txt"))));
+    EXPECT_EQ(Results(), QStringList{final});
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(MainFormSearch, StopEndsALargeSearchSoon)
+{
+    // Many files, none holding the text: every one is read, and the walk outlasts the click.
+    for (int folder = 0; folder < 40; ++folder) {
+        QDir(fRoot.path()).mkpath(QStringLiteral("b/deep/%1").arg(folder));
+        for (int file = 0; file < 100; ++file)
+            Write(QStringLiteral("b/deep/%1/f%2.txt").arg(folder).arg(file), "hay and more hay\n");
+    }
+    int checks = 0;
+    QElapsedTimer sinceStop;
+    fForm.SearchControl().FileContainsText = [&, check = fForm.SearchControl().FileContainsText](
+                                                 const QString &aPath, const QString &aText) {
+        if (++checks == 50) // the click arrives as an event while the walk goes on
+            QTimer::singleShot(0, &fForm, [&] {
+                sinceStop.start();
+                fForm.StopSearchButton->click();
+            });
+        return check(aPath, aText);
+    };
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+
+    ASSERT_TRUE(AwaitEndOfSearch());
+    ASSERT_TRUE(sinceStop.isValid());
+    RecordProperty("stop_to_end_ms", static_cast<int>(sinceStop.elapsed()));
+    EXPECT_LT(checks, 4000);
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 0"));
+    EXPECT_FALSE(fForm.SearchControl().StopRequested());
+}
+
+TEST_F(MainFormSearch, StopEndsASearchThatFindsNothingToOffer)
+{
+    for (int folder = 0; folder < 50; ++folder) {
+        QDir(fRoot.path()).mkpath(QStringLiteral("b/deep/%1").arg(folder));
+        for (int file = 0; file < 10; ++file)
+            Write(QStringLiteral("b/deep/%1/f%2.txt").arg(folder).arg(file), "hay");
+    }
+    fForm.SearchField->setText(QStringLiteral("*.nothing-has-this-extension"));
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    fForm.StartSearchButton->click();
+    fForm.StopSearchButton->click();
+    EXPECT_TRUE(fForm.TimerStopper->isActive());
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 0"));
+}
+
+TEST(MainFormSearchCommandLine, AFolderThatVanishesAfterStartUpIsPassedOver)
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("kept"));
+    QDir(root.path()).mkpath(QStringLiteral("gone"));
+    const QString found = WriteTestFile(root.filePath(QStringLiteral("kept/a.txt")), "needle");
+    WriteTestFile(root.filePath(QStringLiteral("gone/b.txt")), "needle");
+    TMainForm form(ParseCommandLine({root.filePath(QStringLiteral("gone")), root.filePath(QStringLiteral("kept"))}));
+    form.show();
+    form.SearchField->setText(QStringLiteral("*.*"));
+    ASSERT_TRUE(QDir(root.filePath(QStringLiteral("gone"))).removeRecursively());
+
+    form.edtTextToFind->setText(QStringLiteral("needle"));
+    form.StartSearchButton->click();
+    const QDeadlineTimer deadline(30000);
+    while (!form.StartSearchButton->isEnabled() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(form.StartSearchButton->isEnabled());
+    ASSERT_EQ(form.SearchResultList->FileList().Count(), 1);
+    EXPECT_EQ(form.SearchResultList->FileList().Item(0).Path(), found);
+    EXPECT_EQ(form.StatusText(), QStringLiteral("Items found: 1"));
+}
+
+TEST(MainFormSearchLifetime, DestroyingTheWindowDuringASearchEndsItQuietly)
+{
+    QTemporaryDir root;
+    for (int i = 0; i < 20; ++i)
+        WriteTestFile(root.filePath(QStringLiteral("f%1.txt").arg(i)), "needle");
+    auto form = std::make_unique<TMainForm>(TCommandLine{});
+    form->ZorShellLink1->SelectionList().SetPaths({root.path() + QStringLiteral("/*")});
+    form->edtTextToFind->setText(QStringLiteral("needle"));
+    form->StartSearchButton->click();
+    QCoreApplication::processEvents();
+    form.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+} // namespace

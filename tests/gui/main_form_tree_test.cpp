@@ -1,0 +1,143 @@
+// The main window's folder tree and where-to-search list under the offscreen platform: the list
+// is rebuilt 500 ms after the last tick, "Uncheck All" empties it, archives stay out of the tree,
+// and command-line folders are ticked with the last one selected.
+#include "gui/widgets/link_label.h"
+#include "gui/main_form/main_form.h"
+#include "gui/views/shell_tree.h"
+#include "support/shell_tree_waits.h"
+#include "support/temp_tree.h"
+
+#include <gtest/gtest.h>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class MainFormTree : public ::testing::Test
+{
+protected:
+    MainFormTree()
+    {
+        for (const char *folder : {"Data/One", "Data/Two", "Backup.zip", "Backup.ZIP", "Old.rar", "Notes"})
+            fTree.Folder(folder);
+        fTree.File("file.txt");
+    }
+    ~MainFormTree() override { WaitForCheckStates(); }
+
+    TZorShellTreeNode *Node(TMainForm &aForm, const QString &aRelative)
+    {
+        return NodeOf(aForm.ZorShellTree1->Model(), fTree.Path(aRelative));
+    }
+    TZorShellTreeNode &Open(TMainForm &aForm, const QString &aRelative)
+    {
+        aForm.ZorShellTree1->SetSelectedFolder(fTree.Path(aRelative));
+        TZorShellTreeNode *node = Node(aForm, aRelative);
+        EXPECT_NE(node, nullptr) << aRelative.toStdString();
+        aForm.ZorShellTree1->Model().NodeShown(*node);
+        return *node;
+    }
+
+    TTempTree fTree;
+};
+
+TEST_F(MainFormTree, TreeIsLinkedAndKeepsArchivesOut)
+{
+    TMainForm form{TCommandLine{}};
+    form.show();
+    ASSERT_NE(form.ZorShellTree1, nullptr);
+    EXPECT_EQ(form.ZorShellTree1->parentWidget(), form.fFolderTreePlace);
+    EXPECT_EQ(form.ZorShellTree1->ShellLink(), form.ZorShellLink1);
+    EXPECT_TRUE(form.ZorShellTree1->Checkboxes());
+    EXPECT_EQ(form.ZorShellTree1->Model().RootNode()->Text(), QStringLiteral("Computer"));
+    EXPECT_TRUE(form.ZorShellTree1->RootedAt().IsSpecialFolder(SF_DRIVES));
+    EXPECT_EQ(form.ZorShellTree1->SelectedFolder(), QString()); // the drives folder
+
+    Open(form, "Notes"); // fills the temporary folder's node
+    EXPECT_EQ(Node(form, "Backup.zip"), nullptr);
+    EXPECT_EQ(Node(form, "Old.rar"), nullptr);
+    EXPECT_NE(Node(form, "Backup.ZIP"), nullptr);
+    EXPECT_NE(Node(form, "Notes"), nullptr);
+    bool canAdd = true;
+    TZorShellTreeNode &notes = *Node(form, "Notes");
+    form.ZorShellTree1AddFolder(notes, QStringLiteral("/x/a.zip.old"), canAdd);
+    EXPECT_TRUE(canAdd);
+    form.ZorShellTree1AddFolder(notes, QStringLiteral("/x/.rar"), canAdd);
+    EXPECT_FALSE(canAdd);
+}
+
+TEST_F(MainFormTree, ListIsRebuiltOnceHalfASecondAfterTheLastTick)
+{
+    TMainForm form{TCommandLine{}};
+    form.show();
+    TZorShellTreeNode &one = Open(form, "Data/One");
+    TZorShellTreeNode &notes = Open(form, "Notes");
+    ASSERT_TRUE(WaitForCheckStates());
+    EXPECT_TRUE(form.StaticText1->isVisible());
+    QSignalSpy rebuilds(form.TimerListUpdate, &QTimer::timeout);
+
+    form.ZorShellTree1->ToggleNodeCheck(one);
+    QTest::qWait(200);
+    form.ZorShellTree1->ToggleNodeCheck(notes);
+    EXPECT_TRUE(form.TimerListUpdate->isActive());
+    QTest::qWait(350); // 550 ms after the first tick, 350 after the second
+    EXPECT_EQ(rebuilds.count(), 0);
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rebuilds.count() > 0; }, 3000));
+    ASSERT_TRUE(WaitForCheckStates());
+    QTest::qWait(700); // state changes arriving late restart the timer: wait for its last run
+    EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One") + "\n" + fTree.Path("Notes"));
+    EXPECT_FALSE(form.StaticText1->isVisible());
+    const int settled = int(rebuilds.count());
+    QTest::qWait(700);
+    EXPECT_EQ(rebuilds.count(), settled);
+
+    // A ticked folder deleted meanwhile drops out; single files are never listed.
+    QDir(fTree.Path("Notes")).removeRecursively();
+    form.ZorShellLink1->SelectionList().Paths().append(fTree.Path("file.txt"));
+    form.TimerListUpdateTimer();
+    EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One"));
+    EXPECT_FALSE(form.TimerListUpdate->isActive());
+}
+
+TEST_F(MainFormTree, UncheckAllEmptiesTheListAndShowsTheNotice)
+{
+    TMainForm form{TCommandLine{}};
+    form.show();
+    TZorShellTreeNode &two = Open(form, "Data/Two");
+    ASSERT_TRUE(WaitForCheckStates());
+    form.ZorShellTree1->ToggleNodeCheck(two);
+    ASSERT_TRUE(WaitForCheckStates());
+    form.TimerListUpdateTimer();
+    EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/Two"));
+
+    QTest::mouseClick(form.Label8, Qt::LeftButton);
+    EXPECT_TRUE(form.ZorShellLink1->SelectionList().Paths().isEmpty());
+    ASSERT_TRUE(WaitForCheckStates());
+    EXPECT_EQ(two.StateIndex(), int(ssUnChecked));
+    EXPECT_TRUE(form.TimerListUpdate->isActive()); // restarted by the state changes
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerListUpdate->isActive(); }, 3000));
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(form.StaticText1->isVisible());
+}
+
+TEST_F(MainFormTree, CommandLineFoldersAreTickedAndTheLastOneSelected)
+{
+    TCommandLine commandLine;
+    commandLine.HasArguments = true;
+    commandLine.FolderEntries = {fTree.Path("Data/One") + "/*", fTree.Path("Notes") + "/*"};
+    commandLine.LastFolder = fTree.Path("Notes");
+    TMainForm form(commandLine);
+    form.show();
+    EXPECT_EQ(form.ZorShellLink1->SelectionList().Paths(), commandLine.FolderEntries);
+    EXPECT_EQ(form.ZorShellTree1->SelectedFolder(), fTree.Path("Notes"));
+    EXPECT_TRUE(form.TimerListUpdate->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.TimerListUpdate->isActive(); }, 3000));
+    EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One") + "\n" + fTree.Path("Notes"));
+    ASSERT_TRUE(WaitForCheckStates());
+    EXPECT_EQ(Node(form, "Notes")->StateIndex(), int(ssChecked));
+}
+
+} // namespace

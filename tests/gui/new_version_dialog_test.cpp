@@ -1,0 +1,297 @@
+// Start-up against a loopback vendor server: the new-version dialog's offer, "Skip" and "Exit",
+// the program ending before the main window when required, and "Update Now" with "Abort".
+#include "platform/config_location.h"
+#include "platform/program_info.h"
+#include "gui/startup.h"
+#include "i18n/translation.h"
+#include "update/installer_download.h"
+#include "gui/new_version_dialog.h"
+#include "update/version_check.h"
+#include "support/vendor_test_server.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+namespace {
+
+constexpr char kVersionPath[] = "/download/version/ordwell-version.html";
+constexpr char kChangesPath[] = "/download/version/ordwell-changes.html";
+constexpr char kInstallerPath[] = "/download/ordwell.exe";
+
+// Receives the addresses the program asks the desktop to open, instead of a browser.
+class TUrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> fOpened;
+public Q_SLOTS:
+    void OpenUrl(const QUrl &aUrl) { fOpened.append(aUrl); }
+};
+
+// What a test saw of the dialog while it was shown.
+struct TSeen
+{
+    QString fCaption;
+    QString fMessage;
+    QString fUpdateNow;
+    QString fCancel;
+    QSize fSize;
+    int fTag = -1;
+    bool fProgressShown = false;
+    int fProgress = 0;
+    QString fErrorBox;
+};
+
+class NewVersionDialog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fTemp.isValid());
+        fOldAppData = qgetenv("APPDATA");
+        fOldTmp = qgetenv("TMPDIR");
+        qputenv("APPDATA", QFile::encodeName(fTemp.filePath(QStringLiteral("appdata"))));
+        qputenv("TMPDIR", QFile::encodeName(fTemp.path()));
+        UpdateRequired = false;
+        UpdateMessage.clear();
+        DownloadCancelled = false;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &fCatcher, "OpenUrl");
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &fCatcher, "OpenUrl");
+    }
+    void TearDown() override
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        qputenv("APPDATA", fOldAppData);
+        qputenv("TMPDIR", fOldTmp);
+        fServer.Stop();
+    }
+
+    void ServeVersion(const std::string &aVersionLine, const std::string &aChanges)
+    {
+        fServer.fServer.Get(kVersionPath, [aVersionLine](const httplib::Request &, httplib::Response &aRes) {
+            aRes.set_content(aVersionLine + "\n", "text/html");
+        });
+        fServer.fServer.Get(kChangesPath, [aChanges](const httplib::Request &, httplib::Response &aRes) {
+            aRes.set_content(aChanges, "text/html");
+        });
+    }
+
+    // Runs the start-up steps while aDrive is called every 20 ms with the dialog shown (or null)
+    // until it returns true; returns RunStartupSequence's result.
+    bool RunStartup(const std::function<bool(TfrmNewVersion *)> &aDrive)
+    {
+        fServer.Start();
+        QTimer driver;
+        driver.setInterval(20);
+        bool finished = false;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                fSeen.fErrorBox = box->text();
+                QMetaObject::invokeMethod(box->button(QMessageBox::Ok), "click", Qt::QueuedConnection);
+                return;
+            }
+            TfrmNewVersion *dialog = nullptr;
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto *candidate = qobject_cast<TfrmNewVersion *>(widget); candidate && candidate->isVisible())
+                    dialog = candidate;
+            if (dialog) {
+                fSeen.fCaption = dialog->windowTitle();
+                fSeen.fMessage = dialog->Label1->text();
+                fSeen.fUpdateNow = dialog->btUpdateNow->text();
+                fSeen.fSize = dialog->size();
+                fSeen.fTag = dialog->Tag;
+                fSeen.fProgressShown = fSeen.fProgressShown || dialog->ProgressBar1->isVisible();
+                fSeen.fProgress = std::max(fSeen.fProgress, dialog->ProgressBar1->value());
+                if (fSeen.fCancel.isEmpty())
+                    fSeen.fCancel = dialog->btCancel->text();
+            }
+            if (!finished && aDrive(dialog))
+                finished = true;
+        });
+        driver.start();
+        const bool goOn = RunStartupSequence(fServer.BaseUrl());
+        driver.stop();
+        return goOn;
+    }
+
+    bool SettingsWritten() const { return QFile::exists(SettingsFolder() + QStringLiteral("/settings.dt")); }
+
+    QTemporaryDir fTemp;
+    QByteArray fOldAppData;
+    QByteArray fOldTmp;
+    TVendorTestServer fServer;
+    TUrlCatcher fCatcher;
+    TSeen fSeen;
+};
+
+void Click(QPushButton *aButton)
+{
+    // Queued, so the driving timer returns before a download starts in the click.
+    QMetaObject::invokeMethod(aButton, "click", Qt::QueuedConnection);
+}
+
+TEST_F(NewVersionDialog, OptionalUpdateOffersSkipAndStartUpGoesOn)
+{
+    ServeVersion("24/20", "Faster search\n\n\nNew icons\n");
+    const bool goOn = RunStartup([](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        Click(aDialog->btCancel);
+        return true;
+    });
+    EXPECT_TRUE(goOn);
+    EXPECT_FALSE(UpdateRequired);
+    EXPECT_EQ(fSeen.fCaption, QStringLiteral(" Ordwell"));
+    EXPECT_EQ(fSeen.fCancel, QStringLiteral("Skip"));
+    EXPECT_EQ(fSeen.fUpdateNow, QStringLiteral("Update Now"));
+    EXPECT_EQ(fSeen.fSize, QSize(414, 197));
+    EXPECT_EQ(fSeen.fTag, 1);
+    EXPECT_EQ(fSeen.fMessage, QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\n"
+                                             "New icons\n"));
+    EXPECT_FALSE(fSeen.fProgressShown);
+    EXPECT_TRUE(fCatcher.fOpened.isEmpty());
+}
+
+TEST_F(NewVersionDialog, ClosingAnOptionalOfferByItsCloseBoxAlsoGoesOn)
+{
+    ServeVersion("24/23", "");
+    const bool goOn = RunStartup([](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        QMetaObject::invokeMethod(aDialog, "close", Qt::QueuedConnection);
+        return true;
+    });
+    EXPECT_TRUE(goOn);
+}
+
+TEST_F(NewVersionDialog, RequiredUpdateShowsExitAndEndsTheProgramWithoutSettings)
+{
+    ServeVersion("30/25", "Rewritten\n");
+    const bool goOn = RunStartup([](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        // The window's close box, not the button: any way of closing ends the program.
+        QMetaObject::invokeMethod(aDialog, "close", Qt::QueuedConnection);
+        return true;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_TRUE(UpdateRequired);
+    EXPECT_EQ(fSeen.fCancel, QStringLiteral("Exit"));
+    EXPECT_TRUE(fSeen.fMessage.startsWith(QStringLiteral(
+        "This version of the software is out of date. You must download the current version 3.0")));
+    EXPECT_FALSE(SettingsWritten());
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        EXPECT_TRUE(qobject_cast<TfrmNewVersion *>(widget) || !widget->inherits("TMainForm"));
+}
+
+TEST_F(NewVersionDialog, ExitButtonOfARequiredUpdateEndsTheProgram)
+{
+    ServeVersion("30/25", "");
+    const bool goOn = RunStartup([](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        Click(aDialog->btCancel);
+        return true;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_FALSE(SettingsWritten());
+}
+
+TEST_F(NewVersionDialog, NothingNewerOrNoServerShowsNoDialog)
+{
+    ServeVersion("23/23", "");
+    bool dialogSeen = false;
+    EXPECT_TRUE(RunStartup([&dialogSeen](TfrmNewVersion *aDialog) {
+        dialogSeen = dialogSeen || aDialog;
+        return false;
+    }));
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_TRUE(RunStartupSequence(UnreachableBaseUrl()));
+}
+
+TEST_F(NewVersionDialog, AbortDuringUpdateNowShowsTheCancelSentenceAndEnds)
+{
+    ServeVersion("24/20", "Faster search\n");
+    // The installer: 100000 of 2000000 bytes, then nothing until the test ends.
+    const std::string part(100000, 'x');
+    fServer.fServer.Get(kInstallerPath, [this, &part](const httplib::Request &, httplib::Response &aRes) {
+        aRes.set_content_provider(2000000, "application/octet-stream",
+                                  [this, &part](size_t aOffset, size_t, httplib::DataSink &aSink) {
+                                      if (aOffset >= part.size()) {
+                                          while (!fServer.fRelease && aSink.is_writable())
+                                              std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                          return false;
+                                      }
+                                      return aSink.write(part.data(), part.size());
+                                  });
+    });
+    enum { stOffer, stDownloading, stAborted } step = stOffer;
+    const bool goOn = RunStartup([&step](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        switch (step) {
+        case stOffer:
+            Click(aDialog->btUpdateNow);
+            step = stDownloading;
+            return false;
+        case stDownloading:
+            // 100000 of 2000000 bytes: the bar shows 5 before the user aborts.
+            if (aDialog->ProgressBar1->value() < 5)
+                return false;
+            EXPECT_FALSE(aDialog->btUpdateNow->isEnabled());
+            EXPECT_EQ(aDialog->btCancel->text(), QStringLiteral("Abort"));
+            aDialog->btCancel->click();
+            step = stAborted;
+            return true;
+        case stAborted:
+            return true;
+        }
+        return true;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_EQ(step, stAborted);
+    EXPECT_TRUE(fSeen.fProgressShown);
+    EXPECT_EQ(fSeen.fProgress, 5);
+    EXPECT_EQ(fSeen.fErrorBox,
+              DownloadFailureText(QStringLiteral("Download is cancelled. Please download manually.")));
+    ASSERT_EQ(fCatcher.fOpened.size(), 1);
+    EXPECT_EQ(fCatcher.fOpened.front(), QUrl(VendorBaseUrl()));
+    EXPECT_FALSE(SettingsWritten());
+}
+
+TEST_F(NewVersionDialog, UpdateNowWithAFailingServerShowsItsStatusAndEnds)
+{
+    ServeVersion("24/20", "");
+    fServer.fServer.Get(kInstallerPath, [](const httplib::Request &, httplib::Response &aRes) {
+        aRes.status = 404;
+    });
+    bool clicked = false;
+    const bool goOn = RunStartup([&clicked](TfrmNewVersion *aDialog) {
+        if (!aDialog || clicked)
+            return clicked;
+        Click(aDialog->btUpdateNow);
+        clicked = true;
+        return false;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_TRUE(fSeen.fErrorBox.startsWith(
+        QStringLiteral("Failed to download update. Please download manually on website.\n\n")));
+    EXPECT_TRUE(fSeen.fErrorBox.contains(QStringLiteral("404")));
+    EXPECT_EQ(fCatcher.fOpened.size(), 1);
+}
+
+} // namespace
+
+#include "new_version_dialog_test.moc"

@@ -1,0 +1,136 @@
+// The main window's preview pane through its widgets: the shown text, the first match, the
+// navigation buttons with wrap-around, the text to find and the notice.
+#include "gui/main_form/main_form.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QToolButton>
+
+namespace {
+
+class PreviewPane : public ::testing::Test
+{
+protected:
+    PreviewPane() : fForm(TCommandLine{}) { fForm.show(); }
+
+    int SelectionStart() const { return fForm.FPreview->textCursor().selectionStart(); }
+    QString SelectedText() const { return fForm.FPreview->textCursor().selectedText(); }
+    void SetCaret(int aPosition)
+    {
+        QTextCursor cursor = fForm.FPreview->textCursor();
+        cursor.setPosition(aPosition);
+        fForm.FPreview->setTextCursor(cursor);
+    }
+
+    TMainForm fForm;
+};
+
+TEST_F(PreviewPane, StartsEmptyWithTheNotice)
+{
+    EXPECT_TRUE(fForm.FPreview->toPlainText().isEmpty());
+    EXPECT_TRUE(fForm.FPreview->isReadOnly());
+    EXPECT_EQ(fForm.FPreview->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(fForm.StaticText2->isVisible());
+    EXPECT_EQ(fForm.StaticText2->text(), QStringLiteral("Preview is not Available"));
+    EXPECT_TRUE(fForm.btNext->isEnabled());
+    EXPECT_TRUE(fForm.btPrevious->isEnabled());
+}
+
+TEST_F(PreviewPane, ShownTextHidesNoticeAndSelectsFirstMatchWithoutTakingFocus)
+{
+    fForm.edtTextToFind->setText(QStringLiteral("  needle "));
+    fForm.edtTextToFind->setFocus();
+    fForm.ShowPreviewText(QStringLiteral("line one\r\nthe NEEDLE here\rand needle\nend"));
+    EXPECT_FALSE(fForm.StaticText2->isVisible());
+    EXPECT_EQ(fForm.FPreview->toPlainText(), QStringLiteral("line one\nthe NEEDLE here\nand needle\nend"));
+    EXPECT_EQ(SelectionStart(), 13);
+    EXPECT_EQ(SelectedText(), QStringLiteral("NEEDLE"));
+    EXPECT_FALSE(fForm.FPreview->hasFocus());
+}
+
+TEST_F(PreviewPane, NextAndPreviousWrapAroundThroughTheButtons)
+{
+    fForm.FTextToFind = QStringLiteral("ab");
+    fForm.ShowPreviewText(QStringLiteral("ab\nAB\naB"));
+    ASSERT_EQ(SelectionStart(), 0);
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 3);
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 6);
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 0);
+    fForm.btPrevious->click();
+    EXPECT_EQ(SelectionStart(), 6);
+    EXPECT_EQ(SelectedText(), QStringLiteral("aB"));
+    fForm.btPrevious->click();
+    EXPECT_EQ(SelectionStart(), 3);
+}
+
+TEST_F(PreviewPane, NavigationGivesTheMemoTheFocus)
+{
+    QApplication::setActiveWindow(&fForm);
+    fForm.FTextToFind = QStringLiteral("x");
+    fForm.ShowPreviewText(QStringLiteral("x x"));
+    fForm.edtTextToFind->setFocus();
+    fForm.btNext->click();
+    EXPECT_TRUE(fForm.FPreview->hasFocus());
+}
+
+TEST_F(PreviewPane, CapturedTextToFindWinsOverTheField)
+{
+    fForm.FTextToFind = QStringLiteral("beta");
+    fForm.edtTextToFind->setText(QStringLiteral("alpha"));
+    fForm.ShowPreviewText(QStringLiteral("alpha beta"));
+    EXPECT_EQ(SelectedText(), QStringLiteral("beta"));
+}
+
+TEST_F(PreviewPane, WithoutCapturedTextTheFieldIsReadAnew)
+{
+    fForm.ShowPreviewText(QStringLiteral("alpha beta alpha"));
+    fForm.edtTextToFind->setText(QStringLiteral("beta"));
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 6);
+    fForm.edtTextToFind->setText(QStringLiteral("alpha"));
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 11);
+}
+
+TEST_F(PreviewPane, PreviousFromCaretSelectsOverlappingOccurrence)
+{
+    fForm.FTextToFind = QStringLiteral("aa");
+    fForm.ShowPreviewText(QStringLiteral("aaa"));
+    SetCaret(2);
+    fForm.btPrevious->click();
+    EXPECT_EQ(SelectionStart(), 1);
+    EXPECT_EQ(SelectedText(), QStringLiteral("aa"));
+}
+
+TEST_F(PreviewPane, AbsentTextLeavesCaretAtStartAndButtonsChangeNothing)
+{
+    fForm.FTextToFind = QStringLiteral("zzz");
+    fForm.ShowPreviewText(QStringLiteral("nothing to see"));
+    EXPECT_EQ(SelectionStart(), 0);
+    EXPECT_TRUE(SelectedText().isEmpty());
+    fForm.btNext->click();
+    fForm.btPrevious->click();
+    EXPECT_EQ(SelectionStart(), 0);
+    EXPECT_TRUE(SelectedText().isEmpty());
+}
+
+TEST_F(PreviewPane, EmptyTextAndClearShowTheNoticeAgain)
+{
+    fForm.ShowPreviewText(QStringLiteral("something"));
+    EXPECT_FALSE(fForm.StaticText2->isVisible());
+    fForm.ShowPreviewText(QString());
+    EXPECT_TRUE(fForm.StaticText2->isVisible());
+    fForm.ShowPreviewText(QStringLiteral("something"));
+    fForm.ClearPreview();
+    EXPECT_TRUE(fForm.FPreview->toPlainText().isEmpty());
+    EXPECT_TRUE(fForm.StaticText2->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+// Waiting on the UI thread (the test's main thread) for a condition: events and UI-thread calls
+// run meanwhile, with a generous deadline so that a fault fails the test instead of hanging it.
+#pragma once
+
+#include "threads/ui_thread.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+// Runs the UI thread's events and hand-overs until aDone holds; returns false when aDeadlineMs
+// passed first.
+inline bool PumpUntil(const std::function<bool()> &aDone, int aDeadlineMs = 60000)
+{
+    const QDeadlineTimer deadline(aDeadlineMs);
+    while (!aDone()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ProcessPendingUiCalls();
+        // Conditions set by worker threads post nothing: look again shortly.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Runs the UI thread's pending work for aMs milliseconds, to see that nothing more comes.
+inline void PumpFor(int aMs)
+{
+    PumpUntil([] { return false; }, aMs);
+}
