@@ -46,7 +46,7 @@ void TZorFileList::Search(const QString &Path)
             QueueEndSearch(self);
         };
     }
-    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, *this, Path, false));
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, static_cast<IZorFileSearchSink &>(*this), *this, Path, false));
 }
 
 void TZorFileList::DoEndSearch()
@@ -60,6 +60,34 @@ void TZorFileList::QueueEndSearch(const QPointer<TZorFileList> &pList)
         if (pList && !pList->fDestroying && pList->OnEndSearch)
             pList->OnEndSearch();
     });
+}
+
+void TZorFileList::BeginHandOver()
+{
+    ++fHandOverDepth;
+    BeginUpdate();
+}
+
+void TZorFileList::EndHandOver()
+{
+    EndUpdate();
+    --fHandOverDepth;
+}
+
+void TZorFileList::OfferFoundPath(const QString &aPath)
+{
+    Add(aPath, false, -1);
+}
+
+bool TZorFileList::IsPathListed(const QString &aPath) const
+{
+    return ReturnItemInList(aPath, 0) >= 0;
+}
+
+void TZorFileList::SearchProgress(const QString &aPath)
+{
+    if (OnSearchProgress)
+        OnSearchProgress(aPath);
 }
 
 bool TZorFileList::IsSearching() const
@@ -201,7 +229,7 @@ void TZorFileList::RescanFolder(const QString &pFolder)
         return;
     TZorSearchOptions options(fSearchOptions);
     options.SetRecursiveSearch(false);
-    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(options, *this, pFolder, true));
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(options, static_cast<IZorFileSearchSink &>(*this), *this, pFolder, true));
 }
 
 void TZorFileList::RecheckItemsBelow(const QString &pPath)

@@ -5,6 +5,7 @@
 
 #include "filesearch/change_notifier.h"
 #include "filesearch/custom_file_list.h"
+#include "filesearch/file_search_sink.h"
 #include "filesearch/search_options.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ class TWorkerThreadPool;
 
 // Everything here runs on the UI thread (the thread of the QCoreApplication); walkers reach the
 // list only through their hand-overs, which run there while the walker waits.
-class TZorFileList : public TZorCustomFileList
+class TZorFileList : public TZorCustomFileList, private IZorFileSearchSink
 {
     Q_OBJECT
 
@@ -87,10 +88,17 @@ protected:
     void ItemAccepted(TZorFileListItem &pItem) override;
 
 private:
-    friend class TZorFileSearch;
-    // Bracket a walker's hand-over; Stop defers itself while one is in progress.
-    void BeginHandOver() { ++fHandOverDepth; }
-    void EndHandOver() { --fHandOverDepth; }
+    // IZorFileSearchSink: what the walks hand over. Stop defers itself while a hand-over is in
+    // progress.
+    void BeginHandOver() override;
+    void EndHandOver() override;
+    void OfferFoundPath(const QString &aPath) override;
+    bool IsPathListed(const QString &aPath) const override;
+    int FoundCount() const override { return Count(); }
+    void ResortFound() override { Resort(); }
+    bool WantsSearchProgress() const override { return bool(OnSearchProgress); }
+    void SearchProgress(const QString &aPath) override;
+
     void StopWhenNoHandOver();
     // Any thread. Queues OnEndSearch of pList for the UI thread, where it runs if pList still exists.
     static void QueueEndSearch(const QPointer<TZorFileList> &pList);

@@ -1,7 +1,6 @@
-// The folder walker: enumeration, per-entry test, batched hand-over to the result list.
+// The folder walker: enumeration, per-entry test, batched hand-over to its sink.
 #include "filesearch/file_search.h"
 
-#include "filesearch/file_list.h"
 #include "filesearch/volume_roots.h"
 #include "platform/tick_count.h"
 #include "platform/long_path_access.h"
@@ -26,10 +25,10 @@ private:
 };
 } // namespace
 
-TZorFileSearch::TZorFileSearch(const TZorSearchOptions &aSearchOptions, TZorFileList &aZorFileList,
-                               const QString &aInitialPath, bool pOnlyNewFiles)
-    : fSearchOptions(aSearchOptions), fZorFileList(&aZorFileList), fInitialPath(aInitialPath),
-      fOnlyNewFiles(pOnlyNewFiles), fHasProgressHandler(bool(aZorFileList.OnSearchProgress))
+TZorFileSearch::TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFileSearchSink &aSink,
+                               QObject &aSinkOwner, const QString &aInitialPath, bool pOnlyNewFiles)
+    : fSearchOptions(aSearchOptions), fSink(aSink), fSinkOwner(&aSinkOwner), fInitialPath(aInitialPath),
+      fOnlyNewFiles(pOnlyNewFiles), fHasProgressHandler(aSink.WantsSearchProgress())
 {
     fLastResortTickCount = GetTickCount();
     fLastUpdateTickCount = GetTickCount();
@@ -45,7 +44,7 @@ void TZorFileSearch::DoWork()
     }
     fSearchComplete = true;
     try {
-        RunOnUiThread([this] { AddItemsToList(); });
+        RunOnUiThread([this] { HandOverToSink(); });
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -122,7 +121,7 @@ void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pN
         pending = !fItemsToAdd.isEmpty();
     }
     if (pending)
-        RunOnUiThread([this] { AddItemsToList(); });
+        RunOnUiThread([this] { HandOverToSink(); });
     if (fHasProgressHandler) {
         fCurrentlyScannedPath = pFolderPath + pName;
         auto self = std::static_pointer_cast<TZorFileSearch>(shared_from_this());
@@ -133,22 +132,20 @@ void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pN
     }
 }
 
-void TZorFileSearch::AddItemsToList()
+void TZorFileSearch::HandOverToSink()
 {
-    TZorFileList *list = fZorFileList.data();
-    if (IsCancellationRequested() || !list)
+    IZorFileSearchSink *sink = Sink();
+    if (IsCancellationRequested() || !sink)
         return;
     {
         std::lock_guard lock(fItemsToAddLock);
-        list->BeginHandOver();
-        list->BeginUpdate();
+        sink->BeginHandOver();
         qsizetype handled = 0;
         TFinally endUpdate([&] {
             // After a failing Add, the paths up to and including the failing one are not offered
             // again by the final hand-over; the rest are.
             fItemsToAdd.remove(0, std::min(handled, fItemsToAdd.size()));
-            list->EndUpdate();
-            list->EndHandOver();
+            sink->EndHandOver();
             fLastUpdateTickCount = GetTickCount();
         });
         const qsizetype count = fItemsToAdd.size();
@@ -159,10 +156,10 @@ void TZorFileSearch::AddItemsToList()
                 break;
             }
             const QString path = fItemsToAdd[handled++];
-            if (fOnlyNewFiles && list->ReturnItemInList(path, 0) >= 0)
+            if (fOnlyNewFiles && sink->IsPathListed(path))
                 continue;
             fWereItemsAddedSinceLastSort = true;
-            list->Add(path, false, -1);
+            sink->OfferFoundPath(path);
         }
     }
     QueueResort();
@@ -170,21 +167,21 @@ void TZorFileSearch::AddItemsToList()
 
 void TZorFileSearch::QueueResort()
 {
-    TZorFileList *list = fZorFileList.data();
-    if (!fWereItemsAddedSinceLastSort || !list || IsCancellationRequested())
+    IZorFileSearchSink *sink = Sink();
+    if (!fWereItemsAddedSinceLastSort || !sink || IsCancellationRequested())
         return;
     const uint32_t now = GetTickCount();
-    if (!fSearchComplete && (TicksBetween(fLastResortTickCount, now) <= 1000 || list->Count() >= 10000))
+    if (!fSearchComplete && (TicksBetween(fLastResortTickCount, now) <= 1000 || sink->FoundCount() >= 10000))
         return;
-    list->Resort();
+    sink->ResortFound();
     fLastResortTickCount = now;
     fWereItemsAddedSinceLastSort = false;
 }
 
 void TZorFileSearch::ReportSearchProgress(const QString &pPath)
 {
-    TZorFileList *list = fZorFileList.data();
-    if (IsCancellationRequested() || !list || !list->OnSearchProgress)
+    IZorFileSearchSink *sink = Sink();
+    if (IsCancellationRequested() || !sink)
         return;
-    list->OnSearchProgress(pPath);
+    sink->SearchProgress(pPath);
 }

@@ -1,7 +1,8 @@
 // The folder walk of one search: a work item that enumerates a folder tree on a worker thread,
-// tests each entry with its copy of the search options and hands the hits to the result list.
+// tests each entry with its copy of the search options and hands the hits to a sink.
 #pragma once
 
+#include "filesearch/file_search_sink.h"
 #include "filesearch/search_options.h"
 #include "threads/work_item.h"
 
@@ -11,14 +12,12 @@
 #include <QSet>
 #include <QStringList>
 
-class TZorFileList;
-
-// Created on the UI thread (by TZorFileList::Search or its automatic refresh) and run once by the
-// list's pool. Depth first; all hits of a folder are collected before any subfolder is entered.
+// Created on the UI thread (by the result list's Search or its automatic refresh) and run once by
+// the list's pool. Depth first; all hits of a folder are collected before any subfolder is entered.
 // Symbolic links to folders are listed but never entered (enumeration does not mark them as
 // folders), mount points of pseudo file systems and second mounts are never entered, and the walk
 // stops descending 2048 folders below its root, so no tree makes it run forever or overflow.
-// Hits are handed to the list on the UI thread whenever more than 400 ms have passed since the
+// Hits are handed to the sink on the UI thread whenever more than 400 ms have passed since the
 // last hand-over, and once at the end; the walker waits for each hand-over.
 class TZorFileSearch : public TBasicWorkItem
 {
@@ -28,14 +27,16 @@ public:
     // The hand-over cadence, in milliseconds.
     static constexpr uint32_t HandOverIntervalMs = 400;
 
-    // UI thread. Copies aSearchOptions. aInitialPath: the root folder (with or without trailing
-    // "/"); "" walks "/" and every volume mount point when the options are recursive, else lists
-    // the desktop folder. pOnlyNewFiles: hand over only paths the list does not hold yet.
-    TZorFileSearch(const TZorSearchOptions &aSearchOptions, TZorFileList &aZorFileList,
+    // UI thread. Copies aSearchOptions. aSink receives the hits; aSinkOwner is the object whose
+    // destruction ends the sink's life (hand-overs and reports that come later do nothing).
+    // aInitialPath: the root folder (with or without trailing "/"); "" walks "/" and every volume
+    // mount point when the options are recursive, else lists the desktop folder. pOnlyNewFiles:
+    // hand over only paths the sink does not list yet.
+    TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFileSearchSink &aSink, QObject &aSinkOwner,
                    const QString &aInitialPath, bool pOnlyNewFiles);
 
-    // Worker thread, called once by the pool. Raises only what the list's Add raised in a
-    // hand-over (after the final hand-over has run).
+    // Worker thread, called once by the pool. Raises only what the sink's OfferFoundPath raised in
+    // a hand-over (after the final hand-over has run).
     void DoWork() override;
 
 private:
@@ -44,14 +45,17 @@ private:
     void WalkFolder(const QString &pFolderPath, int pDepth);
     void HandOverIfDue(const QString &pFolderPath, const QString &pName);
     // UI thread, while the walker waits.
-    void AddItemsToList();
+    void HandOverToSink();
+    // The sink, or null once its owner is gone.
+    IZorFileSearchSink *Sink() const { return fSinkOwner ? &fSink : nullptr; }
     void QueueResort();
     void ReportSearchProgress(const QString &pPath);
 
     TZorSearchOptions fSearchOptions;
     QStringList fItemsToAdd;
     std::mutex fItemsToAddLock;
-    QPointer<TZorFileList> fZorFileList; // read on the UI thread only
+    IZorFileSearchSink &fSink;
+    QPointer<QObject> fSinkOwner; // read on the UI thread only
     QString fInitialPath;
     bool fWereItemsAddedSinceLastSort = false;
     uint32_t fLastResortTickCount = 0;
@@ -59,6 +63,6 @@ private:
     bool fSearchComplete = false;
     QString fCurrentlyScannedPath;
     bool fOnlyNewFiles = false;
-    bool fHasProgressHandler = false; // the list's OnSearchProgress was assigned at creation
+    bool fHasProgressHandler = false; // the sink wanted progress reports at creation
     QSet<QString> fFoldersNotEntered; // with trailing "/"
 };

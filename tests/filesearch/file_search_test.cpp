@@ -1,11 +1,15 @@
 // Tests of the folder walk through the result list's Search and Stop: order, recursion, hidden
 // folders, folder hits, the end-of-search event, stopping, and hostile trees.
 #include "filesearch/file_list.h"
+#include "filesearch/file_search.h"
 #include "support/search_list_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 #include <sys/stat.h>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -49,6 +53,57 @@ TEST_F(FileSearchTest, HitsOfAFolderComeBeforeThoseOfItsSubfolders)
     // Depth first: everything below sub/ on one side of other/d.txt.
     EXPECT_EQ(at("sub/b.txt") < at("other/d.txt"), at("sub/deeper/c.txt") < at("other/d.txt"));
     EXPECT_EQ(fEndSearchCount, 1);
+}
+
+// A sink that records what a walk hands over, and in which batches.
+class TRecordingSink : public IZorFileSearchSink
+{
+public:
+    void BeginHandOver() override { ++fBatches; }
+    void EndHandOver() override {}
+    void OfferFoundPath(const QString &aPath) override { fPaths.append(aPath); }
+    bool IsPathListed(const QString &aPath) const override { return fPaths.contains(aPath); }
+    int FoundCount() const override { return int(fPaths.size()); }
+    void ResortFound() override { ++fResorts; }
+    bool WantsSearchProgress() const override { return false; }
+    void SearchProgress(const QString &) override {}
+
+    QStringList fPaths;
+    int fBatches = 0;
+    int fResorts = 0;
+};
+
+TEST_F(FileSearchTest, AWalkNeedsOnlyASinkAndDropsItsHitsOnceTheSinkIsGone)
+{
+    fTree.File("a.txt");
+    fTree.File("sub/b.txt");
+    // Runs a walk of the tree on a thread of its own while this (UI) thread takes the hand-overs.
+    const auto walk = [&](IZorFileSearchSink &aSink, std::unique_ptr<QObject> aOwner, bool aOwnerGoesFirst) {
+        auto walker = std::make_shared<TZorFileSearch>(TZorSearchOptions(), aSink, *aOwner, fTree.Root(), false);
+        if (aOwnerGoesFirst)
+            aOwner.reset();
+        std::atomic<bool> done = false;
+        std::thread thread([&] {
+            walker->DoWork();
+            done = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+        thread.join();
+    };
+
+    TRecordingSink sink;
+    walk(sink, std::make_unique<QObject>(), false);
+    QStringList found = sink.fPaths;
+    found.sort(); // a folder's entries come in the order the file system gives them
+    EXPECT_EQ(found, QStringList({fTree.Path("a.txt"), fTree.Path("sub/"), fTree.Path("sub/b.txt")}));
+    EXPECT_EQ(sink.fPaths.last(), fTree.Path("sub/b.txt"));
+    EXPECT_EQ(sink.fBatches, 1);
+    EXPECT_EQ(sink.fResorts, 1);
+
+    TRecordingSink orphan;
+    walk(orphan, std::make_unique<QObject>(), true);
+    EXPECT_TRUE(orphan.fPaths.isEmpty());
+    EXPECT_EQ(orphan.fBatches, 0);
 }
 
 TEST_F(FileSearchTest, NonRecursiveSearchListsTheRootOnly)
