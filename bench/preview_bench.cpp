@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     TMainForm form{TCommandLine{}};
     form.show();
     QApplication::processEvents();
-    form.FTextToFind = QStringLiteral("needle");
+    form.Session().SetTextToFind(QStringLiteral("needle"));
     const int size = 2097152;
     QString oneLine(size, u'x');
     for (int at = 1000; at + 6 < size; at += 100000)

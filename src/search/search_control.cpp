@@ -84,7 +84,7 @@ void TSearchControl::StartNow()
 
     bool searchFailed = false;
     try {
-        SearchRoots(fWindow.SelectionPaths());
+        SearchRoots(SelectionPaths ? SelectionPaths() : QStringList());
     } catch (const std::exception &error) {
         qWarning("Search could not start: %s", error.what());
         searchFailed = true;

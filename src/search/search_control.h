@@ -24,8 +24,6 @@ public:
     virtual QString TextToFindText() const = 0;
     // Puts the given date-times into the two date pickers.
     virtual void SetSearchDates(TDateTime aMin, TDateTime aMax) = 0;
-    // The selection list's entries ("<folder>/*" or a file path).
-    virtual QStringList SelectionPaths() const = 0;
     virtual void SaveSettings() = 0;
     virtual void SetStatusText(const QString &aText) = 0;
     // Draws the status line now, without waiting for the event loop.
@@ -83,6 +81,7 @@ public:
     using TTranslator = std::function<QString(const QString &aPhrase)>;
     using TSkippedExtensionTest = std::function<bool(QStringView aExt)>;
     using TContentCheck = std::function<bool(const QString &aPath, const QString &aText)>;
+    using TSelectionPaths = std::function<QStringList()>;
 
     // Both must outlive the control.
     TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList);
@@ -115,6 +114,8 @@ public:
 
     // The trimmed text to find, captured at each start; empty until the first start.
     const QString &TextToFind() const { return FTextToFind; }
+    // Replaces the captured text to find (a preview of results found with another text).
+    void SetTextToFind(const QString &aText) { FTextToFind = aText; }
     // The text the acceptance looks for: FTextToFind, or when that is empty the trimmed content
     // of "Text to find:" now.
     QString CurrentTextToFind() const;
@@ -129,6 +130,9 @@ public:
     TTranslator Translate;
     TSkippedExtensionTest IsSkippedExtension;
     TContentCheck FileContainsText;
+    // What a start searches: the selection list's entries ("<folder>/*" or a file path). None
+    // until set: a start then walks every volume.
+    TSelectionPaths SelectionPaths;
 
 private:
     // Runs the start now (not while offering). A Search that throws ends the search at once.

@@ -32,6 +32,7 @@ protected:
     {
         ASSERT_TRUE(fDir.isValid());
         ASSERT_TRUE(fHome.IsValid());
+        fView.SetFileList(&fList);
         fView.OnConfirm = [this](const QString &pQuestion) {
             fQuestions.append(pQuestion);
             return fAnswer;
@@ -61,6 +62,7 @@ protected:
 
     QTemporaryDir fDir;
     TScopedTrashHome fHome{QStringLiteral("data")};
+    TZorFileList fList;
     TFileListView fView;
     bool fAnswer = true;
     QStringList fQuestions;

@@ -112,7 +112,7 @@ TEST_F(MainFormSearch, StartListsExactlyTheFilesOfTheTickedFoldersThatHoldTheTex
     fForm.StartSearchButton->click();
     EXPECT_FALSE(fForm.StartSearchButton->isEnabled());
     EXPECT_TRUE(fForm.StopSearchButton->isEnabled());
-    EXPECT_EQ(fForm.FTextToFind, QStringLiteral("needle"));
+    EXPECT_EQ(fForm.FTextToFind(), QStringLiteral("needle"));
 
     ASSERT_TRUE(AwaitEndOfSearch());
     EXPECT_FALSE(fForm.StopSearchButton->isEnabled());
@@ -197,7 +197,7 @@ TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithIts
 {
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frText, "Quarterly report\r\nthe needle is on page two\r\nand a NEEDLE on three");
-    fForm.ExtractionServer = server.Address();
+    fForm.Session().ExtractionServer = server.Address();
     QStringList expected = {Write("a/report.pdf", "%PDF-1.4 stand-in for a real document"),
                             Write("b/notes.txt", "a needle in plain text")};
     expected.sort();
@@ -230,7 +230,7 @@ TEST_F(MainFormSearch, FilesThatVanishOrCannotBeReadAreLeftOutQuietly)
 {
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frUnprocessable);
-    fForm.ExtractionServer = server.Address();
+    fForm.Session().ExtractionServer = server.Address();
     const QString found = Write("a/found.txt", "needle");
     Write("a/broken.docx", "not really a document, but it holds the needle");
     const QString vanishing = Write("b/vanishing.txt", "needle");

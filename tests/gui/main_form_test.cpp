@@ -210,7 +210,7 @@ TEST_F(MainForm, StatusLineTimersAndMenu)
     EXPECT_EQ(fForm.TimerStopper->interval(), 1000);
     EXPECT_TRUE(fForm.TimerStopper->isSingleShot());
     EXPECT_TRUE(fForm.PopupMenuLang->isEmpty());
-    EXPECT_TRUE(fForm.FTextToFind.isEmpty());
+    EXPECT_TRUE(fForm.FTextToFind().isEmpty());
 }
 
 TEST_F(MainForm, HomepageLinkFollowsResize)

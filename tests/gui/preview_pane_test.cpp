@@ -54,7 +54,7 @@ TEST_F(PreviewPane, ShownTextHidesNoticeAndSelectsFirstMatchWithoutTakingFocus)
 
 TEST_F(PreviewPane, NextAndPreviousWrapAroundThroughTheButtons)
 {
-    fForm.FTextToFind = QStringLiteral("ab");
+    fForm.Session().SetTextToFind(QStringLiteral("ab"));
     fForm.ShowPreviewText(QStringLiteral("ab\nAB\naB"));
     ASSERT_EQ(SelectionStart(), 0);
     fForm.btNext->click();
@@ -73,7 +73,7 @@ TEST_F(PreviewPane, NextAndPreviousWrapAroundThroughTheButtons)
 TEST_F(PreviewPane, NavigationGivesTheMemoTheFocus)
 {
     QApplication::setActiveWindow(&fForm);
-    fForm.FTextToFind = QStringLiteral("x");
+    fForm.Session().SetTextToFind(QStringLiteral("x"));
     fForm.ShowPreviewText(QStringLiteral("x x"));
     fForm.edtTextToFind->setFocus();
     fForm.btNext->click();
@@ -82,7 +82,7 @@ TEST_F(PreviewPane, NavigationGivesTheMemoTheFocus)
 
 TEST_F(PreviewPane, CapturedTextToFindWinsOverTheField)
 {
-    fForm.FTextToFind = QStringLiteral("beta");
+    fForm.Session().SetTextToFind(QStringLiteral("beta"));
     fForm.edtTextToFind->setText(QStringLiteral("alpha"));
     fForm.ShowPreviewText(QStringLiteral("alpha beta"));
     EXPECT_EQ(SelectedText(), QStringLiteral("beta"));
@@ -101,7 +101,7 @@ TEST_F(PreviewPane, WithoutCapturedTextTheFieldIsReadAnew)
 
 TEST_F(PreviewPane, PreviousFromCaretSelectsOverlappingOccurrence)
 {
-    fForm.FTextToFind = QStringLiteral("aa");
+    fForm.Session().SetTextToFind(QStringLiteral("aa"));
     fForm.ShowPreviewText(QStringLiteral("aaa"));
     SetCaret(2);
     fForm.btPrevious->click();
@@ -111,7 +111,7 @@ TEST_F(PreviewPane, PreviousFromCaretSelectsOverlappingOccurrence)
 
 TEST_F(PreviewPane, AbsentTextLeavesCaretAtStartAndButtonsChangeNothing)
 {
-    fForm.FTextToFind = QStringLiteral("zzz");
+    fForm.Session().SetTextToFind(QStringLiteral("zzz"));
     fForm.ShowPreviewText(QStringLiteral("nothing to see"));
     EXPECT_EQ(SelectionStart(), 0);
     EXPECT_TRUE(SelectedText().isEmpty());

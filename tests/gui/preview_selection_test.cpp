@@ -37,7 +37,7 @@ protected:
 
 TEST_F(PreviewSelection, SelectingAResultShowsItsTextWithTheFirstMatchSelected)
 {
-    fForm.FTextToFind = QStringLiteral("needle");
+    fForm.Session().SetTextToFind(QStringLiteral("needle"));
     const int row = Add("a.txt", "first line\r\nhay and NEEDLE\nmore needle\rend");
     fForm.edtTextToFind->setFocus();
     Select(row);
@@ -84,7 +84,7 @@ TEST_F(PreviewSelection, WhatCannotBeShownLeavesTheNotice)
 
 TEST_F(PreviewSelection, AHugeOneLineFileIsShownInPiecesWithItsMatchesWhole)
 {
-    fForm.FTextToFind = QStringLiteral("needle");
+    fForm.Session().SetTextToFind(QStringLiteral("needle"));
     QByteArray bytes(3 * 1024 * 1024, 'x'); // more than the preview reads
     for (int at = 4093; at < bytes.size() - 6; at += 500000)
         bytes.replace(at, 6, "needle");

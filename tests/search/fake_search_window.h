@@ -22,7 +22,6 @@ public:
         Values.SearchMaxDate = aMax;
         fLog.push_back("dates");
     }
-    QStringList SelectionPaths() const override { return Paths; }
     void SaveSettings() override { fLog.push_back("save"); }
     void SetStatusText(const QString &aText) override
     {
@@ -81,6 +80,7 @@ public:
     }
 
     TSearchFormValues Values{46000.5};
+    // What the control's SelectionPaths gives in these tests.
     QStringList Paths;
     QString Status;
     bool Busy = false;

@@ -18,6 +18,7 @@ class SearchControl : public ::testing::Test
 protected:
     SearchControl()
     {
+        Control.SelectionPaths = [this] { return Window.Paths; };
         Control.FileContainsText = [this](const QString &aPath, const QString &aText) {
             Checked.push_back(aPath.toStdString() + "|" + aText.toStdString());
             return aPath.contains(QStringLiteral("hit"));
@@ -533,6 +534,7 @@ TEST(SearchControlServices, RealContentCheckAndSkipList)
     TFakeWindow window(log);
     TFakeList list(log);
     TSearchControl control(window, list);
+    control.SelectionPaths = [&] { return window.Paths; };
     window.Values.edtTextToFind = QStringLiteral("needle");
     control.Start();
     const auto offer = [&](const QString &aPath) {

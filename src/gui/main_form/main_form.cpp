@@ -6,9 +6,7 @@
 #include "platform/program_info.h"
 #include "app/settings_file.h"
 #include "app/window_geometry.h"
-#include "filesearch/file_list.h"
 #include "gui/views/shell_tree.h"
-#include "search/file_list_search_target.h"
 #include "gui/main_form/main_form_search.h"
 
 #include <QCloseEvent>
@@ -34,7 +32,9 @@ static void InitIconResources()
 }
 
 TMainForm::TMainForm(const TCommandLine &aCommandLine, QWidget *aParent)
-    : QMainWindow(aParent), fCommandLine(aCommandLine)
+    : QMainWindow(aParent), fCommandLine(aCommandLine),
+      fSearchWindow(std::make_unique<TMainFormSearchWindow>(*this)),
+      fSession(std::make_unique<TSearchSession>(*fSearchWindow))
 {
     InitIconResources();
     CreateControls();
@@ -44,7 +44,10 @@ TMainForm::TMainForm(const TCommandLine &aCommandLine, QWidget *aParent)
 
 TMainForm::~TMainForm()
 {
-    DisconnectSearch();
+    fSession->Close();
+    fSearchWindow->SetBusyCursor(false);
+    // The view goes with the widgets, after the session that owns its list.
+    SearchResultList->SetFileList(nullptr);
 }
 
 void TMainForm::ConnectHandlers()
@@ -99,8 +102,7 @@ void TMainForm::ApplyCommandLineFolders()
 {
     if (!fCommandLine.HasArguments)
         return;
-    // Appended directly: no rule and no notification, as the command line asks for exactly these.
-    ZorShellLink1->SelectionList().Paths().append(fCommandLine.FolderEntries);
+    fSession->TickCommandLineFolders(fCommandLine.FolderEntries);
     ZorShellTree1->SetSelectedFolder(fCommandLine.LastFolder);
     RestartListUpdateTimer();
 }
@@ -113,7 +115,7 @@ void TMainForm::RestartListUpdateTimer()
 
 void TMainForm::closeEvent(QCloseEvent *aEvent)
 {
-    if (fSearchControl->DeferClose()) {
+    if (SearchControl().DeferClose()) {
         aEvent->ignore();
         return;
     }

@@ -3,9 +3,8 @@
 #pragma once
 
 #include "app/command_line.h"
-#include "content/extraction_client.h"
 #include "gui/views/file_list_view.h"
-#include "selection/shell_link.h"
+#include "search/search_session.h"
 
 #include <QMainWindow>
 
@@ -26,11 +25,9 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolButton;
-class TFileListSearchTarget;
 class TLinkLabel;
 class TMainFormSearchWindow;
 class TPageControl;
-class TSearchControl;
 class TUpDown;
 class TWrapCheckBox;
 class TZorShellTree;
@@ -103,11 +100,12 @@ public:
     QTimer *TimerStopper = nullptr;
     QMenu *PopupMenuLang = nullptr;
 
+    // The search session behind the window: selection list, result list, search control, the
+    // extraction server documents are sent to (the local one unless a test points it at its own)
+    // and the one text to find.
+    TSearchSession &Session() { return *fSession; }
     // The text to find as captured at the start of a search; empty until the first start.
-    QString FTextToFind;
-    // Where documents are sent for their text, by the search's content check and the preview:
-    // the local extraction server, unless a test points the window at its own.
-    TExtractionServerAddress ExtractionServer;
+    const QString &FTextToFind() const { return fSession->TextToFind(); }
 
     // The parsed command line this window was started with.
     const TCommandLine &CommandLine() const { return fCommandLine; }
@@ -130,8 +128,6 @@ public:
     // Shows aText (line breaks normalised) with redrawing held, selects the first occurrence of
     // the text to find without moving the keyboard focus, and sets the notice's visibility.
     void ShowPreviewText(const QString &aText);
-    // FTextToFind, or when that is empty the trimmed content of edtTextToFind.
-    QString PreviewTextToFind() const;
     // Fills the preview for the result list's selection (the first match selected).
     void UpdatePreview();
     // The result list's OnSelectionChanged: the preview, the status text, the notice.
@@ -178,7 +174,8 @@ public:
     // ---- Folder tree and where-to-search list (selection/main_form_tree.cpp). UI thread. ----
     // The check-box folder tree in fFolderTreePlace, linked to ZorShellLink1.
     TZorShellTree *ZorShellTree1 = nullptr;
-    // Owns the selection list: SelectionList().Paths() holds what the search covers.
+    // The session's link, which owns the selection list: SelectionList().Paths() holds what the
+    // search covers.
     TZorShellLink *ZorShellLink1 = nullptr;
     // Rebuilds Memo1 from the selection list's folder entries that exist now.
     void TimerListUpdateTimer();
@@ -199,7 +196,7 @@ public:
     void SearchAllRBClick();
     void SearchDateRBClick();
     void chSize2Click();
-    TSearchControl &SearchControl() { return *fSearchControl; }
+    TSearchControl &SearchControl() { return fSession->Control(); }
 
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;
@@ -223,8 +220,6 @@ private:
 
     // Search form (search/main_form_search.cpp).
     void ConnectSearch();
-    // Before the widgets go: later list events and deferred calls do nothing, the walks end.
-    void DisconnectSearch();
     // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
     void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
     std::array<QWidget *, 5> SearchKeyFields() const;
@@ -237,9 +232,7 @@ private:
     void UpdatePreviewNotice();
 
     TCommandLine fCommandLine;
-    std::unique_ptr<TZorShellLink> fShellLink;
     QLabel *fStatusPanel = nullptr;
     std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
-    std::unique_ptr<TFileListSearchTarget> fSearchTarget;
-    std::unique_ptr<TSearchControl> fSearchControl;
+    std::unique_ptr<TSearchSession> fSession;
 };

@@ -299,6 +299,7 @@ QWidget *TMainForm::CreateRightArea()
     Splitter2->setHandleWidth(8);
     Splitter2->setChildrenCollapsible(false);
     SearchResultList = new TFileListView(Splitter2);
+    SearchResultList->SetFileList(&fSession->FileList());
     SearchResultList->setFont(SansFont(kListPointSize));
     SearchResultList->setMinimumHeight(50);
     const int widths[] = {260, 330, 90, 140, 150};

@@ -54,10 +54,10 @@ void TMainForm::ClearPreview()
 void TMainForm::ShowPreviewText(const QString &aText)
 {
     FPreview->setUpdatesEnabled(false);
-    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, PreviewTextToFind()));
+    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind()));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
-    if (const auto match = FirstMatch(FPreview->toPlainText(), PreviewTextToFind()))
+    if (const auto match = FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind()))
         Select(FPreview, *match);
 }
 
@@ -73,7 +73,7 @@ void TMainForm::UpdatePreview()
     if (!QFileInfo(path).isFile())
         return;
     QString text;
-    if (!ExtractFileText(path, kPreviewMaxBytes, text, ExtractionServer))
+    if (!ExtractFileText(path, kPreviewMaxBytes, text, fSession->ExtractionServer))
         return;
     ShowPreviewText(text);
 }
@@ -87,19 +87,14 @@ void TMainForm::SearchResultListSelectionChanged()
     UpdatePreviewNotice();
 }
 
-QString TMainForm::PreviewTextToFind() const
-{
-    return FTextToFind.isEmpty() ? edtTextToFind->text().trimmed() : FTextToFind;
-}
-
 void TMainForm::btNextClick()
 {
-    GoTo(FPreview, NextMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+    GoTo(FPreview, NextMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
 }
 
 void TMainForm::btPreviousClick()
 {
-    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), PreviewTextToFind(), SelectionOf(FPreview)));
+    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
 }
 
 void TMainForm::UpdatePreviewNotice()

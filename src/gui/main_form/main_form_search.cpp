@@ -6,9 +6,6 @@
 #include "gui/main_form/main_form.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
-#include "content/content_matching.h"
-#include "filesearch/file_list.h"
-#include "search/file_list_search_target.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,11 +48,6 @@ void TMainFormSearchWindow::SetSearchDates(TDateTime aMin, TDateTime aMax)
 {
     SetDateTimeValue(*fForm.SearchMinDate, aMin);
     SetDateTimeValue(*fForm.SearchMaxDate, aMax);
-}
-
-QStringList TMainFormSearchWindow::SelectionPaths() const
-{
-    return fForm.ZorShellLink1->SelectionList().Paths();
 }
 
 void TMainFormSearchWindow::SaveSettings()
@@ -121,11 +113,7 @@ void TMainFormSearchWindow::StartStopperTimer()
 
 void TMainFormSearchWindow::QueueDeferred(std::function<void()> aCall)
 {
-    // A put-off start captures its text to find only when it runs.
-    QTimer::singleShot(0, &fForm, [this, call = std::move(aCall)] {
-        call();
-        fForm.FTextToFind = fForm.SearchControl().TextToFind();
-    });
+    QTimer::singleShot(0, &fForm, std::move(aCall));
 }
 
 void TMainFormSearchWindow::CloseWindow()
@@ -135,14 +123,6 @@ void TMainFormSearchWindow::CloseWindow()
 
 void TMainForm::ConnectSearch()
 {
-    fSearchWindow = std::make_unique<TMainFormSearchWindow>(*this);
-    fSearchTarget = std::make_unique<TFileListSearchTarget>(SearchResultList->FileList());
-    fSearchControl = std::make_unique<TSearchControl>(*fSearchWindow, *fSearchTarget);
-    fSearchControl->FileContainsText = [this](const QString &aPath, const QString &aText) {
-        return ::FileContainsText(aPath, aText, ExtractionServer);
-    };
-    ConnectSearchControl(SearchResultList->FileList(), *fSearchControl);
-
     connect(StartSearchButton, &QToolButton::clicked, this, &TMainForm::StartSearchButtonClick);
     connect(StopSearchButton, &QToolButton::clicked, this, &TMainForm::StopSearchButtonClick);
     connect(TimerStopper, &QTimer::timeout, this, &TMainForm::TimerStopperTimer);
@@ -155,49 +135,35 @@ void TMainForm::ConnectSearch()
         field->installEventFilter(this);
 }
 
-void TMainForm::DisconnectSearch()
-{
-    if (!fSearchControl)
-        return;
-    fSearchControl->WindowDestroying();
-    TZorFileList &list = SearchResultList->FileList();
-    list.OnAddPath = nullptr;
-    list.OnEndSearch = nullptr;
-    list.Stop();
-    fSearchWindow->SetBusyCursor(false);
-}
-
 void TMainForm::StartSearchButtonClick()
 {
-    fSearchControl->Start();
-    FTextToFind = fSearchControl->TextToFind();
+    SearchControl().Start();
 }
 
 void TMainForm::StopSearchButtonClick()
 {
-    fSearchControl->RequestStop();
+    SearchControl().RequestStop();
 }
 
 void TMainForm::TimerStopperTimer()
 {
     TimerStopper->stop();
-    fSearchControl->StopperTimerFired();
+    SearchControl().StopperTimerFired();
 }
 
 void TMainForm::SearchResultListAddPath(const QString &Path, bool &CanAdd)
 {
-    fSearchControl->AcceptPath(Path, CanAdd);
+    SearchControl().AcceptPath(Path, CanAdd);
 }
 
 void TMainForm::SearchResultListEndSearch()
 {
-    fSearchControl->EndSearch();
+    SearchControl().EndSearch();
 }
 
 void TMainForm::FormKeyPress(char16_t Key)
 {
-    fSearchControl->KeyPress(Key);
-    FTextToFind = fSearchControl->TextToFind();
+    SearchControl().KeyPress(Key);
 }
 
 void TMainForm::SearchKeyFilter(QObject *aWatched, QEvent *aEvent)

@@ -16,7 +16,6 @@ public:
     TSearchFormValues SearchFormValues() const override;
     QString TextToFindText() const override;
     void SetSearchDates(TDateTime aMin, TDateTime aMax) override;
-    QStringList SelectionPaths() const override;
     void SaveSettings() override;
     void SetStatusText(const QString &aText) override;
     void RepaintStatusLine() override;

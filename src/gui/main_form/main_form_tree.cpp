@@ -12,8 +12,7 @@
 
 void TMainForm::CreateFolderTree()
 {
-    fShellLink = std::make_unique<TZorShellLink>();
-    ZorShellLink1 = fShellLink.get();
+    ZorShellLink1 = &fSession->ShellLink();
     ZorShellTree1 = new TZorShellTree(fFolderTreePlace);
     ZorShellTree1->setFrameShape(QFrame::NoFrame);
     fFolderTreePlace->layout()->addWidget(ZorShellTree1);

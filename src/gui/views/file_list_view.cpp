@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -63,11 +64,6 @@ bool ChangesFiles(TShellAction pAction)
 
 TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
 {
-    fFileList = new TZorFileList(this);
-    fViewModel = new TFileListViewModel(*fFileList, this);
-    fViewModel->OnRename = [this](int pRow, const QString &pNewName) { return RenameRow(pRow, pNewName); };
-    setModel(fViewModel);
-
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -91,7 +87,6 @@ TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
     };
     OnOpenUrl = [](const QUrl &pUrl) { return QDesktopServices::openUrl(pUrl); };
 
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFileListView::ViewSelectionChanged);
     connect(header(), &QHeaderView::sortIndicatorChanged, this, &TFileListView::HeaderSortChanged);
     // Only a column the user drags keeps its width; widths set by code do not count.
     connect(header(), &QHeaderView::sectionResized, this, [this] {
@@ -101,12 +96,28 @@ TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
     fFitTimer.setSingleShot(true);
     fFitTimer.setInterval(150);
     connect(&fFitTimer, &QTimer::timeout, this, &TFileListView::FitColumns);
+}
+
+TFileListView::~TFileListView() = default;
+
+void TFileListView::SetFileList(TZorFileList *aList)
+{
+    if (aList == fFileList)
+        return;
+    std::unique_ptr<TFileListViewModel> oldModel(fViewModel);
+    setModel(nullptr);
+    fViewModel = nullptr;
+    fFileList = aList;
+    if (!aList)
+        return;
+    fViewModel = new TFileListViewModel(*aList, this);
+    fViewModel->OnRename = [this](int pRow, const QString &pNewName) { return RenameRow(pRow, pNewName); };
+    setModel(fViewModel);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFileListView::ViewSelectionChanged);
     connect(fViewModel, &QAbstractItemModel::rowsInserted, this, &TFileListView::ScheduleFit);
     connect(fViewModel, &QAbstractItemModel::layoutChanged, this, &TFileListView::ScheduleFit);
     connect(fViewModel, &QAbstractItemModel::modelReset, this, [this] { fUserSizedColumns = false; });
 }
-
-TFileListView::~TFileListView() = default;
 
 void TFileListView::ViewSelectionChanged()
 {

@@ -15,7 +15,7 @@ class QUrl;
 class TFileListViewModel;
 class TZorFileList;
 
-// UI thread only. The view owns its TZorFileList (the model the search control fills).
+// UI thread only. The view shows a TZorFileList it is given (the model the search fills).
 class TFileListView : public QTreeView
 {
     Q_OBJECT
@@ -24,6 +24,9 @@ public:
     explicit TFileListView(QWidget *aParent = nullptr);
     ~TFileListView() override;
 
+    // Shows aList (which must outlive the view or be replaced first); null shows nothing.
+    void SetFileList(TZorFileList *aList);
+    // The list shown; only while one is set.
     TZorFileList &FileList() { return *fFileList; }
     TFileListViewModel &ViewModel() { return *fViewModel; }
 

@@ -1,8 +1,9 @@
-// The search control driving a real result list over real temporary folders: walks on the
-// list's pool, hand-overs on this thread, content checks of plain-text files, the end of search,
-// and a stop carried out by the stop timer.
+// A whole search without a window: the session's selection list ticks real temporary folders,
+// its control starts the walks on the result list's pool, takes the hand-overs on this thread,
+// checks plain-text files for the text and ends the search; a stop comes through the stop timer.
 #include "fake_search_window.h"
-#include "search/file_list_search_target.h"
+#include "search/search_session.h"
+#include "support/fake_extraction_server.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -37,24 +38,16 @@ public:
     std::function<void()> OnStopperTimer;
 };
 
-class SearchWithFileList : public ::testing::Test
+class SearchSession : public ::testing::Test
 {
 protected:
-    SearchWithFileList()
+    SearchSession()
     {
-        Target = std::make_unique<TFileListSearchTarget>(List);
-        Control = std::make_unique<TSearchControl>(Window, *Target);
-        ConnectSearchControl(List, *Control);
         List.OnEndSearch = [this] {
-            Control->EndSearch();
+            Control.EndSearch();
             ++EndCount;
         };
-        Window.OnStopperTimer = [this] { Control->StopperTimerFired(); };
-    }
-    ~SearchWithFileList() override
-    {
-        List.OnAddPath = nullptr;
-        List.OnEndSearch = nullptr;
+        Window.OnStopperTimer = [this] { Control.StopperTimerFired(); };
     }
 
     QString Write(const QString &aRelative, const QByteArray &aBytes)
@@ -88,13 +81,13 @@ protected:
     QTemporaryDir Dir;
     std::vector<std::string> Log;
     TLoopWindow Window{Log};
-    TZorFileList List;
-    std::unique_ptr<TFileListSearchTarget> Target;
-    std::unique_ptr<TSearchControl> Control;
+    TSearchSession Session{Window};
+    TZorFileList &List = Session.FileList();
+    TSearchControl &Control = Session.Control();
     int EndCount = 0;
 };
 
-TEST_F(SearchWithFileList, ListsExactlyTheFilesHoldingTheText)
+TEST_F(SearchSession, ListsExactlyTheFilesHoldingTheText)
 {
     ASSERT_TRUE(Dir.isValid());
     const QString a = Write(QStringLiteral("one/a.txt"), "the Needle is here\n");
@@ -102,70 +95,90 @@ TEST_F(SearchWithFileList, ListsExactlyTheFilesHoldingTheText)
     const QString c = Write(QStringLiteral("two/deep/c.md"), "NEEDLE\n");
     Write(QStringLiteral("two/skip.jpg"), "needle\n");
     Write(QStringLiteral("three/d.txt"), "needle, but this folder is not ticked\n");
-    Window.Paths = {Dir.filePath(QStringLiteral("one")) + QStringLiteral("/*"),
-                    Dir.filePath(QStringLiteral("two")) + QStringLiteral("/*"),
-                    Dir.filePath(QStringLiteral("three/d.txt"))};
+    // As given: ticking the only file of a folder would tick the folder.
+    Session.SelectionList().Paths() = {Dir.filePath(QStringLiteral("one")) + QStringLiteral("/*"),
+                                       Dir.filePath(QStringLiteral("two")) + QStringLiteral("/*"),
+                                       Dir.filePath(QStringLiteral("three/d.txt"))};
     Window.Values.edtTextToFind = QStringLiteral(" needle ");
 
-    Control->Start();
+    Control.Start();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Listed(), (QStringList{a, c}));
     EXPECT_EQ(Window.Status, QStringLiteral("Items found: 2"));
-    EXPECT_EQ(Control->State(), scIdle);
+    EXPECT_EQ(Session.TextToFind(), QStringLiteral("needle"));
+    EXPECT_EQ(Control.State(), scIdle);
     EXPECT_TRUE(Window.StartEnabled);
     EXPECT_FALSE(Window.Busy);
 }
 
-TEST_F(SearchWithFileList, EmptyTextListsEveryFileTheFilterLets)
+TEST_F(SearchSession, CommandLineFoldersAreSearchedAndDocumentsGoToTheSessionsServer)
+{
+    ASSERT_TRUE(Dir.isValid());
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "a document about the needle");
+    Session.ExtractionServer = server.Address();
+    const QString document = Write(QStringLiteral("docs/report.pdf"), "%PDF-1.4 not really");
+    Write(QStringLiteral("docs/notes.txt"), "no such word\n");
+    Session.TickCommandLineFolders({Dir.filePath(QStringLiteral("docs")) + QStringLiteral("/*")});
+    Window.Values.edtTextToFind = QStringLiteral("needle");
+
+    Control.Start();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Listed(), (QStringList{document}));
+    ASSERT_EQ(server.RequestCount(), 1u);
+    EXPECT_EQ(server.Requests().front().fMethod, "PUT");
+}
+
+TEST_F(SearchSession, EmptyTextListsEveryFileTheFilterLets)
 {
     ASSERT_TRUE(Dir.isValid());
     const QString a = Write(QStringLiteral("a.txt"), "x");
     const QString b = Write(QStringLiteral("sub/b.jpg"), "y");
     Write(QStringLiteral("sub/c.log"), "z");
-    Window.Paths = {Dir.path() + QStringLiteral("/*")};
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
     Window.Values.SearchField = QStringLiteral("*.txt;*.jpg");
 
-    Control->Start();
+    Control.Start();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Listed(), (QStringList{a, b}));
     EXPECT_EQ(Window.Status, QStringLiteral("Items found: 2"));
 }
 
-TEST_F(SearchWithFileList, StopBeforeTheFirstHandOverListsNothing)
+TEST_F(SearchSession, StopBeforeTheFirstHandOverListsNothing)
 {
     ASSERT_TRUE(Dir.isValid());
     for (int i = 0; i < 50; ++i)
         Write(QStringLiteral("f%1.txt").arg(i), "needle");
-    Window.Paths = {Dir.path() + QStringLiteral("/*")};
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
     Window.Values.edtTextToFind = QStringLiteral("needle");
 
-    Control->Start();
-    Control->RequestStop();
+    Control.Start();
+    Control.RequestStop();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(List.Count(), 0);
-    EXPECT_EQ(Control->State(), scIdle);
-    EXPECT_FALSE(Control->StopRequested());
+    EXPECT_EQ(Control.State(), scIdle);
+    EXPECT_FALSE(Control.StopRequested());
     EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0"));
 }
 
-TEST_F(SearchWithFileList, EnterDuringABatchRestartsAfterIt)
+TEST_F(SearchSession, EnterDuringABatchRestartsAfterIt)
 {
     ASSERT_TRUE(Dir.isValid());
     for (int i = 0; i < 20; ++i)
         Write(QStringLiteral("f%1.txt").arg(i), "needle");
-    Window.Paths = {Dir.path() + QStringLiteral("/*")};
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
     Window.Values.edtTextToFind = QStringLiteral("needle");
     bool pressed = false;
     // Enter arrives while the first path of the first batch is being offered.
     List.OnAddPath = [&](const QString &Path, bool &CanAdd) {
         if (!pressed) {
             pressed = true;
-            QTimer::singleShot(0, [&] { Control->KeyPress(13); });
+            QTimer::singleShot(0, [&] { Control.KeyPress(13); });
         }
-        Control->AcceptPath(Path, CanAdd);
+        Control.AcceptPath(Path, CanAdd);
     };
 
-    Control->Start();
+    Control.Start();
     // One end for the first burst (stopped or finished), one for the restarted one.
     ASSERT_TRUE(WaitForEnd(2));
     EXPECT_TRUE(pressed);
