@@ -81,11 +81,11 @@ int main(int argc, char **argv)
     auto grep = [&] { grepExit = QProcess::execute("grep", {"-rli", Needle, dir.path()}); };
 
     ours(); // fills the page cache
-    SearchUnrecognizedFormats = false;
+    SearchUnrecognizedFormats() = false;
     const double oursSeconds = BestSeconds(ours);
     const int oursFound = found;
     const double grepSeconds = BestSeconds(grep);
-    SearchUnrecognizedFormats = true;
+    SearchUnrecognizedFormats() = true;
     const double rawSeconds = BestSeconds(ours);
 
     std::printf("corpus: %d files of %d KiB (%.1f MiB), page-cached, needle \"%s\" absent\n", files,

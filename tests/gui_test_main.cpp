@@ -3,6 +3,8 @@
 // settings or language choice.
 #include <QApplication>
 #include <QTemporaryDir>
+#include "support/fresh_run_context.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -18,5 +20,6 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.filePath(QStringLiteral("config"))));
     qputenv("APPDATA", QFile::encodeName(configHome.filePath(QStringLiteral("appdata"))));
     ::testing::InitGoogleTest(&argc, argv);
+    StartEachTestWithAFreshRunContext();
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,6 @@
 // Entry point of the core test executables: a QCoreApplication, then every GoogleTest test.
+#include "support/fresh_run_context.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
@@ -8,5 +10,6 @@ int main(int argc, char **argv)
         qputenv("ORDWELL_SOURCE_DIR", ORDWELL_SOURCE_DIR_DEFAULT);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    StartEachTestWithAFreshRunContext();
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,7 @@
 #include "platform/ansi_code_page.h"
 #include "platform/file_access.h"
 #include "platform/lower_case.h"
+#include "threads/run_context.h"
 
 #include <algorithm>
 #include <cstring>
@@ -81,6 +82,11 @@ bool ContainsBytesIgnoreAsciiCase(QByteArrayView aHaystack, QByteArrayView aNeed
     return false;
 }
 
+std::atomic<bool> &SearchUnrecognizedFormats()
+{
+    return RunContext().SearchUnrecognizedFormats;
+}
+
 namespace {
 
 // Reads the whole file in chunks, keeping the last (pattern length - 1) bytes of each step in
@@ -153,7 +159,7 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
     } catch (...) {
         return false;
     }
-    if (!SearchUnrecognizedFormats.load())
+    if (!SearchUnrecognizedFormats().load())
         return false;
     try {
         const bool ascii = IsAsciiText(aNeedle);

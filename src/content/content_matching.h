@@ -35,9 +35,9 @@ inline constexpr std::array<QStringView, 145> SkippedExtensions{
 // Bytes read per step of the raw search.
 inline constexpr int32_t RawSearchChunkBytes = 65536;
 
-// The option "Search in unrecognized formats": set by the search control at each start, read by
-// FileContainsText to allow the raw byte search.
-inline std::atomic<bool> SearchUnrecognizedFormats{false};
+// The option "Search in unrecognized formats" of this run: set by the search control at each
+// start, read by FileContainsText to allow the raw byte search. Any thread.
+std::atomic<bool> &SearchUnrecognizedFormats();
 
 // True when the file at Path contains Needle: in its extracted text without regard to case, or,
 // when SearchUnrecognizedFormats is set and that fails, in its raw bytes (an ASCII needle as

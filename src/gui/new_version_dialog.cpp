@@ -97,21 +97,21 @@ void TfrmNewVersion::FormShow()
     Tag = 1;
     setWindowTitle(u' ' + ApplicationTitle());
     btUpdateNow->setText(Translate(QStringLiteral("Update Now")));
-    btCancel->setText(UpdateRequired ? Translate(QStringLiteral("Exit")) : Translate(QStringLiteral("Skip")));
-    Label1->setText(QString(UpdateMessage).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    btCancel->setText(UpdateRequired() ? Translate(QStringLiteral("Exit")) : Translate(QStringLiteral("Skip")));
+    Label1->setText(QString(UpdateMessage()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     PlaceButtons();
 }
 
 void TfrmNewVersion::FormClose()
 {
-    if (UpdateRequired)
+    if (UpdateRequired())
         Tag = 0;
 }
 
 void TfrmNewVersion::done(int aResult)
 {
     if (fDownloading) {
-        DownloadCancelled = true;
+        DownloadCancelled() = true;
         return;
     }
     FormClose();
@@ -121,14 +121,14 @@ void TfrmNewVersion::done(int aResult)
 void TfrmNewVersion::btCancelClick()
 {
     if (btCancel->text() == Translate(QStringLiteral("Abort")))
-        DownloadCancelled = true;
+        DownloadCancelled() = true;
     else
         close();
 }
 
 void TfrmNewVersion::btUpdateNowClick()
 {
-    UpdateRequired = true;
+    UpdateRequired() = true;
     fDownloading = true;
     btCancel->setText(Translate(QStringLiteral("Abort")));
     PlaceButtons();

@@ -65,7 +65,7 @@ void SaveCurrentLanguage()
     if (fileName.isEmpty() || !QDir().mkpath(QFileInfo(fileName).absolutePath()))
         return;
     QSettings settings(fileName, QSettings::IniFormat);
-    settings.setValue(kValueName, CurrentLanguageCode);
+    settings.setValue(kValueName, CurrentLanguageCode());
     settings.sync();
     if (settings.status() != QSettings::NoError)
         throw std::runtime_error("Cannot store the language choice in " + fileName.toStdString());

@@ -3,6 +3,7 @@
 #include "i18n/translation.h"
 
 #include "i18n/language_choice.h"
+#include "threads/run_context.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,9 +11,20 @@
 #include <QFileInfo>
 #include <stdexcept>
 
-QList<QStringList> TranslationTable;
-int32_t CurrentLanguageIndex = 0;
-QString CurrentLanguageCode;
+QList<QStringList> &TranslationTable()
+{
+    return RunContext().TranslationTable;
+}
+
+int32_t &CurrentLanguageIndex()
+{
+    return RunContext().CurrentLanguageIndex;
+}
+
+QString &CurrentLanguageCode()
+{
+    return RunContext().CurrentLanguageCode;
+}
 
 namespace {
 
@@ -95,12 +107,12 @@ QList<QStringList> ParseTranslationTable(const QByteArray &aBytes)
 
 void LoadTranslationsFrom(const QStringList &aFileNames)
 {
-    CurrentLanguageCode = DetectSystemLanguage();
+    CurrentLanguageCode() = DetectSystemLanguage();
     if (const std::optional<QString> stored = ReadStoredLanguage())
-        CurrentLanguageCode = *stored;
+        CurrentLanguageCode() = *stored;
 
-    CurrentLanguageIndex = 0;
-    TranslationTable.clear();
+    CurrentLanguageIndex() = 0;
+    TranslationTable().clear();
     try {
         QString fileName;
         for (const QString &candidate : aFileNames) {
@@ -111,17 +123,17 @@ void LoadTranslationsFrom(const QStringList &aFileNames)
         }
         if (fileName.isEmpty())
             throw std::runtime_error("Cannot find translation file: " + aFileNames.join(u", ").toStdString());
-        TranslationTable = ParseTranslationTable(ReadTableFile(fileName));
-        for (int c = 0; c < TranslationTable.size(); ++c) {
-            if (TranslationTable.at(c).at(1).compare(CurrentLanguageCode, Qt::CaseInsensitive) == 0) {
-                CurrentLanguageIndex = c;
+        TranslationTable() = ParseTranslationTable(ReadTableFile(fileName));
+        for (int c = 0; c < TranslationTable().size(); ++c) {
+            if (TranslationTable().at(c).at(1).compare(CurrentLanguageCode(), Qt::CaseInsensitive) == 0) {
+                CurrentLanguageIndex() = c;
                 break;
             }
         }
     } catch (const std::exception &) {
         // A missing or broken table means an English interface; the user is not told.
-        TranslationTable.clear();
-        CurrentLanguageIndex = 0;
+        TranslationTable().clear();
+        CurrentLanguageIndex() = 0;
     }
 }
 
@@ -132,10 +144,10 @@ void LoadTranslations()
 
 QString Translate(const QString &aPhrase)
 {
-    if (CurrentLanguageIndex <= 0 || CurrentLanguageIndex >= TranslationTable.size())
+    if (CurrentLanguageIndex() <= 0 || CurrentLanguageIndex() >= TranslationTable().size())
         return aPhrase;
-    const QStringList &english = TranslationTable.at(0);
-    const QStringList &current = TranslationTable.at(CurrentLanguageIndex);
+    const QStringList &english = TranslationTable().at(0);
+    const QStringList &current = TranslationTable().at(CurrentLanguageIndex());
     for (qsizetype r = 0; r < english.size(); ++r) {
         if (english.at(r) == aPhrase) {
             const QString &cell = current.at(r);

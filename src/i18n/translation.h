@@ -11,11 +11,11 @@
 // One entry per language (column 0 English), each holding the column's cells in row order: row 0
 // the language names, row 1 the codes, rows 2 and up the phrases. Every column has the same
 // number of cells. Empty when no usable table was loaded.
-extern QList<QStringList> TranslationTable;
+QList<QStringList> &TranslationTable();
 // The current column; 0 means English.
-extern int32_t CurrentLanguageIndex;
+int32_t &CurrentLanguageIndex();
 // The current language's code as stored in the language setting ("en", "de", "cn", ...).
-extern QString CurrentLanguageCode;
+QString &CurrentLanguageCode();
 
 // Files to try, in order: "transl.dt" in the executable's folder, then in ../share/ordwell/
 // beside it (installed layout). Needs the application object.

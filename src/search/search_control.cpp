@@ -78,7 +78,7 @@ void TSearchControl::StartNow()
     FTextToFind = values.edtTextToFind.trimmed();
 
     FillSearchOptions(values, fList.SearchOptions());
-    ::SearchUnrecognizedFormats = values.CheckBox1;
+    SearchUnrecognizedFormats() = values.CheckBox1;
     if (values.SearchDateRB)
         fWindow.SetSearchDates(minDate, WithTimeOfDay(values.SearchMaxDate, cEndOfDay));
 

@@ -1,6 +1,7 @@
 // The process-wide queue of routines for the user-interface thread.
 #include "threads/ui_thread.h"
 
+#include "threads/run_context.h"
 #include "threads/threads_log.h"
 
 #include <QCoreApplication>
@@ -55,8 +56,7 @@ private:
 
 TUiThreadDispatcher &TUiThreadDispatcher::Instance()
 {
-    static TUiThreadDispatcher sInstance;
-    return sInstance;
+    return RunContext().UiThreadDispatcher();
 }
 
 TUiThreadDispatcher::TUiThreadDispatcher()
@@ -82,8 +82,10 @@ TUiThreadDispatcher::TUiThreadDispatcher()
 TUiThreadDispatcher::~TUiThreadDispatcher()
 {
     std::lock_guard lGuard(fLock);
-    if (fReceiver)
+    if (fReceiver) {
         fReceiver->Detach();
+        fReceiver->deleteLater();
+    }
 }
 
 bool TUiThreadDispatcher::IsUiThread() const

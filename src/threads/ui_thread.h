@@ -19,7 +19,7 @@ class QThread;
 class TUiThreadDispatcher
 {
 public:
-    // The process-wide dispatcher, created on first use. Create it on the UI thread (the
+    // The dispatcher of this run, created on first use. Create it on the UI thread (the
     // application does so at start-up; the worker pool does when it is created).
     static TUiThreadDispatcher &Instance();
 
@@ -68,7 +68,7 @@ private:
     TReceiver *fReceiver = nullptr; // owned by Qt (parent: the application), cleared when destroyed
 };
 
-// Shortcuts to the process-wide dispatcher; contracts as in TUiThreadDispatcher.
+// Shortcuts to the dispatcher of this run; contracts as in TUiThreadDispatcher.
 void RunOnUiThread(const std::function<void()> &pRoutine);
 void QueueOnUiThread(std::function<void()> pRoutine);
 void ProcessPendingUiCalls();

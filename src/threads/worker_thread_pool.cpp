@@ -2,6 +2,7 @@
 #include "threads/worker_thread_pool.h"
 
 #include "platform/tick_count.h"
+#include "threads/run_context.h"
 #include "threads/threads_log.h"
 #include "threads/ui_thread.h"
 
@@ -35,8 +36,12 @@ TWorkerThreadPool::~TWorkerThreadPool()
 
 TWorkerThreadPool &TWorkerThreadPool::Instance()
 {
-    static TWorkerThreadPool sInstance(false, TGlobal{});
-    return sInstance;
+    return RunContext().WorkerPool();
+}
+
+std::unique_ptr<TWorkerThreadPool> TWorkerThreadPool::CreateShared()
+{
+    return std::unique_ptr<TWorkerThreadPool>(new TWorkerThreadPool(false, TGlobal{}));
 }
 
 void TWorkerThreadPool::SetMaxCpuUsage(int aValue)

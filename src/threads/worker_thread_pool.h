@@ -30,10 +30,12 @@ public:
     explicit TWorkerThreadPool(bool aInitializeCOM = false);
     ~TWorkerThreadPool() override;
 
-    // The process-wide pool for short queries (e.g. the folder tree's check-box states), created
-    // on first use (on the UI thread) and ended at process exit. Its users do not stop it; they
-    // cancel their own items (through tokens or TerminateWorkItems with their tag).
+    // The shared pool of this run for short queries (e.g. the folder tree's check-box states),
+    // created on first use (on the UI thread) and ended with the run's context. Its users do not
+    // stop it; they cancel their own items (through tokens or TerminateWorkItems with their tag).
     static TWorkerThreadPool &Instance();
+    // A new pool of the kind Instance gives (its threads are named as the shared pool's).
+    static std::unique_ptr<TWorkerThreadPool> CreateShared();
 
     // Raised when the count of unfinished items falls to zero, with the pool's Terminated, on the
     // thread that brought it there (a worker, or the thread stopping the pool). Not raised again

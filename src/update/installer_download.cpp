@@ -5,6 +5,7 @@
 #include "i18n/translation.h"
 #include "update/vendor_http.h"
 #include "update/version_check.h"
+#include "threads/run_context.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,7 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::atomic<bool> DownloadCancelled{false};
+std::atomic<bool> &DownloadCancelled()
+{
+    return RunContext().DownloadCancelled;
+}
 
 namespace {
 
@@ -105,8 +109,8 @@ QString InstallerFileName()
 
 QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress)
 {
-    UpdateRequired = true;
-    DownloadCancelled = false;
+    UpdateRequired() = true;
+    DownloadCancelled() = false;
     CheckVendorBaseUrl(aBaseUrl);
 
     const QString target = InstallerFileName();
@@ -137,7 +141,7 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         return QString();
     };
     auto onProgress = [&client, &aOnProgress](int64_t aCount) {
-        if (DownloadCancelled)
+        if (DownloadCancelled())
             return Translate(QStringLiteral("Download is cancelled. Please download manually."));
         bool ok = false;
         int64_t length = client.Header("Content-Length").toLongLong(&ok);

@@ -9,7 +9,7 @@
 
 // Set by the dialog's "Abort" button; the transfer stops at its next progress report. Cleared
 // when a download starts.
-extern std::atomic<bool> DownloadCancelled;
+std::atomic<bool> &DownloadCancelled();
 
 // Called at each progress report with the bytes received so far and the progress bar's new
 // position (0 to 100), or -1 when the bar stays as it is (no Content-Length, a chunked reply).

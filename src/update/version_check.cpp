@@ -4,12 +4,20 @@
 #include "platform/program_info.h"
 #include "i18n/translation.h"
 #include "update/vendor_http.h"
+#include "threads/run_context.h"
 
 #include <QRegularExpression>
 #include <stdexcept>
 
-bool UpdateRequired = false;
-QString UpdateMessage;
+bool &UpdateRequired()
+{
+    return RunContext().UpdateRequired;
+}
+
+QString &UpdateMessage()
+{
+    return RunContext().UpdateMessage;
+}
 
 namespace {
 
@@ -66,7 +74,7 @@ bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChang
 
     QString offer;
     if (oldestAllowed > RunningVersionNumber()) {
-        UpdateRequired = true;
+        UpdateRequired() = true;
         offer = Translate(QStringLiteral("This version of the software is out of date. You must download the "
                                          "current version %s to continue using the software."));
     } else if (newest > RunningVersionNumber()) {
@@ -78,14 +86,14 @@ bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChang
     QString message = offer + QStringLiteral("\n\n") + Translate(QStringLiteral("What's new:")) + u'\n';
     for (const QString &line : aChanges)
         message += line + u'\n';
-    UpdateMessage = message;
+    UpdateMessage() = message;
     return true;
 }
 
 bool CheckForNewVersion(const QString &aBaseUrl)
 {
-    UpdateRequired = false;
-    UpdateMessage.clear();
+    UpdateRequired() = false;
+    UpdateMessage().clear();
     try {
         CheckVendorBaseUrl(aBaseUrl);
         THttpOptions options;

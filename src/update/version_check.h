@@ -8,9 +8,9 @@
 
 // True when the update is required (the oldest allowed version is newer than this one); the
 // download sets it too. Closing the new-version dialog then ends the program.
-extern bool UpdateRequired;
+bool &UpdateRequired();
 // The new-version dialog's text, built by CheckForNewVersion.
-extern QString UpdateMessage;
+QString &UpdateMessage();
 
 // This program's version without its dot: 23 for "2.3".
 int32_t RunningVersionNumber();

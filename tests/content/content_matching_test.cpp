@@ -77,8 +77,8 @@ TEST(ByteMatchersTest, ContainsBytesIgnoreAsciiCase)
 class TRawSearchOption
 {
 public:
-    explicit TRawSearchOption(bool aOn) : fSaved(SearchUnrecognizedFormats.exchange(aOn)) {}
-    ~TRawSearchOption() { SearchUnrecognizedFormats = fSaved; }
+    explicit TRawSearchOption(bool aOn) : fSaved(SearchUnrecognizedFormats().exchange(aOn)) {}
+    ~TRawSearchOption() { SearchUnrecognizedFormats() = fSaved; }
 
 private:
     bool fSaved;

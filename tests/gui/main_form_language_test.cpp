@@ -42,18 +42,18 @@ protected:
         if (source.isEmpty())
             source = QStringLiteral(ORDWELL_TEST_SOURCE_DIR);
         LoadTranslationsFrom({source + QStringLiteral("/data/transl.dt")});
-        ASSERT_GE(TranslationTable.size(), 3);
-        CurrentLanguageIndex = 0;
-        CurrentLanguageCode = QStringLiteral("en");
+        ASSERT_GE(TranslationTable().size(), 3);
+        CurrentLanguageIndex() = 0;
+        CurrentLanguageCode() = QStringLiteral("en");
         fForm = std::make_unique<TMainForm>(TCommandLine{});
         fForm->show();
     }
     void TearDown() override
     {
         fForm.reset();
-        TranslationTable.clear();
-        CurrentLanguageIndex = 0;
-        CurrentLanguageCode = QStringLiteral("en");
+        TranslationTable().clear();
+        CurrentLanguageIndex() = 0;
+        CurrentLanguageCode() = QStringLiteral("en");
         qputenv("XDG_CONFIG_HOME", fOldXdg);
         qputenv("APPDATA", fOldAppData);
     }
@@ -61,7 +61,7 @@ protected:
     QAction *Entry(const QString &aCode) const
     {
         for (QAction *entry : fForm->PopupMenuLang->actions())
-            if (TranslationTable.value(entry->data().toInt()).value(1) == aCode)
+            if (TranslationTable().value(entry->data().toInt()).value(1) == aCode)
                 return entry;
         return nullptr;
     }
@@ -70,7 +70,7 @@ protected:
         QStringList codes;
         for (QAction *entry : fForm->PopupMenuLang->actions())
             if (entry->isChecked())
-                codes.append(TranslationTable.value(entry->data().toInt()).value(1));
+                codes.append(TranslationTable().value(entry->data().toInt()).value(1));
         return codes;
     }
     // What the window shows for a row of its translation table.
@@ -135,9 +135,9 @@ protected:
 TEST_F(MainFormLanguage, MenuHasOneEntryPerLanguageWithTheCurrentOneChecked)
 {
     const QList<QAction *> entries = fForm->PopupMenuLang->actions();
-    ASSERT_EQ(entries.size(), TranslationTable.size());
+    ASSERT_EQ(entries.size(), TranslationTable().size());
     for (int i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i]->text(), TranslationTable[i][0]);
+        EXPECT_EQ(entries[i]->text(), TranslationTable()[i][0]);
         EXPECT_EQ(entries[i]->data().toInt(), i);
     }
     EXPECT_EQ(CheckedCodes(), QStringList{QStringLiteral("en")});
@@ -159,7 +159,7 @@ TEST_F(MainFormLanguage, FrenchThenEnglishChangesEveryTextAndBack)
     Entry(QStringLiteral("fr"))->trigger();
 
     EXPECT_EQ(CheckedCodes(), QStringList{QStringLiteral("fr")});
-    EXPECT_EQ(CurrentLanguageCode, QStringLiteral("fr"));
+    EXPECT_EQ(CurrentLanguageCode(), QStringLiteral("fr"));
     EXPECT_EQ(ReadStoredLanguage(), std::optional<QString>(QStringLiteral("fr")));
     int changed = 0;
     for (const TInterfaceText &row : InterfaceTexts()) {
@@ -192,17 +192,17 @@ TEST_F(MainFormLanguage, FrenchThenEnglishChangesEveryTextAndBack)
 
 TEST_F(MainFormLanguage, EveryLanguageTranslatesTheWholeTable)
 {
-    for (int i = 1; i < TranslationTable.size(); ++i) {
+    for (int i = 1; i < TranslationTable().size(); ++i) {
         fForm->PopupMenuLang->actions()[i]->trigger();
         int changed = 0;
         for (const TInterfaceText &row : InterfaceTexts()) {
             const QStringList shown = Shown(row.fControl);
             EXPECT_EQ(shown, TranslatedInterfaceTexts(row))
-                << TranslationTable[i][1].toStdString() << " " << row.fControl.toStdString();
+                << TranslationTable()[i][1].toStdString() << " " << row.fControl.toStdString();
             changed += shown != English(row) ? 1 : 0;
         }
         // A few words ("Filter", "KB") are the same in some languages; most are not.
-        EXPECT_GE(changed, 24) << TranslationTable[i][1].toStdString();
+        EXPECT_GE(changed, 24) << TranslationTable()[i][1].toStdString();
     }
 }
 
@@ -238,10 +238,10 @@ void ExpectWholeCaptions(QWidget *aPage, const std::string &aWhere)
 TEST_F(MainFormLanguage, NoCaptionIsCutOffInAnyLanguage)
 {
     fForm->resize(1371, 663);
-    for (int i = 0; i < TranslationTable.size(); ++i) {
+    for (int i = 0; i < TranslationTable().size(); ++i) {
         fForm->PopupMenuLang->actions()[i]->trigger();
         QCoreApplication::processEvents();
-        const std::string code = TranslationTable[i][1].toStdString();
+        const std::string code = TranslationTable()[i][1].toStdString();
         QTabBar *tabs = fForm->SearchOptionControl->tabBar();
         EXPECT_LE(tabs->sizeHint().width(), fForm->SearchOptionControl->width()) << code;
         for (int page = 0; page < fForm->SearchOptionControl->count(); ++page) {
@@ -257,14 +257,14 @@ TEST_F(MainFormLanguage, NoCaptionIsCutOffInAnyLanguage)
 
 TEST_F(MainFormLanguage, AWindowStartsInTheCurrentLanguage)
 {
-    CurrentLanguageIndex = Entry(QStringLiteral("de"))->data().toInt();
-    CurrentLanguageCode = QStringLiteral("de");
+    CurrentLanguageIndex() = Entry(QStringLiteral("de"))->data().toInt();
+    CurrentLanguageCode() = QStringLiteral("de");
     TMainForm form{TCommandLine{}};
     QStringList checked;
     for (QAction *entry : form.PopupMenuLang->actions())
         if (entry->isChecked())
             checked.append(entry->text());
-    EXPECT_EQ(checked, QStringList{TranslationTable[CurrentLanguageIndex][0]});
+    EXPECT_EQ(checked, QStringList{TranslationTable()[CurrentLanguageIndex()][0]});
     EXPECT_EQ(form.Label2->text(), Translate(QStringLiteral("Text to find:")));
     EXPECT_NE(form.Label2->text(), QStringLiteral("Text to find:"));
 }
@@ -274,7 +274,7 @@ TEST_F(MainFormLanguage, AFailedStoreStillSwitchesTheWindow)
     // A folder where the language file should be: storing the code fails.
     ASSERT_TRUE(QDir().mkpath(fTemp.filePath(QStringLiteral("config/Ordwell/Ordwell.conf"))));
     Entry(QStringLiteral("de"))->trigger();
-    EXPECT_EQ(CurrentLanguageCode, QStringLiteral("de"));
+    EXPECT_EQ(CurrentLanguageCode(), QStringLiteral("de"));
     EXPECT_EQ(CheckedCodes(), QStringList{QStringLiteral("de")});
     EXPECT_EQ(fForm->Label1->text(), Translate(QStringLiteral("File Name Filter:")));
     EXPECT_NE(fForm->Label1->text(), QStringLiteral("File Name Filter:"));

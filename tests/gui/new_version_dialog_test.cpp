@@ -63,9 +63,9 @@ protected:
         fOldTmp = qgetenv("TMPDIR");
         qputenv("APPDATA", QFile::encodeName(fTemp.filePath(QStringLiteral("appdata"))));
         qputenv("TMPDIR", QFile::encodeName(fTemp.path()));
-        UpdateRequired = false;
-        UpdateMessage.clear();
-        DownloadCancelled = false;
+        UpdateRequired() = false;
+        UpdateMessage().clear();
+        DownloadCancelled() = false;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &fCatcher, "OpenUrl");
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &fCatcher, "OpenUrl");
     }
@@ -152,7 +152,7 @@ TEST_F(NewVersionDialog, OptionalUpdateOffersSkipAndStartUpGoesOn)
         return true;
     });
     EXPECT_TRUE(goOn);
-    EXPECT_FALSE(UpdateRequired);
+    EXPECT_FALSE(UpdateRequired());
     EXPECT_EQ(fSeen.fCaption, QStringLiteral(" Ordwell"));
     EXPECT_EQ(fSeen.fCancel, QStringLiteral("Skip"));
     EXPECT_EQ(fSeen.fUpdateNow, QStringLiteral("Update Now"));
@@ -187,7 +187,7 @@ TEST_F(NewVersionDialog, RequiredUpdateShowsExitAndEndsTheProgramWithoutSettings
         return true;
     });
     EXPECT_FALSE(goOn);
-    EXPECT_TRUE(UpdateRequired);
+    EXPECT_TRUE(UpdateRequired());
     EXPECT_EQ(fSeen.fCancel, QStringLiteral("Exit"));
     EXPECT_TRUE(fSeen.fMessage.startsWith(QStringLiteral(
         "This version of the software is out of date. You must download the current version 3.0")));

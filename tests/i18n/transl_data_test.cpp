@@ -104,8 +104,8 @@ class ShippedTableLoaded : public TTempConfigHome
 protected:
     void TearDown() override
     {
-        TranslationTable.clear();
-        CurrentLanguageIndex = 0;
+        TranslationTable().clear();
+        CurrentLanguageIndex() = 0;
         TTempConfigHome::TearDown();
     }
 };
@@ -119,12 +119,12 @@ TEST_F(ShippedTableLoaded, EveryStoredCodeSelectsItsColumn)
         QStringLiteral("hu"), QStringLiteral("it"), QStringLiteral("jp"), QStringLiteral("kr"),
         QStringLiteral("nl"), QStringLiteral("pl"), QStringLiteral("pt"), QStringLiteral("tr")};
     for (int c = 0; c < codes.size(); ++c) {
-        CurrentLanguageCode = codes.at(c);
+        CurrentLanguageCode() = codes.at(c);
         SaveCurrentLanguage();
         LoadTranslationsFrom({file});
-        EXPECT_EQ(CurrentLanguageIndex, c);
+        EXPECT_EQ(CurrentLanguageIndex(), c);
     }
-    CurrentLanguageCode = QStringLiteral("fr");
+    CurrentLanguageCode() = QStringLiteral("fr");
     SaveCurrentLanguage();
     LoadTranslationsFrom({file});
     EXPECT_EQ(Translate(QStringLiteral("Filter")), QStringLiteral("Filtre"));

@@ -17,14 +17,14 @@ class TranslationTest : public TTempConfigHome
 protected:
     void TearDown() override
     {
-        TranslationTable.clear();
-        CurrentLanguageIndex = 0;
-        CurrentLanguageCode.clear();
+        TranslationTable().clear();
+        CurrentLanguageIndex() = 0;
+        CurrentLanguageCode().clear();
         TTempConfigHome::TearDown();
     }
     void StoreLanguage(const QString &aCode)
     {
-        CurrentLanguageCode = aCode;
+        CurrentLanguageCode() = aCode;
         SaveCurrentLanguage();
     }
     void WriteRegistry(const QByteArray &aIni)
@@ -41,10 +41,10 @@ TEST_F(TranslationTest, TenLineTableWithStoredFrench)
 {
     StoreLanguage(QStringLiteral("fr"));
     Load(kTenLines);
-    ASSERT_EQ(TranslationTable.size(), 3);
-    EXPECT_EQ(TranslationTable.at(0).size(), 3);
-    EXPECT_EQ(CurrentLanguageCode, QStringLiteral("fr"));
-    EXPECT_EQ(CurrentLanguageIndex, 2);
+    ASSERT_EQ(TranslationTable().size(), 3);
+    EXPECT_EQ(TranslationTable().at(0).size(), 3);
+    EXPECT_EQ(CurrentLanguageCode(), QStringLiteral("fr"));
+    EXPECT_EQ(CurrentLanguageIndex(), 2);
     EXPECT_EQ(Translate(QStringLiteral("Filter")), QStringLiteral("Filtre"));
     EXPECT_EQ(Translate(QStringLiteral("Date")), QStringLiteral("Date"));
     // Rows 0 and 1 are scanned like any other row.
@@ -58,8 +58,8 @@ TEST_F(TranslationTest, CodesCompareWithoutCase)
 {
     StoreLanguage(QStringLiteral("DE"));
     Load(kTenLines);
-    EXPECT_EQ(CurrentLanguageIndex, 1);
-    EXPECT_EQ(CurrentLanguageCode, QStringLiteral("DE"));
+    EXPECT_EQ(CurrentLanguageIndex(), 1);
+    EXPECT_EQ(CurrentLanguageCode(), QStringLiteral("DE"));
     EXPECT_EQ(Translate(QStringLiteral("English")), QStringLiteral("Deutsch"));
 }
 
@@ -77,7 +77,7 @@ TEST_F(TranslationTest, ByteOrderMarkAndLoneCarriageReturns)
     Load("\xEF\xBB\xBF"
          "2\rEnglish\rDeutsch\ren\rde\rSize\rGr\xC3\xB6\xC3\x9F"
          "e");
-    ASSERT_EQ(TranslationTable.size(), 2);
+    ASSERT_EQ(TranslationTable().size(), 2);
     EXPECT_EQ(Translate(QStringLiteral("Size")), QStringLiteral("Größe"));
 }
 
@@ -85,8 +85,8 @@ TEST_F(TranslationTest, IncompleteLastRowIsIgnored)
 {
     StoreLanguage(QStringLiteral("fr"));
     Load(kTenLines + "Date\nDatum\n");
-    ASSERT_EQ(TranslationTable.size(), 3);
-    for (const QStringList &column : TranslationTable)
+    ASSERT_EQ(TranslationTable().size(), 3);
+    for (const QStringList &column : TranslationTable())
         EXPECT_EQ(column.size(), 3);
     EXPECT_EQ(Translate(QStringLiteral("Date")), QStringLiteral("Date"));
 }
@@ -95,7 +95,7 @@ TEST_F(TranslationTest, EnglishCurrentIsIdentity)
 {
     StoreLanguage(QStringLiteral("en"));
     Load(kTenLines);
-    EXPECT_EQ(CurrentLanguageIndex, 0);
+    EXPECT_EQ(CurrentLanguageIndex(), 0);
     EXPECT_EQ(Translate(QStringLiteral("Filter")), QStringLiteral("Filter"));
 }
 
@@ -103,17 +103,17 @@ TEST_F(TranslationTest, UnknownCodeKeepsEnglishButKeepsTheCode)
 {
     StoreLanguage(QStringLiteral("ru"));
     Load(kTenLines);
-    EXPECT_EQ(CurrentLanguageIndex, 0);
-    EXPECT_EQ(CurrentLanguageCode, QStringLiteral("ru"));
-    EXPECT_EQ(TranslationTable.size(), 3);
+    EXPECT_EQ(CurrentLanguageIndex(), 0);
+    EXPECT_EQ(CurrentLanguageCode(), QStringLiteral("ru"));
+    EXPECT_EQ(TranslationTable().size(), 3);
 }
 
 TEST_F(TranslationTest, MissingFileLeavesEnglishAndEmptyTable)
 {
     StoreLanguage(QStringLiteral("fr"));
     LoadTranslationsFrom({fDir.filePath(QStringLiteral("nothing/transl.dt"))});
-    EXPECT_TRUE(TranslationTable.isEmpty());
-    EXPECT_EQ(CurrentLanguageIndex, 0);
+    EXPECT_TRUE(TranslationTable().isEmpty());
+    EXPECT_EQ(CurrentLanguageIndex(), 0);
     EXPECT_EQ(Translate(QStringLiteral("Filter")), QStringLiteral("Filter"));
 }
 
@@ -139,8 +139,8 @@ TEST_F(TranslationTest, BrokenTablesLeaveAUsableEmptyTable)
     };
     for (const QByteArray &bytes : broken) {
         Load(bytes);
-        EXPECT_TRUE(TranslationTable.isEmpty()) << bytes.constData();
-        EXPECT_EQ(CurrentLanguageIndex, 0) << bytes.constData();
+        EXPECT_TRUE(TranslationTable().isEmpty()) << bytes.constData();
+        EXPECT_EQ(CurrentLanguageIndex(), 0) << bytes.constData();
         EXPECT_EQ(Translate(QStringLiteral("Size")), QStringLiteral("Size"));
     }
 }
@@ -149,8 +149,8 @@ TEST_F(TranslationTest, ZeroLanguagesIsAnEmptyTable)
 {
     StoreLanguage(QStringLiteral("de"));
     Load("0\nEnglish\nen\n");
-    EXPECT_TRUE(TranslationTable.isEmpty());
-    EXPECT_EQ(CurrentLanguageIndex, 0);
+    EXPECT_TRUE(TranslationTable().isEmpty());
+    EXPECT_EQ(CurrentLanguageIndex(), 0);
 }
 
 TEST_F(TranslationTest, HugeCountIsRejectedBeforeAllocating)
@@ -167,13 +167,13 @@ TEST_F(TranslationTest, OversizedFileIsNotRead)
     QByteArray bytes = kTenLines;
     bytes.append(QByteArray(17 * 1024 * 1024, 'x'));
     Load(bytes);
-    EXPECT_TRUE(TranslationTable.isEmpty());
+    EXPECT_TRUE(TranslationTable().isEmpty());
 }
 
 TEST_F(TranslationTest, WithoutStoredValueTheSystemLanguageIsUsed)
 {
     Load(kTenLines);
-    EXPECT_EQ(CurrentLanguageCode, DetectSystemLanguage());
+    EXPECT_EQ(CurrentLanguageCode(), DetectSystemLanguage());
     // Nothing is created at start-up.
     EXPECT_FALSE(QFileInfo::exists(RegistryFileName()));
 }
@@ -186,7 +186,7 @@ TEST_F(TranslationTest, StoredValueThatIsNotAStringIsIgnored)
     for (const QByteArray &ini : values) {
         WriteRegistry(ini);
         Load(kTenLines);
-        EXPECT_EQ(CurrentLanguageCode, DetectSystemLanguage()) << ini.constData();
+        EXPECT_EQ(CurrentLanguageCode(), DetectSystemLanguage()) << ini.constData();
     }
 }
 
@@ -204,7 +204,7 @@ TEST_F(TranslationTest, SaveCurrentLanguageWithoutAFolderStoresNothing)
 {
     // The config home is a file: the key can be neither opened nor created.
     WriteFile(QStringLiteral("config"), "not a folder");
-    CurrentLanguageCode = QStringLiteral("de");
+    CurrentLanguageCode() = QStringLiteral("de");
     EXPECT_NO_THROW(SaveCurrentLanguage());
     EXPECT_FALSE(ReadStoredLanguage().has_value());
 }
@@ -269,7 +269,7 @@ TEST_F(TranslationTest, InterfaceRowsCarryTheirDecoration)
     EXPECT_EQ(TranslatedInterfaceTexts(rows[7]),
               (QStringList{QStringLiteral("Letzter Zugriff"), QStringLiteral("Erstellt"),
                            QStringLiteral("Modified")}));
-    CurrentLanguageIndex = 0;
+    CurrentLanguageIndex() = 0;
     EXPECT_EQ(TranslatedInterfaceTexts(rows[28]), QStringList{QStringLiteral("About......")});
 }
 

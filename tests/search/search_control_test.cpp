@@ -94,10 +94,10 @@ TEST_F(SearchControl, StartFillsTheListsOptions)
     EXPECT_EQ(List.Options.MaxFileSize(), 3072000000LL);
     EXPECT_TRUE(List.Options.IncludeHidden());
     EXPECT_EQ(List.Options.FilesAndFolders(), ffFilesOnly);
-    EXPECT_TRUE(SearchUnrecognizedFormats);
+    EXPECT_TRUE(SearchUnrecognizedFormats());
     Window.Values.CheckBox1 = false;
     Control.Start();
-    EXPECT_FALSE(SearchUnrecognizedFormats);
+    EXPECT_FALSE(SearchUnrecognizedFormats());
 }
 
 TEST_F(SearchControl, StartPutsWholeDaysIntoTheDatePickers)

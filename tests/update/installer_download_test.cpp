@@ -34,13 +34,13 @@ protected:
         fBody.resize(kInstallerSize);
         for (size_t i = 0; i < fBody.size(); ++i)
             fBody[i] = char(i * 7);
-        UpdateRequired = false;
+        UpdateRequired() = false;
     }
     void TearDown() override
     {
         fServer.Stop();
         qputenv("TMPDIR", fOldTmp);
-        DownloadCancelled = false;
+        DownloadCancelled() = false;
     }
     // Serves the installer with a Content-Length, in pieces of 100000 bytes.
     void ServeSized()
@@ -101,7 +101,7 @@ TEST_F(InstallerDownload, ProgressFollowsContentLength)
     ServeSized();
     fServer.Start();
     const QString path = Download();
-    EXPECT_TRUE(UpdateRequired);
+    EXPECT_TRUE(UpdateRequired());
     EXPECT_EQ(path, fTemp.path() + QStringLiteral("/ordwell-%1/brannick_update.exe").arg(::geteuid()));
     EXPECT_EQ(ReadAll(path), QByteArray::fromStdString(fBody));
     EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ExeUser | QFile::ReadUser | QFile::WriteUser),
@@ -160,11 +160,11 @@ TEST_F(InstallerDownload, CancelStopsAtTheNextReport)
     const std::string error = ErrorOf([this] {
         DownloadUpdate(fServer.BaseUrl(), [](int64_t aCount, int) {
             if (aCount >= 100000)
-                DownloadCancelled = true;
+                DownloadCancelled() = true;
         });
     });
     EXPECT_EQ(error, "Download is cancelled. Please download manually.");
-    EXPECT_TRUE(UpdateRequired);
+    EXPECT_TRUE(UpdateRequired());
 }
 
 TEST_F(InstallerDownload, RedirectIsNotFollowed)

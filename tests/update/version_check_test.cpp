@@ -30,13 +30,13 @@ protected:
                                 Serve(aReq.matches[1], aReq, aRes);
                             });
         fServer.Start();
-        UpdateRequired = false;
-        UpdateMessage.clear();
+        UpdateRequired() = false;
+        UpdateMessage().clear();
     }
     void TearDown() override
     {
-        TranslationTable.clear();
-        CurrentLanguageIndex = 0;
+        TranslationTable().clear();
+        CurrentLanguageIndex() = 0;
     }
     void Serve(const std::string &aPath, const httplib::Request &aReq, httplib::Response &aRes)
     {
@@ -72,11 +72,11 @@ TEST_P(VersionLines, DecideTheOffer)
     const TVersionCase &c = GetParam();
     fVersionPage = c.fLine;
     EXPECT_EQ(CheckForNewVersion(fServer.BaseUrl()), c.fOffered);
-    EXPECT_EQ(UpdateRequired, c.fRequired);
+    EXPECT_EQ(UpdateRequired(), c.fRequired);
     if (c.fOffered)
-        EXPECT_TRUE(UpdateMessage.startsWith(QString::fromUtf8(c.fStart))) << UpdateMessage.toStdString();
+        EXPECT_TRUE(UpdateMessage().startsWith(QString::fromUtf8(c.fStart))) << UpdateMessage().toStdString();
     else
-        EXPECT_TRUE(UpdateMessage.isEmpty());
+        EXPECT_TRUE(UpdateMessage().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,7 +102,7 @@ TEST_F(VersionServer, BlankLinesOfTheChangesPageAreDropped)
     fChangesPage = "Faster search\r\n\r\nNew icons\n\n\nFixes\n";
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
     EXPECT_EQ(
-        UpdateMessage,
+        UpdateMessage(),
         QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\nNew icons\nFixes\n"));
     EXPECT_EQ(fAgent, "Mozilla/4.0 (compatible; MyApp)");
 }
@@ -111,7 +111,7 @@ TEST_F(VersionServer, EmptyChangesPageGivesNoEntries)
 {
     fChangesPage.clear();
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
-    EXPECT_TRUE(UpdateMessage.endsWith(QStringLiteral("What's new:\n")));
+    EXPECT_TRUE(UpdateMessage().endsWith(QStringLiteral("What's new:\n")));
 }
 
 TEST_F(VersionServer, MissingChangesPageFailsTheCheck)
@@ -127,7 +127,7 @@ TEST_F(VersionServer, RedirectsAreFollowedAtMostTenTimes)
 {
     EXPECT_TRUE(CheckForNewVersion(fServer.BaseUrl() + QStringLiteral("/hop10")));
     EXPECT_FALSE(CheckForNewVersion(fServer.BaseUrl() + QStringLiteral("/hop11")));
-    EXPECT_TRUE(UpdateMessage.isEmpty());
+    EXPECT_TRUE(UpdateMessage().isEmpty());
 }
 
 TEST_F(VersionServer, OversizedVersionPageFails)
@@ -138,22 +138,22 @@ TEST_F(VersionServer, OversizedVersionPageFails)
 
 TEST_F(VersionServer, MessageUsesTheCurrentLanguage)
 {
-    TranslationTable = {{QStringLiteral("English"), QStringLiteral("en"),
+    TranslationTable() = {{QStringLiteral("English"), QStringLiteral("en"),
                          QStringLiteral("The new version %s is available"), QStringLiteral("What's new:")},
                         {QStringLiteral("Deutsch"), QStringLiteral("de"),
                          QStringLiteral("Die neue Version %s ist verfügbar"),
                          QStringLiteral("Neuigkeiten:")}};
-    CurrentLanguageIndex = 1;
+    CurrentLanguageIndex() = 1;
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
-    EXPECT_EQ(UpdateMessage,
+    EXPECT_EQ(UpdateMessage(),
               QStringLiteral("Die neue Version 2.4 ist verfügbar\n\nNeuigkeiten:\nFaster search\n"));
 }
 
 TEST(VersionCheck, UnreachableServerFailsSilently)
 {
     EXPECT_FALSE(CheckForNewVersion(UnreachableBaseUrl()));
-    EXPECT_TRUE(UpdateMessage.isEmpty());
-    EXPECT_FALSE(UpdateRequired);
+    EXPECT_TRUE(UpdateMessage().isEmpty());
+    EXPECT_FALSE(UpdateRequired());
 }
 
 TEST(VersionCheck, PlainHttpToTheInternetIsNotAsked)

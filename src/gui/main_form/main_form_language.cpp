@@ -40,12 +40,12 @@ void SetComboItems(QComboBox *aCombo, const QStringList &aItems)
 void TMainForm::UpdateLanguageMenu()
 {
     PopupMenuLang->clear();
-    for (int i = 0; i < TranslationTable.size(); ++i) {
-        const QStringList &column = TranslationTable[i];
+    for (int i = 0; i < TranslationTable().size(); ++i) {
+        const QStringList &column = TranslationTable()[i];
         QAction *entry = PopupMenuLang->addAction(column.value(0));
         entry->setData(i);
         entry->setCheckable(true);
-        entry->setChecked(i == CurrentLanguageIndex);
+        entry->setChecked(i == CurrentLanguageIndex());
         connect(entry, &QAction::triggered, this, [this, entry] { MItemClick(entry); });
     }
 }
@@ -59,9 +59,9 @@ void TMainForm::MItemClick(QAction *aSender)
 {
     for (QAction *entry : PopupMenuLang->actions())
         entry->setChecked(false);
-    CurrentLanguageIndex = aSender->data().toInt();
+    CurrentLanguageIndex() = aSender->data().toInt();
     aSender->setChecked(true);
-    CurrentLanguageCode = TranslationTable.value(CurrentLanguageIndex).value(1);
+    CurrentLanguageCode() = TranslationTable().value(CurrentLanguageIndex()).value(1);
     try {
         SaveCurrentLanguage();
     } catch (const std::runtime_error &) {
