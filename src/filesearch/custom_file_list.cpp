@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <stdexcept>
 
 namespace {
@@ -23,6 +24,8 @@ TZorCustomFileList::TZorCustomFileList(QObject *aParent)
                                                     QStringLiteral("Size"), QStringLiteral("Type"),
                                                     QStringLiteral("Date modified")}
 {
+    connect(&fSelection, &QItemSelectionModel::selectionChanged, this,
+            &TZorCustomFileList::SelectionModelChanged);
 }
 
 TZorCustomFileList::~TZorCustomFileList() = default;
@@ -107,11 +110,15 @@ bool TZorCustomFileList::IsItemInList(const QString &FileName) const
 
 void TZorCustomFileList::Clear()
 {
-    const bool hadSelection = SelCount() > 0;
-    beginResetModel();
-    fItems.clear();
-    fPublished = 0;
-    endResetModel();
+    const bool hadSelection = fSelection.hasSelection();
+    {
+        // The selection model forgets its selection at the reset.
+        const QScopedValueRollback quiet(fQuietSelection, true);
+        beginResetModel();
+        fItems.clear();
+        fPublished = 0;
+        endResetModel();
+    }
     if (hadSelection)
         RaiseSelectionChanged();
 }
@@ -120,8 +127,11 @@ void TZorCustomFileList::Delete(int pIndex)
 {
     if (pIndex < 0 || pIndex >= Count())
         return;
-    const bool wasSelected = fItems[size_t(pIndex)]->fSelected;
+    const bool wasSelected = IsSelected(pIndex);
     if (pIndex < fPublished) {
+        // The selection model drops the row from the selection as it goes (and moves the rows
+        // below up); the one event for it follows once the row is gone.
+        const QScopedValueRollback quiet(fQuietSelection, true);
         beginRemoveRows(QModelIndex(), pIndex, pIndex);
         fItems.erase(fItems.begin() + pIndex);
         --fPublished;
@@ -165,6 +175,27 @@ void TZorCustomFileList::EndUpdate()
     }
 }
 
+TZorCustomFileList::TRowSpans TZorCustomFileList::SelectedSpans() const
+{
+    const QItemSelection selection = fSelection.selection();
+    TRowSpans spans;
+    spans.reserve(size_t(selection.size()));
+    for (const QItemSelectionRange &range : selection)
+        if (range.isValid())
+            spans.emplace_back(range.top(), range.bottom());
+    std::sort(spans.begin(), spans.end());
+    // Ranges may overlap in rows (cells of one row in several ranges): merge them.
+    TRowSpans merged;
+    merged.reserve(spans.size());
+    for (const auto &span : spans) {
+        if (!merged.empty() && span.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, span.second);
+        else
+            merged.push_back(span);
+    }
+    return merged;
+}
+
 QString TZorCustomFileList::SelectedPath() const
 {
     const int index = ItemIndex();
@@ -174,18 +205,35 @@ QString TZorCustomFileList::SelectedPath() const
 QStringList TZorCustomFileList::SelectedPaths() const
 {
     QStringList paths;
-    for (const auto &item : fItems)
-        if (item->fSelected)
-            paths.append(item->Path());
+    for (const auto &[first, last] : SelectedSpans())
+        for (int row = first; row <= last; ++row)
+            paths.append(fItems[size_t(row)]->Path());
     return paths;
+}
+
+QList<int> TZorCustomFileList::SelectedRows() const
+{
+    QList<int> rows;
+    for (const auto &[first, last] : SelectedSpans())
+        for (int row = first; row <= last; ++row)
+            rows.append(row);
+    return rows;
+}
+
+bool TZorCustomFileList::IsSelected(int pIndex) const
+{
+    if (pIndex < 0 || pIndex >= fPublished)
+        return false;
+    const TRowSpans spans = SelectedSpans();
+    return std::any_of(spans.begin(), spans.end(), [pIndex](const auto &aSpan) {
+        return aSpan.first <= pIndex && pIndex <= aSpan.second;
+    });
 }
 
 int TZorCustomFileList::ItemIndex() const
 {
-    for (int i = 0; i < Count(); ++i)
-        if (fItems[size_t(i)]->fSelected)
-            return i;
-    return -1;
+    const TRowSpans spans = SelectedSpans();
+    return spans.empty() ? -1 : spans.front().first;
 }
 
 void TZorCustomFileList::SetItemIndex(int pIndex)
@@ -195,32 +243,46 @@ void TZorCustomFileList::SetItemIndex(int pIndex)
 
 int TZorCustomFileList::SelCount() const
 {
-    return int(
-        std::count_if(fItems.begin(), fItems.end(), [](const auto &aItem) { return aItem->fSelected; }));
+    int count = 0;
+    for (const auto &[first, last] : SelectedSpans())
+        count += last - first + 1;
+    return count;
 }
 
 void TZorCustomFileList::SetSelected(int pIndex, bool pSelected)
 {
-    if (pIndex < 0 || pIndex >= Count() || fItems[size_t(pIndex)]->fSelected == pSelected)
+    if (pIndex < 0 || pIndex >= fPublished)
         return;
-    fItems[size_t(pIndex)]->fSelected = pSelected;
-    RaiseSelectionChanged();
+    // The selection model signals only a real change; SelectionModelChanged raises the event.
+    fSelection.select(QItemSelection(index(pIndex, 0), index(pIndex, flcColumnCount - 1)),
+                      pSelected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 void TZorCustomFileList::SetSelectedRows(const QList<int> &pRows)
 {
-    std::vector<bool> wanted(fItems.size(), false);
+    std::vector<int> rows;
+    rows.reserve(size_t(pRows.size()));
     for (int row : pRows)
-        if (row >= 0 && row < Count())
-            wanted[size_t(row)] = true;
-    bool changed = false;
-    for (size_t i = 0; i < fItems.size(); ++i) {
-        if (fItems[i]->fSelected != wanted[i]) {
-            fItems[i]->fSelected = wanted[i];
-            changed = true;
-        }
+        if (row >= 0 && row < fPublished)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // One range per run of consecutive rows.
+    QItemSelection selection;
+    for (size_t first = 0; first < rows.size();) {
+        size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        selection.append(QItemSelectionRange(index(rows[first], 0), index(rows[last], flcColumnCount - 1)));
+        first = last + 1;
     }
-    if (changed)
+    // The selection model signals only a real change; SelectionModelChanged raises the event.
+    fSelection.select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TZorCustomFileList::SelectionModelChanged()
+{
+    if (!fQuietSelection)
         RaiseSelectionChanged();
 }
 
@@ -279,6 +341,9 @@ void TZorCustomFileList::Resort()
         fResortPending = true;
         return;
     }
+    // The selection model carries the selection over to the new rows: the same items stay
+    // selected, which is no change to report.
+    const QScopedValueRollback quiet(fQuietSelection, true);
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<const TZorFileListItem *> held;
@@ -346,6 +411,8 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
         return item.DisplayPath();
     if (aRole == Qt::TextAlignmentRole && aIndex.column() == flcSize)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (aRole == Qt::EditRole && aIndex.column() == flcName)
+        return item.Caption();
     if (aRole != Qt::DisplayRole)
         return {};
     switch (aIndex.column()) {
@@ -363,6 +430,14 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
     default:
         return {};
     }
+}
+
+Qt::ItemFlags TZorCustomFileList::flags(const QModelIndex &aIndex) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(aIndex);
+    if (aIndex.isValid() && aIndex.column() == flcName)
+        result |= Qt::ItemIsEditable;
+    return result;
 }
 
 QVariant TZorCustomFileList::headerData(int aSection, Qt::Orientation aOrientation, int aRole) const

@@ -1,5 +1,6 @@
 // The result list's item store as a table model: adding with the veto events, path look-ups,
-// batched updates, sorting and the selection, all on the UI thread. Views show it directly.
+// batched updates, sorting and the selection, all on the UI thread. Views show it directly and
+// share its selection model, the one record of which items are selected.
 #pragma once
 
 #include "filesearch/file_list_item.h"
@@ -8,8 +9,10 @@
 #include <memory>
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QItemSelectionModel>
 #include <QList>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 class TZorCustomFileList : public QAbstractTableModel
@@ -70,11 +73,23 @@ public:
     TZorFileListItem &Item(int pIndex) { return *fItems.at(size_t(pIndex)); }
     const TZorFileListItem &Item(int pIndex) const { return *fItems.at(size_t(pIndex)); }
 
-    // Selection. ItemIndex: the first selected item, -1 when none. SetItemIndex selects that one
+    // The selection. SelectionModel, over this list, is its only record: a view that shows the
+    // list hands it to setSelectionModel, so that the user's clicks and the functions below read
+    // and change the same selection. A row counts as selected when any of its cells is. Only rows
+    // views have been told of can be selected (rows added during an update from its EndUpdate
+    // on). Sorting keeps the selected items selected; a removed row leaves the selection.
+    // Reading it costs in proportion to the selection's ranges, not to Count.
+    QItemSelectionModel &SelectionModel() { return fSelection; }
+    const QItemSelectionModel &SelectionModel() const { return fSelection; }
+    // ItemIndex: the first selected item (lowest row), -1 when none. SetItemIndex selects that one
     // item only (-1 clears). SetSelectedRows replaces the selection (out-of-range rows ignored).
-    // Every change raises OnSelectionChanged once.
+    // SelectedRows: the selected rows, ascending; SelectedPaths their paths in the same order.
+    // OnSelectionChanged is raised once for every change of the selection, whoever makes it; once
+    // for a Delete or Clear that removes selected rows; never for sorting.
     QString SelectedPath() const;
     QStringList SelectedPaths() const;
+    QList<int> SelectedRows() const;
+    bool IsSelected(int pIndex) const;
     int ItemIndex() const;
     void SetItemIndex(int pIndex);
     int SelCount() const;
@@ -108,7 +123,9 @@ public:
     // QAbstractItemModel
     int rowCount(const QModelIndex &aParent = QModelIndex()) const override;
     int columnCount(const QModelIndex &aParent = QModelIndex()) const override;
+    // The Name cell is editable (a view renames the file in place; setData changes nothing).
     QVariant data(const QModelIndex &aIndex, int aRole = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &aIndex) const override;
     QVariant headerData(int aSection, Qt::Orientation aOrientation,
                         int aRole = Qt::DisplayRole) const override;
     void sort(int aColumn, Qt::SortOrder aOrder = Qt::AscendingOrder) override;
@@ -122,6 +139,11 @@ protected:
     void RenameItem(int pIndex, const QString &pNewPath);
 
 private:
+    // Ascending, disjoint, non-adjacent [first, last] row spans of the selection.
+    using TRowSpans = std::vector<std::pair<int, int>>;
+    TRowSpans SelectedSpans() const;
+    // The selection model changed the selection; raises the event unless fQuietSelection is set.
+    void SelectionModelChanged();
     void RaiseSelectionChanged();
     void InsertItem(int pPos, std::unique_ptr<TZorFileListItem> pItem);
     bool LessThan(const TZorFileListItem &a, const TZorFileListItem &b) const;
@@ -138,4 +160,8 @@ private:
     Qt::SortOrder fSortOrder = Qt::AscendingOrder;
     QStringList fColumnCaptions;
     mutable QHash<QString, QString> fTypeNames; // lower-case extension -> type name
+    QItemSelectionModel fSelection{this};
+    // Set while rows are removed or reordered: the selection model's own signals are not passed
+    // on then, the caller raises the one event the change is worth.
+    bool fQuietSelection = false;
 };

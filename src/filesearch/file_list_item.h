@@ -34,7 +34,6 @@ public:
     QString Caption() const { return fPath.mid(fCaptionStart, fCaptionLength); }
     // True when the path given to Add ended with "/".
     bool fIsFolder = false;
-    bool fSelected = false;
     bool fChecked = false;
 
     // Takes a new path (a rename): new caption, kind kept, column data read again.

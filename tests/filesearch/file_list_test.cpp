@@ -1,5 +1,6 @@
 // Tests of the result list's item store: adding with its argument errors and vetoes, look-ups,
-// batched updates, selection, columns and sorting, and the model contract.
+// batched updates, the selection and its selection model, columns and sorting, and the model
+// contract.
 #include "filesearch/custom_file_list.h"
 #include "filesearch/file_list.h"
 #include "support/search_list_fixture.h"
@@ -192,6 +193,97 @@ TEST_F(FileListTest, SelectionIsKeptInTheList)
     EXPECT_EQ(changes, 4);
     EXPECT_EQ(lastReported, QString());
     EXPECT_EQ(fList.SelCount(), 0);
+}
+
+TEST_F(FileListTest, TheSelectionModelIsTheSelectionsOneRecord)
+{
+    int changes = 0;
+    fList.OnSelectionChanged = [&](TZorCustomFileList &, const QString &) { ++changes; };
+    fList.Add("/d/a");
+    fList.Add("/d/b");
+    fList.Add("/d/c");
+    QItemSelectionModel &model = fList.SelectionModel();
+    EXPECT_EQ(model.model(), &fList);
+
+    // Selected through the model: the list reports it, with one event per change.
+    model.select(fList.index(2, flcInFolder), QItemSelectionModel::Select);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(fList.SelCount(), 1);
+    EXPECT_EQ(fList.ItemIndex(), 2);
+    EXPECT_TRUE(fList.IsSelected(2));
+    model.select(fList.index(2, flcName), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(fList.SelCount(), 1); // cells of one row count once
+
+    // Selected through the list: the model holds whole rows.
+    fList.SetSelected(0, true);
+    EXPECT_EQ(changes, 3);
+    EXPECT_TRUE(model.isRowSelected(0, QModelIndex()));
+    fList.SetSelected(0, true);
+    fList.SetSelected(1, false);
+    EXPECT_EQ(changes, 3); // no change, no event
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({0, 2}));
+    fList.SetSelected(0, false);
+    EXPECT_EQ(changes, 4);
+    EXPECT_FALSE(model.isSelected(fList.index(0, flcName)));
+    fList.SetItemIndex(-1);
+    EXPECT_EQ(changes, 5);
+    EXPECT_FALSE(model.hasSelection());
+}
+
+TEST_F(FileListTest, TheSelectionFollowsItsItemsThroughInsertsRemovalsAndSorting)
+{
+    int changes = 0;
+    QString lastReported;
+    fList.OnSelectionChanged = [&](TZorCustomFileList &, const QString &aPath) {
+        ++changes;
+        lastReported = aPath;
+    };
+    fList.Add("/d/e");
+    fList.Add("/d/d");
+    fList.Add("/d/c");
+    fList.Add("/d/b");
+    fList.SetSelectedRows({1, 2}); // d, c
+    ASSERT_EQ(changes, 1);
+
+    // A row inserted within the selected block stays unselected; no event.
+    fList.Add("/d/x", false, 2);
+    EXPECT_EQ(fList.SelectedPaths(), QStringList({"/d/d", "/d/c"}));
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({1, 3}));
+    // Rows removed above and below the selection keep it; no event.
+    fList.Delete(4); // b
+    fList.Delete(0); // e
+    fList.Delete(1); // x
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(fList.SelectedPaths(), QStringList({"/d/d", "/d/c"}));
+    EXPECT_EQ(fList.ItemIndex(), 0);
+
+    // Sorting moves the selection with its items and raises nothing; ItemIndex is the lowest row.
+    fList.Add("/d/a");
+    fList.sort(flcName, Qt::AscendingOrder);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(fList.Item(0).Path(), "/d/a");
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({1, 2}));
+    EXPECT_EQ(fList.SelectedPath(), "/d/c");
+    EXPECT_EQ(fList.SelCount(), 2);
+
+    // Removing one of the selected rows raises one event, after the row has gone.
+    fList.Delete(1);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(lastReported, "/d/d");
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({1}));
+}
+
+TEST_F(FileListTest, RowsAddedDuringAnUpdateCanBeSelectedFromItsEnd)
+{
+    fList.Add("/d/a");
+    fList.BeginUpdate();
+    fList.Add("/d/b");
+    fList.SetSelectedRows({0, 1});
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({0}));
+    fList.EndUpdate();
+    fList.SetSelectedRows({0, 1});
+    EXPECT_EQ(fList.SelectedRows(), QList<int>({0, 1}));
+    EXPECT_EQ(fList.SelectedPaths(), QStringList({"/d/a", "/d/b"}));
 }
 
 TEST_F(FileListTest, ColumnsShowSizeTypeAndDate)

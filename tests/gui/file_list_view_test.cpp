@@ -1,12 +1,13 @@
 // The result list view through its widgets: rows from the model, icons, sorting by a header
-// click, the selection handed to the model, and the commands by key: open, select all, rename in
+// click, the selection shared with the model, and the commands by key: open, select all, rename in
 // place (and a refused rename), move to trash (and a file that cannot be moved), the item menu.
 #include "filesearch/file_list.h"
+#include "gui/views/file_list_delegate.h"
 #include "gui/views/file_list_view.h"
-#include "gui/views/file_list_view_model.h"
 #include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -20,8 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,10 +50,7 @@ protected:
         fView.FileList().Add(path);
         return path;
     }
-    QString NameAt(int pRow) const
-    {
-        return fView.model()->index(pRow, flcName).data().toString();
-    }
+    QString NameAt(int pRow) const { return fView.model()->index(pRow, flcName).data().toString(); }
     void Press(int pKey, Qt::KeyboardModifiers pModifiers = Qt::NoModifier)
     {
         QTest::keyClick(&fView, Qt::Key(pKey), pModifiers);
@@ -80,7 +76,7 @@ TEST_F(FileListViewTest, ShowsTheModelsItemsWithFiveColumnsAndIcons)
     EXPECT_EQ(NameAt(0), QStringLiteral("b.txt"));
     EXPECT_EQ(fView.model()->index(0, flcInFolder).data().toString(), fDir.path());
     EXPECT_FALSE(fView.model()->index(0, flcSize).data().toString().isEmpty());
-    EXPECT_TRUE(fView.model()->index(0, flcName).data(Qt::DecorationRole).canConvert<QIcon>());
+    EXPECT_FALSE(fView.Delegate().IconAt(fView.model()->index(0, flcName)).isNull());
     EXPECT_EQ(fView.selectionMode(), QAbstractItemView::ExtendedSelection);
     // Columns fit their contents, also after widths were set by code.
     fView.header()->resizeSection(flcInFolder, 10);
@@ -88,8 +84,8 @@ TEST_F(FileListViewTest, ShowsTheModelsItemsWithFiveColumnsAndIcons)
     EXPECT_GE(fView.columnWidth(flcInFolder), fView.fontMetrics().horizontalAdvance(fDir.path()));
     // One icon per extension: a second .txt file shares the first one's.
     AddFile("c.TXT", "c");
-    EXPECT_EQ(fView.ViewModel().IconOf(fDir.filePath("c.TXT"), false).cacheKey(),
-              fView.ViewModel().IconOf(fDir.filePath("b.txt"), false).cacheKey());
+    EXPECT_EQ(fView.Delegate().IconOf(fDir.filePath("c.TXT"), false).cacheKey(),
+              fView.Delegate().IconOf(fDir.filePath("b.txt"), false).cacheKey());
 }
 
 TEST_F(FileListViewTest, AClickOnAHeaderSortsAndASecondClickReverses)
@@ -132,6 +128,25 @@ TEST_F(FileListViewTest, SelectionReachesTheModelAndItsEvent)
     fView.header()->setSortIndicator(flcName, Qt::AscendingOrder);
     EXPECT_EQ(fView.FileList().SelectedPath(), b);
     EXPECT_EQ(fView.selectionModel()->selectedRows().first().row(), 1);
+}
+
+TEST_F(FileListViewTest, TheViewShowsTheListAndSharesItsSelectionModel)
+{
+    AddFile("a.txt", "a");
+    const QString b = AddFile("b.txt", "b");
+    EXPECT_EQ(fView.model(), &fView.FileList());
+    EXPECT_EQ(fView.selectionModel(), &fView.FileList().SelectionModel());
+    int events = 0;
+    fView.FileList().OnSelectionChanged = [&](TZorCustomFileList &, const QString &) { ++events; };
+    // A click selects in the list, once; a selection made through the list shows in the view.
+    QTest::mouseClick(fView.viewport(), Qt::LeftButton, {},
+                      fView.visualRect(fView.model()->index(1, 0)).center());
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(fView.FileList().SelectedPath(), b);
+    fView.FileList().SetItemIndex(0);
+    EXPECT_EQ(events, 2);
+    EXPECT_TRUE(fView.selectionModel()->isRowSelected(0, QModelIndex()));
+    EXPECT_FALSE(fView.selectionModel()->isRowSelected(1, QModelIndex()));
 }
 
 TEST_F(FileListViewTest, EnterOpensEverySelectedFileAndDoubleClickTheOneUnderThePointer)
@@ -261,13 +276,13 @@ TEST_F(FileListViewTest, CopyCutAndPasteGoThroughTheClipboard)
     // Cut, then paste into the same folder again: the file moves, its row follows.
     fView.SelectRows({0});
     Press(Qt::Key_X, Qt::ControlModifier);
-    EXPECT_TRUE(fView.ViewModel().IsCut(source));
+    EXPECT_TRUE(fView.Delegate().IsCut(source));
     fView.SelectRows({1});
     Press(Qt::Key_V, Qt::ControlModifier);
     EXPECT_FALSE(QFileInfo::exists(source));
     EXPECT_TRUE(QFileInfo::exists(fDir.filePath("target/copy me (2).txt")));
     EXPECT_EQ(fView.FileList().Item(0).Path(), fDir.filePath("target/copy me (2).txt"));
-    EXPECT_FALSE(fView.ViewModel().IsCut(source));
+    EXPECT_FALSE(fView.Delegate().IsCut(source));
     EXPECT_TRUE(fErrors.isEmpty());
 }
 

@@ -5,7 +5,6 @@
 #include "gui/main_form/main_form.h"
 #include "filesearch/file_list.h"
 #include "gui/views/file_list_view.h"
-#include "gui/views/file_list_view_model.h"
 #include "search/search_control.h"
 #include "support/fake_extraction_server.h"
 #include "support/scoped_trash_home.h"

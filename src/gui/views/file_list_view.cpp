@@ -2,10 +2,11 @@
 #include "gui/views/file_list_view.h"
 
 #include "filesearch/file_list.h"
-#include "gui/views/file_list_view_model.h"
 #include "filesearch/file_operations.h"
+#include "gui/views/file_list_delegate.h"
 #include "i18n/translation.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -23,8 +24,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <memory>
 
 namespace {
 
@@ -39,6 +38,7 @@ struct TMenuEntry
 };
 
 // The item menu, in order; nullptr captions are separators.
+// clang-format off
 constexpr TMenuEntry kMenu[] = {
     {u"Open", saOpen, false},
     {u"Open containing folder", saExplore, false},
@@ -53,6 +53,7 @@ constexpr TMenuEntry kMenu[] = {
     {nullptr, saUnknown, false},
     {u"Properties", saProperties, false},
 };
+// clang-format on
 
 bool ChangesFiles(TShellAction pAction)
 {
@@ -64,6 +65,9 @@ bool ChangesFiles(TShellAction pAction)
 
 TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
 {
+    fDelegate = new TFileListDelegate(this);
+    fDelegate->OnRename = [this](int pRow, const QString &pNewName) { return RenameRow(pRow, pNewName); };
+    setItemDelegate(fDelegate);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -104,38 +108,28 @@ void TFileListView::SetFileList(TZorFileList *aList)
 {
     if (aList == fFileList)
         return;
-    std::unique_ptr<TFileListViewModel> oldModel(fViewModel);
-    setModel(nullptr);
-    fViewModel = nullptr;
+    if (fFileList)
+        disconnect(fFileList, nullptr, this, nullptr);
     fFileList = aList;
+    fDelegate->SetFileList(aList);
+    setModel(aList);
     if (!aList)
         return;
-    fViewModel = new TFileListViewModel(*aList, this);
-    fViewModel->OnRename = [this](int pRow, const QString &pNewName) { return RenameRow(pRow, pNewName); };
-    setModel(fViewModel);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TFileListView::ViewSelectionChanged);
-    connect(fViewModel, &QAbstractItemModel::rowsInserted, this, &TFileListView::ScheduleFit);
-    connect(fViewModel, &QAbstractItemModel::layoutChanged, this, &TFileListView::ScheduleFit);
-    connect(fViewModel, &QAbstractItemModel::modelReset, this, [this] { fUserSizedColumns = false; });
-}
-
-void TFileListView::ViewSelectionChanged()
-{
-    QList<int> rows;
-    for (const QModelIndex &index : selectionModel()->selectedRows())
-        rows.append(index.row());
-    fFileList->SetSelectedRows(rows);
+    // The list's selection model replaces the one setModel made.
+    QItemSelectionModel *made = selectionModel();
+    setSelectionModel(&aList->SelectionModel());
+    if (made != &aList->SelectionModel())
+        made->deleteLater();
+    connect(aList, &QAbstractItemModel::rowsInserted, this, &TFileListView::ScheduleFit);
+    connect(aList, &QAbstractItemModel::layoutChanged, this, &TFileListView::ScheduleFit);
+    connect(aList, &QAbstractItemModel::modelReset, this, [this] { fUserSizedColumns = false; });
 }
 
 void TFileListView::SelectRows(const QList<int> &pRows)
 {
-    QItemSelection selection;
-    for (int row : pRows)
-        if (row >= 0 && row < fViewModel->rowCount())
-            selection.select(fViewModel->index(row, 0), fViewModel->index(row, flcColumnCount - 1));
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!pRows.isEmpty() && pRows.first() >= 0 && pRows.first() < fViewModel->rowCount())
-        selectionModel()->setCurrentIndex(fViewModel->index(pRows.first(), 0), QItemSelectionModel::NoUpdate);
+    fFileList->SetSelectedRows(pRows);
+    if (!pRows.isEmpty() && pRows.first() >= 0 && pRows.first() < fFileList->rowCount())
+        selectionModel()->setCurrentIndex(fFileList->index(pRows.first(), 0), QItemSelectionModel::NoUpdate);
 }
 
 void TFileListView::SelectAllItems()
@@ -180,9 +174,9 @@ void TFileListView::FullRefresh()
         if (!item.Exists() && !QFileInfo(item.DisplayPath()).isSymLink())
             fFileList->Delete(i);
     }
-    if (fViewModel->rowCount() > 0)
-        Q_EMIT fViewModel->dataChanged(fViewModel->index(0, 0),
-                                       fViewModel->index(fViewModel->rowCount() - 1, flcColumnCount - 1));
+    if (fFileList->rowCount() > 0)
+        Q_EMIT fFileList->dataChanged(fFileList->index(0, 0),
+                                      fFileList->index(fFileList->rowCount() - 1, flcColumnCount - 1));
 }
 
 bool TFileListView::InvokeContextMenuCommand(const QString &Command)
@@ -247,7 +241,8 @@ bool TFileListView::OpenContainingFolders(const QStringList &pPaths)
 bool TFileListView::CopyToClipboard(const QStringList &pPaths, bool pCut)
 {
     QApplication::clipboard()->setMimeData(FileListMimeData(pPaths, pCut).release());
-    fViewModel->SetCutPaths(pCut ? pPaths : QStringList());
+    fDelegate->SetCutPaths(pCut ? pPaths : QStringList());
+    viewport()->update();
     return true;
 }
 
@@ -273,7 +268,8 @@ bool TFileListView::PasteFromClipboard()
     }
     if (cut) {
         QApplication::clipboard()->clear();
-        fViewModel->SetCutPaths({});
+        fDelegate->SetCutPaths({});
+        viewport()->update();
     }
     if (!errors.isEmpty())
         OnShowError(errors.join(u'\n'));
@@ -287,9 +283,7 @@ bool TFileListView::MoveSelectedToTrash()
     QStringList errors;
     QList<int> moved;
     QList<int> stayed;
-    for (int i = 0; i < fFileList->Count(); ++i) {
-        if (!fFileList->Item(i).fSelected)
-            continue;
+    for (int i : fFileList->SelectedRows()) {
         const QString path = fFileList->Item(i).Path();
         const TFileOperationResult result = MoveFileToTrash(path);
         if (result.fOk) {
@@ -301,17 +295,14 @@ bool TFileListView::MoveSelectedToTrash()
     }
     RemoveRows(moved, stayed);
     if (!errors.isEmpty())
-        OnShowError(Translate(QStringLiteral("Cannot move the file to the trash.")) + u'\n' + errors.join(u'\n'));
+        OnShowError(Translate(QStringLiteral("Cannot move the file to the trash.")) + u'\n' +
+                    errors.join(u'\n'));
     return errors.isEmpty();
 }
 
 void TFileListView::RemoveSelectedRows()
 {
-    QList<int> rows;
-    for (int i = 0; i < fFileList->Count(); ++i)
-        if (fFileList->Item(i).fSelected)
-            rows.append(i);
-    RemoveRows(rows, {});
+    RemoveRows(fFileList->SelectedRows(), {});
 }
 
 void TFileListView::RemoveRows(const QList<int> &pRows, const QList<int> &pSelectedAfter)
@@ -329,9 +320,9 @@ void TFileListView::RemoveRows(const QList<int> &pRows, const QList<int> &pSelec
 bool TFileListView::StartRename()
 {
     const int row = fFileList->ItemIndex();
-    if (row < 0 || row >= fViewModel->rowCount())
+    if (row < 0 || row >= fFileList->rowCount())
         return false;
-    const QModelIndex index = fViewModel->index(row, flcName);
+    const QModelIndex index = fFileList->index(row, flcName);
     setCurrentIndex(index);
     scrollTo(index);
     edit(index);
@@ -345,8 +336,8 @@ bool TFileListView::RenameRow(int pRow, const QString &pNewName)
     const QString oldPath = fFileList->Item(pRow).Path();
     const TFileOperationResult result = RenameFileTo(oldPath, pNewName);
     if (!result.fOk) {
-        OnShowError(Translate(QStringLiteral("Cannot rename the file.")) + u'\n' + oldPath + QStringLiteral(": ") +
-                    result.fError);
+        OnShowError(Translate(QStringLiteral("Cannot rename the file.")) + u'\n' + oldPath +
+                    QStringLiteral(": ") + result.fError);
         return false;
     }
     RenamePathInList(oldPath, result.fNewPath);
@@ -370,7 +361,8 @@ bool TFileListView::ShowProperties(const QString &pPath)
     auto *dialog = new QDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("PropertiesDialog"));
-    dialog->setWindowTitle(Translate(QStringLiteral("Properties")) + QStringLiteral(" - ") + QFileInfo(pPath).fileName());
+    dialog->setWindowTitle(Translate(QStringLiteral("Properties")) + QStringLiteral(" - ") +
+                           QFileInfo(pPath).fileName());
     auto *layout = new QVBoxLayout(dialog);
     auto *form = new QFormLayout;
     for (const auto &[label, value] : rows) {
@@ -430,8 +422,8 @@ void TFileListView::contextMenuEvent(QContextMenuEvent *aEvent)
     QPoint at = aEvent->globalPos();
     if (aEvent->reason() == QContextMenuEvent::Keyboard) {
         const int row = fFileList->ItemIndex();
-        if (row >= 0 && row < fViewModel->rowCount()) {
-            index = fViewModel->index(row, 0);
+        if (row >= 0 && row < fFileList->rowCount()) {
+            index = fFileList->index(row, 0);
             at = viewport()->mapToGlobal(visualRect(index).bottomLeft());
         } else {
             at = viewport()->mapToGlobal(QPoint(1, 1));

@@ -12,7 +12,7 @@
 
 class QMenu;
 class QUrl;
-class TFileListViewModel;
+class TFileListDelegate;
 class TZorFileList;
 
 // UI thread only. The view shows a TZorFileList it is given (the model the search fills).
@@ -24,11 +24,14 @@ public:
     explicit TFileListView(QWidget *aParent = nullptr);
     ~TFileListView() override;
 
-    // Shows aList (which must outlive the view or be replaced first); null shows nothing.
+    // Shows aList (which must outlive the view or be replaced first) and takes its selection
+    // model as the view's own, so the list's selection is the one the user sees and changes;
+    // null shows nothing.
     void SetFileList(TZorFileList *aList);
     // The list shown; only while one is set.
     TZorFileList &FileList() { return *fFileList; }
-    TFileListViewModel &ViewModel() { return *fViewModel; }
+    // Icons, cut marks and the in-place rename.
+    TFileListDelegate &Delegate() { return *fDelegate; }
 
     // Hooks to the desktop, replaceable (tests). OnConfirm asks a yes/no question (default: a
     // message box); OnShowError tells of a failure (default: a warning box); OnOpenUrl opens a
@@ -74,7 +77,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *aEvent) override;
 
 private:
-    void ViewSelectionChanged();
     void HeaderSortChanged(int aColumn, Qt::SortOrder aOrder);
     void AfterMenuCommand(const QString &pVerb);
     bool OpenSelected(const QStringList &pPaths);
@@ -94,7 +96,7 @@ private:
     void ScheduleFit();
 
     TZorFileList *fFileList = nullptr;
-    TFileListViewModel *fViewModel = nullptr;
+    TFileListDelegate *fDelegate = nullptr;
     bool fReadOnly = false;
     bool fFitting = false;
     bool fUserSizedColumns = false;

@@ -1,0 +1,86 @@
+// The result list view's display layer: icons, in-place rename and cut marks.
+#include "gui/views/file_list_delegate.h"
+
+#include "filesearch/custom_file_list.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace {
+
+// The key of a path's icon: "/" for folders, "." + lower-case suffix otherwise ("" for none).
+QString IconKey(const QString &pPath, bool pIsFolder)
+{
+    if (pIsFolder)
+        return QStringLiteral("/");
+    const qsizetype slash = pPath.lastIndexOf(u'/');
+    const qsizetype dot = pPath.lastIndexOf(u'.');
+    return dot > slash + 1 ? pPath.mid(dot).toLower() : QString();
+}
+
+} // namespace
+
+TFileListDelegate::TFileListDelegate(QObject *aParent) : QStyledItemDelegate(aParent)
+{
+    fIconProvider.setOptions(QFileIconProvider::DontUseCustomDirectoryIcons);
+}
+
+void TFileListDelegate::SetCutPaths(const QStringList &pPaths)
+{
+    fCutPaths = QSet<QString>(pPaths.begin(), pPaths.end());
+}
+
+QIcon TFileListDelegate::IconOf(const QString &pPath, bool pIsFolder) const
+{
+    const QString key = IconKey(pPath, pIsFolder);
+    auto found = fIcons.constFind(key);
+    if (found != fIcons.constEnd())
+        return *found;
+    // The provider looks at the file itself; the first file of an extension stands for all.
+    QIcon icon = pIsFolder ? fIconProvider.icon(QAbstractFileIconProvider::Folder)
+                           : fIconProvider.icon(QFileInfo(pPath));
+    if (icon.isNull())
+        icon = fIconProvider.icon(QAbstractFileIconProvider::File);
+    fIcons.insert(key, icon);
+    return icon;
+}
+
+QIcon TFileListDelegate::IconAt(const QModelIndex &aIndex) const
+{
+    if (!fList || !aIndex.isValid() || aIndex.column() != flcName || aIndex.row() >= fList->Count())
+        return {};
+    const TZorFileListItem &item = fList->Item(aIndex.row());
+    return IconOf(item.DisplayPath(), item.fIsFolder);
+}
+
+void TFileListDelegate::initStyleOption(QStyleOptionViewItem *aOption, const QModelIndex &aIndex) const
+{
+    QStyledItemDelegate::initStyleOption(aOption, aIndex);
+    if (!fList || aIndex.row() >= fList->Count())
+        return;
+    if (aIndex.column() == flcName) {
+        aOption->icon = IconAt(aIndex);
+        aOption->features |= QStyleOptionViewItem::HasDecoration;
+    }
+    if (!fCutPaths.isEmpty() && IsCut(fList->Item(aIndex.row()).Path()))
+        aOption->palette.setBrush(QPalette::Text, QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+}
+
+void TFileListDelegate::setEditorData(QWidget *aEditor, const QModelIndex &aIndex) const
+{
+    if (auto *line = qobject_cast<QLineEdit *>(aEditor))
+        line->setText(aIndex.data(Qt::DisplayRole).toString());
+}
+
+void TFileListDelegate::setModelData(QWidget *aEditor, QAbstractItemModel * /*aModel*/,
+                                     const QModelIndex &aIndex) const
+{
+    auto *line = qobject_cast<QLineEdit *>(aEditor);
+    if (!line || aIndex.column() != flcName || !OnRename)
+        return;
+    const QString name = line->text();
+    if (name != aIndex.data(Qt::DisplayRole).toString())
+        OnRename(aIndex.row(), name);
+}
