@@ -76,22 +76,27 @@ TEST_F(MainFormTree, ListIsRebuiltOnceHalfASecondAfterTheLastTick)
     TZorShellTreeNode &notes = Open(form, "Notes");
     ASSERT_TRUE(WaitForCheckStates());
     EXPECT_TRUE(form.StaticText1->isVisible());
+    // One single-shot timer of half a second, (re)started by every tick: only the last counts.
+    EXPECT_TRUE(form.TimerListUpdate->isSingleShot());
+    EXPECT_EQ(form.TimerListUpdate->interval(), 500);
     QSignalSpy rebuilds(form.TimerListUpdate, &QTimer::timeout);
 
     form.ZorShellTree1->ToggleNodeCheck(one);
-    QTest::qWait(200);
+    EXPECT_TRUE(form.TimerListUpdate->isActive());
+    form.TimerListUpdate->stop(); // as if time passed: the next tick must start it again
     form.ZorShellTree1->ToggleNodeCheck(notes);
     EXPECT_TRUE(form.TimerListUpdate->isActive());
-    QTest::qWait(350); // 550 ms after the first tick, 350 after the second
     EXPECT_EQ(rebuilds.count(), 0);
     EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rebuilds.count() > 0; }, 3000));
-    ASSERT_TRUE(WaitForCheckStates());
-    QTest::qWait(700); // state changes arriving late restart the timer: wait for its last run
+    // State changes arriving late restart the timer: wait until it has run after the last one.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return WaitForCheckStates() && rebuilds.count() > 0 && !form.TimerListUpdate->isActive(); }, 5000));
     EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One") + "\n" + fTree.Path("Notes"));
     EXPECT_FALSE(form.StaticText1->isVisible());
+    // Nothing is left to rebuild it again.
     const int settled = int(rebuilds.count());
-    QTest::qWait(700);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.TimerListUpdate->isActive());
     EXPECT_EQ(rebuilds.count(), settled);
 
     // A ticked folder deleted meanwhile drops out; single files are never listed.
