@@ -3,11 +3,10 @@
 // by ctest. Run with QT_QPA_PLATFORM=offscreen (or under a display).
 #include "gui/main_form/main_form.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
-
-#include <cstdio>
 
 namespace {
 
@@ -23,7 +22,8 @@ void Measure(TMainForm &aForm, const char *aName, const QString &aText)
     aForm.FPreview->repaint();
     const qint64 next = timer.elapsed();
     std::printf("%-28s %8lld units: shown in %5lld ms, next match in %5lld ms\n", aName,
-                static_cast<long long>(aText.size()), static_cast<long long>(shown), static_cast<long long>(next));
+                static_cast<long long>(aText.size()), static_cast<long long>(shown),
+                static_cast<long long>(next));
 }
 
 } // namespace
@@ -43,7 +43,8 @@ int main(int argc, char **argv)
     QString lines;
     lines.reserve(size);
     while (lines.size() < size - 80)
-        lines += QStringLiteral("an ordinary line of text with a needle somewhere in its middle, and more\r\n");
+        lines +=
+            QStringLiteral("an ordinary line of text with a needle somewhere in its middle, and more\r\n");
     Measure(form, "ordinary lines, 2 MiB", lines);
     return 0;
 }

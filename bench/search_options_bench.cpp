@@ -3,9 +3,8 @@
 #include "filesearch/search_options.h"
 #include "platform/wildcard_match.h"
 
-#include <QElapsedTimer>
-
 #include <cstdio>
+#include <QElapsedTimer>
 #include <vector>
 
 namespace {

@@ -1,22 +1,22 @@
 // How long the UI thread is blocked when the folder tree expands a folder with 20000 subfolders:
 // the expansion itself (listing, nodes, layout), the first paint, and the longest stall of the
 // event loop while the state queries of the shown nodes come back. Prints the figures.
-#include "selection/shell_folder.h"
 #include "gui/views/shell_tree.h"
+#include "selection/shell_folder.h"
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <cstdio>
-
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20000;
     QTemporaryDir temp;
@@ -66,8 +66,8 @@ int main(int argc, char **argv)
     while (total.elapsed() < 3000) {
         QCoreApplication::processEvents();
         longestStall = std::max(longestStall, turn.restart());
-        if (TWorkerThreadPool::Instance().WorkItemsCount() == 0 && TUiThreadDispatcher::Instance().PendingCount() == 0
-            && total.elapsed() > 200)
+        if (TWorkerThreadPool::Instance().WorkItemsCount() == 0 &&
+            TUiThreadDispatcher::Instance().PendingCount() == 0 && total.elapsed() > 200)
             break;
     }
     std::printf("expand of %d subfolders: %lld ms (listing, %d nodes, layout)\n", count, expandMs,

@@ -3,6 +3,8 @@
 // not run by ctest. Run with QT_QPA_PLATFORM=offscreen (or under a display).
 #include "gui/main_form/main_form.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -12,9 +14,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-
-#include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace {

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git ca-certificates
+  build-essential cmake ninja-build pkg-config git ca-certificates clang-format
   # program
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins libcurl4-openssl-dev
   libcpp-httplib-dev libssl-dev

@@ -13,7 +13,7 @@ declare -A rank=([platform]=0 [threads]=1 [content]=2 [filesearch]=2 [selection]
                  [search]=3 [preview]=3 [app]=3 [gui]=4)
 
 # Header names of the QtGui and QtWidgets modules, read off the installed Qt.
-qt_include=$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)
+qt_include=$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || echo "/usr/include/$(gcc -dumpmachine 2>/dev/null)/qt6")
 declare -A window_header=()
 for module in QtGui QtWidgets; do
   [ -d "$qt_include/$module" ] || continue

@@ -1,11 +1,11 @@
 // Entry point of the window test executables: a QApplication, then every GoogleTest test. The
 // per-user folders point at a temporary folder, so no window test reads or writes the user's own
 // settings or language choice.
-#include <QApplication>
-#include <QTemporaryDir>
 #include "support/fresh_run_context.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QTemporaryDir>
 
 int main(int argc, char **argv)
 {

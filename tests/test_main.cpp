@@ -1,8 +1,8 @@
 // Entry point of the core test executables: a QCoreApplication, then every GoogleTest test.
 #include "support/fresh_run_context.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 int main(int argc, char **argv)
 {

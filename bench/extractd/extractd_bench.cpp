@@ -65,7 +65,8 @@ bool PutOnce(int aPort, const std::string &aBody, std::size_t &aChars)
 {
     httplib::Client client("127.0.0.1", aPort);
     client.set_read_timeout(30, 0);
-    auto result = client.Put("/tika", {{"Accept", "text/plain; charset=utf-8"}}, aBody, "application/octet-stream");
+    auto result =
+        client.Put("/tika", {{"Accept", "text/plain; charset=utf-8"}}, aBody, "application/octet-stream");
     if (!result || result->status != 200)
         return false;
     aChars = result->body.size();
@@ -163,12 +164,13 @@ int main(int argc, char **argv)
     const double documents = static_cast<double>(rounds) * static_cast<double>(files.size());
     for (const auto &[label, times] : {std::pair{"back to back", &tiny}, std::pair{"paced 10 ms", &paced}})
         if (!times->empty())
-            std::printf("tiny request, %s: median %.2f ms, p90 %.2f ms, min %.2f ms (%zu requests; target < 2 ms)\n",
-                        label, (*times)[times->size() / 2], (*times)[times->size() * 9 / 10], times->front(),
-                        times->size());
+            std::printf(
+                "tiny request, %s: median %.2f ms, p90 %.2f ms, min %.2f ms (%zu requests; target < 2 ms)\n",
+                label, (*times)[times->size() / 2], (*times)[times->size() * 9 / 10], times->front(),
+                times->size());
     std::printf("PDF via server:    %.1f documents/s, %.2f MB/s (%zu files x %d rounds)\n",
-                documents * 1000.0 / serverMs, static_cast<double>(totalBytes) * rounds / 1e6 / (serverMs / 1000.0),
-                files.size(), rounds);
+                documents * 1000.0 / serverMs,
+                static_cast<double>(totalBytes) * rounds / 1e6 / (serverMs / 1000.0), files.size(), rounds);
     std::printf("PDF via pdftotext: %.1f documents/s\n", documents * 1000.0 / pdftotextMs);
     std::printf("throughput ratio server/pdftotext: %.2f (target >= 1)\n", pdftotextMs / serverMs);
     if (failures > 0)

@@ -40,16 +40,18 @@ int TChildJobRunner::Run(const TChildJob &aJob, TChildReport &aReport) const
         return ceFailed;
     try {
         TTextSink sink(aJob.BodyBytes, aJob.OutFd);
-        TDocument document{std::string_view(static_cast<const char *>(mapped), aJob.BodyBytes),
-                           aJob.Name};
+        TDocument document{std::string_view(static_cast<const char *>(mapped), aJob.BodyBytes), aJob.Name};
         ExtractDocument(document, sink, aJob.Password, [&](TDocType aType) { aReport.Type = aType; });
         aReport.Characters = sink.Characters();
         return ceOk;
     } catch (const TExtractError &error) {
         switch (error.Kind()) {
-        case TExtractErrorKind::ekCorrupt: return ceCorrupt;
-        case TExtractErrorKind::ekEncrypted: return ceEncrypted;
-        case TExtractErrorKind::ekBomb: return ceBomb;
+        case TExtractErrorKind::ekCorrupt:
+            return ceCorrupt;
+        case TExtractErrorKind::ekEncrypted:
+            return ceEncrypted;
+        case TExtractErrorKind::ekBomb:
+            return ceBomb;
         }
     } catch (const std::bad_alloc &) {
         return ceOutOfMemory;
@@ -72,11 +74,17 @@ void WarmUpLibraries()
 const char *ChildExitName(int aCode)
 {
     switch (aCode) {
-    case ceOk: return "ok";
-    case ceCorrupt: return "corrupt";
-    case ceEncrypted: return "encrypted";
-    case ceBomb: return "bomb";
-    case ceOutOfMemory: return "out-of-memory";
-    default: return "failed";
+    case ceOk:
+        return "ok";
+    case ceCorrupt:
+        return "corrupt";
+    case ceEncrypted:
+        return "encrypted";
+    case ceBomb:
+        return "bomb";
+    case ceOutOfMemory:
+        return "out-of-memory";
+    default:
+        return "failed";
     }
 }

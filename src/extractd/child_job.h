@@ -7,7 +7,8 @@
 #include <string>
 
 // Result codes the child ends with.
-enum TChildExit : int {
+enum TChildExit : int
+{
     ceOk = 0,
     ceCorrupt = 10,
     ceEncrypted = 11,

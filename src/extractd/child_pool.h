@@ -41,7 +41,7 @@ private:
     std::condition_variable fWake;
     std::deque<TChildLink> fWaiting;
     std::deque<TChildLink> fFinished; // answered; they end once their socket is closed
-    bool fRefill = true; // the list starts empty
+    bool fRefill = true;              // the list starts empty
     bool fStopping = false;
     // Started before the keeper thread: the zygote is forked while this process has one thread.
     TChildZygote fZygote;

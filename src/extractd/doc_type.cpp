@@ -39,9 +39,7 @@ TDocType DetectZip(std::string_view aBytes)
     try {
         TZipPackage zip(
             aBytes,
-            [](const std::string &aName) {
-                return aName == "mimetype" || aName == "[Content_Types].xml";
-            },
+            [](const std::string &aName) { return aName == "mimetype" || aName == "[Content_Types].xml"; },
             4 * 1024 * 1024);
         if (const auto *mimetype = zip.Find("mimetype")) {
             if (StartsWith(mimetype->Data, "application/epub+zip"))
@@ -57,11 +55,14 @@ TDocType DetectZip(std::string_view aBytes)
                 std::size_t quote = text.rfind('"', pos);
                 std::string type = text.substr(quote == std::string::npos ? 0 : quote, pos - quote);
                 pos += 9;
-                if (type.find("wordprocessingml") != std::string::npos || type.find("ms-word") != std::string::npos)
+                if (type.find("wordprocessingml") != std::string::npos ||
+                    type.find("ms-word") != std::string::npos)
                     return TDocType::dtDocx;
-                if (type.find("spreadsheetml") != std::string::npos || type.find("ms-excel") != std::string::npos)
+                if (type.find("spreadsheetml") != std::string::npos ||
+                    type.find("ms-excel") != std::string::npos)
                     return TDocType::dtXlsx;
-                if (type.find("presentationml") != std::string::npos || type.find("ms-powerpoint") != std::string::npos)
+                if (type.find("presentationml") != std::string::npos ||
+                    type.find("ms-powerpoint") != std::string::npos)
                     return TDocType::dtPptx;
             }
         }
@@ -100,9 +101,9 @@ TDocType DetectOle(std::string_view aBytes)
 // True when the start of aText (lower case) reads like the header block of an e-mail.
 bool LooksLikeMail(std::string_view aText)
 {
-    static const char *const known[] = {"from:", "to:", "subject:", "date:", "message-id:",
-                                        "mime-version:", "received:", "return-path:",
-                                        "content-type:", "delivered-to:", "x-mailer:", "cc:"};
+    static const char *const known[] = {
+        "from:",     "to:",          "subject:",      "date:",         "message-id:", "mime-version:",
+        "received:", "return-path:", "content-type:", "delivered-to:", "x-mailer:",   "cc:"};
     int hits = 0, lines = 0;
     std::size_t pos = 0;
     while (pos < aText.size() && lines < 40) {
@@ -146,8 +147,8 @@ TDocType DetectText(std::string_view aHead, const std::string &aExtension)
             return TDocType::dtHtml;
         return TDocType::dtXml;
     }
-    if (StartsWith(body, "<") && (body.find("<head") != std::string_view::npos ||
-                                  body.find("<body") != std::string_view::npos))
+    if (StartsWith(body, "<") &&
+        (body.find("<head") != std::string_view::npos || body.find("<body") != std::string_view::npos))
         return TDocType::dtHtml;
     if (aExtension == ".xml" && StartsWith(body, "<"))
         return TDocType::dtXml;
@@ -176,7 +177,9 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
         return TDocType::dtGzip;
     if (StartsWith(head, "BZh") && head.size() > 3 && head[3] >= '1' && head[3] <= '9')
         return TDocType::dtBzip2;
-    if (StartsWith(head, std::string_view("\xFD" "7zXZ\0", 6)))
+    if (StartsWith(head, std::string_view("\xFD"
+                                          "7zXZ\0",
+                                          6)))
         return TDocType::dtXz;
     if (head.size() >= 262 && head.substr(257, 5) == "ustar")
         return TDocType::dtTar;
@@ -188,30 +191,54 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
 const char *DocTypeMime(TDocType aType)
 {
     switch (aType) {
-    case TDocType::dtUnknown: return "application/octet-stream";
-    case TDocType::dtText: return "text/plain";
-    case TDocType::dtHtml: return "text/html";
-    case TDocType::dtXml: return "application/xml";
-    case TDocType::dtPdf: return "application/pdf";
-    case TDocType::dtRtf: return "application/rtf";
-    case TDocType::dtDocx: return "application/vnd.openxmlformats-officedocument.wordprocessingml.document";
-    case TDocType::dtXlsx: return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
-    case TDocType::dtPptx: return "application/vnd.openxmlformats-officedocument.presentationml.presentation";
-    case TDocType::dtOdf: return "application/vnd.oasis.opendocument";
-    case TDocType::dtEpub: return "application/epub+zip";
-    case TDocType::dtEncryptedOoxml: return "application/x-ooxml-encrypted";
-    case TDocType::dtDoc: return "application/msword";
-    case TDocType::dtXls: return "application/vnd.ms-excel";
-    case TDocType::dtPpt: return "application/vnd.ms-powerpoint";
-    case TDocType::dtMsg: return "application/vnd.ms-outlook";
-    case TDocType::dtOlePackage: return "application/x-ole-object";
-    case TDocType::dtEml: return "message/rfc822";
-    case TDocType::dtZip: return "application/zip";
-    case TDocType::dtTar: return "application/x-tar";
-    case TDocType::dt7z: return "application/x-7z-compressed";
-    case TDocType::dtGzip: return "application/gzip";
-    case TDocType::dtBzip2: return "application/x-bzip2";
-    case TDocType::dtXz: return "application/x-xz";
+    case TDocType::dtUnknown:
+        return "application/octet-stream";
+    case TDocType::dtText:
+        return "text/plain";
+    case TDocType::dtHtml:
+        return "text/html";
+    case TDocType::dtXml:
+        return "application/xml";
+    case TDocType::dtPdf:
+        return "application/pdf";
+    case TDocType::dtRtf:
+        return "application/rtf";
+    case TDocType::dtDocx:
+        return "application/vnd.openxmlformats-officedocument.wordprocessingml.document";
+    case TDocType::dtXlsx:
+        return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+    case TDocType::dtPptx:
+        return "application/vnd.openxmlformats-officedocument.presentationml.presentation";
+    case TDocType::dtOdf:
+        return "application/vnd.oasis.opendocument";
+    case TDocType::dtEpub:
+        return "application/epub+zip";
+    case TDocType::dtEncryptedOoxml:
+        return "application/x-ooxml-encrypted";
+    case TDocType::dtDoc:
+        return "application/msword";
+    case TDocType::dtXls:
+        return "application/vnd.ms-excel";
+    case TDocType::dtPpt:
+        return "application/vnd.ms-powerpoint";
+    case TDocType::dtMsg:
+        return "application/vnd.ms-outlook";
+    case TDocType::dtOlePackage:
+        return "application/x-ole-object";
+    case TDocType::dtEml:
+        return "message/rfc822";
+    case TDocType::dtZip:
+        return "application/zip";
+    case TDocType::dtTar:
+        return "application/x-tar";
+    case TDocType::dt7z:
+        return "application/x-7z-compressed";
+    case TDocType::dtGzip:
+        return "application/gzip";
+    case TDocType::dtBzip2:
+        return "application/x-bzip2";
+    case TDocType::dtXz:
+        return "application/x-xz";
     }
     return "application/octet-stream";
 }

@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-enum class TDocType {
+enum class TDocType
+{
     dtUnknown,
     dtText,
     dtHtml,

@@ -53,7 +53,8 @@ void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
     if (opf == nullptr) {
         // No package document: every XHTML file in stored order.
         for (const auto &entry : zip.Entries())
-            if (entry.Name.ends_with(".xhtml") || entry.Name.ends_with(".html") || entry.Name.ends_with(".htm"))
+            if (entry.Name.ends_with(".xhtml") || entry.Name.ends_with(".html") ||
+                entry.Name.ends_with(".htm"))
                 html.Extract(TDocument{entry.Data, entry.Name}, aContext);
         return;
     }

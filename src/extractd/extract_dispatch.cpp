@@ -1,10 +1,10 @@
 // Chooses the extractor for a document by its detected type and runs it.
 #include "extractd/extract_dispatch.h"
 
-#include "extractd/extract_error.h"
-#include "extractd/extract_limits.h"
 #include "extractd/archive_extractor.h"
 #include "extractd/epub_extractor.h"
+#include "extractd/extract_error.h"
+#include "extractd/extract_limits.h"
 #include "extractd/html_extractor.h"
 #include "extractd/mail_extractor.h"
 #include "extractd/msg_extractor.h"
@@ -51,30 +51,44 @@ void TExtractContext::ExtractEmbedded(std::string_view aBytes, const std::string
 std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
 {
     switch (aType) {
-    case TDocType::dtText: return std::make_unique<TTextExtractor>();
-    case TDocType::dtHtml: return std::make_unique<THtmlExtractor>();
-    case TDocType::dtXml: return std::make_unique<TXmlExtractor>();
-    case TDocType::dtPdf: return std::make_unique<TPdfExtractor>();
-    case TDocType::dtRtf: return std::make_unique<TRtfExtractor>();
+    case TDocType::dtText:
+        return std::make_unique<TTextExtractor>();
+    case TDocType::dtHtml:
+        return std::make_unique<THtmlExtractor>();
+    case TDocType::dtXml:
+        return std::make_unique<TXmlExtractor>();
+    case TDocType::dtPdf:
+        return std::make_unique<TPdfExtractor>();
+    case TDocType::dtRtf:
+        return std::make_unique<TRtfExtractor>();
     case TDocType::dtDocx:
     case TDocType::dtXlsx:
     case TDocType::dtPptx:
-    case TDocType::dtEncryptedOoxml: return std::make_unique<TOoxmlExtractor>(aType);
-    case TDocType::dtOdf: return std::make_unique<TOdfExtractor>();
-    case TDocType::dtEpub: return std::make_unique<TEpubExtractor>();
+    case TDocType::dtEncryptedOoxml:
+        return std::make_unique<TOoxmlExtractor>(aType);
+    case TDocType::dtOdf:
+        return std::make_unique<TOdfExtractor>();
+    case TDocType::dtEpub:
+        return std::make_unique<TEpubExtractor>();
     case TDocType::dtDoc:
     case TDocType::dtXls:
-    case TDocType::dtPpt: return std::make_unique<TOleOfficeExtractor>(aType);
-    case TDocType::dtMsg: return std::make_unique<TMsgExtractor>();
-    case TDocType::dtOlePackage: return std::make_unique<TOlePackageExtractor>();
-    case TDocType::dtEml: return std::make_unique<TMailExtractor>();
+    case TDocType::dtPpt:
+        return std::make_unique<TOleOfficeExtractor>(aType);
+    case TDocType::dtMsg:
+        return std::make_unique<TMsgExtractor>();
+    case TDocType::dtOlePackage:
+        return std::make_unique<TOlePackageExtractor>();
+    case TDocType::dtEml:
+        return std::make_unique<TMailExtractor>();
     case TDocType::dtZip:
     case TDocType::dtTar:
     case TDocType::dt7z:
     case TDocType::dtGzip:
     case TDocType::dtBzip2:
-    case TDocType::dtXz: return std::make_unique<TArchiveExtractor>();
-    case TDocType::dtUnknown: return nullptr;
+    case TDocType::dtXz:
+        return std::make_unique<TArchiveExtractor>();
+    case TDocType::dtUnknown:
+        return nullptr;
     }
     return nullptr;
 }

@@ -4,7 +4,12 @@
 #include <stdexcept>
 #include <string>
 
-enum class TExtractErrorKind { ekCorrupt, ekEncrypted, ekBomb };
+enum class TExtractErrorKind
+{
+    ekCorrupt,
+    ekEncrypted,
+    ekBomb
+};
 
 class TExtractError : public std::runtime_error
 {

@@ -26,8 +26,7 @@ void LogRequest(const httplib::Request &aRequest, const char *aType, std::uint64
                 std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart, int aStatus,
                 const char *aNote)
 {
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - aStart)
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - aStart)
                   .count();
     std::fprintf(stderr, "%s %s type=%s in=%" PRIu64 " out=%" PRIu64 " ms=%lld status=%d%s%s\n",
                  aRequest.method.c_str(), aRequest.path.c_str(), aType, aBytesIn, aCharsOut,
@@ -85,8 +84,9 @@ TExtractServer::~TExtractServer() = default;
 
 int TExtractServer::Bind()
 {
-    int port = fOptions.Port == 0 ? fServer->bind_to_any_port(fOptions.Host)
-                                  : (fServer->bind_to_port(fOptions.Host, fOptions.Port) ? fOptions.Port : -1);
+    int port = fOptions.Port == 0
+                   ? fServer->bind_to_any_port(fOptions.Host)
+                   : (fServer->bind_to_port(fOptions.Host, fOptions.Port) ? fOptions.Port : -1);
     // The library listens with a backlog of 5; a burst of clients (the program's preview and
     // search at once, or several programs) would wait for TCP retransmissions.
     if (port > 0 && fListenSocket >= 0)
@@ -204,8 +204,12 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         status = result.ExitCode == ceOk ? 200 : 422;
         note = result.ExitCode == ceOk ? "" : ChildExitName(result.ExitCode);
         break;
-    case TSandboxOutcome::soCrashed: note = "crashed"; break;
-    case TSandboxOutcome::soTimedOut: note = "timeout"; break;
+    case TSandboxOutcome::soCrashed:
+        note = "crashed";
+        break;
+    case TSandboxOutcome::soTimedOut:
+        note = "timeout";
+        break;
     case TSandboxOutcome::soNotStarted:
         status = 503;
         note = "fork-failed";
@@ -217,16 +221,16 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     if (length == 0) {
         aResponse.set_content("", TextType);
     } else {
-        aResponse.set_content_provider(
-            static_cast<size_t>(length), TextType,
-            [output](size_t aOffset, size_t aLength, httplib::DataSink &aSink) {
-                char buffer[65536];
-                long n = output->Read(aOffset, buffer, std::min(aLength, sizeof buffer));
-                if (n <= 0)
-                    return false;
-                aSink.write(buffer, static_cast<size_t>(n));
-                return true;
-            });
+        aResponse.set_content_provider(static_cast<size_t>(length), TextType,
+                                       [output](size_t aOffset, size_t aLength, httplib::DataSink &aSink) {
+                                           char buffer[65536];
+                                           long n = output->Read(aOffset, buffer,
+                                                                 std::min(aLength, sizeof buffer));
+                                           if (n <= 0)
+                                               return false;
+                                           aSink.write(buffer, static_cast<size_t>(n));
+                                           return true;
+                                       });
     }
     LogRequest(aRequest, type, bytesIn, chars, start, status, note);
 }

@@ -115,7 +115,8 @@ std::string JoinSurrogates(const std::string &aText)
             out += aText[i++];
             continue;
         }
-        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(high) & 0x3FF) << 10) + (static_cast<char32_t>(low) & 0x3FF));
+        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(high) & 0x3FF) << 10) +
+                            (static_cast<char32_t>(low) & 0x3FF));
         i += 6;
     }
     return out;

@@ -9,9 +9,9 @@
 
 struct THelperResult
 {
-    bool Ran = false;    // the program could be started and ended normally
+    bool Ran = false; // the program could be started and ended normally
     int ExitCode = -1;
-    std::string Output;  // what it wrote on standard output
+    std::string Output; // what it wrote on standard output
 };
 
 // Runs aProgram with aArgs followed by the path of a file holding aBytes; its standard error

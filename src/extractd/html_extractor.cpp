@@ -22,10 +22,11 @@ bool IsSkipped(std::string_view aName)
 bool IsBlock(std::string_view aName)
 {
     static const std::set<std::string_view> blocks = {
-        "address", "article", "aside", "blockquote", "br", "caption", "dd", "div", "dl", "dt",
-        "fieldset", "figcaption", "figure", "footer", "form", "h1", "h2", "h3", "h4", "h5", "h6",
-        "header", "hr", "li", "main", "nav", "ol", "p", "pre", "section", "table", "td", "th",
-        "title", "tr", "ul", "body", "head", "html", "option", "textarea", "summary", "details"};
+        "address", "article",  "aside",      "blockquote", "br",       "caption", "dd",     "div", "dl",
+        "dt",      "fieldset", "figcaption", "figure",     "footer",   "form",    "h1",     "h2",  "h3",
+        "h4",      "h5",       "h6",         "header",     "hr",       "li",      "main",   "nav", "ol",
+        "p",       "pre",      "section",    "table",      "td",       "th",      "title",  "tr",  "ul",
+        "body",    "head",     "html",       "option",     "textarea", "summary", "details"};
     return blocks.count(aName) > 0;
 }
 
@@ -156,8 +157,8 @@ void THtmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
         ThrowBomb("HTML page too large");
     std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
         htmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
-                       HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
-                           HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC | HTML_PARSE_NOIMPLIED),
+                       HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                           HTML_PARSE_IGNORE_ENC | HTML_PARSE_NOIMPLIED),
         xmlFreeDoc);
     if (!doc)
         return; // Nothing the parser could make sense of: a page without text.

@@ -35,7 +35,8 @@ void AppendAddresses(TTextSink &aSink, const char *aLabel, InternetAddressList *
 {
     if (aList == nullptr || internet_address_list_length(aList) == 0)
         return;
-    std::unique_ptr<char, void (*)(void *)> text(internet_address_list_to_string(aList, nullptr, FALSE), g_free);
+    std::unique_ptr<char, void (*)(void *)> text(internet_address_list_to_string(aList, nullptr, FALSE),
+                                                 g_free);
     AppendHeader(aSink, aLabel, text.get());
 }
 
@@ -97,7 +98,8 @@ private:
         const bool attachment = g_mime_part_is_attachment(aPart);
         TTextSink &sink = fContext.Sink();
         if (!attachment && GMIME_IS_TEXT_PART(aPart) && g_mime_content_type_is_type(type, "text", "plain")) {
-            std::unique_ptr<char, void (*)(void *)> text(g_mime_text_part_get_text(GMIME_TEXT_PART(aPart)), g_free);
+            std::unique_ptr<char, void (*)(void *)> text(g_mime_text_part_get_text(GMIME_TEXT_PART(aPart)),
+                                                         g_free);
             if (text) {
                 sink.Append(text.get());
                 sink.EndLine();
@@ -105,7 +107,8 @@ private:
             return;
         }
         if (!attachment && GMIME_IS_TEXT_PART(aPart) && g_mime_content_type_is_type(type, "text", "html")) {
-            std::unique_ptr<char, void (*)(void *)> text(g_mime_text_part_get_text(GMIME_TEXT_PART(aPart)), g_free);
+            std::unique_ptr<char, void (*)(void *)> text(g_mime_text_part_get_text(GMIME_TEXT_PART(aPart)),
+                                                         g_free);
             if (text) {
                 // Already UTF-8: the byte-order mark outranks a charset the page may declare.
                 std::string page = "\xEF\xBB\xBF" + std::string(text.get());
@@ -132,7 +135,8 @@ void TMailExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
 {
     static const bool initialised = (g_mime_init(), true);
     (void)initialised;
-    TGPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(aDocument.Bytes.data(), aDocument.Bytes.size()));
+    TGPtr<GMimeStream> stream(
+        g_mime_stream_mem_new_with_buffer(aDocument.Bytes.data(), aDocument.Bytes.size()));
     TGPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     TGPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
     if (!message)

@@ -43,8 +43,8 @@ int main(int argc, char **argv)
                      options.Port);
         return 1;
     }
-    std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n",
-                 options.Host.c_str(), port, options.Workers);
+    std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n", options.Host.c_str(),
+                 port, options.Workers);
     std::fflush(stderr);
     std::thread stopper([&] {
         int signal = 0;

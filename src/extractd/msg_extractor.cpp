@@ -22,15 +22,27 @@ std::string MessageCodepage(const TOleFile &aOle)
             codepage = ReadLe32(*props, at + 8);
     }
     switch (codepage) {
-    case 0: return {};
-    case 65001: return "UTF-8";
-    case 1200: return "UTF-16LE";
-    case 20127: return "ASCII";
-    case 20932: case 51932: return "EUC-JP";
-    case 50220: case 50221: case 50222: return "ISO-2022-JP";
-    case 51949: return "EUC-KR";
-    case 52936: return "HZ";
-    case 54936: return "GB18030";
+    case 0:
+        return {};
+    case 65001:
+        return "UTF-8";
+    case 1200:
+        return "UTF-16LE";
+    case 20127:
+        return "ASCII";
+    case 20932:
+    case 51932:
+        return "EUC-JP";
+    case 50220:
+    case 50221:
+    case 50222:
+        return "ISO-2022-JP";
+    case 51949:
+        return "EUC-KR";
+    case 52936:
+        return "HZ";
+    case 54936:
+        return "GB18030";
     default:
         if (codepage >= 28591 && codepage <= 28605)
             return "ISO-8859-" + std::to_string(codepage - 28590);

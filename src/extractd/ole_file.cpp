@@ -50,9 +50,8 @@ GsfInput *TOleFile::Open(const std::string &aPath) const
         if (end == std::string::npos)
             end = aPath.size();
         std::string name = aPath.substr(start, end - start);
-        GsfInput *child = GSF_IS_INFILE(current)
-                              ? gsf_infile_child_by_name(GSF_INFILE(current), name.c_str())
-                              : nullptr;
+        GsfInput *child =
+            GSF_IS_INFILE(current) ? gsf_infile_child_by_name(GSF_INFILE(current), name.c_str()) : nullptr;
         g_object_unref(current);
         current = child;
         start = end + 1;
@@ -76,8 +75,7 @@ std::vector<std::string> TOleFile::Children(const std::string &aPath) const
     return names;
 }
 
-std::optional<std::string> TOleFile::ReadStream(const std::string &aPath,
-                                                std::uint64_t aMaxBytes) const
+std::optional<std::string> TOleFile::ReadStream(const std::string &aPath, std::uint64_t aMaxBytes) const
 {
     GsfInput *stream = Open(aPath);
     if (stream == nullptr)

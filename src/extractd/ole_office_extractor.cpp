@@ -90,7 +90,8 @@ void TOleOfficeExtractor::Extract(const TDocument &aDocument, TExtractContext &a
             ThrowEncrypted("the Word document is encrypted");
         // catdoc also gives headers, footers and text boxes; antiword reads some files it cannot.
         THelperResult result = RunHelper("catdoc", {"-w", "-d", "utf-8"}, aDocument.Bytes, limit);
-        if (!result.Ran || result.ExitCode != 0 || result.Output.find_first_not_of(" \t\r\n") == std::string::npos)
+        if (!result.Ran || result.ExitCode != 0 ||
+            result.Output.find_first_not_of(" \t\r\n") == std::string::npos)
             result = RunHelper("antiword", {"-m", "UTF-8.txt", "-w", "0"}, aDocument.Bytes, limit);
         if (!result.Ran || result.ExitCode != 0)
             ThrowCorrupt("the Word document cannot be read");

@@ -73,21 +73,30 @@ TBytes Decrypt(std::string_view aData, const TBytes &aKey, const TBytes &aIv)
     const EVP_CIPHER *cipher = nullptr;
     bool ecb = aIv.empty();
     switch (aKey.size()) {
-    case 16: cipher = ecb ? EVP_aes_128_ecb() : EVP_aes_128_cbc(); break;
-    case 24: cipher = ecb ? EVP_aes_192_ecb() : EVP_aes_192_cbc(); break;
-    case 32: cipher = ecb ? EVP_aes_256_ecb() : EVP_aes_256_cbc(); break;
-    default: ThrowEncrypted("unsupported key size");
+    case 16:
+        cipher = ecb ? EVP_aes_128_ecb() : EVP_aes_128_cbc();
+        break;
+    case 24:
+        cipher = ecb ? EVP_aes_192_ecb() : EVP_aes_192_cbc();
+        break;
+    case 32:
+        cipher = ecb ? EVP_aes_256_ecb() : EVP_aes_256_cbc();
+        break;
+    default:
+        ThrowEncrypted("unsupported key size");
     }
-    std::unique_ptr<EVP_CIPHER_CTX, void (*)(EVP_CIPHER_CTX *)> ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, void (*)(EVP_CIPHER_CTX *)> ctx(EVP_CIPHER_CTX_new(),
+                                                                    EVP_CIPHER_CTX_free);
     std::size_t length = aData.size() - aData.size() % 16;
     TBytes out(length + 32, '\0');
     int written = 0, final = 0;
-    if (!ctx || EVP_DecryptInit_ex(ctx.get(), cipher, nullptr,
-                                   reinterpret_cast<const unsigned char *>(aKey.data()),
-                                   ecb ? nullptr : reinterpret_cast<const unsigned char *>(aIv.data())) != 1 ||
+    if (!ctx ||
+        EVP_DecryptInit_ex(ctx.get(), cipher, nullptr, reinterpret_cast<const unsigned char *>(aKey.data()),
+                           ecb ? nullptr : reinterpret_cast<const unsigned char *>(aIv.data())) != 1 ||
         EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
         EVP_DecryptUpdate(ctx.get(), reinterpret_cast<unsigned char *>(out.data()), &written,
-                          reinterpret_cast<const unsigned char *>(aData.data()), static_cast<int>(length)) != 1 ||
+                          reinterpret_cast<const unsigned char *>(aData.data()),
+                          static_cast<int>(length)) != 1 ||
         EVP_DecryptFinal_ex(ctx.get(), reinterpret_cast<unsigned char *>(out.data()) + written, &final) != 1)
         ThrowCorrupt("decryption failed");
     out.resize(static_cast<std::size_t>(written + final));
@@ -194,13 +203,14 @@ TBytes DecryptAgile(std::string_view aInfo, std::string_view aPackage, const std
         return FitTo(Hash(pwMd, base + TBytes(aBlock, 8)), pw.KeyBits / 8, '\x36');
     };
     TBytes iv = FitTo(pw.Salt, pw.BlockSize == 0 ? 16 : pw.BlockSize, '\x36');
-    TBytes verifierInput = Decrypt(pw.EncryptedVerifierInput, blockKey("\xfe\xa7\xd2\x76\x3b\x4b\x9e\x79"), iv);
+    TBytes verifierInput =
+        Decrypt(pw.EncryptedVerifierInput, blockKey("\xfe\xa7\xd2\x76\x3b\x4b\x9e\x79"), iv);
     TBytes verifierHash = Decrypt(pw.EncryptedVerifierHash, blockKey("\xd7\xaa\x0f\x6d\x30\x61\x34\x4e"), iv);
     TBytes expected = Hash(pwMd, verifierInput.substr(0, pw.Salt.size()));
     if (verifierHash.substr(0, expected.size()) != expected)
         ThrowEncrypted("wrong password");
-    TBytes secret = Decrypt(pw.EncryptedKey, blockKey("\x14\x6e\x0b\xe7\xab\xac\xd0\xd6"), iv)
-                        .substr(0, kd.KeyBits / 8);
+    TBytes secret =
+        Decrypt(pw.EncryptedKey, blockKey("\x14\x6e\x0b\xe7\xab\xac\xd0\xd6"), iv).substr(0, kd.KeyBits / 8);
 
     std::uint64_t size = PackageSize(aPackage);
     std::string_view data = aPackage.substr(8);

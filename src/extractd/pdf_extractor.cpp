@@ -37,8 +37,7 @@ void TPdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
         std::unique_ptr<poppler::page> page(doc->create_page(i));
         if (!page)
             continue;
-        poppler::byte_array utf8 =
-            page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
+        poppler::byte_array utf8 = page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
         sink.Append(std::string_view(utf8.data(), utf8.size()));
         sink.EndLine();
     }

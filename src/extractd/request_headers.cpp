@@ -8,7 +8,8 @@ std::string PercentDecode(const std::string &aText)
 {
     std::string out;
     for (std::size_t i = 0; i < aText.size(); ++i) {
-        if (aText[i] == '%' && i + 2 < aText.size() && std::isxdigit(static_cast<unsigned char>(aText[i + 1])) &&
+        if (aText[i] == '%' && i + 2 < aText.size() &&
+            std::isxdigit(static_cast<unsigned char>(aText[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(aText[i + 2]))) {
             out += static_cast<char>(std::stoi(aText.substr(i + 1, 2), nullptr, 16));
             i += 2;

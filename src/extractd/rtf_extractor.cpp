@@ -23,33 +23,83 @@ struct TGroupState
 std::string CodepageOfCharset(int aCharset, const std::string &aDefault)
 {
     switch (aCharset) {
-    case 77: return "MACINTOSH";
-    case 128: return "CP932";
-    case 129: return "CP949";
-    case 130: return "JOHAB";
-    case 134: return "CP936";
-    case 136: return "CP950";
-    case 161: return "CP1253";
-    case 162: return "CP1254";
-    case 163: return "CP1258";
-    case 177: return "CP1255";
-    case 178: return "CP1256";
-    case 186: return "CP1257";
-    case 204: return "CP1251";
-    case 222: return "CP874";
-    case 238: return "CP1250";
-    default: return aDefault;
+    case 77:
+        return "MACINTOSH";
+    case 128:
+        return "CP932";
+    case 129:
+        return "CP949";
+    case 130:
+        return "JOHAB";
+    case 134:
+        return "CP936";
+    case 136:
+        return "CP950";
+    case 161:
+        return "CP1253";
+    case 162:
+        return "CP1254";
+    case 163:
+        return "CP1258";
+    case 177:
+        return "CP1255";
+    case 178:
+        return "CP1256";
+    case 186:
+        return "CP1257";
+    case 204:
+        return "CP1251";
+    case 222:
+        return "CP874";
+    case 238:
+        return "CP1250";
+    default:
+        return aDefault;
     }
 }
 
 bool IsSkippedDestination(const std::string &aWord)
 {
-    static const std::set<std::string> skipped = {
-        "colortbl", "stylesheet", "info", "pict", "themedata", "colorschememapping", "datastore",
-        "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "fldinst",
-        "objdata", "bkmkstart", "bkmkend", "filetbl", "revtbl", "pgdsctbl", "mmathPr", "nonshppict",
-        "sp", "sn", "sv", "template", "userprops", "docvar", "wgrffmtfilter", "fchars", "lchars",
-        "xe", "tc", "atnid", "atnauthor", "protusertbl", "listtext", "pntext", "pntxta", "pntxtb"};
+    static const std::set<std::string> skipped = {"colortbl",
+                                                  "stylesheet",
+                                                  "info",
+                                                  "pict",
+                                                  "themedata",
+                                                  "colorschememapping",
+                                                  "datastore",
+                                                  "latentstyles",
+                                                  "listtable",
+                                                  "listoverridetable",
+                                                  "rsidtbl",
+                                                  "generator",
+                                                  "xmlnstbl",
+                                                  "fldinst",
+                                                  "objdata",
+                                                  "bkmkstart",
+                                                  "bkmkend",
+                                                  "filetbl",
+                                                  "revtbl",
+                                                  "pgdsctbl",
+                                                  "mmathPr",
+                                                  "nonshppict",
+                                                  "sp",
+                                                  "sn",
+                                                  "sv",
+                                                  "template",
+                                                  "userprops",
+                                                  "docvar",
+                                                  "wgrffmtfilter",
+                                                  "fchars",
+                                                  "lchars",
+                                                  "xe",
+                                                  "tc",
+                                                  "atnid",
+                                                  "atnauthor",
+                                                  "protusertbl",
+                                                  "listtext",
+                                                  "pntext",
+                                                  "pntxta",
+                                                  "pntxtb"};
     return skipped.count(aWord) > 0;
 }
 
@@ -138,7 +188,8 @@ private:
             return;
         }
         std::string word;
-        while (fPos < fText.size() && std::isalpha(static_cast<unsigned char>(fText[fPos])) && word.size() < 64)
+        while (fPos < fText.size() && std::isalpha(static_cast<unsigned char>(fText[fPos])) &&
+               word.size() < 64)
             word += fText[fPos++];
         bool hasParam = false;
         long param = 0;
@@ -176,18 +227,27 @@ private:
                 fBytes += static_cast<char>(std::strtol(hex, nullptr, 16));
             return;
         }
-        case '*': aState.Skip = true; return;
+        case '*':
+            aState.Skip = true;
+            return;
         case '\\':
         case '{':
         case '}':
             if (!aState.Skip)
                 fBytes += aSymbol;
             return;
-        case '~': Emit(aState, "\xC2\xA0"); return;
-        case '_': Emit(aState, "-"); return;
+        case '~':
+            Emit(aState, "\xC2\xA0");
+            return;
+        case '_':
+            Emit(aState, "-");
+            return;
         case '\n':
-        case '\r': Emit(aState, "\n"); return;
-        default: return;
+        case '\r':
+            Emit(aState, "\n");
+            return;
+        default:
+            return;
         }
     }
 
@@ -218,14 +278,16 @@ private:
         } else if (aWord == "f" && aHasParam) {
             Flush(aState);
             auto found = fFontCharsets.find(aParam);
-            aState.Codepage = found == fFontCharsets.end() ? fDefaultCodepage
-                                                             : CodepageOfCharset(found->second, fDefaultCodepage);
+            aState.Codepage = found == fFontCharsets.end()
+                                  ? fDefaultCodepage
+                                  : CodepageOfCharset(found->second, fDefaultCodepage);
         } else if (aWord == "uc" && aHasParam) {
             aState.Uc = static_cast<int>(std::clamp(aParam, 0L, 10L));
         } else if (aWord == "u" && aHasParam) {
             EmitCodeUnit(aState, aParam);
             fSkipChars = aState.Uc;
-        } else if (aWord == "par" || aWord == "line" || aWord == "row" || aWord == "sect" || aWord == "page") {
+        } else if (aWord == "par" || aWord == "line" || aWord == "row" || aWord == "sect" ||
+                   aWord == "page") {
             Emit(aState, "\n");
         } else if (aWord == "tab" || aWord == "cell") {
             Emit(aState, "\t");

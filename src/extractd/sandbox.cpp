@@ -10,8 +10,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
-#include <sys/syscall.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>

@@ -16,7 +16,8 @@ struct TSandboxLimits
     std::vector<int> KeepFds;
 };
 
-enum class TSandboxOutcome {
+enum class TSandboxOutcome
+{
     soExited,   // the work returned; ExitCode holds its result
     soCrashed,  // the child died from a signal (Signal)
     soTimedOut, // killed at the wall-clock limit

@@ -15,8 +15,8 @@ TScratchFile::TScratchFile(std::uint64_t aExpectedBytes)
 {
     if (aExpectedBytes > 32ull * 1024 * 1024) {
         const char *folder = std::getenv("TMPDIR");
-        fFd = open(folder != nullptr && *folder != '\0' ? folder : "/tmp",
-                   O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        fFd = open(folder != nullptr && *folder != '\0' ? folder : "/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC,
+                   0600);
     }
     if (fFd < 0)
         fFd = memfd_create("ordwell-extractd", MFD_CLOEXEC);
@@ -31,7 +31,8 @@ TScratchFile::~TScratchFile()
 
 bool TScratchFile::Append(std::string_view aData)
 {
-    if (!aData.empty() && aData.front() == '\0' && std::memcmp(aData.data(), aData.data() + 1, aData.size() - 1) == 0) {
+    if (!aData.empty() && aData.front() == '\0' &&
+        std::memcmp(aData.data(), aData.data() + 1, aData.size() - 1) == 0) {
         fLength += aData.size();
         return true;
     }
@@ -54,7 +55,9 @@ bool TScratchFile::Finish()
 
 std::uint64_t TScratchFile::Size() const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return fstat(fFd, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 

@@ -8,9 +8,9 @@
 struct TServerOptions
 {
     std::string Host = "127.0.0.1";
-    int Port = 9998;        // 0: any free port (printed at start)
+    int Port = 9998; // 0: any free port (printed at start)
     bool AllowRemote = false;
-    unsigned Workers = 0;   // 0: the number of processor cores
+    unsigned Workers = 0; // 0: the number of processor cores
     std::uint32_t TimeoutMs = 25000;
     std::uint64_t MaxMemoryMb = 1024;
     bool ShowHelp = false;

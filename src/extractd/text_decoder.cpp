@@ -76,7 +76,7 @@ std::string DetectCharset(std::string_view aHead)
     if (IsValidUtf8Prefix(aHead))
         return "UTF-8";
     std::unique_ptr<std::remove_pointer_t<uchardet_t>, void (*)(uchardet_t)> detector(uchardet_new(),
-                                                                                   uchardet_delete);
+                                                                                      uchardet_delete);
     std::string charset;
     if (detector && uchardet_handle_data(detector.get(), aHead.data(), aHead.size()) == 0) {
         uchardet_data_end(detector.get());

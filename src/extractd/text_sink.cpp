@@ -12,9 +12,7 @@ namespace {
 constexpr std::size_t FlushBytes = 64 * 1024;
 }
 
-TTextSink::TTextSink(std::uint64_t aInputBytes, int aFd) : fInputBytes(aInputBytes), fFd(aFd)
-{
-}
+TTextSink::TTextSink(std::uint64_t aInputBytes, int aFd) : fInputBytes(aInputBytes), fFd(aFd) {}
 
 TTextSink::~TTextSink()
 {
@@ -31,10 +29,8 @@ void TTextSink::Append(std::string_view aUtf8)
     for (char c : aUtf8)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
             ++fCharacters;
-    if (fCharacters > ExtractLimits::MinBombChars &&
-        fCharacters > ExtractLimits::OutputRatio * fInputBytes)
-        ThrowBomb("output exceeds " + std::to_string(ExtractLimits::OutputRatio) +
-                  " times the input");
+    if (fCharacters > ExtractLimits::MinBombChars && fCharacters > ExtractLimits::OutputRatio * fInputBytes)
+        ThrowBomb("output exceeds " + std::to_string(ExtractLimits::OutputRatio) + " times the input");
     fBuffer.append(aUtf8);
     fLast = aUtf8.back();
     if (fFd >= 0 && fBuffer.size() >= FlushBytes)

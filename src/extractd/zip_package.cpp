@@ -99,8 +99,7 @@ const TZipPackage::TEntry *TZipPackage::Find(std::string_view aName) const
     aName = WithoutSlash(aName);
     for (const TEntry &entry : fEntries) {
         std::string_view name = WithoutSlash(entry.Name);
-        if (name.size() == aName.size() &&
-            strncasecmp(name.data(), aName.data(), name.size()) == 0)
+        if (name.size() == aName.size() && strncasecmp(name.data(), aName.data(), name.size()) == 0)
             return &entry;
     }
     return nullptr;

@@ -2,9 +2,9 @@
 #include "filesearch/file_list.h"
 
 #include "filesearch/file_search.h"
-#include "platform/tick_count.h"
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
+#include "platform/tick_count.h"
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
 
@@ -46,7 +46,8 @@ void TZorFileList::Search(const QString &Path)
             QueueEndSearch(self);
         };
     }
-    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(fSearchOptions, static_cast<IZorFileSearchSink &>(*this), *this, Path, false));
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(
+        fSearchOptions, static_cast<IZorFileSearchSink &>(*this), *this, Path, false));
 }
 
 void TZorFileList::DoEndSearch()
@@ -229,7 +230,8 @@ void TZorFileList::RescanFolder(const QString &pFolder)
         return;
     TZorSearchOptions options(fSearchOptions);
     options.SetRecursiveSearch(false);
-    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(options, static_cast<IZorFileSearchSink &>(*this), *this, pFolder, true));
+    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(
+        options, static_cast<IZorFileSearchSink &>(*this), *this, pFolder, true));
 }
 
 void TZorFileList::RecheckItemsBelow(const QString &pPath)

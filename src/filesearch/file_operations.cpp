@@ -1,6 +1,10 @@
 // File operations of the result list's commands.
 #include "filesearch/file_operations.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,11 +13,6 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QUrl>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -169,8 +168,8 @@ QStringList FilePathsOfMimeData(const QMimeData &pData, bool *pCut)
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     if (pCut) {
-        *pCut = pData.data(kKdeCutSelection).startsWith('1') ||
-                pData.data(kGnomeCopiedFiles).startsWith("cut\n");
+        *pCut =
+            pData.data(kKdeCutSelection).startsWith('1') || pData.data(kGnomeCopiedFiles).startsWith("cut\n");
     }
     return paths;
 }
@@ -180,8 +179,9 @@ QString PermissionText(const QString &pPath)
     struct stat info;
     if (::lstat(QFile::encodeName(pPath).constData(), &info) != 0)
         return {};
-    QString text = S_ISDIR(info.st_mode) ? QStringLiteral("d") : S_ISLNK(info.st_mode) ? QStringLiteral("l")
-                                                                                         : QStringLiteral("-");
+    QString text = S_ISDIR(info.st_mode)   ? QStringLiteral("d")
+                   : S_ISLNK(info.st_mode) ? QStringLiteral("l")
+                                           : QStringLiteral("-");
     const char letters[] = "rwx";
     for (int bit = 8; bit >= 0; --bit)
         text += (info.st_mode & (1u << bit)) ? QChar(letters[(8 - bit) % 3]) : QChar(u'-');
@@ -193,11 +193,13 @@ QList<QPair<QString, QString>> FilePropertyRows(const QString &pPath)
     const QFileInfo info(pPath);
     if (!info.exists())
         return {};
-    const QString type = info.isDir() ? QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment()
-                                      : QMimeDatabase().mimeTypeForFile(info).comment();
-    const QString size = info.isDir() ? QString()
-                                      : QLocale().formattedDataSize(info.size()) +
-                                            QStringLiteral(" (%1 bytes)").arg(QLocale().toString(info.size()));
+    const QString type = info.isDir()
+                             ? QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment()
+                             : QMimeDatabase().mimeTypeForFile(info).comment();
+    const QString size = info.isDir()
+                             ? QString()
+                             : QLocale().formattedDataSize(info.size()) +
+                                   QStringLiteral(" (%1 bytes)").arg(QLocale().toString(info.size()));
     QDateTime created = info.birthTime();
     if (!created.isValid())
         created = info.metadataChangeTime();

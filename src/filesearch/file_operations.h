@@ -3,12 +3,11 @@
 // every function runs on the calling thread and reports failures in its result, never by throwing.
 #pragma once
 
+#include <memory>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
 
 class QMimeData;
 

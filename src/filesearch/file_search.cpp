@@ -2,9 +2,9 @@
 #include "filesearch/file_search.h"
 
 #include "filesearch/volume_roots.h"
-#include "platform/tick_count.h"
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
+#include "platform/tick_count.h"
 #include "threads/ui_thread.h"
 
 #include <exception>

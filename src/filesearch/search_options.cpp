@@ -32,8 +32,8 @@ QStringView TrimBlanks(QStringView pText)
 // latest FILETIME for an upper bound, the earliest for a lower bound.
 TFileTime BoundFileTime(TDateTime pValue, bool pUpperBound)
 {
-    return LocalDateTimeToFileTime(pValue).value_or(
-        pUpperBound ? std::numeric_limits<TFileTime>::max() : TFileTime(0));
+    return LocalDateTimeToFileTime(pValue).value_or(pUpperBound ? std::numeric_limits<TFileTime>::max()
+                                                                : TFileTime(0));
 }
 
 bool CaseInsensitiveLess(const QString &a, const QString &b)
@@ -146,8 +146,8 @@ void TZorSearchOptions::SetFilter(const QString &pValue)
 
 void TZorSearchOptions::AddMask(const QString &pMask)
 {
-    const auto place = std::lower_bound(fSplittedFilter.begin(), fSplittedFilter.end(), pMask,
-                                        CaseInsensitiveLess);
+    const auto place =
+        std::lower_bound(fSplittedFilter.begin(), fSplittedFilter.end(), pMask, CaseInsensitiveLess);
     if (place != fSplittedFilter.end() && QString::compare(*place, pMask, Qt::CaseInsensitive) == 0)
         return;
     fSplittedFilter.insert(place, pMask);
@@ -203,8 +203,7 @@ bool TZorSearchOptions::MatchesItemKind(uint32_t pAttributes) const
     return false;
 }
 
-bool TZorSearchOptions::Matches(const TWin32FindData &pWin32FindData,
-                                const QString &pFolderPath) const
+bool TZorSearchOptions::Matches(const TWin32FindData &pWin32FindData, const QString &pFolderPath) const
 {
     const QString &name = pWin32FindData.cFileName;
     if (name == u"." || name == u"..")
@@ -213,8 +212,8 @@ bool TZorSearchOptions::Matches(const TWin32FindData &pWin32FindData,
         return false;
     if (!fSplittedFilter.isEmpty()) {
         const QString fullPath = fUseFullPathWhenComparing ? pFolderPath + name : QString();
-        const bool fits = std::any_of(
-            fSplittedFilter.cbegin(), fSplittedFilter.cend(), [&](const QString &pMask) {
+        const bool fits =
+            std::any_of(fSplittedFilter.cbegin(), fSplittedFilter.cend(), [&](const QString &pMask) {
                 return MatchesFileMask(name, pMask) ||
                        (fUseFullPathWhenComparing && MatchesFileMask(fullPath, pMask));
             });

@@ -5,13 +5,17 @@
 #include "platform/file_time.h"
 #include "platform/find_data.h"
 
+#include <cstdint>
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-
 // Which kinds of directory entries can be hits.
-enum TFilesFolders : uint8_t { ffFilesOnly = 0, ffFoldersOnly = 1, ffFilesAndFolders = 2 };
+enum TFilesFolders : uint8_t
+{
+    ffFilesOnly = 0,
+    ffFoldersOnly = 1,
+    ffFilesAndFolders = 2
+};
 
 // Search criteria: name masks, size bounds, hidden entries, entry kind and up to six file-time
 // bounds. The result list owns one and fills it on the UI thread; each folder walk takes its own

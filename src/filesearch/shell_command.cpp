@@ -7,9 +7,8 @@ namespace {
 
 // Verbs in the order of TShellAction (saUnknown has none).
 constexpr std::array<const char16_t *, saUnknown> kVerbs = {
-    u"default",  u"open",      u"explore",   u"copy",    u"cut",
-    u"paste",    u"delete",    u"rename",    u"properties", u"copypath",
-    u"pintohome", u"newfolder", u"cmd",       u"deletenoundo", u"unlock-bde"};
+    u"default",    u"open",     u"explore",   u"copy",      u"cut", u"paste",        u"delete",    u"rename",
+    u"properties", u"copypath", u"pintohome", u"newfolder", u"cmd", u"deletenoundo", u"unlock-bde"};
 
 } // namespace
 

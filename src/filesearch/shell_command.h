@@ -6,7 +6,8 @@
 #include <QString>
 
 // The shell actions, in this order.
-enum TShellAction : int {
+enum TShellAction : int
+{
     saDefault,
     saOpen,
     saExplore,
@@ -25,7 +26,8 @@ enum TShellAction : int {
     saUnknown
 };
 
-enum TOperationOption : int {
+enum TOperationOption : int
+{
     soAllowUndo = 0x001,
     soFilesOnly = 0x002,
     soNoConfirmation = 0x004,
@@ -66,7 +68,13 @@ QString VerbOfAction(TShellAction pAction);
 TShellAction ActionOfVerb(const QString &pVerb);
 
 // What a key pressed in the result list does (when no caption is being edited).
-enum TListKeyEffect : int { lkNone, lkCommand, lkSelectAll, lkRefresh };
+enum TListKeyEffect : int
+{
+    lkNone,
+    lkCommand,
+    lkSelectAll,
+    lkRefresh
+};
 
 struct TListKeyAction
 {

@@ -2,11 +2,13 @@
 // and the result marker that start-up reads.
 #include "gui/new_version_dialog.h"
 
-#include "platform/program_info.h"
 #include "i18n/translation.h"
+#include "platform/program_info.h"
 #include "update/installer_download.h"
 #include "update/version_check.h"
 
+#include <algorithm>
+#include <exception>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QIcon>
@@ -16,9 +18,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
-
-#include <algorithm>
-#include <exception>
 
 // The dialog's image is compiled into the GUI library; the dialog may come before the main window,
 // so it registers the resources itself. Q_INIT_RESOURCE must be used outside any namespace.
@@ -97,7 +96,8 @@ void TfrmNewVersion::FormShow()
     Tag = 1;
     setWindowTitle(u' ' + ApplicationTitle());
     btUpdateNow->setText(Translate(QStringLiteral("Update Now")));
-    btCancel->setText(UpdateRequired() ? Translate(QStringLiteral("Exit")) : Translate(QStringLiteral("Skip")));
+    btCancel->setText(UpdateRequired() ? Translate(QStringLiteral("Exit"))
+                                       : Translate(QStringLiteral("Skip")));
     Label1->setText(QString(UpdateMessage()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     PlaceButtons();
 }

@@ -3,9 +3,9 @@
 
 #include "app/command_line.h"
 #include "gui/main_form/main_form.h"
-#include "platform/program_info.h"
-#include "i18n/translation.h"
 #include "gui/new_version_dialog.h"
+#include "i18n/translation.h"
+#include "platform/program_info.h"
 #include "update/version_check.h"
 
 #include <cstdio>

@@ -2,8 +2,8 @@
 // list of every phrase the program passes through Translate.
 #include "i18n/interface_texts.h"
 
-#include "platform/program_info.h"
 #include "i18n/translation.h"
+#include "platform/program_info.h"
 
 #include <QUrl>
 

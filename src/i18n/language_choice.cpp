@@ -2,8 +2,8 @@
 // value (the per-user registry key, an INI file under the XDG config folder on this system).
 #include "i18n/language_choice.h"
 
-#include "platform/config_location.h"
 #include "i18n/translation.h"
+#include "platform/config_location.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,10 @@
 // Date-time encoding and the conversion of local wall-clock time to UTC FILETIMEs.
 #include "platform/file_time.h"
 
-#include <QDateTime>
-#include <QTimeZone>
-
 #include <cmath>
 #include <cstdlib>
+#include <QDateTime>
+#include <QTimeZone>
 
 namespace {
 

@@ -4,10 +4,9 @@
 
 #include "platform/find_data.h"
 
+#include <optional>
 #include <QDate>
 #include <QTime>
-
-#include <optional>
 
 // Days since 1899-12-30 00:00 local time; the fraction is the time of day. Before that day the
 // fraction still counts forward from midnight (-1.25 is 1899-12-29 06:00).

@@ -2,9 +2,8 @@
 // the size in two 32-bit halves and the name. Filled from statx by the enumeration routines.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 // 100-nanosecond ticks since 1601-01-01 UTC.
 using TFileTime = uint64_t;

@@ -3,16 +3,15 @@
 
 #include "platform/path_routines.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSet>
-#include <QStorageInfo>
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QStorageInfo>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -55,10 +54,12 @@ int OpenPath(const QByteArray &aPath, int aFlags)
 
     QList<QByteArray> names = aPath.split('/');
     names.removeAll(QByteArray());
-    int dirFd = ::open(aPath.startsWith('/') ? "/" : ".", names.isEmpty() ? aFlags : O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int dirFd = ::open(aPath.startsWith('/') ? "/" : ".",
+                       names.isEmpty() ? aFlags : O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; i < names.size() && dirFd >= 0; ++i) {
         const bool last = i + 1 == names.size();
-        const int next = ::openat(dirFd, names[i].constData(), last ? aFlags : O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int next =
+            ::openat(dirFd, names[i].constData(), last ? aFlags : O_PATH | O_DIRECTORY | O_CLOEXEC);
         CloseKeepingErrno(dirFd);
         dirFd = next;
     }
@@ -84,7 +85,8 @@ struct TPathLookup
             path.chop(1);
         const qsizetype slash = path.lastIndexOf('/');
         fName = path.mid(slash + 1);
-        fDirFd = OpenPath(slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : path.left(slash), O_PATH | O_DIRECTORY);
+        fDirFd = OpenPath(slash <= 0 ? QByteArray(slash == 0 ? "/" : ".") : path.left(slash),
+                          O_PATH | O_DIRECTORY);
         fOwnsFd = fDirFd >= 0;
     }
     ~TPathLookup()
@@ -274,10 +276,27 @@ bool IsDriveAvailable(const QString &P, bool aInteractive)
 
 bool IsNetworkFileSystemType(const QByteArray &aType)
 {
-    static const QSet<QByteArray> kNetworkTypes = {
-        "nfs",   "nfs4",       "cifs",     "smb3",       "smbfs",           "ncpfs",        "afs",
-        "9p",    "ceph",       "glusterfs", "lustre",    "fuse.sshfs",      "sshfs",        "fuse.glusterfs",
-        "davfs", "fuse.davfs2", "fuse.rclone", "fuse.s3fs", "fuse.curlftpfs", "fuse.smbnetfs", "fuse.gvfsd-fuse"};
+    static const QSet<QByteArray> kNetworkTypes = {"nfs",
+                                                   "nfs4",
+                                                   "cifs",
+                                                   "smb3",
+                                                   "smbfs",
+                                                   "ncpfs",
+                                                   "afs",
+                                                   "9p",
+                                                   "ceph",
+                                                   "glusterfs",
+                                                   "lustre",
+                                                   "fuse.sshfs",
+                                                   "sshfs",
+                                                   "fuse.glusterfs",
+                                                   "davfs",
+                                                   "fuse.davfs2",
+                                                   "fuse.rclone",
+                                                   "fuse.s3fs",
+                                                   "fuse.curlftpfs",
+                                                   "fuse.smbnetfs",
+                                                   "fuse.gvfsd-fuse"};
     return kNetworkTypes.contains(aType);
 }
 
@@ -349,6 +368,7 @@ QString ResolveFolderShortcut(const QString &P)
             break;
         current = QDir::cleanPath(target.startsWith(PathSeparator) ? target : FolderPart(current) + target);
     }
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(QFile::encodeName(link).constData(), nullptr), &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(QFile::encodeName(link).constData(), nullptr),
+                                                     &std::free);
     return real ? QFile::decodeName(real.get()) : QString();
 }

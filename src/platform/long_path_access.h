@@ -5,10 +5,9 @@
 
 #include "platform/find_data.h"
 
+#include <memory>
 #include <QByteArray>
 #include <QString>
-
-#include <memory>
 
 // An open enumeration from FindFirstFile. Move-only; closes itself when destroyed.
 // An invalid handle stands for INVALID_HANDLE_VALUE.

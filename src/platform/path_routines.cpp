@@ -45,6 +45,8 @@ bool IsDriveRoot(const QString &aPath)
 
 bool SamePath(const QString &aPath1, const QString &aPath2)
 {
-    auto withoutFinal = [](const QString &p) { return p.endsWith(PathSeparator) ? QStringView(p).chopped(1) : QStringView(p); };
+    auto withoutFinal = [](const QString &p) {
+        return p.endsWith(PathSeparator) ? QStringView(p).chopped(1) : QStringView(p);
+    };
     return withoutFinal(aPath1) == withoutFinal(aPath2);
 }

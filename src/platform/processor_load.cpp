@@ -3,10 +3,9 @@
 
 #include "platform/tick_count.h"
 
+#include <algorithm>
 #include <QFile>
 #include <QList>
-
-#include <algorithm>
 
 namespace {
 

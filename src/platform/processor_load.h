@@ -2,11 +2,10 @@
 // line of /proc/stat between two measurements. The worker pool asks it before adding threads.
 #pragma once
 
-#include <QByteArray>
-
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <QByteArray>
 
 // Cumulative busy and total jiffies of all processors, as the "cpu" line of /proc/stat has them.
 struct TCpuTimes

@@ -3,11 +3,10 @@
 // exponential backtracking.
 #include "platform/wildcard_match.h"
 
-#include <QChar>
-#include <QVarLengthArray>
-
 #include <algorithm>
 #include <cstdint>
+#include <QChar>
+#include <QVarLengthArray>
 #include <utility>
 
 namespace {
@@ -107,8 +106,7 @@ bool PathMatchSpec(QStringView pName, QStringView pMask)
     QVarLengthArray<qsizetype, 64> rowOfLiteral(literals.size(), -1);
     // The start of pChar's row in rowWords, or -1 when the mask has no such literal.
     auto literalRow = [&](char32_t pChar) -> qsizetype {
-        auto first = std::lower_bound(literals.begin(), literals.end(),
-                                      std::make_pair(pChar, uint32_t(0)));
+        auto first = std::lower_bound(literals.begin(), literals.end(), std::make_pair(pChar, uint32_t(0)));
         if (first == literals.end() || first->first != pChar)
             return -1;
         const qsizetype index = first - literals.begin();
@@ -130,7 +128,7 @@ bool PathMatchSpec(QStringView pName, QStringView pMask)
             fits[w] = anyOne[w] | (row >= 0 ? rowWords[row + qsizetype(w)] : 0);
             next[w] = state[w] & anyRun[w]; // "*" takes this character and stays
         }
-        OrShiftedAnd(next, state, fits);     // a fitting mask character advances
+        OrShiftedAnd(next, state, fits);  // a fitting mask character advances
         OrShiftedAnd(next, next, anyRun); // and a "*" reached may stand for nothing
         for (size_t w = 0; w < words; ++w)
             alive = alive || next[w] != 0;

@@ -9,6 +9,6 @@ bool IsClickOnCheckBox(const QRect &aRow, const QPoint &aClick, int aScrollX, in
     const int gap = (aRow.height() - aImage.height()) / 2;
     // QRect::bottom() is the last row of pixels inside; the exclusive edge is one below it.
     const int rowBottom = aRow.top() + aRow.height();
-    return boxLeft <= x && x < boxLeft + aImage.width() && aRow.top() + gap <= aClick.y()
-        && aClick.y() <= rowBottom - gap;
+    return boxLeft <= x && x < boxLeft + aImage.width() && aRow.top() + gap <= aClick.y() &&
+           aClick.y() <= rowBottom - gap;
 }

@@ -1,13 +1,12 @@
 // The state query of one folder-tree node.
 #include "selection/check_box_work_item.h"
 
-TCheckBoxWorkItem::TCheckBoxWorkItem(const TZorShellItem &aPIDL, std::shared_ptr<TZorSelectionList> aSelectionList,
+TCheckBoxWorkItem::TCheckBoxWorkItem(const TZorShellItem &aPIDL,
+                                     std::shared_ptr<TZorSelectionList> aSelectionList,
                                      ICheckBoxViewer *aCheckBoxViewer, intptr_t aTag,
                                      std::shared_ptr<ICancellationIndicator> pCancellationToken)
-    : TBasicWorkItem(std::move(pCancellationToken))
-    , fPIDL(aPIDL)
-    , fSelectionList(std::move(aSelectionList))
-    , fCheckBoxViewer(aCheckBoxViewer)
+    : TBasicWorkItem(std::move(pCancellationToken)), fPIDL(aPIDL), fSelectionList(std::move(aSelectionList)),
+      fCheckBoxViewer(aCheckBoxViewer)
 {
     SetTag(aTag);
 }

@@ -98,7 +98,8 @@ int TZorPathList::IndexOfPath(const QString &aPath) const
 bool TZorPathList::AllItemsSubpathOf(const QString &aPath) const
 {
     const QString prefix = WithTrailingSeparator(aPath);
-    return std::all_of(fItems.cbegin(), fItems.cend(), [&](const QString &item) { return item.startsWith(prefix); });
+    return std::all_of(fItems.cbegin(), fItems.cend(),
+                       [&](const QString &item) { return item.startsWith(prefix); });
 }
 
 const char16_t *TZorPathList::StringPointer()
@@ -130,7 +131,8 @@ bool TZorPathList::IsUncServer(const QString &)
 
 bool TZorPathList::IsSubPathOf(const QString &p_SuperiorPath, const QString &p_PossibleSubPath)
 {
-    return !p_PossibleSubPath.isEmpty() && p_PossibleSubPath.startsWith(WithTrailingSeparator(p_SuperiorPath)) &&
+    return !p_PossibleSubPath.isEmpty() &&
+           p_PossibleSubPath.startsWith(WithTrailingSeparator(p_SuperiorPath)) &&
            !SamePath(p_SuperiorPath, p_PossibleSubPath);
 }
 

@@ -2,10 +2,9 @@
 // class-level path tests (sub-path, same root, splitting, shortcut target) that go with it.
 #pragma once
 
+#include <functional>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 // Raised with the path and its index in the list.
 using TZorPathListOperation = std::function<void(const QString &aPath, int Index)>;

@@ -2,8 +2,8 @@
 #include "selection/selection_list.h"
 
 #include "platform/long_path_access.h"
-#include "selection/path_list.h"
 #include "platform/path_routines.h"
+#include "selection/path_list.h"
 #include "selection/shell_link.h"
 
 namespace {
@@ -15,8 +15,7 @@ constexpr int kMaxCompletionDepth = 256;
 // Calls aVisit(childPath, isFolder) for every entry of the folder aDir except "." and "..", in
 // the order the file system gives them, until it returns false. Returns false when aDir cannot
 // be listed. A link to a folder counts as no folder: it is never entered.
-template <typename TVisit>
-bool ForEachChild(const QString &aDir, TVisit aVisit)
+template <typename TVisit> bool ForEachChild(const QString &aDir, TVisit aVisit)
 {
     const QString prefix = WithTrailingSeparator(aDir);
     TWin32FindData data;
@@ -177,7 +176,8 @@ void TZorSelectionList::AddPathToSelection(const QString &sFQPath)
         RemoveSubPaths(path);
     AppendEntry(path);
 
-    const QString listed = path.endsWith(u'*') ? WithoutTrailingSeparator(path.chopped(1)) : WithoutTrailingSeparator(path);
+    const QString listed =
+        path.endsWith(u'*') ? WithoutTrailingSeparator(path.chopped(1)) : WithoutTrailingSeparator(path);
     const QString complete = CompletePathSelected(listed);
     if (!SamePath(complete, path))
         AddPathToSelection(complete);

@@ -6,11 +6,10 @@
 #include "selection/read_write_lock.h"
 #include "selection/shell_item.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <atomic>
 #include <functional>
+#include <QString>
+#include <QStringList>
 
 class TZorShellLink;
 

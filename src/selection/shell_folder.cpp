@@ -2,21 +2,19 @@
 #include "selection/shell_folder.h"
 
 #include "i18n/translation.h"
-#include "platform/wildcard_match.h"
 #include "platform/path_routines.h"
+#include "platform/wildcard_match.h"
 
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
-
-#include <algorithm>
-#include <memory>
-
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -25,8 +23,9 @@ bool IsVolumeMountPoint(const QString &aPath)
 {
     static const QStringList kVolumeParents = {QStringLiteral("/media/"), QStringLiteral("/run/media/"),
                                                QStringLiteral("/mnt/")};
-    return std::any_of(kVolumeParents.begin(), kVolumeParents.end(),
-                       [&](const QString &parent) { return aPath.startsWith(parent) && aPath.size() > parent.size(); });
+    return std::any_of(kVolumeParents.begin(), kVolumeParents.end(), [&](const QString &parent) {
+        return aPath.startsWith(parent) && aPath.size() > parent.size();
+    });
 }
 
 QString LastName(const QString &aPath)
@@ -78,7 +77,8 @@ QStringList VolumeMountPoints()
     return mountPoints;
 }
 
-bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter, std::vector<TZorShellFolderItem> &aItems)
+bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter,
+                          std::vector<TZorShellFolderItem> &aItems)
 {
     aItems.clear();
     if (aFolder.IsSpecialFolder(SF_DRIVES)) {
@@ -105,12 +105,13 @@ bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter, 
         struct stat info;
         if (type == DT_UNKNOWN)
             type = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ? DT_UNKNOWN
-                : S_ISDIR(info.st_mode)                                                     ? DT_DIR
-                : S_ISLNK(info.st_mode)                                                     ? DT_LNK
-                                                                                            : DT_REG;
+                   : S_ISDIR(info.st_mode)                                                       ? DT_DIR
+                   : S_ISLNK(info.st_mode)                                                       ? DT_LNK
+                                                                                                 : DT_REG;
         if (type == DT_DIR)
             aItems.push_back({TZorShellItem::FromPath(prefix + name), name, ikFolder, true});
-        else if (type == DT_LNK && ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
+        else if (type == DT_LNK && ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
+                 S_ISDIR(info.st_mode))
             aItems.push_back({TZorShellItem::FromPath(prefix + name), name, ikFolderLink, false});
     }
     return true;
@@ -125,8 +126,9 @@ QString ExpandFolderText(const QString &aValue, const QDateTime &aNow)
         const QRegularExpressionMatch match = it.next();
         const QString name = match.captured(1);
         result += aValue.mid(done, match.capturedStart() - done);
-        result += qEnvironmentVariableIsSet(name.toLocal8Bit().constData()) ? qEnvironmentVariable(name.toLocal8Bit().constData())
-                                                                          : match.captured(0);
+        result += qEnvironmentVariableIsSet(name.toLocal8Bit().constData())
+                      ? qEnvironmentVariable(name.toLocal8Bit().constData())
+                      : match.captured(0);
         done = match.capturedEnd();
     }
     result += aValue.mid(done);

@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 // Which icon a tree item shows; the window maps each kind to an icon of the platform theme.
@@ -45,7 +44,8 @@ QStringList VolumeMountPoints();
 // names do not begin with "." and fit aFilter ("*" or empty: every name). Returns false, with
 // aItems empty, when the folder cannot be listed (or is a virtual folder without items).
 // Any thread; touches the file system; never throws.
-bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter, std::vector<TZorShellFolderItem> &aItems);
+bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter,
+                          std::vector<TZorShellFolderItem> &aItems);
 
 // The folder text of SelectedFolder with its variables replaced: every "%NAME%" whose NAME is a
 // set environment variable by its value, then "%DATE%" by aNow as "yyyy-MM-dd", "%TIME%" by aNow

@@ -30,7 +30,12 @@ public:
     bool operator==(const TZorShellItem &aOther) const;
 
 private:
-    enum TKind { kNone, kPath, kSpecial };
+    enum TKind
+    {
+        kNone,
+        kPath,
+        kSpecial
+    };
     TKind fKind = kNone;
     TZorSpecialFolder fFolder = SF_DESKTOP;
     QString fPath;

@@ -26,7 +26,8 @@ void TZorShellLink::UnregisterControl(IZorShellControl *aControl)
     std::erase(fControls, aControl);
 }
 
-void TZorShellLink::Refresh(IZorShellControl *Sender, TRefreshLevel pRefreshLevel, const TZorShellItem &pItemIdList)
+void TZorShellLink::Refresh(IZorShellControl *Sender, TRefreshLevel pRefreshLevel,
+                            const TZorShellItem &pItemIdList)
 {
     if (!fEnabled)
         return;

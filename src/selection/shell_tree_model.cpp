@@ -5,10 +5,9 @@
 #include "platform/path_routines.h"
 #include "threads/worker_thread_pool.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QHash>
-
-#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -27,8 +26,8 @@ TZorShellTreeNode *ChildOnPath(const TZorShellTreeNode &aNode, const QString &aP
     for (int row = 0; row < aNode.ChildCount(); ++row) {
         TZorShellTreeNode *child = aNode.Child(row);
         const QString childPath = child->FullPath();
-        if (!childPath.isEmpty() && IsAtOrBelow(aPath, childPath)
-            && (!best || childPath.size() > best->FullPath().size()))
+        if (!childPath.isEmpty() && IsAtOrBelow(aPath, childPath) &&
+            (!best || childPath.size() > best->FullPath().size()))
             best = child;
     }
     return best;
@@ -37,8 +36,7 @@ TZorShellTreeNode *ChildOnPath(const TZorShellTreeNode &aNode, const QString &aP
 } // namespace
 
 TZorShellTreeModel::TZorShellTreeModel(QObject *aParent)
-    : QAbstractItemModel(aParent)
-    , fSelection(new QItemSelectionModel(this, this))
+    : QAbstractItemModel(aParent), fSelection(new QItemSelectionModel(this, this))
 {
     // Names sort as a file manager sorts them ("z9" before "z10"); the C locale knows no such
     // order, so English rules stand in for it.
@@ -302,7 +300,7 @@ TZorShellTreeNode *TZorShellTreeModel::SetSpecialFolder(TZorSpecialFolder aValue
 // ---- Nodes ----
 
 std::unique_ptr<TZorShellTreeNode> TZorShellTreeModel::OfferNode(TZorShellTreeNode &aParent,
-                                                                  const TZorShellFolderItem &aItem)
+                                                                 const TZorShellFolderItem &aItem)
 {
     auto node = std::make_unique<TZorShellTreeNode>(*this, &aParent, aItem);
     if (OnAddFolder) {
@@ -353,7 +351,8 @@ void TZorShellTreeModel::FillChildren(TZorShellTreeNode &aNode)
     }
 }
 
-void TZorShellTreeModel::InsertChildren(TZorShellTreeNode &aParent, std::vector<std::unique_ptr<TZorShellTreeNode>> aNodes)
+void TZorShellTreeModel::InsertChildren(TZorShellTreeNode &aParent,
+                                        std::vector<std::unique_ptr<TZorShellTreeNode>> aNodes)
 {
     if (aNodes.empty())
         return;
@@ -365,7 +364,8 @@ void TZorShellTreeModel::InsertChildren(TZorShellTreeNode &aParent, std::vector<
     endInsertRows();
 }
 
-TZorShellTreeNode *TZorShellTreeModel::AddChildNode(TZorShellTreeNode &aParent, const TZorShellFolderItem &aItem)
+TZorShellTreeNode *TZorShellTreeModel::AddChildNode(TZorShellTreeNode &aParent,
+                                                    const TZorShellFolderItem &aItem)
 {
     const QString name = aItem.Item.Path().mid(FolderPart(aItem.Item.Path()).size());
     if (name.isEmpty() || name.startsWith(u'.') || aParent.ChildWithPath(aItem.Item.Path()))

@@ -7,12 +7,11 @@
 #include "selection/shell_link.h"
 #include "selection/shell_tree_node.h"
 
+#include <functional>
+#include <memory>
 #include <QAbstractItemModel>
 #include <QCollator>
 #include <QItemSelectionModel>
-
-#include <functional>
-#include <memory>
 #include <vector>
 
 enum TMultipleRoots
@@ -38,7 +37,8 @@ public:
     };
     // Offered every child node before it is shown; a false CanAdd deletes it at once.
     using TOnAddNode = std::function<void(TZorShellTreeNode &Node, const QString &path, bool &CanAdd)>;
-    using TOnCheckStateChanged = std::function<void(TZorShellTreeNode &pShellTreeNode, TZorSelectionState CheckState)>;
+    using TOnCheckStateChanged =
+        std::function<void(TZorShellTreeNode &pShellTreeNode, TZorSelectionState CheckState)>;
 
     explicit TZorShellTreeModel(QObject *aParent = nullptr);
     ~TZorShellTreeModel() override;
@@ -169,7 +169,8 @@ private:
     void UpdateShownNodes(TZorShellTreeNode &aNode);
     void InsertChildren(TZorShellTreeNode &aParent, std::vector<std::unique_ptr<TZorShellTreeNode>> aNodes);
     void RemoveChild(TZorShellTreeNode &aParent, int aRow);
-    std::unique_ptr<TZorShellTreeNode> OfferNode(TZorShellTreeNode &aParent, const TZorShellFolderItem &aItem);
+    std::unique_ptr<TZorShellTreeNode> OfferNode(TZorShellTreeNode &aParent,
+                                                 const TZorShellFolderItem &aItem);
     void CancelAllQueries();
     static void Renumber(TZorShellTreeNode &aParent, int aFrom);
 

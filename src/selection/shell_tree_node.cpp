@@ -6,13 +6,9 @@
 
 TZorShellTreeNode::TZorShellTreeNode(TZorShellTreeModel &aTree, TZorShellTreeNode *aParent,
                                      const TZorShellFolderItem &aItem)
-    : fTree(aTree)
-    , fParent(aParent)
-    , fAbsoluteItemIdList(aItem.Item)
-    , fRelativeItemIdList(aItem.Item.Path().mid(FolderPart(aItem.Item.Path()).size()))
-    , fText(aItem.DisplayName)
-    , fIconKind(aItem.IconKind)
-    , fMayHaveChildren(aItem.MayHaveChildren)
+    : fTree(aTree), fParent(aParent), fAbsoluteItemIdList(aItem.Item),
+      fRelativeItemIdList(aItem.Item.Path().mid(FolderPart(aItem.Item.Path()).size())),
+      fText(aItem.DisplayName), fIconKind(aItem.IconKind), fMayHaveChildren(aItem.MayHaveChildren)
 {
     if (!aParent)
         fFlags |= nfRoot;

@@ -28,7 +28,8 @@ enum TZorShellTreeNodeFlag : uint32_t
 class TZorShellTreeNode
 {
 public:
-    TZorShellTreeNode(TZorShellTreeModel &aTree, TZorShellTreeNode *aParent, const TZorShellFolderItem &aItem);
+    TZorShellTreeNode(TZorShellTreeModel &aTree, TZorShellTreeNode *aParent,
+                      const TZorShellFolderItem &aItem);
     ~TZorShellTreeNode();
     TZorShellTreeNode(const TZorShellTreeNode &) = delete;
     TZorShellTreeNode &operator=(const TZorShellTreeNode &) = delete;

@@ -26,8 +26,7 @@ public:
 
     // Waits up to aTimeout ms for the signal or until aStop() holds (checked under the event's lock,
     // so a WakeAll after the condition changed is never missed). True when the signal was consumed.
-    template <class TStop>
-    bool WaitFor(uint32_t aTimeout, TStop aStop)
+    template <class TStop> bool WaitFor(uint32_t aTimeout, TStop aStop)
     {
         std::unique_lock lWait(fLock);
         fChanged.wait_for(lWait, std::chrono::milliseconds(aTimeout), [&] { return fSignaled || aStop(); });

@@ -11,10 +11,7 @@ bool TCustomCancellationToken::IsCancellationRequested() const
     return fCancellationRequested.load();
 }
 
-TCancellationToken::TCancellationToken(const TCancellationToken &aOther)
-    : fToken(aOther.fToken.load())
-{
-}
+TCancellationToken::TCancellationToken(const TCancellationToken &aOther) : fToken(aOther.fToken.load()) {}
 
 TCancellationToken &TCancellationToken::operator=(const TCancellationToken &aOther)
 {

@@ -8,7 +8,7 @@
 QString ClassNameOf(const std::type_info &aType)
 {
     int lResult = 0;
-    std::unique_ptr<char, void (*)(void *)> lName(abi::__cxa_demangle(aType.name(), nullptr, nullptr, &lResult),
-                                                  std::free);
+    std::unique_ptr<char, void (*)(void *)> lName(
+        abi::__cxa_demangle(aType.name(), nullptr, nullptr, &lResult), std::free);
     return QString::fromUtf8(lResult == 0 && lName ? lName.get() : aType.name());
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <typeinfo>
 
 // The demangled name of aType ("TZorFileSearch"); the raw name when it cannot be demangled.

@@ -5,14 +5,13 @@
 // TWorkerThreadPool::Instance(), ...); tests start each case with a fresh one.
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <QList>
+#include <QString>
+#include <QStringList>
 
 class TUiThreadDispatcher;
 class TWorkerThreadPool;

@@ -5,14 +5,12 @@
 #include "threads/threads_log.h"
 #include "threads/ui_thread.h"
 
-#include <QThread>
-
 #include <algorithm>
 #include <chrono>
+#include <QThread>
 #include <thread>
 
-TCustomThreadPool::TCustomThreadPool()
-    : FMaxRunningThreads(3 * std::max(1, QThread::idealThreadCount()) + 2)
+TCustomThreadPool::TCustomThreadPool() : FMaxRunningThreads(3 * std::max(1, QThread::idealThreadCount()) + 2)
 {
     TUiThreadDispatcher::Instance(); // exists before, and so outlives, every pool
 }
@@ -57,10 +55,12 @@ void TCustomThreadPool::AddThreadLocked(const std::shared_ptr<TZorThread> &aThre
 
 bool TCustomThreadPool::ContainsLocked(const TZorThread &aThread) const
 {
-    return std::any_of(fThreads.begin(), fThreads.end(), [&](const auto &aListed) { return aListed.get() == &aThread; });
+    return std::any_of(fThreads.begin(), fThreads.end(),
+                       [&](const auto &aListed) { return aListed.get() == &aThread; });
 }
 
-void TCustomThreadPool::RemoveThreadLocked(TZorThread &aThread, std::shared_ptr<TCustomThreadPool> &aSelfReference)
+void TCustomThreadPool::RemoveThreadLocked(TZorThread &aThread,
+                                           std::shared_ptr<TCustomThreadPool> &aSelfReference)
 {
     std::erase_if(fThreads, [&](const auto &aListed) { return aListed.get() == &aThread; });
     if (fThreads.empty()) {
@@ -99,7 +99,8 @@ void TCustomThreadPool::ThreadEnded(TZorThread &aThread)
 void TCustomThreadPool::ProcessPendingUiCallsQuietly()
 {
     if (IsUiThread())
-        CallLoggingErrors(QStringLiteral("A call on the user-interface thread"), [] { ProcessPendingUiCalls(); });
+        CallLoggingErrors(QStringLiteral("A call on the user-interface thread"),
+                          [] { ProcessPendingUiCalls(); });
 }
 
 void TCustomThreadPool::TerminateThreads(bool pForce)
@@ -139,7 +140,8 @@ void TCustomThreadPool::WaitForPoolThread(const std::shared_ptr<TZorThread> &aTh
         {
             std::unique_lock lWait(fLock);
             // 10 ms slices; a thread that leaves ends the slice at once.
-            if (fThreadLeft.wait_for(lWait, std::chrono::milliseconds(10), [&] { return !ContainsLocked(*aThread); }))
+            if (fThreadLeft.wait_for(lWait, std::chrono::milliseconds(10),
+                                     [&] { return !ContainsLocked(*aThread); }))
                 return;
         }
         // A thread that waits for a hand-over can finish only when the UI thread runs it.

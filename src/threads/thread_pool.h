@@ -105,6 +105,6 @@ private:
     std::atomic<uint32_t> fMaxTimeUntilHardTerminate{3000};
     std::atomic<bool> fFreeOnLastThreadTermination{false};
     std::atomic<int> fStopping{0};
-    std::condition_variable fThreadLeft;                // a thread left the list
+    std::condition_variable fThreadLeft;               // a thread left the list
     std::shared_ptr<TCustomThreadPool> fSelfReference; // under fLock; see FreeOnLastThreadTermination
 };

@@ -2,17 +2,15 @@
 // escaped a work item or an event handler are written here.
 #pragma once
 
+#include <exception>
 #include <QLoggingCategory>
 #include <QString>
-
-#include <exception>
 
 Q_DECLARE_LOGGING_CATEGORY(lcThreads)
 
 // Runs aCall; an exception it throws is logged as "<aContext> failed: <text>" and swallowed.
 // Returns false when it threw.
-template <class TCall>
-bool CallLoggingErrors(const QString &aContext, TCall &&aCall)
+template <class TCall> bool CallLoggingErrors(const QString &aContext, TCall &&aCall)
 {
     try {
         aCall();

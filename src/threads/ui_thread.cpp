@@ -4,12 +4,11 @@
 #include "threads/run_context.h"
 #include "threads/threads_log.h"
 
+#include <condition_variable>
+#include <exception>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
-
-#include <condition_variable>
-#include <exception>
 
 struct TUiThreadDispatcher::TCall
 {

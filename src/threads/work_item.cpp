@@ -48,8 +48,8 @@ TTaskStatus TBasicWorkItem::GetStatus()
 
 bool TBasicWorkItem::IsCancellationRequested() const
 {
-    return fStatus.load() == TTaskStatus::Canceled
-        || (fCancellationToken && fCancellationToken->IsCancellationRequested());
+    return fStatus.load() == TTaskStatus::Canceled ||
+           (fCancellationToken && fCancellationToken->IsCancellationRequested());
 }
 
 bool TBasicWorkItem::IsWorkItemCancelled()

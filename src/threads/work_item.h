@@ -5,12 +5,11 @@
 #include "threads/cancellation.h"
 #include "threads/task_status.h"
 
-#include <QString>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <QString>
 
 class IWorkItem;
 class TZorThread;

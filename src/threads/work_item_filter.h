@@ -17,7 +17,7 @@ struct TWorkItemFilter
     // True when aItem meets every criterion given.
     bool Matches(IWorkItem &aItem) const
     {
-        return (!Tag || aItem.GetTag() == *Tag) && (!GroupTag || aItem.GetGroupTag() == *GroupTag)
-            && (!Class || typeid(aItem) == *Class);
+        return (!Tag || aItem.GetTag() == *Tag) && (!GroupTag || aItem.GetGroupTag() == *GroupTag) &&
+               (!Class || typeid(aItem) == *Class);
     }
 };

@@ -7,8 +7,7 @@
 #include <pthread.h>
 
 TWorkerThread::TWorkerThread(TWorkerThreadPool &aThreadPool)
-    : TZorThread(&aThreadPool)
-    , fWorkerPool(aThreadPool)
+    : TZorThread(&aThreadPool), fWorkerPool(aThreadPool)
 {
 }
 
@@ -58,8 +57,9 @@ void TWorkerThread::Execute()
     // Names for debuggers and top; the kernel keeps at most 15 bytes.
     pthread_setname_np(pthread_self(), fWorkerPool.fIsGlobalPool ? "GlobalWorker" : "TWorkerThread");
     if (fWorkerPool.OnNewThread) {
-        const bool lStillOurs = CallOutsidePool(
-            [&] { CallLoggingErrors(QStringLiteral("OnNewThread"), [&] { fWorkerPool.OnNewThread(*this); }); });
+        const bool lStillOurs = CallOutsidePool([&] {
+            CallLoggingErrors(QStringLiteral("OnNewThread"), [&] { fWorkerPool.OnNewThread(*this); });
+        });
         if (!lStillOurs)
             return;
     }
@@ -89,7 +89,8 @@ bool TWorkerThread::RunWorkItem(const std::shared_ptr<IWorkItem> &aItem)
             aItem->SetStatus(TTaskStatus::Canceled);
         if (aItem->GetStatus() != TTaskStatus::Canceled)
             aItem->SetStatus(TTaskStatus::Completed);
-        CallLoggingErrors(QStringLiteral("WorkDone of ") + aItem->ClassName(), [&] { aItem->WorkDone(this); });
+        CallLoggingErrors(QStringLiteral("WorkDone of ") + aItem->ClassName(),
+                          [&] { aItem->WorkDone(this); });
     });
 }
 

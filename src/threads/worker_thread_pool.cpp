@@ -17,14 +17,10 @@ constexpr uint32_t cIdleWaitSlice = 500;       // ms per wait for a new item
 
 } // namespace
 
-TWorkerThreadPool::TWorkerThreadPool(bool aInitializeCOM)
-    : fInitializeCOM(aInitializeCOM)
-{
-}
+TWorkerThreadPool::TWorkerThreadPool(bool aInitializeCOM) : fInitializeCOM(aInitializeCOM) {}
 
 TWorkerThreadPool::TWorkerThreadPool(bool aInitializeCOM, TGlobal)
-    : fInitializeCOM(aInitializeCOM)
-    , fIsGlobalPool(true)
+    : fInitializeCOM(aInitializeCOM), fIsGlobalPool(true)
 {
 }
 
@@ -59,7 +55,8 @@ void TWorkerThreadPool::AddWorkItem(const std::shared_ptr<IWorkItem> &pWorkItem,
     AddWorkItems({pWorkItem}, aPriority);
 }
 
-void TWorkerThreadPool::AddWorkItems(const std::vector<std::shared_ptr<IWorkItem>> &pWorkItems, TPriority aPriority)
+void TWorkerThreadPool::AddWorkItems(const std::vector<std::shared_ptr<IWorkItem>> &pWorkItems,
+                                     TPriority aPriority)
 {
     if (fIsTerminatingAllWorkitems.load() || pWorkItems.empty())
         return;
@@ -74,14 +71,15 @@ void TWorkerThreadPool::AddWorkItems(const std::vector<std::shared_ptr<IWorkItem
 
 void TWorkerThreadPool::AddWorkerThreadIfNeeded()
 {
-    if (GetTickCount64() - fLastCheckAddNewWorkerThread.load() < cWorkerCheckInterval
-        && ThreadCount() > fMinWorkerThreads.load())
+    if (GetTickCount64() - fLastCheckAddNewWorkerThread.load() < cWorkerCheckInterval &&
+        ThreadCount() > fMinWorkerThreads.load())
         return;
     try {
         std::lock_guard lGuard(fLock);
         const int lThreads = int(fThreads.size());
         if (lThreads < MaxRunningThreads() && fWorkerItemsQueue.Count() > 0 && !fTerminated.load()) {
-            const bool lLoadTooHigh = lThreads >= fMinWorkerThreads.load() && fProcessorLoad.Current() >= fMaxCpuUsage.load();
+            const bool lLoadTooHigh =
+                lThreads >= fMinWorkerThreads.load() && fProcessorLoad.Current() >= fMaxCpuUsage.load();
             if (!lLoadTooHigh)
                 AddThreadLocked(std::make_shared<TWorkerThread>(*this));
         }
@@ -149,7 +147,8 @@ void TWorkerThreadPool::DoAllWorkItemsDone()
 
 void TWorkerThreadPool::CallAllWorkItemsDone()
 {
-    CallLoggingErrors(QStringLiteral("OnAllWorkItemsDone"), [this] { OnAllWorkItemsDone(fTerminated.load()); });
+    CallLoggingErrors(QStringLiteral("OnAllWorkItemsDone"),
+                      [this] { OnAllWorkItemsDone(fTerminated.load()); });
 }
 
 void TWorkerThreadPool::ThreadLeaving(TZorThread & /*aThread*/)
@@ -235,8 +234,7 @@ bool TWorkerThreadPool::WorkItemsActive() const
     return true;
 }
 
-template <class TPredicate>
-bool TWorkerThreadPool::AnyRunningItem(TPredicate aMatches) const
+template <class TPredicate> bool TWorkerThreadPool::AnyRunningItem(TPredicate aMatches) const
 {
     std::lock_guard lGuard(fLock);
     return std::any_of(fThreads.begin(), fThreads.end(), [&](const std::shared_ptr<TZorThread> &aThread) {
@@ -248,9 +246,10 @@ bool TWorkerThreadPool::AnyRunningItem(TPredicate aMatches) const
 int TWorkerThreadPool::ActiveThreadCount() const
 {
     std::lock_guard lGuard(fLock);
-    return int(std::count_if(fThreads.begin(), fThreads.end(), [](const std::shared_ptr<TZorThread> &aThread) {
-        return static_cast<TWorkerThread &>(*aThread).WorkItem() != nullptr;
-    }));
+    return int(
+        std::count_if(fThreads.begin(), fThreads.end(), [](const std::shared_ptr<TZorThread> &aThread) {
+            return static_cast<TWorkerThread &>(*aThread).WorkItem() != nullptr;
+        }));
 }
 
 bool TWorkerThreadPool::ContainsWorkItem(intptr_t aTag) const
@@ -262,12 +261,12 @@ bool TWorkerThreadPool::ContainsWorkItem(intptr_t aTag) const
 
 bool TWorkerThreadPool::ContainsWorkItem(const TWorkItemFilter &aFilter) const
 {
-    return AnyRunningItem([&](const std::shared_ptr<IWorkItem> &aItem) { return aFilter.Matches(*aItem); })
-        || fWorkerItemsQueue.Contains([&](IWorkItem &aItem) { return aFilter.Matches(aItem); });
+    return AnyRunningItem([&](const std::shared_ptr<IWorkItem> &aItem) { return aFilter.Matches(*aItem); }) ||
+           fWorkerItemsQueue.Contains([&](IWorkItem &aItem) { return aFilter.Matches(aItem); });
 }
 
 bool TWorkerThreadPool::ContainsWorkItem(const std::shared_ptr<IWorkItem> &pWorkItem) const
 {
-    return AnyRunningItem([&](const std::shared_ptr<IWorkItem> &aItem) { return aItem == pWorkItem; })
-        || fWorkerItemsQueue.Contains([&](IWorkItem &aItem) { return &aItem == pWorkItem.get(); });
+    return AnyRunningItem([&](const std::shared_ptr<IWorkItem> &aItem) { return aItem == pWorkItem; }) ||
+           fWorkerItemsQueue.Contains([&](IWorkItem &aItem) { return &aItem == pWorkItem.get(); });
 }

@@ -15,7 +15,11 @@
 #include <memory>
 #include <vector>
 
-enum class TPriority { Highest, Normal };
+enum class TPriority
+{
+    Highest,
+    Normal
+};
 
 // Threads are created on demand: MinWorkerThreads without regard to processor load, further ones
 // while the system load is below MaxCpuUsage, at most one per 400 ms, never more than
@@ -50,7 +54,8 @@ public:
     void AddWorkItem(const std::shared_ptr<IWorkItem> &pWorkItem);
     void AddWorkItem(const std::shared_ptr<IWorkItem> &pWorkItem, TPriority aPriority);
     // The same for many items, waking the threads once.
-    void AddWorkItems(const std::vector<std::shared_ptr<IWorkItem>> &pWorkItems, TPriority aPriority = TPriority::Normal);
+    void AddWorkItems(const std::vector<std::shared_ptr<IWorkItem>> &pWorkItems,
+                      TPriority aPriority = TPriority::Normal);
 
     // Withdraws the queued items and cancels the running ones, then ends every thread (see the
     // base). With pForce the queue is emptied (items added meanwhile are withdrawn too) and the
@@ -92,7 +97,9 @@ protected:
 
 private:
     friend class TWorkerThread;
-    struct TGlobal {};
+    struct TGlobal
+    {
+    };
     TWorkerThreadPool(bool aInitializeCOM, TGlobal);
 
     void AddWorkerThreadIfNeeded();
@@ -101,8 +108,7 @@ private:
     std::shared_ptr<IWorkItem> TakeWorkItem();
     void DoAllWorkItemsDone();
     void CallAllWorkItemsDone();
-    template <class TPredicate>
-    bool AnyRunningItem(TPredicate aMatches) const;
+    template <class TPredicate> bool AnyRunningItem(TPredicate aMatches) const;
 
     std::atomic<int> fMinWorkerThreads{1};
     std::atomic<bool> fUseLIFO{false};

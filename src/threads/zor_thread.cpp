@@ -30,10 +30,7 @@ int NiceValueOf(TThreadPriority aPriority)
 
 } // namespace
 
-TZorThread::TZorThread(TCustomThreadPool *aThreadPool)
-    : fThreadPool(aThreadPool)
-{
-}
+TZorThread::TZorThread(TCustomThreadPool *aThreadPool) : fThreadPool(aThreadPool) {}
 
 TZorThread::~TZorThread() = default;
 
@@ -86,7 +83,8 @@ bool TZorThread::Terminated()
 {
     while (fPaused.load() && !fTerminateRequested.load())
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return fTerminateRequested.load() || (fCancellationIndicator && fCancellationIndicator->IsCancellationRequested());
+    return fTerminateRequested.load() ||
+           (fCancellationIndicator && fCancellationIndicator->IsCancellationRequested());
 }
 
 void TZorThread::SetPaused(bool aValue)
@@ -113,5 +111,7 @@ void TZorThread::Abandon()
 
 QString TZorThread::HardTerminateMessage() const
 {
-    return QStringLiteral("Terminating Thread %1 the hard way. Thread ID: %2").arg(ClassName()).arg(ThreadId());
+    return QStringLiteral("Terminating Thread %1 the hard way. Thread ID: %2")
+        .arg(ClassName())
+        .arg(ThreadId());
 }

@@ -5,15 +5,23 @@
 #include "threads/cancellation.h"
 #include "threads/task_status.h"
 
-#include <QString>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <QString>
 
 class TCustomThreadPool;
 
-enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+enum class TThreadPriority
+{
+    tpIdle,
+    tpLowest,
+    tpLower,
+    tpNormal,
+    tpHigher,
+    tpHighest,
+    tpTimeCritical
+};
 
 // Create with std::make_shared, then Start. The running thread keeps its object alive until its run
 // has ended. While a thread that belongs to a pool runs the pool's code it holds its pool-access
@@ -71,8 +79,7 @@ protected:
     // Runs aCall (foreign code) with the pool-access lock released. Returns false when the pool
     // let this thread go meanwhile: the caller must then return without touching the pool.
     // aCall must not throw.
-    template <class TCall>
-    bool CallOutsidePool(TCall &&aCall)
+    template <class TCall> bool CallOutsidePool(TCall &&aCall)
     {
         if (!fThreadPool || Current() != this) {
             aCall();

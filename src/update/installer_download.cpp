@@ -3,9 +3,9 @@
 #include "update/installer_download.h"
 
 #include "i18n/translation.h"
+#include "threads/run_context.h"
 #include "update/vendor_http.h"
 #include "update/version_check.h"
-#include "threads/run_context.h"
 
 #include <cerrno>
 #include <cstring>

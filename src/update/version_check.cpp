@@ -1,10 +1,10 @@
 // The start-up version check.
 #include "update/version_check.h"
 
-#include "platform/program_info.h"
 #include "i18n/translation.h"
-#include "update/vendor_http.h"
+#include "platform/program_info.h"
 #include "threads/run_context.h"
+#include "update/vendor_http.h"
 
 #include <QRegularExpression>
 #include <stdexcept>

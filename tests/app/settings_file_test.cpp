@@ -1,7 +1,7 @@
 // The settings file: its location, atomic replacement and reading back.
-#include "support/i18n_test_support.h"
-#include "platform/config_location.h"
 #include "app/settings_file.h"
+#include "platform/config_location.h"
+#include "support/i18n_test_support.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

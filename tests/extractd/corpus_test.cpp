@@ -79,7 +79,8 @@ std::string Quoted(const std::string &aText)
 {
     std::size_t first = aText.find('\'');
     std::size_t last = aText.rfind('\'');
-    return first == std::string::npos || last <= first ? std::string() : aText.substr(first + 1, last - first - 1);
+    return first == std::string::npos || last <= first ? std::string()
+                                                       : aText.substr(first + 1, last - first - 1);
 }
 
 std::string RowName(const testing::TestParamInfo<TRow> &aInfo)
@@ -111,11 +112,12 @@ TEST_P(ExpectedText, SnippetIsInTheText)
     ASSERT_TRUE(result) << "no answer for " << file;
     ASSERT_EQ(result->status, 200) << file;
     if (match == "contains")
-        EXPECT_NE(result->body.find(snippet), std::string::npos) << file << " lacks '" << snippet
-                                                                 << "' in:\n" << result->body.substr(0, 4000);
+        EXPECT_NE(result->body.find(snippet), std::string::npos) << file << " lacks '" << snippet << "' in:\n"
+                                                                 << result->body.substr(0, 4000);
     else
         EXPECT_NE(CollapseSpaces(result->body).find(CollapseSpaces(snippet)), std::string::npos)
-            << file << " lacks '" << snippet << "' in:\n" << result->body.substr(0, 4000);
+            << file << " lacks '" << snippet << "' in:\n"
+            << result->body.substr(0, 4000);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, ExpectedText, testing::ValuesIn(Rows("expected.tsv")), RowName);

@@ -5,9 +5,9 @@
 #include "fixtures.h"
 #include "server_process.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,9 +26,11 @@ QString WriteFile(const QTemporaryDir &aDir, const QString &aName, const std::st
 TEST(EndToEnd, ContentCheckFindsTextInDocumentsThroughOurServer)
 {
     QTemporaryDir dir;
-    const QString docx = WriteFile(dir, QStringLiteral("report.docx"), MakeDocx("The quarterly Zebra figures", "h", "f"));
+    const QString docx =
+        WriteFile(dir, QStringLiteral("report.docx"), MakeDocx("The quarterly Zebra figures", "h", "f"));
     const QString pdf = WriteFile(dir, QStringLiteral("scan.pdf"), MakePdf("Minutes of the Zebra meeting"));
-    const QString other = WriteFile(dir, QStringLiteral("other.docx"), MakeDocx("Nothing striped here", "h", "f"));
+    const QString other =
+        WriteFile(dir, QStringLiteral("other.docx"), MakeDocx("Nothing striped here", "h", "f"));
     TServerProcess server({"--workers", "1"});
     TExtractionServerAddress address;
     address.fPort = static_cast<uint16_t>(server.Port());
@@ -37,7 +39,9 @@ TEST(EndToEnd, ContentCheckFindsTextInDocumentsThroughOurServer)
     EXPECT_TRUE(FileContainsText(pdf, QStringLiteral("Zebra meeting"), address));
     EXPECT_FALSE(FileContainsText(other, QStringLiteral("zebra"), address));
     std::string log = server.Log();
-    EXPECT_NE(log.find("type=application/vnd.openxmlformats-officedocument.wordprocessingml.document"), std::string::npos) << log;
+    EXPECT_NE(log.find("type=application/vnd.openxmlformats-officedocument.wordprocessingml.document"),
+              std::string::npos)
+        << log;
     EXPECT_NE(log.find("type=application/pdf"), std::string::npos) << log;
 }
 
@@ -50,10 +54,12 @@ TEST(EndToEnd, ExtractTextViaServerGetsTheWholeTextOfACorpusDocument)
     TExtractionServerAddress address;
     address.fPort = static_cast<uint16_t>(server.Port());
     QString text, error;
-    EXPECT_TRUE(ExtractTextViaServer(QString::fromStdString(corpus + "/testWORD_various.docx"), text, error, address));
+    EXPECT_TRUE(ExtractTextViaServer(QString::fromStdString(corpus + "/testWORD_various.docx"), text, error,
+                                     address));
     EXPECT_TRUE(text.contains(QStringLiteral("ゾルゲと尾崎、淡々と最期"))) << text.toStdString();
     EXPECT_TRUE(error.isEmpty());
     // An encrypted document without its password: the server's 422 reaches the client as failure.
-    EXPECT_FALSE(ExtractTextViaServer(QString::fromStdString(corpus + "/password.xls"), text, error, address));
+    EXPECT_FALSE(
+        ExtractTextViaServer(QString::fromStdString(corpus + "/password.xls"), text, error, address));
     EXPECT_TRUE(error.startsWith(QStringLiteral("HTTP error (422)"))) << error.toStdString();
 }

@@ -25,7 +25,8 @@ TOutcome Extract(const std::string &aBytes, const std::string &aName = {}, const
     TOutcome outcome;
     TTextSink sink(aBytes.size());
     try {
-        ExtractDocument(TDocument{aBytes, aName}, sink, aPassword, [&](TDocType aType) { outcome.Type = aType; });
+        ExtractDocument(TDocument{aBytes, aName}, sink, aPassword,
+                        [&](TDocType aType) { outcome.Type = aType; });
     } catch (const TExtractError &error) {
         outcome.Error = error.Kind();
     }
@@ -122,16 +123,18 @@ TEST(HtmlExtractor, ScriptAndStyleDroppedEntitiesDecoded)
 
 TEST(HtmlExtractor, CharsetFromMetaTag)
 {
-    std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
-                       "</head><body>\xCF\xF0\xE8\xE2\xE5\xF2</body></html>";
+    std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+        "</head><body>\xCF\xF0\xE8\xE2\xE5\xF2</body></html>";
     EXPECT_EQ(HtmlMetaCharset(page), "windows-1251");
     EXPECT_TRUE(Has(Extract(page), "Привет"));
 }
 
 TEST(XmlExtractor, TextNodesAndNoEntityExpansion)
 {
-    TOutcome out = Extract("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
-                           "<r><title>Xml title</title><x>&b;</x><file>&#x41;</file></r>");
+    TOutcome out =
+        Extract("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
+                "<r><title>Xml title</title><x>&b;</x><file>&#x41;</file></r>");
     EXPECT_EQ(out.Type, TDocType::dtXml);
     EXPECT_TRUE(Has(out, "Xml title")) << out.Text;
     EXPECT_FALSE(Has(out, "aaaaaaaaaa")) << out.Text;
@@ -150,13 +153,15 @@ TEST(XmlExtractor, DeepNestingIsABomb)
 
 TEST(RtfExtractor, UnicodeCodePagesAndSkippedDestinations)
 {
-    std::string rtf = "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}{\\f1\\fcharset128 MS Gothic;}}"
-                      "{\\colortbl;\\red0\\green0\\blue0;}{\\*\\generator Writer;}{\\info{\\title Hidden title}}"
-                      "\\f0 \\'c8l\\'e1nek\\par "
-                      "\\uc1\\u26481?\\u20140?\\par "
-                      "{\\f1 \\'93\\'fa\\'96\\'7b}\\par "
-                      "\\u-10240?\\u-8398?\\par "
-                      "{\\pict\\pngblip 89504e47}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link text}}\\tab end\\par}";
+    std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Arial;}{\\f1\\fcharset128 MS Gothic;}}"
+        "{\\colortbl;\\red0\\green0\\blue0;}{\\*\\generator Writer;}{\\info{\\title Hidden title}}"
+        "\\f0 \\'c8l\\'e1nek\\par "
+        "\\uc1\\u26481?\\u20140?\\par "
+        "{\\f1 \\'93\\'fa\\'96\\'7b}\\par "
+        "\\u-10240?\\u-8398?\\par "
+        "{\\pict\\pngblip 89504e47}{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link text}}\\tab "
+        "end\\par}";
     TOutcome out = Extract(rtf);
     EXPECT_EQ(out.Type, TDocType::dtRtf);
     EXPECT_TRUE(Has(out, "Článek\n")) << out.Text;
@@ -206,8 +211,8 @@ TEST(Detection, ContentDecidesAndTheNameBreaksTies)
 TEST(ArchiveExtractor, NamesAndTextOfEntriesRecursively)
 {
     std::string inner = MakeArchive({{"deep/inner.txt", "Inner words"}}, "tar.gz");
-    std::string outer = MakeArchive({{"a.txt", "Outer words"}, {"b.docx", MakeDocx("Docx words", "h", "f")},
-                                     {"c.tgz", inner}});
+    std::string outer = MakeArchive(
+        {{"a.txt", "Outer words"}, {"b.docx", MakeDocx("Docx words", "h", "f")}, {"c.tgz", inner}});
     TOutcome out = Extract(outer);
     EXPECT_EQ(out.Type, TDocType::dtZip);
     EXPECT_TRUE(Has(out, "a.txt\nOuter words")) << out.Text;
@@ -239,7 +244,8 @@ TEST(ArchiveExtractor, HighlyCompressedOutputIsABomb)
 
 TEST(OleOfficeExtractor, CsvOfTheSpreadsheetHelperBecomesText)
 {
-    EXPECT_EQ(CsvToText("\"Name\",\"Value\",\n,\"a \"\"b\"\"\",3\n\f\"Next\"\n"), "Name\tValue\na \"b\"\t3\n\nNext\n");
+    EXPECT_EQ(CsvToText("\"Name\",\"Value\",\n,\"a \"\"b\"\"\",3\n\f\"Next\"\n"),
+              "Name\tValue\na \"b\"\t3\n\nNext\n");
 }
 
 TEST(CorpusFormats, LegacyOfficeAndMessagesWhenTheCorpusIsThere)

@@ -21,7 +21,8 @@ std::string Base64(const std::string &aData)
     std::string out;
     std::size_t i = 0;
     for (; i + 2 < aData.size(); i += 3) {
-        unsigned v = (static_cast<unsigned char>(aData[i]) << 16) | (static_cast<unsigned char>(aData[i + 1]) << 8) |
+        unsigned v = (static_cast<unsigned char>(aData[i]) << 16) |
+                     (static_cast<unsigned char>(aData[i + 1]) << 8) |
                      static_cast<unsigned char>(aData[i + 2]);
         for (int k = 3; k >= 0; --k)
             out += table[(v >> (6 * k)) & 63];
@@ -41,23 +42,28 @@ std::string Base64(const std::string &aData)
 const char *Rels(const char *aTargets)
 {
     static std::string text;
-    text = std::string("<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">") +
+    text = std::string("<?xml version=\"1.0\"?><Relationships "
+                       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">") +
            aTargets + "</Relationships>";
     return text.c_str();
 }
 
 std::string Rel(const std::string &aId, const std::string &aType, const std::string &aTarget)
 {
-    return "<Relationship Id=\"" + aId + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
-           aType + "\" Target=\"" + aTarget + "\"/>";
+    return "<Relationship Id=\"" + aId +
+           "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + aType +
+           "\" Target=\"" + aTarget + "\"/>";
 }
 
 std::string ContentTypes(const std::string &aMainType, const std::string &aMainPart)
 {
-    return "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-           "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+    return "<?xml version=\"1.0\"?><Types "
+           "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+           "<Default Extension=\"rels\" "
+           "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
            "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-           "<Override PartName=\"" + aMainPart + "\" ContentType=\"" + aMainType + "\"/></Types>";
+           "<Override PartName=\"" +
+           aMainPart + "\" ContentType=\"" + aMainType + "\"/></Types>";
 }
 
 } // namespace
@@ -76,7 +82,8 @@ std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat)
     }
     archive_write_open(writer.get(), &out, nullptr, AppendToString, nullptr);
     for (const auto &[name, data] : aEntries) {
-        std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(), archive_entry_free);
+        std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(),
+                                                                        archive_entry_free);
         archive_entry_set_pathname(entry.get(), name.c_str());
         archive_entry_set_filetype(entry.get(), AE_IFREG);
         archive_entry_set_perm(entry.get(), 0644);
@@ -111,7 +118,8 @@ std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const
     std::string document =
         "<?xml version=\"1.0\"?><w:document " + w +
         " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><w:body>"
-        "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr><w:r><w:t>" + aBody +
+        "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr><w:r><w:t>" +
+        aBody +
         "</w:t></w:r><w:r><w:tab/><w:t xml:space=\"preserve\">after tab</w:t></w:r></w:p>"
         "<w:p><w:r><w:delText>deleted words</w:delText><w:instrText>HYPERLINK x</w:instrText></w:r></w:p>"
         "<w:p><w:r><mc:AlternateContent><mc:Choice><w:t>box text</w:t></mc:Choice>"
@@ -119,7 +127,8 @@ std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const
         "</w:body></w:document>";
     return MakeArchive({
         {"[Content_Types].xml",
-         ContentTypes("application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml", "/word/document.xml")},
+         ContentTypes("application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml",
+                      "/word/document.xml")},
         {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "word/document.xml").c_str())},
         {"word/document.xml", document},
         {"word/_rels/document.xml.rels",
@@ -144,12 +153,14 @@ std::string MakeXlsx(const std::string &aSheetName, const std::vector<std::strin
     shared += "</sst>";
     return MakeArchive({
         {"[Content_Types].xml",
-         ContentTypes("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml", "/xl/workbook.xml")},
+         ContentTypes("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml",
+                      "/xl/workbook.xml")},
         {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "xl/workbook.xml").c_str())},
         {"xl/workbook.xml", "<workbook " + ns + "><sheets><sheet name=\"" + aSheetName +
                                 "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels",
-         Rels((Rel("rId1", "worksheet", "worksheets/sheet1.xml") + Rel("rId2", "sharedStrings", "sharedStrings.xml")).c_str())},
+        {"xl/_rels/workbook.xml.rels", Rels((Rel("rId1", "worksheet", "worksheets/sheet1.xml") +
+                                             Rel("rId2", "sharedStrings", "sharedStrings.xml"))
+                                                .c_str())},
         {"xl/sharedStrings.xml", shared},
         {"xl/worksheets/sheet1.xml", "<worksheet " + ns + "><sheetData>" + rows + "</sheetData></worksheet>"},
     });
@@ -165,12 +176,14 @@ std::string MakePptx(const std::string &aSlide, const std::string &aNotes)
     };
     return MakeArchive({
         {"[Content_Types].xml",
-         ContentTypes("application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml", "/ppt/presentation.xml")},
+         ContentTypes("application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml",
+                      "/ppt/presentation.xml")},
         {"_rels/.rels", Rels(Rel("rId1", "officeDocument", "ppt/presentation.xml").c_str())},
         {"ppt/presentation.xml", "<p:presentation " + ns + "/>"},
         {"ppt/_rels/presentation.xml.rels", Rels(Rel("rId2", "slide", "slides/slide1.xml").c_str())},
         {"ppt/slides/slide1.xml", text("p:sld", aSlide)},
-        {"ppt/slides/_rels/slide1.xml.rels", Rels(Rel("rId1", "notesSlide", "../notesSlides/notesSlide1.xml").c_str())},
+        {"ppt/slides/_rels/slide1.xml.rels",
+         Rels(Rel("rId1", "notesSlide", "../notesSlides/notesSlide1.xml").c_str())},
         {"ppt/notesSlides/notesSlide1.xml", text("p:notes", aNotes)},
     });
 }
@@ -182,35 +195,44 @@ std::string MakeOdt(const std::string &aBody, const std::string &aFooter)
                            "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
     return MakeArchive({
         {"mimetype", "application/vnd.oasis.opendocument.text"},
-        {"content.xml", "<office:document-content " + ns + "><office:automatic-styles><text:p>style noise</text:p>"
-                        "</office:automatic-styles><office:body><office:text><text:p>" + aBody +
-                        "<text:s text:c=\"2\"/>spaced<text:tab/>tabbed</text:p></office:text></office:body></office:document-content>"},
-        {"styles.xml", "<office:document-styles " + ns + "><office:master-styles><style:master-page><style:footer><text:p>" +
-                       aFooter + "</text:p></style:footer></style:master-page></office:master-styles></office:document-styles>"},
+        {"content.xml", "<office:document-content " + ns +
+                            "><office:automatic-styles><text:p>style noise</text:p>"
+                            "</office:automatic-styles><office:body><office:text><text:p>" +
+                            aBody +
+                            "<text:s "
+                            "text:c=\"2\"/>spaced<text:tab/>tabbed</text:p></office:text></office:body></"
+                            "office:document-content>"},
+        {"styles.xml",
+         "<office:document-styles " + ns +
+             "><office:master-styles><style:master-page><style:footer><text:p>" + aFooter +
+             "</text:p></style:footer></style:master-page></office:master-styles></office:document-styles>"},
     });
 }
 
 std::string MakeEpub(const std::vector<std::string> &aChapters)
 {
     std::string manifest, spine;
-    TEntries entries{{"mimetype", "application/epub+zip"},
-                     {"META-INF/container.xml",
-                      "<?xml version=\"1.0\"?><container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">"
-                      "<rootfiles><rootfile full-path=\"OEBPS/book.opf\"/></rootfiles></container>"}};
+    TEntries entries{
+        {"mimetype", "application/epub+zip"},
+        {"META-INF/container.xml",
+         "<?xml version=\"1.0\"?><container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">"
+         "<rootfiles><rootfile full-path=\"OEBPS/book.opf\"/></rootfiles></container>"}};
     // Stored in reverse, so that only the spine can give the reading order.
     for (std::size_t i = aChapters.size(); i-- > 0;) {
         std::string id = "c" + std::to_string(i);
         entries.push_back({"OEBPS/" + id + ".xhtml",
-                           "<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>" + aChapters[i] +
-                               "</p></body></html>"});
+                           "<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>" +
+                               aChapters[i] + "</p></body></html>"});
     }
     for (std::size_t i = 0; i < aChapters.size(); ++i) {
         std::string id = "c" + std::to_string(i);
-        manifest += "<item id=\"" + id + "\" href=\"" + id + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
+        manifest +=
+            "<item id=\"" + id + "\" href=\"" + id + ".xhtml\" media-type=\"application/xhtml+xml\"/>";
         spine += "<itemref idref=\"" + id + "\"/>";
     }
-    entries.push_back({"OEBPS/book.opf", "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" +
-                                             manifest + "</manifest><spine>" + spine + "</spine></package>"});
+    entries.push_back({"OEBPS/book.opf",
+                       "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" +
+                           manifest + "</manifest><spine>" + spine + "</spine></package>"});
     return MakeArchive(entries);
 }
 
@@ -220,7 +242,8 @@ std::string MakePdf(const std::string &aText)
     std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 "
+        "R >> >> >>",
         "<< /Length " + std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     };
@@ -246,14 +269,21 @@ std::string MakeEml(const std::string &aPlain, const std::string &aHtml, const s
 {
     return "From: Ann Sender <ann@example.org>\r\n"
            "To: Bob Receiver <bob@example.org>\r\n"
-           "Subject: =?UTF-8?B?" + Base64("Grüße from the fixture") + "?=\r\n"
+           "Subject: =?UTF-8?B?" +
+           Base64("Grüße from the fixture") +
+           "?=\r\n"
            "MIME-Version: 1.0\r\n"
            "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n"
            "--outer\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
-           "--inner\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" +
-           aPlain + " =E9t=E9\r\n"
-           "--inner\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body><p>" + aHtml +
+           "--inner\r\nContent-Type: text/plain; charset=iso-8859-1\r\nContent-Transfer-Encoding: "
+           "quoted-printable\r\n\r\n" +
+           aPlain +
+           " =E9t=E9\r\n"
+           "--inner\r\nContent-Type: text/html; charset=utf-8\r\n\r\n<html><body><p>" +
+           aHtml +
            "</p><script>hidden()</script></body></html>\r\n--inner--\r\n"
-           "--outer\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; filename=\"notes.txt\"\r\n"
-           "Content-Transfer-Encoding: base64\r\n\r\n" + Base64(aAttachment) + "\r\n--outer--\r\n";
+           "--outer\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; "
+           "filename=\"notes.txt\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n" +
+           Base64(aAttachment) + "\r\n--outer--\r\n";
 }

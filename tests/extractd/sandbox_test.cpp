@@ -24,10 +24,12 @@ TEST(Sandbox, AnExceptionEndsTheChildWith255)
 TEST(Sandbox, ACrashIsReportedAndTheCallerGoesOn)
 {
     // abort() rather than a fault: sanitizer builds turn a fault into an ordinary exit.
-    TSandboxResult result = RunSandboxed([] {
-        abort();
-        return 0;
-    }, {});
+    TSandboxResult result = RunSandboxed(
+        [] {
+            abort();
+            return 0;
+        },
+        {});
     EXPECT_EQ(result.Outcome, TSandboxOutcome::soCrashed);
     EXPECT_EQ(result.Signal, SIGABRT);
 }
@@ -36,11 +38,13 @@ TEST(Sandbox, AnEndlessLoopIsKilledAtTheTimeOut)
 {
     TSandboxLimits limits;
     limits.TimeoutMs = 300;
-    TSandboxResult result = RunSandboxed([] {
-        while (true)
-            pause();
-        return 0;
-    }, limits);
+    TSandboxResult result = RunSandboxed(
+        [] {
+            while (true)
+                pause();
+            return 0;
+        },
+        limits);
     EXPECT_EQ(result.Outcome, TSandboxOutcome::soTimedOut);
 }
 
@@ -51,11 +55,13 @@ TEST(Sandbox, OnlyTheKeptDescriptorsReachTheChild)
     ASSERT_EQ(pipe(other), 0);
     TSandboxLimits limits;
     limits.KeepFds = {kept[1]};
-    TSandboxResult result = RunSandboxed([&] {
-        bool keptOpen = fcntl(kept[1], F_GETFD) != -1;
-        bool otherClosed = fcntl(other[0], F_GETFD) == -1 && fcntl(other[1], F_GETFD) == -1;
-        return keptOpen && otherClosed ? 0 : 1;
-    }, limits);
+    TSandboxResult result = RunSandboxed(
+        [&] {
+            bool keptOpen = fcntl(kept[1], F_GETFD) != -1;
+            bool otherClosed = fcntl(other[0], F_GETFD) == -1 && fcntl(other[1], F_GETFD) == -1;
+            return keptOpen && otherClosed ? 0 : 1;
+        },
+        limits);
     EXPECT_EQ(result.ExitCode, 0);
     for (int fd : {kept[0], kept[1], other[0], other[1]})
         close(fd);
@@ -66,16 +72,18 @@ TEST(Sandbox, MemoryBeyondTheLimitFails)
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers reserve their own address space and end on exhaustion";
 #endif
-    TSandboxResult result = RunSandboxed([] {
-        if (!LimitAddressSpace(64ull << 20))
-            return 2;
-        try {
-            std::vector<char> big(512ull << 20, 'x');
-            return big[12345] == 'x' ? 1 : 3;
-        } catch (const std::bad_alloc &) {
-            return 0;
-        }
-    }, {});
+    TSandboxResult result = RunSandboxed(
+        [] {
+            if (!LimitAddressSpace(64ull << 20))
+                return 2;
+            try {
+                std::vector<char> big(512ull << 20, 'x');
+                return big[12345] == 'x' ? 1 : 3;
+            } catch (const std::bad_alloc &) {
+                return 0;
+            }
+        },
+        {});
     EXPECT_EQ(result.Outcome, TSandboxOutcome::soExited);
     EXPECT_EQ(result.ExitCode, 0);
 }
@@ -87,18 +95,20 @@ TEST(Sandbox, HelpersOfAKilledChildDieWithIt)
     TSandboxLimits limits;
     limits.TimeoutMs = 300;
     limits.KeepFds = {pipeFds[1]};
-    TSandboxResult result = RunSandboxed([&] {
-        pid_t helper = fork();
-        if (helper == 0) {
+    TSandboxResult result = RunSandboxed(
+        [&] {
+            pid_t helper = fork();
+            if (helper == 0) {
+                while (true)
+                    pause();
+            }
+            ssize_t n = write(pipeFds[1], &helper, sizeof helper);
+            (void)n;
             while (true)
                 pause();
-        }
-        ssize_t n = write(pipeFds[1], &helper, sizeof helper);
-        (void)n;
-        while (true)
-            pause();
-        return 0;
-    }, limits);
+            return 0;
+        },
+        limits);
     close(pipeFds[1]);
     pid_t helper = 0;
     ASSERT_EQ(read(pipeFds[0], &helper, sizeof helper), static_cast<ssize_t>(sizeof helper));

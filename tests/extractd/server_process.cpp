@@ -1,11 +1,11 @@
 // Starts ordwell-extractd on a free loopback port for a test and stops it again.
 #include "server_process.h"
 
+#include <fstream>
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QThread>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sstream>
 

@@ -1,10 +1,10 @@
 // Starts ordwell-extractd on a free loopback port for a test and stops it again.
 #pragma once
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <httplib.h>
 #include <memory>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <string>
 
 class TServerProcess

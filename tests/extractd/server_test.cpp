@@ -4,15 +4,15 @@
 #include "fixtures.h"
 #include "server_process.h"
 
-#include <QDir>
-#include <QThread>
-#include <QTemporaryDir>
 #include <atomic>
-#include <mutex>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QThread>
 #include <random>
 #include <thread>
 #include <unistd.h>
@@ -52,12 +52,14 @@ TEST(ExtractServer, DocumentsOfSeveralFormatsAndTheTextRoute)
     EXPECT_EQ(pdf->status, 200);
     EXPECT_NE(pdf->body.find("Server side PDF words"), std::string::npos) << pdf->body;
     EXPECT_EQ(pdf->get_header_value("Content-Type"), "text/plain; charset=UTF-8");
-    auto docx = server.Client()->Put("/tika/text", MakeDocx("Docx over the text route", "h", "f"), "application/octet-stream");
+    auto docx = server.Client()->Put("/tika/text", MakeDocx("Docx over the text route", "h", "f"),
+                                     "application/octet-stream");
     ASSERT_TRUE(docx);
     EXPECT_EQ(docx->status, 200);
     EXPECT_NE(docx->body.find("Docx over the text route"), std::string::npos);
     // The file name only breaks ties: a fragment of markup named .html is read as HTML.
-    auto html = server.Put("<b>bold</b> &amp; more", {{"Content-Disposition", "attachment; filename=\"x.html\""}});
+    auto html =
+        server.Put("<b>bold</b> &amp; more", {{"Content-Disposition", "attachment; filename=\"x.html\""}});
     ASSERT_TRUE(html);
     EXPECT_EQ(html->body.find("<b>"), std::string::npos) << html->body;
     EXPECT_EQ(CollapseSpaces(html->body), "bold & more") << html->body;
@@ -117,7 +119,8 @@ TEST(ExtractServer, DocumentBeyondTheTimeLimitIsKilled)
 TEST(ExtractServer, RefusesRemoteAddressesWithoutAllowRemote)
 {
     QProcess process;
-    process.start(QStringLiteral(ORDWELL_EXTRACTD_PATH), {QStringLiteral("--host"), QStringLiteral("0.0.0.0")});
+    process.start(QStringLiteral(ORDWELL_EXTRACTD_PATH),
+                  {QStringLiteral("--host"), QStringLiteral("0.0.0.0")});
     ASSERT_TRUE(process.waitForFinished(5000));
     EXPECT_EQ(process.exitCode(), 2);
     EXPECT_TRUE(process.readAllStandardError().contains("loopback"));
@@ -125,9 +128,14 @@ TEST(ExtractServer, RefusesRemoteAddressesWithoutAllowRemote)
 
 TEST(ExtractServerHostile, TruncatedDocumentsOfEveryFormat)
 {
-    std::vector<std::string> documents = {MakeDocx("a", "b", "c"), MakeXlsx("s", {"x"}), MakePptx("p", "n"),
-                                          MakeOdt("o", "f"), MakeEpub({"e"}), MakePdf("pdf"),
-                                          MakeEml("p", "h", "a"), MakeArchive({{"x.txt", "t"}}, "tar.gz"),
+    std::vector<std::string> documents = {MakeDocx("a", "b", "c"),
+                                          MakeXlsx("s", {"x"}),
+                                          MakePptx("p", "n"),
+                                          MakeOdt("o", "f"),
+                                          MakeEpub({"e"}),
+                                          MakePdf("pdf"),
+                                          MakeEml("p", "h", "a"),
+                                          MakeArchive({{"x.txt", "t"}}, "tar.gz"),
                                           MakeArchive({{"x.txt", "t"}}, "7z")};
     std::string dir = CorpusDir();
     if (!dir.empty())
@@ -154,9 +162,20 @@ TEST(ExtractServerHostile, TruncatedDocumentsOfEveryFormat)
 TEST(ExtractServerHostile, RandomBytesBehindEveryMagicNumber)
 {
     std::mt19937 random(20261209);
-    const std::vector<std::string> magics = {"", "PK\x03\x04", "%PDF-1.7\n", "{\\rtf1 ", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
-                                             "7z\xBC\xAF\x27\x1C", "\x1F\x8B\x08", "BZh9", std::string("\xFD" "7zXZ\0", 6),
-                                             "<?xml version=\"1.0\"?>", "<html>", "From: a@b\nTo: c@d\nSubject: s\n\n"};
+    const std::vector<std::string> magics = {"",
+                                             "PK\x03\x04",
+                                             "%PDF-1.7\n",
+                                             "{\\rtf1 ",
+                                             std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
+                                             "7z\xBC\xAF\x27\x1C",
+                                             "\x1F\x8B\x08",
+                                             "BZh9",
+                                             std::string("\xFD"
+                                                         "7zXZ\0",
+                                                         6),
+                                             "<?xml version=\"1.0\"?>",
+                                             "<html>",
+                                             "From: a@b\nTo: c@d\nSubject: s\n\n"};
     TServerProcess server({"--workers", "2", "--timeout-ms", "10000"});
     for (const std::string &magic : magics) {
         for (std::size_t size : {16u, 3000u, 200000u}) {
@@ -220,7 +239,8 @@ TEST(ExtractServerHostile, SixteenConcurrentRequests)
             else {
                 ++other;
                 std::lock_guard lock(errorsLock);
-                errors += result ? std::to_string(result->status) + " " : httplib::to_string(result.error()) + " ";
+                errors +=
+                    result ? std::to_string(result->status) + " " : httplib::to_string(result.error()) + " ";
             }
         });
     for (std::thread &thread : threads)

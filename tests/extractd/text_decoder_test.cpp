@@ -29,7 +29,11 @@ TEST(TextDecoder, Utf16WithoutMarkIsRecognised)
 TEST(TextDecoder, Utf8AndLegacyText)
 {
     EXPECT_EQ(DetectCharset("Iñtërnâtiônàlizætiøn"), "UTF-8");
-    std::string latin = "the name is \xE1" "ndre, caf\xE9 cr\xE8" "me br\xFB" "l\xE9" "e";
+    std::string latin = "the name is \xE1"
+                        "ndre, caf\xE9 cr\xE8"
+                        "me br\xFB"
+                        "l\xE9"
+                        "e";
     std::string charset = DetectCharset(latin);
     EXPECT_NE(charset, "UTF-8");
     EXPECT_EQ(ConvertToUtf8(latin, charset).substr(0, 18), "the name is ándre");
@@ -40,7 +44,11 @@ TEST(TextDecoder, Utf8AndLegacyText)
 
 TEST(TextDecoder, InvalidBytesBecomeReplacementCharacters)
 {
-    EXPECT_EQ(ConvertToUtf8("a\xFF" "b", "UTF-8"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ConvertToUtf8("a\xFF"
+                            "b",
+                            "UTF-8"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(ConvertToUtf8("x", "NO-SUCH-CHARSET"), "x");
 }
 

@@ -4,14 +4,13 @@
 #include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -60,8 +59,8 @@ TEST_F(FileOperationsTest, RenameRefusesNamesThatAreNoFileNames)
 {
     WriteTestFile(Path("a.txt"), "alpha");
     ASSERT_TRUE(QDir(fDir.path()).mkdir("sub"));
-    for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("sub/a.txt"),
-                                QStringLiteral("x") + QChar(0)}) {
+    for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."),
+                                QStringLiteral("sub/a.txt"), QStringLiteral("x") + QChar(0)}) {
         EXPECT_FALSE(RenameFileTo(Path("a.txt"), name).fOk) << name.toStdString();
     }
     EXPECT_EQ(ReadAll(Path("a.txt")), "alpha");
@@ -201,12 +200,14 @@ TEST_F(FileOperationsTest, PropertyRowsDescribeTheFile)
     QFile::setPermissions(Path("p.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     const auto rows = FilePropertyRows(Path("p.txt"));
     ASSERT_EQ(rows.size(), 7);
-    const QStringList labels = {"Path:", "Type:", "Size:", "Created:", "Modified:", "Accessed:", "Permissions:"};
+    const QStringList labels = {
+        "Path:", "Type:", "Size:", "Created:", "Modified:", "Accessed:", "Permissions:"};
     for (int i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].first, labels[i]);
     EXPECT_EQ(rows[0].second, Path("p.txt"));
     EXPECT_FALSE(rows[1].second.isEmpty());
-    EXPECT_TRUE(rows[2].second.contains(QStringLiteral("2,048")) || rows[2].second.contains(QStringLiteral("2048")))
+    EXPECT_TRUE(rows[2].second.contains(QStringLiteral("2,048")) ||
+                rows[2].second.contains(QStringLiteral("2048")))
         << rows[2].second.toStdString();
     EXPECT_FALSE(rows[4].second.isEmpty());
     EXPECT_EQ(rows[6].second, QStringLiteral("-rw-r-----"));

@@ -4,11 +4,11 @@
 #include "filesearch/file_search.h"
 #include "support/search_list_fixture.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <QSignalSpy>
 #include <sys/stat.h>
-#include <atomic>
-#include <memory>
 #include <thread>
 
 namespace {
@@ -79,7 +79,8 @@ TEST_F(FileSearchTest, AWalkNeedsOnlyASinkAndDropsItsHitsOnceTheSinkIsGone)
     fTree.File("sub/b.txt");
     // Runs a walk of the tree on a thread of its own while this (UI) thread takes the hand-overs.
     const auto walk = [&](IZorFileSearchSink &aSink, std::unique_ptr<QObject> aOwner, bool aOwnerGoesFirst) {
-        auto walker = std::make_shared<TZorFileSearch>(TZorSearchOptions(), aSink, *aOwner, fTree.Root(), false);
+        auto walker =
+            std::make_shared<TZorFileSearch>(TZorSearchOptions(), aSink, *aOwner, fTree.Root(), false);
         if (aOwnerGoesFirst)
             aOwner.reset();
         std::atomic<bool> done = false;

@@ -1,13 +1,11 @@
 // Search criteria: defaults, filter splitting, the "*." and "*.*" rules, and every test of the
 // per-entry decision (kind, masks, size, hidden, file times), including copies used on threads.
 #include "filesearch/search_options.h"
-
 #include "support/scoped_time_zone.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
-
 #include <ostream>
+#include <QDateTime>
 #include <thread>
 #include <vector>
 
@@ -168,18 +166,13 @@ TEST_P(FilterSplitTest, GivesSortedDistinctMasks)
 INSTANTIATE_TEST_SUITE_P(
     Filters, FilterSplitTest,
     ::testing::Values(TSplitCase{" *.txt ;*.DOC; *.TXT", true, "*.DOC|*.txt"},
-                      TSplitCase{"report", true, "*report*"},
-                      TSplitCase{"report", false, "report"},
-                      TSplitCase{"a;;b", true, "**|*a*|*b*"},
-                      TSplitCase{"a;;b", false, "|a|b"},
+                      TSplitCase{"report", true, "*report*"}, TSplitCase{"report", false, "report"},
+                      TSplitCase{"a;;b", true, "**|*a*|*b*"}, TSplitCase{"a;;b", false, "|a|b"},
                       TSplitCase{"alpha;beta;gamma", true, "*alpha*|*beta*|*gamma*"},
                       TSplitCase{"gamma;Alpha;beta;ALPHA", true, "*Alpha*|*beta*|*gamma*"},
-                      TSplitCase{"*X*;x", true, "*X*"},
-                      TSplitCase{"x?;x", true, "*x*|x?"},
-                      TSplitCase{"\t*.c\r\n; ", true, "*.c"},
-                      TSplitCase{";", true, "**"},
-                      TSplitCase{" ", true, ""},
-                      TSplitCase{"*.*", true, "*.*"}));
+                      TSplitCase{"*X*;x", true, "*X*"}, TSplitCase{"x?;x", true, "*x*|x?"},
+                      TSplitCase{"\t*.c\r\n; ", true, "*.c"}, TSplitCase{";", true, "**"},
+                      TSplitCase{" ", true, ""}, TSplitCase{"*.*", true, "*.*"}));
 
 TEST(SearchOptions, FilterTextIsCutAtTenThousandCharacters)
 {
@@ -241,8 +234,7 @@ TEST(SearchOptions, AnyExtensionMaskRewrite)
 {
     EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("*.*")), QStringLiteral("*.*.*"));
     EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("x*.*")), QStringLiteral("x*.*.*"));
-    EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("report*.*")),
-              QStringLiteral("report*.*.*"));
+    EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("report*.*")), QStringLiteral("report*.*.*"));
     EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("*.*x")), QStringLiteral("*.*x"));
     EXPECT_EQ(TZorSearchOptions::MatcherMask(QStringLiteral("*.txt")), QStringLiteral("*.txt"));
 
@@ -308,13 +300,11 @@ TEST_P(ItemKindTest, KindDecides)
     EXPECT_EQ(options.Matches(Entry(QStringLiteral("a.txt"), 0, attributes), cFolder), c.hit);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ItemKindTest,
-                         ::testing::Values(TKindCase{ffFilesOnly, false, true},
-                                           TKindCase{ffFilesOnly, true, false},
-                                           TKindCase{ffFoldersOnly, false, false},
-                                           TKindCase{ffFoldersOnly, true, true},
-                                           TKindCase{ffFilesAndFolders, false, true},
-                                           TKindCase{ffFilesAndFolders, true, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ItemKindTest,
+    ::testing::Values(TKindCase{ffFilesOnly, false, true}, TKindCase{ffFilesOnly, true, false},
+                      TKindCase{ffFoldersOnly, false, false}, TKindCase{ffFoldersOnly, true, true},
+                      TKindCase{ffFilesAndFolders, false, true}, TKindCase{ffFilesAndFolders, true, true}));
 
 // ---- size ----
 
@@ -346,16 +336,16 @@ TEST_P(SizeBoundsTest, BoundsAreInclusive)
 
 constexpr uint64_t c4GiB = uint64_t(1) << 32;
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, SizeBoundsTest,
-    ::testing::Values(TSizeCase{0, 0, 0, true}, TSizeCase{0, 0, 1, false},
-                      TSizeCase{0, -1, 5 * c4GiB, true}, TSizeCase{0, -5, 5 * c4GiB, true},
-                      TSizeCase{10, 20, 10, true}, TSizeCase{10, 20, 20, true},
-                      TSizeCase{10, 20, 9, false}, TSizeCase{10, 20, 21, false},
-                      // both 32-bit halves count
-                      TSizeCase{0, int64_t(c4GiB), c4GiB, true},
-                      TSizeCase{0, int64_t(c4GiB), c4GiB + 1, false},
-                      TSizeCase{int64_t(c4GiB) + 1, -1, c4GiB, false}));
+INSTANTIATE_TEST_SUITE_P(Sizes, SizeBoundsTest,
+                         ::testing::Values(TSizeCase{0, 0, 0, true}, TSizeCase{0, 0, 1, false},
+                                           TSizeCase{0, -1, 5 * c4GiB, true},
+                                           TSizeCase{0, -5, 5 * c4GiB, true}, TSizeCase{10, 20, 10, true},
+                                           TSizeCase{10, 20, 20, true}, TSizeCase{10, 20, 9, false},
+                                           TSizeCase{10, 20, 21, false},
+                                           // both 32-bit halves count
+                                           TSizeCase{0, int64_t(c4GiB), c4GiB, true},
+                                           TSizeCase{0, int64_t(c4GiB), c4GiB + 1, false},
+                                           TSizeCase{int64_t(c4GiB) + 1, -1, c4GiB, false}));
 
 // ---- hidden ----
 
@@ -364,9 +354,8 @@ TEST(SearchOptions, HiddenEntriesNeedIncludeHidden)
     TZorSearchOptions options;
     const TWin32FindData hidden = Entry(QStringLiteral(".profile"), 10, FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(options.Matches(hidden, cFolder));
-    EXPECT_FALSE(options.Matches(Entry(QStringLiteral(".cache"), 0,
-                                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY),
-                                 cFolder));
+    EXPECT_FALSE(options.Matches(
+        Entry(QStringLiteral(".cache"), 0, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY), cFolder));
     options.SetIncludeHidden(true);
     EXPECT_TRUE(options.Matches(hidden, cFolder));
 
@@ -396,7 +385,12 @@ TEST(SearchOptions, DateBoundOfExactlyOneIsOff)
     EXPECT_TRUE(options.Matches(entry, cFolder));
 }
 
-enum TTimeField { tfCreation, tfAccess, tfLastWrite };
+enum TTimeField
+{
+    tfCreation,
+    tfAccess,
+    tfLastWrite
+};
 
 struct TBoundCase
 {
@@ -426,8 +420,7 @@ protected:
             return c.upper ? aOptions.AccessDateMax_FileTime() : aOptions.AccessDateMin_FileTime();
         case tfLastWrite:
             c.upper ? aOptions.SetLastWriteDateMax(pDate) : aOptions.SetLastWriteDateMin(pDate);
-            return c.upper ? aOptions.LastWriteDateMax_FileTime()
-                           : aOptions.LastWriteDateMin_FileTime();
+            return c.upper ? aOptions.LastWriteDateMax_FileTime() : aOptions.LastWriteDateMin_FileTime();
         }
         return 0;
     }
@@ -436,8 +429,7 @@ protected:
     {
         TWin32FindData entry = Entry(QStringLiteral("a.txt"));
         entry.ftCreationTime = entry.ftLastAccessTime = entry.ftLastWriteTime = 0;
-        TFileTime *tested[] = {&entry.ftCreationTime, &entry.ftLastAccessTime,
-                               &entry.ftLastWriteTime};
+        TFileTime *tested[] = {&entry.ftCreationTime, &entry.ftLastAccessTime, &entry.ftLastWriteTime};
         *tested[GetParam().field] = pTime;
         return entry;
     }
@@ -475,11 +467,10 @@ TEST_P(DateBoundTest, BoundOnADaylightSavingChangeDay)
     EXPECT_FALSE(options.Matches(EntryAt(outside), cFolder));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bounds, DateBoundTest,
-    ::testing::Values(TBoundCase{tfCreation, true}, TBoundCase{tfCreation, false},
-                      TBoundCase{tfAccess, true}, TBoundCase{tfAccess, false},
-                      TBoundCase{tfLastWrite, true}, TBoundCase{tfLastWrite, false}));
+INSTANTIATE_TEST_SUITE_P(Bounds, DateBoundTest,
+                         ::testing::Values(TBoundCase{tfCreation, true}, TBoundCase{tfCreation, false},
+                                           TBoundCase{tfAccess, true}, TBoundCase{tfAccess, false},
+                                           TBoundCase{tfLastWrite, true}, TBoundCase{tfLastWrite, false}));
 
 TEST(SearchOptions, UnconvertibleBoundRejectsNothing)
 {

@@ -1,16 +1,17 @@
 // The language menu and the window's translation with the shipped "transl.dt": picking a language
 // translates every text of the window's table at once, keeps the selected items, resets the status
 // line and stores the code.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
+#include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
 #include "gui/widgets/page_control.h"
 #include "gui/widgets/wrap_check_box.h"
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
-#include "gui/views/shell_tree.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,8 +23,6 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolButton>
-
-#include <memory>
 
 namespace {
 
@@ -86,35 +85,64 @@ protected:
                 texts.append(aCombo->itemText(i));
             return texts;
         };
-        if (aControl == u"SearchValues") return tab(f.SearchValues);
-        if (aControl == u"SearchDate") return tab(f.SearchDate);
-        if (aControl == u"TabSheet1") return tab(f.TabSheet1);
-        if (aControl == u"SearchAdvanced") return tab(f.SearchAdvanced);
-        if (aControl == u"SearchOptionsCombo") return items(f.SearchOptionsCombo);
-        if (aControl == u"FileSizeCombo") return items(f.FileSizeCombo);
-        if (aControl == u"StatusBar1") return {f.StatusText()};
-        if (aControl == u"CheckBox1") return {f.CheckBox1->Caption()};
-        if (aControl == u"Label1") return {f.Label1->text()};
-        if (aControl == u"Label2") return {f.Label2->text()};
-        if (aControl == u"Label3") return {f.Label3->text()};
-        if (aControl == u"Label4") return {f.Label4->text()};
-        if (aControl == u"Label6") return {f.Label6->text()};
-        if (aControl == u"Label8") return {f.Label8->text()};
-        if (aControl == u"Panel6") return {f.Panel6->text()};
-        if (aControl == u"StaticText1") return {f.StaticText1->text()};
-        if (aControl == u"StaticText2") return {f.StaticText2->text()};
-        if (aControl == u"SearchAllRB") return {f.SearchAllRB->text()};
-        if (aControl == u"SearchDateRB") return {f.SearchDateRB->text()};
-        if (aControl == u"chSize1") return {f.chSize1->text()};
-        if (aControl == u"chSize2") return {f.chSize2->text()};
-        if (aControl == u"chkShowHidden") return {f.chkShowHidden->text()};
-        if (aControl == u"chSearchInSubfolders") return {f.chSearchInSubfolders->text()};
-        if (aControl == u"StartSearchButton") return {f.StartSearchButton->toolTip()};
-        if (aControl == u"StopSearchButton") return {f.StopSearchButton->toolTip()};
-        if (aControl == u"SpeedButton2") return {f.SpeedButton2->toolTip()};
-        if (aControl == u"SpeedButton3") return {f.SpeedButton3->toolTip()};
-        if (aControl == u"btPrevious") return {f.btPrevious->toolTip()};
-        if (aControl == u"btNext") return {f.btNext->toolTip()};
+        if (aControl == u"SearchValues")
+            return tab(f.SearchValues);
+        if (aControl == u"SearchDate")
+            return tab(f.SearchDate);
+        if (aControl == u"TabSheet1")
+            return tab(f.TabSheet1);
+        if (aControl == u"SearchAdvanced")
+            return tab(f.SearchAdvanced);
+        if (aControl == u"SearchOptionsCombo")
+            return items(f.SearchOptionsCombo);
+        if (aControl == u"FileSizeCombo")
+            return items(f.FileSizeCombo);
+        if (aControl == u"StatusBar1")
+            return {f.StatusText()};
+        if (aControl == u"CheckBox1")
+            return {f.CheckBox1->Caption()};
+        if (aControl == u"Label1")
+            return {f.Label1->text()};
+        if (aControl == u"Label2")
+            return {f.Label2->text()};
+        if (aControl == u"Label3")
+            return {f.Label3->text()};
+        if (aControl == u"Label4")
+            return {f.Label4->text()};
+        if (aControl == u"Label6")
+            return {f.Label6->text()};
+        if (aControl == u"Label8")
+            return {f.Label8->text()};
+        if (aControl == u"Panel6")
+            return {f.Panel6->text()};
+        if (aControl == u"StaticText1")
+            return {f.StaticText1->text()};
+        if (aControl == u"StaticText2")
+            return {f.StaticText2->text()};
+        if (aControl == u"SearchAllRB")
+            return {f.SearchAllRB->text()};
+        if (aControl == u"SearchDateRB")
+            return {f.SearchDateRB->text()};
+        if (aControl == u"chSize1")
+            return {f.chSize1->text()};
+        if (aControl == u"chSize2")
+            return {f.chSize2->text()};
+        if (aControl == u"chkShowHidden")
+            return {f.chkShowHidden->text()};
+        if (aControl == u"chSearchInSubfolders")
+            return {f.chSearchInSubfolders->text()};
+        if (aControl == u"StartSearchButton")
+            return {f.StartSearchButton->toolTip()};
+        if (aControl == u"StopSearchButton")
+            return {f.StopSearchButton->toolTip()};
+        if (aControl == u"SpeedButton2")
+            return {f.SpeedButton2->toolTip()};
+        if (aControl == u"SpeedButton3")
+            return {f.SpeedButton3->toolTip()};
+        if (aControl == u"btPrevious")
+            return {f.btPrevious->toolTip()};
+        if (aControl == u"btNext")
+            return {f.btNext->toolTip()};
         ADD_FAILURE() << "no such control " << aControl.toStdString();
         return {};
     }
@@ -217,12 +245,14 @@ void ExpectWholeCaptions(QWidget *aPage, const std::string &aWhere)
             EXPECT_GE(label->height(), label->heightForWidth(label->width()))
                 << aWhere << ": " << label->text().toStdString();
         else
-            EXPECT_GE(label->width(), label->sizeHint().width()) << aWhere << ": " << label->text().toStdString();
+            EXPECT_GE(label->width(), label->sizeHint().width())
+                << aWhere << ": " << label->text().toStdString();
     }
     for (QAbstractButton *button : aPage->findChildren<QAbstractButton *>()) {
         if (!button->isVisibleTo(aPage) || button->text().isEmpty())
             continue;
-        EXPECT_GE(button->width(), button->sizeHint().width()) << aWhere << ": " << button->text().toStdString();
+        EXPECT_GE(button->width(), button->sizeHint().width())
+            << aWhere << ": " << button->text().toStdString();
     }
     for (QComboBox *combo : aPage->findChildren<QComboBox *>()) {
         // The width a list with these items needs, asked of a fresh one.
@@ -231,7 +261,8 @@ void ExpectWholeCaptions(QWidget *aPage, const std::string &aWhere)
         fitted.setSizeAdjustPolicy(QComboBox::AdjustToContents);
         for (int i = 0; i < combo->count(); ++i)
             fitted.addItem(combo->itemText(i));
-        EXPECT_GE(combo->width(), fitted.sizeHint().width()) << aWhere << ": " << combo->itemText(0).toStdString();
+        EXPECT_GE(combo->width(), fitted.sizeHint().width())
+            << aWhere << ": " << combo->itemText(0).toStdString();
     }
 }
 
@@ -247,7 +278,8 @@ TEST_F(MainFormLanguage, NoCaptionIsCutOffInAnyLanguage)
         for (int page = 0; page < fForm->SearchOptionControl->count(); ++page) {
             fForm->SearchOptionControl->setCurrentIndex(page);
             QCoreApplication::processEvents();
-            ExpectWholeCaptions(fForm->SearchOptionControl->widget(page), code + " page " + std::to_string(page));
+            ExpectWholeCaptions(fForm->SearchOptionControl->widget(page),
+                                code + " page " + std::to_string(page));
         }
         ExpectWholeCaptions(fForm->Panel6, code + " header");
         ExpectWholeCaptions(fForm->Panel7, code + " where-to-search");

@@ -2,14 +2,16 @@
 // result list and status line after the end of the search (documents through a loopback
 // extraction server), the preview of a result, Stop in a large search, rename and delete.
 #include "app/command_line.h"
-#include "gui/main_form/main_form.h"
 #include "filesearch/file_list.h"
+#include "gui/main_form/main_form.h"
 #include "gui/views/file_list_view.h"
 #include "search/search_control.h"
 #include "support/fake_extraction_server.h"
 #include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
+#include <memory>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,10 +31,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 namespace {
 
 class MainFormSearch : public ::testing::Test
@@ -45,8 +43,9 @@ protected:
         QDir(fRoot.path()).mkpath(QStringLiteral("a"));
         QDir(fRoot.path()).mkpath(QStringLiteral("b/deep"));
         QDir(fRoot.path()).mkpath(QStringLiteral("unticked"));
-        fForm.ZorShellLink1->SelectionList().SetPaths({fRoot.filePath(QStringLiteral("a")) + QStringLiteral("/*"),
-                                      fRoot.filePath(QStringLiteral("b")) + QStringLiteral("/*")});
+        fForm.ZorShellLink1->SelectionList().SetPaths(
+            {fRoot.filePath(QStringLiteral("a")) + QStringLiteral("/*"),
+             fRoot.filePath(QStringLiteral("b")) + QStringLiteral("/*")});
     }
 
     QString Write(const QString &pName, const QByteArray &pBytes)
@@ -195,7 +194,8 @@ TEST_F(MainFormSearch, ACloseWhileAFileIsCheckedIsMadeAfterwards)
 TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithItsMatches)
 {
     TFakeExtractionServer server;
-    server.SetReply(TFakeReply::frText, "Quarterly report\r\nthe needle is on page two\r\nand a NEEDLE on three");
+    server.SetReply(TFakeReply::frText,
+                    "Quarterly report\r\nthe needle is on page two\r\nand a NEEDLE on three");
     fForm.Session().ExtractionServer = server.Address();
     QStringList expected = {Write("a/report.pdf", "%PDF-1.4 stand-in for a real document"),
                             Write("b/notes.txt", "a needle in plain text")};
@@ -233,11 +233,11 @@ TEST_F(MainFormSearch, FilesThatVanishOrCannotBeReadAreLeftOutQuietly)
     const QString found = Write("a/found.txt", "needle");
     Write("a/broken.docx", "not really a document, but it holds the needle");
     const QString vanishing = Write("b/vanishing.txt", "needle");
-    fForm.SearchControl().FileContainsText = [&, check = fForm.SearchControl().FileContainsText](
-                                                 const QString &aPath, const QString &aText) {
-        QFile::remove(vanishing); // gone between the walk and the content check
-        return check(aPath, aText);
-    };
+    fForm.SearchControl().FileContainsText =
+        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
+            QFile::remove(vanishing); // gone between the walk and the content check
+            return check(aPath, aText);
+        };
 
     ASSERT_TRUE(Search(QStringLiteral("needle")));
     EXPECT_EQ(Results(), QStringList{found});
@@ -285,15 +285,15 @@ TEST_F(MainFormSearch, StopEndsALargeSearchSoon)
     }
     int checks = 0;
     QElapsedTimer sinceStop;
-    fForm.SearchControl().FileContainsText = [&, check = fForm.SearchControl().FileContainsText](
-                                                 const QString &aPath, const QString &aText) {
-        if (++checks == 50) // the click arrives as an event while the walk goes on
-            QTimer::singleShot(0, &fForm, [&] {
-                sinceStop.start();
-                fForm.StopSearchButton->click();
-            });
-        return check(aPath, aText);
-    };
+    fForm.SearchControl().FileContainsText =
+        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
+            if (++checks == 50) // the click arrives as an event while the walk goes on
+                QTimer::singleShot(0, &fForm, [&] {
+                    sinceStop.start();
+                    fForm.StopSearchButton->click();
+                });
+            return check(aPath, aText);
+        };
     fForm.edtTextToFind->setText(QStringLiteral("needle"));
     fForm.StartSearchButton->click();
 
@@ -328,7 +328,8 @@ TEST(MainFormSearchCommandLine, AFolderThatVanishesAfterStartUpIsPassedOver)
     QDir(root.path()).mkpath(QStringLiteral("gone"));
     const QString found = WriteTestFile(root.filePath(QStringLiteral("kept/a.txt")), "needle");
     WriteTestFile(root.filePath(QStringLiteral("gone/b.txt")), "needle");
-    TMainForm form(ParseCommandLine({root.filePath(QStringLiteral("gone")), root.filePath(QStringLiteral("kept"))}));
+    TMainForm form(
+        ParseCommandLine({root.filePath(QStringLiteral("gone")), root.filePath(QStringLiteral("kept"))}));
     form.show();
     form.SearchField->setText(QStringLiteral("*.*"));
     ASSERT_TRUE(QDir(root.filePath(QStringLiteral("gone"))).removeRecursively());

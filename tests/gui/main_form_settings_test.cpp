@@ -1,12 +1,13 @@
 // The main window's settings file: what one window writes when it closes, the next one shows; a
 // maximized window, a missing, empty or cut file, and a size text that is no number.
-#include "gui/main_form/main_form.h"
 #include "app/settings_file.h"
 #include "app/settings_record.h"
 #include "app/window_geometry.h"
+#include "gui/main_form/main_form.h"
 #include "gui/widgets/wrap_check_box.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -18,8 +19,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTemporaryDir>
-
-#include <memory>
 
 namespace {
 

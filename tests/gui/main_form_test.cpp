@@ -1,7 +1,7 @@
 // The main window under the offscreen platform: every control with its caption, hint and initial
 // state, the icons, the start-up defaults, the link placement and the centred notices.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
+#include "gui/widgets/link_label.h"
 #include "gui/widgets/page_control.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
@@ -152,8 +152,7 @@ TEST_F(MainForm, ButtonStripHintsIconsAndStates)
     for (const TExpected &expected :
          {TExpected{fForm.StartSearchButton, "Search Now", true},
           TExpected{fForm.StopSearchButton, "Cancel Search", false},
-          TExpected{fForm.SpeedButton2, "Language", true},
-          TExpected{fForm.SpeedButton3, "About......", true},
+          TExpected{fForm.SpeedButton2, "Language", true}, TExpected{fForm.SpeedButton3, "About......", true},
           TExpected{fForm.btPrevious, "Previous match", true}, TExpected{fForm.btNext, "Next match", true}}) {
         EXPECT_EQ(expected.Button->toolTip(), QString::fromLatin1(expected.Hint));
         EXPECT_EQ(expected.Button->isEnabled(), expected.Enabled) << expected.Hint;

@@ -1,9 +1,9 @@
 // The main window's folder tree and where-to-search list under the offscreen platform: the list
 // is rebuilt 500 ms after the last tick, "Uncheck All" empties it, archives stay out of the tree,
 // and command-line folders are ticked with the last one selected.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
 #include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
 #include "support/shell_tree_waits.h"
 #include "support/temp_tree.h"
 
@@ -90,7 +90,8 @@ TEST_F(MainFormTree, ListIsRebuiltOnceHalfASecondAfterTheLastTick)
     EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
     // State changes arriving late restart the timer: wait until it has run after the last one.
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return WaitForCheckStates() && rebuilds.count() > 0 && !form.TimerListUpdate->isActive(); }, 5000));
+        [&] { return WaitForCheckStates() && rebuilds.count() > 0 && !form.TimerListUpdate->isActive(); },
+        5000));
     EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One") + "\n" + fTree.Path("Notes"));
     EXPECT_FALSE(form.StaticText1->isVisible());
     // Nothing is left to rebuild it again.

@@ -1,14 +1,15 @@
 // Start-up against a loopback vendor server: the new-version dialog's offer, "Skip" and "Exit",
 // the program ending before the main window when required, and "Update Now" with "Abort".
-#include "platform/config_location.h"
-#include "platform/program_info.h"
+#include "gui/new_version_dialog.h"
 #include "gui/startup.h"
 #include "i18n/translation.h"
-#include "update/installer_download.h"
-#include "gui/new_version_dialog.h"
-#include "update/version_check.h"
+#include "platform/config_location.h"
+#include "platform/program_info.h"
 #include "support/vendor_test_server.h"
+#include "update/installer_download.h"
+#include "update/version_check.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDesktopServices>
@@ -20,8 +21,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-
-#include <functional>
 
 namespace {
 
@@ -104,7 +103,8 @@ protected:
             }
             TfrmNewVersion *dialog = nullptr;
             for (QWidget *widget : QApplication::topLevelWidgets())
-                if (auto *candidate = qobject_cast<TfrmNewVersion *>(widget); candidate && candidate->isVisible())
+                if (auto *candidate = qobject_cast<TfrmNewVersion *>(widget);
+                    candidate && candidate->isVisible())
                     dialog = candidate;
             if (dialog) {
                 fSeen.fCaption = dialog->windowTitle();
@@ -158,8 +158,9 @@ TEST_F(NewVersionDialog, OptionalUpdateOffersSkipAndStartUpGoesOn)
     EXPECT_EQ(fSeen.fUpdateNow, QStringLiteral("Update Now"));
     EXPECT_EQ(fSeen.fSize, QSize(414, 197));
     EXPECT_EQ(fSeen.fTag, 1);
-    EXPECT_EQ(fSeen.fMessage, QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\n"
-                                             "New icons\n"));
+    EXPECT_EQ(fSeen.fMessage,
+              QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\n"
+                             "New icons\n"));
     EXPECT_FALSE(fSeen.fProgressShown);
     EXPECT_TRUE(fCatcher.fOpened.isEmpty());
 }
@@ -237,7 +238,12 @@ TEST_F(NewVersionDialog, AbortDuringUpdateNowShowsTheCancelSentenceAndEnds)
                                       return aSink.write(part.data(), part.size());
                                   });
     });
-    enum { stOffer, stDownloading, stAborted } step = stOffer;
+    enum
+    {
+        stOffer,
+        stDownloading,
+        stAborted
+    } step = stOffer;
     const bool goOn = RunStartup([&step](TfrmNewVersion *aDialog) {
         if (!aDialog)
             return false;
@@ -274,9 +280,8 @@ TEST_F(NewVersionDialog, AbortDuringUpdateNowShowsTheCancelSentenceAndEnds)
 TEST_F(NewVersionDialog, UpdateNowWithAFailingServerShowsItsStatusAndEnds)
 {
     ServeVersion("24/20", "");
-    fServer.fServer.Get(kInstallerPath, [](const httplib::Request &, httplib::Response &aRes) {
-        aRes.status = 404;
-    });
+    fServer.fServer.Get(kInstallerPath,
+                        [](const httplib::Request &, httplib::Response &aRes) { aRes.status = 404; });
     bool clicked = false;
     const bool goOn = RunStartup([&clicked](TfrmNewVersion *aDialog) {
         if (!aDialog || clicked)

@@ -1,10 +1,11 @@
 // The preview filled from the result list's selection: the file's text with the first match
 // selected, the status text, the notice for what cannot be shown, and Next/Previous wrap-around.
-#include "gui/main_form/main_form.h"
 #include "filesearch/file_list.h"
+#include "gui/main_form/main_form.h"
 #include "gui/views/file_list_view.h"
 #include "support/test_files.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QToolButton>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The translation table, the language choice and Translate.
-#include "platform/config_location.h"
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
+#include "platform/config_location.h"
 #include "support/i18n_test_support.h"
 
 #include <QSettings>

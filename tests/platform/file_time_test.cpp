@@ -1,14 +1,12 @@
 // Date-time encoding and the local-time to UTC FILETIME conversion, across daylight-saving days.
 #include "platform/file_time.h"
-
 #include "support/scoped_time_zone.h"
 
-#include <QDateTime>
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <ostream>
+#include <QDateTime>
 
 namespace {
 

@@ -4,14 +4,12 @@
 #include "selection/path_list.h"
 #include "support/temp_tree.h"
 
-#include <gtest/gtest.h>
-
-#include <QDateTime>
-#include <QMap>
-
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QMap>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,10 +1,9 @@
 // The wildcard matcher: whole-name matching, "*" and "?", case, trailing ".*", hostile masks.
 #include "platform/wildcard_match.h"
 
-#include <QString>
 #include <gtest/gtest.h>
-
 #include <ostream>
+#include <QString>
 
 namespace {
 
@@ -37,36 +36,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // whole name, literal letters without regard to case
         TMaskCase{"report", "report", true}, TMaskCase{"Report", "REPORT", true},
-        TMaskCase{"reports", "report", false}, TMaskCase{"xreport", "report", false},
-        TMaskCase{"", "", true}, TMaskCase{"a", "", false},
-        TMaskCase{QStringLiteral("Ärger.TXT"), QStringLiteral("ärger.txt"), true},
+        TMaskCase{"reports", "report", false}, TMaskCase{"xreport", "report", false}, TMaskCase{"", "", true},
+        TMaskCase{"a", "", false}, TMaskCase{QStringLiteral("Ärger.TXT"), QStringLiteral("ärger.txt"), true},
         // "*": any run, none included
-        TMaskCase{"", "*", true}, TMaskCase{"README", "*", true},
-        TMaskCase{"notes.txt", "*.txt", true}, TMaskCase{"NOTES.TXT", "*.txt", true},
-        TMaskCase{"notes.txt.bak", "*.txt", false}, TMaskCase{".txt", "*.txt", true},
-        TMaskCase{"Annual report.pdf", "*report*", true}, TMaskCase{"report", "*report*", true},
-        TMaskCase{"mississippi", "m*iss*ppi", true},
+        TMaskCase{"", "*", true}, TMaskCase{"README", "*", true}, TMaskCase{"notes.txt", "*.txt", true},
+        TMaskCase{"NOTES.TXT", "*.txt", true}, TMaskCase{"notes.txt.bak", "*.txt", false},
+        TMaskCase{".txt", "*.txt", true}, TMaskCase{"Annual report.pdf", "*report*", true},
+        TMaskCase{"report", "*report*", true}, TMaskCase{"mississippi", "m*iss*ppi", true},
         TMaskCase{"mississippi", "m*iss*iss*iss*", false}, TMaskCase{"abc", "a**c", true},
         // "?": exactly one character; a surrogate pair is one character
-        TMaskCase{"abc", "a?c", true}, TMaskCase{"ac", "a?c", false},
-        TMaskCase{"abbc", "a?c", false}, TMaskCase{"abc", "*?*?*?*", true},
-        TMaskCase{"ab", "*?*?*?*", false},
+        TMaskCase{"abc", "a?c", true}, TMaskCase{"ac", "a?c", false}, TMaskCase{"abbc", "a?c", false},
+        TMaskCase{"abc", "*?*?*?*", true}, TMaskCase{"ab", "*?*?*?*", false},
         TMaskCase{QStringLiteral("\U0001F600.txt"), "?.txt", true},
         TMaskCase{QStringLiteral("\U0001F600.txt"), "??.txt", false},
         // a trailing ".*" may also stand for nothing, each in turn
         TMaskCase{"notes.txt", "*.*.*", true}, TMaskCase{"README", "*.*.*", true},
-        TMaskCase{"a.b.c", "*.*.*", true}, TMaskCase{"README", "*.*", true},
-        TMaskCase{"x", "x.*", true}, TMaskCase{"x.txt", "x.*", true},
-        TMaskCase{"x", "x.*.*", true}, TMaskCase{"x", "?.*", true}, TMaskCase{"", "?.*", false},
-        TMaskCase{"xy", "x.*", false}, TMaskCase{"report 2024.pdf", "report*.*.*", true},
-        TMaskCase{"summary.pdf", "report*.*.*", false},
+        TMaskCase{"a.b.c", "*.*.*", true}, TMaskCase{"README", "*.*", true}, TMaskCase{"x", "x.*", true},
+        TMaskCase{"x.txt", "x.*", true}, TMaskCase{"x", "x.*.*", true}, TMaskCase{"x", "?.*", true},
+        TMaskCase{"", "?.*", false}, TMaskCase{"xy", "x.*", false},
+        TMaskCase{"report 2024.pdf", "report*.*.*", true}, TMaskCase{"summary.pdf", "report*.*.*", false},
         // a "." elsewhere is literal
-        TMaskCase{"notes.txt", "*.", false}, TMaskCase{"notes.", "*.", true},
-        TMaskCase{"a.x", "*.*x", true}, TMaskCase{"ax", "*.*x", false},
+        TMaskCase{"notes.txt", "*.", false}, TMaskCase{"notes.", "*.", true}, TMaskCase{"a.x", "*.*x", true},
+        TMaskCase{"ax", "*.*x", false},
         // masks longer than one machine word of states
         TMaskCase{cLongName, "*" + QString(90, u'a') + "*", true},
-        TMaskCase{cLongName, QString(100, u'?'), true},
-        TMaskCase{cLongName, QString(101, u'?'), false},
+        TMaskCase{cLongName, QString(100, u'?'), true}, TMaskCase{cLongName, QString(101, u'?'), false},
         TMaskCase{cLongName + "b", QString(99, u'a') + "*b", true},
         TMaskCase{cLongName + "b", QString(99, u'a') + "*c", false}));
 

@@ -2,9 +2,8 @@
 // wrap-around at either end, and line-break normalisation.
 #include "preview/match_navigation.h"
 
-#include <QStringList>
-
 #include <gtest/gtest.h>
+#include <QStringList>
 
 namespace {
 
@@ -173,7 +172,8 @@ TEST(BreakLongLines, ShortLinesStayAsTheyAre)
 TEST(BreakLongLines, ALongLineIsBrokenIntoPiecesAndNothingIsLost)
 {
     const QString line(1000, u'a');
-    const QString shown = BreakLongLines(QStringLiteral("head\n") + line + QStringLiteral("\ntail"), 64, QString());
+    const QString shown =
+        BreakLongLines(QStringLiteral("head\n") + line + QStringLiteral("\ntail"), 64, QString());
     const QStringList lines = shown.split(u'\n');
     EXPECT_EQ(lines.first(), QStringLiteral("head"));
     EXPECT_EQ(lines.last(), QStringLiteral("tail"));

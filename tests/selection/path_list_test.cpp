@@ -4,7 +4,6 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 TEST(PathListTests, SubPaths)
@@ -21,7 +20,8 @@ TEST(PathListTests, SubPaths)
 
 TEST(PathListTests, UncAndDriveLetterTestsAnswerFalse)
 {
-    for (const char *path : {"\\\\server\\share", "//server/share", "\\\\server", "\\\\?\\UNC\\s\\x", "C:\\A", "C:"}) {
+    for (const char *path :
+         {"\\\\server\\share", "//server/share", "\\\\server", "\\\\?\\UNC\\s\\x", "C:\\A", "C:"}) {
         EXPECT_FALSE(TZorPathList::IsUNCPath(path)) << path;
         EXPECT_FALSE(TZorPathList::IsUncServer(path)) << path;
         EXPECT_FALSE(TZorPathList::StartsWithDriveLetter(path)) << path;

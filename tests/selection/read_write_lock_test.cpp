@@ -1,10 +1,9 @@
 // The selection list's lock: nested writes, reads by the writer, concurrent readers, exclusion.
 #include "selection/read_write_lock.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -87,7 +86,7 @@ TEST(ReadWriteLock, NestedReadDoesNotWaitBehindWaitingWriter)
         writing = true;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let the writer start waiting
-    lock.BeginRead(); // must not deadlock behind the waiting writer
+    lock.BeginRead();                                           // must not deadlock behind the waiting writer
     lock.EndRead();
     EXPECT_FALSE(writing);
     lock.EndRead();

@@ -3,9 +3,8 @@
 #include "selection/shell_link.h"
 #include "support/temp_tree.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
@@ -42,14 +41,15 @@ TEST(SelectionConcurrency, WorkersQueryWhileUiThreadChanges)
     std::vector<std::thread> workers;
     for (int w = 0; w < 3; ++w)
         workers.emplace_back([&, w] {
-            const QStringList paths = {tree.Path("A"), tree.Path("A/B/D/one.txt"), tree.Path("A/link"),
-                                       tree.Path("E/"), tree.Path("A/C/*"), tree.Root()};
+            const QStringList paths = {tree.Path("A"),  tree.Path("A/B/D/one.txt"), tree.Path("A/link"),
+                                       tree.Path("E/"), tree.Path("A/C/*"),         tree.Root()};
             for (int i = w; !stop; ++i) {
                 bool isSub = false;
                 const TZorSelectionState state = list.GetPathSelectionState(paths[i % paths.size()], isSub);
                 if (state != ssChecked && state != ssUnChecked && state != ssGrayed)
                     ++badAnswers;
-                const TZorSelectionState drives = list.IsPIDLSelected(TZorShellItem::FromSpecialFolder(SF_DRIVES), isSub);
+                const TZorSelectionState drives =
+                    list.IsPIDLSelected(TZorShellItem::FromSpecialFolder(SF_DRIVES), isSub);
                 if (drives != ssGrayed && drives != ssDisabled)
                     ++badAnswers;
                 if (list.Count() < 0 || (list.IsEmpty() && list.IsLocalPathSelected()))

@@ -5,9 +5,7 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
-
 #include <QSet>
-
 #include <sys/stat.h>
 
 namespace {

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QDir>
-
 #include <stdexcept>
 
 namespace {
@@ -230,7 +229,8 @@ TEST_F(ShellTreeModel, UnreadableFolderHasNoChildrenAndCanStillBeTicked)
     EXPECT_EQ(fLink.SelectionList().Paths(), QStringList({fTree.Path("locked") + "/*"}));
     ASSERT_TRUE(WaitForCheckStates());
     EXPECT_EQ(node->StateIndex(), int(ssChecked));
-    QFile::setPermissions(fTree.Path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(fTree.Path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(ShellTreeModel, DeletedNodesGetNoResults)
@@ -409,6 +409,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CheckBoxHitTest,
                                            THitCase{{25, 43}, 0, 0, true}, THitCase{{25, 42}, 0, 0, false},
                                            THitCase{{25, 57}, 0, 0, true}, THitCase{{25, 58}, 0, 0, false},
                                            THitCase{{45, 50}, 0, 1, true}, THitCase{{25, 50}, 0, 1, false},
-                                           THitCase{{15, 50}, 30, 1, true}, THitCase{{45, 50}, 30, 1, false}));
+                                           THitCase{{15, 50}, 30, 1, true},
+                                           THitCase{{45, 50}, 30, 1, false}));
 
 } // namespace

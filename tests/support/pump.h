@@ -4,11 +4,10 @@
 
 #include "threads/ui_thread.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-
 #include <chrono>
 #include <functional>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <thread>
 
 // Runs the UI thread's events and hand-overs until aDone holds; returns false when aDeadlineMs

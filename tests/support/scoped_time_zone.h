@@ -1,10 +1,9 @@
 // Test helper: switches the process's time zone (TZ) for one scope and restores it after.
 #pragma once
 
-#include <QByteArray>
-
 #include <cstdlib>
 #include <ctime>
+#include <QByteArray>
 
 class TScopedTimeZone
 {

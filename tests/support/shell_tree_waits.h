@@ -19,7 +19,8 @@ inline bool WaitForCheckStates()
     while (timer.elapsed() < 20000) {
         QCoreApplication::processEvents();
         ProcessPendingUiCalls();
-        if (TWorkerThreadPool::Instance().WorkItemsCount() == 0 && TUiThreadDispatcher::Instance().PendingCount() == 0)
+        if (TWorkerThreadPool::Instance().WorkItemsCount() == 0 &&
+            TUiThreadDispatcher::Instance().PendingCount() == 0)
             return true;
         QThread::msleep(2);
     }

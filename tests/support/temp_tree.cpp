@@ -1,16 +1,14 @@
 // Test helpers: temporary folder trees, deep folders and capability-free threads.
 #include "support/temp_tree.h"
 
-#include <QFileInfo>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <unistd.h>
-
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -76,7 +74,8 @@ QString TTempTree::Link(const QString &aRelative, const QString &aTarget)
 {
     const QString path = Path(aRelative);
     QDir().mkpath(QFileInfo(path).path());
-    [[maybe_unused]] const int rc = ::symlink(QFile::encodeName(aTarget).constData(), QFile::encodeName(path).constData());
+    [[maybe_unused]] const int rc =
+        ::symlink(QFile::encodeName(aTarget).constData(), QFile::encodeName(path).constData());
     return path;
 }
 
@@ -87,7 +86,8 @@ QString TTempTree::DeepFolder(const QString &aRelative)
     int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     while (QFile::encodeName(path).size() <= PATH_MAX + 200 && fd >= 0) {
         ::mkdirat(fd, QFile::encodeName(name).constData(), 0700);
-        const int next = ::openat(fd, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int next =
+            ::openat(fd, QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = next;
         path += u'/' + name;

@@ -2,14 +2,13 @@
 // links, folders deeper than PATH_MAX, and running code without root's file-access override.
 #pragma once
 
+#include <functional>
+#include <ostream>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <functional>
-#include <ostream>
 
 // A temporary folder that builds files, folders and links below itself from relative paths.
 class TTempTree

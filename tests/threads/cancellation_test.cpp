@@ -2,7 +2,6 @@
 #include "threads/cancellation.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <thread>
 #include <vector>
@@ -26,7 +25,8 @@ TEST(CancellationToken, RacingFirstUsesCreateOneToken)
             lThreads.emplace_back([&, i] { lSeen[i] = lValue.Token(); });
         for (std::thread &lThread : lThreads)
             lThread.join();
-        const std::set<ICancellationToken *> lDistinct{lSeen[0].get(), lSeen[1].get(), lSeen[2].get(), lSeen[3].get()};
+        const std::set<ICancellationToken *> lDistinct{lSeen[0].get(), lSeen[1].get(), lSeen[2].get(),
+                                                       lSeen[3].get()};
         ASSERT_EQ(lDistinct.size(), 1u);
         EXPECT_EQ(lValue.Token().get(), lSeen[0].get());
     }

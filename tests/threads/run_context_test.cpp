@@ -1,15 +1,13 @@
 // The run context: a reset gives every piece of process-wide state its start value, and a new
 // shared pool and hand-over that work.
+#include "support/pump.h"
 #include "threads/run_context.h"
 #include "threads/ui_thread.h"
 #include "threads/work_item.h"
 #include "threads/worker_thread_pool.h"
 
-#include "support/pump.h"
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,13 +1,11 @@
 // The hand-over to the UI thread: waiting calls, queued calls, errors, and draining by the Qt
 // event loop.
-#include "threads/ui_thread.h"
-
 #include "support/gate.h"
 #include "support/pump.h"
-
-#include <gtest/gtest.h>
+#include "threads/ui_thread.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>

@@ -1,12 +1,10 @@
 // Work items on their own: status rules, tokens, and delivery of the done event.
-#include "threads/work_item.h"
-
 #include "support/gate.h"
 #include "support/pump.h"
-
-#include <gtest/gtest.h>
+#include "threads/work_item.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {

@@ -1,16 +1,13 @@
 // The worker pool: order of work, one end report per burst, forced stops with queued, running and
 // stuck items, errors in work items, the hand-over during a stop, and the process-wide pool.
-#include "threads/worker_thread_pool.h"
-
 #include "support/gate.h"
 #include "support/pump.h"
-
-#include <QLoggingCategory>
-#include <QThread>
-
-#include <gtest/gtest.h>
+#include "threads/worker_thread_pool.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
+#include <QLoggingCategory>
+#include <QThread>
 #include <stdexcept>
 #include <vector>
 
@@ -38,11 +35,7 @@ struct TJournal
 class TTestItem : public TBasicWorkItem
 {
 public:
-    TTestItem(TJournal &aJournal, int aId)
-        : fJournal(aJournal)
-        , fId(aId)
-    {
-    }
+    TTestItem(TJournal &aJournal, int aId) : fJournal(aJournal), fId(aId) {}
     void DoWork() override
     {
         fJournal.Note(fId);
@@ -310,7 +303,8 @@ TEST_F(WorkerThreadPool, AnAbandonedThreadMayReturnAfterThePoolIsGone)
         CountAllDone(*lPool);
         auto lStuck = Item(1, &lGate);
         lStuck->IgnoreCancellation = true;
-        lStuck->SetOnWorkDone([](const std::shared_ptr<IWorkItem> &) { ADD_FAILURE() << "abandoned item reported"; });
+        lStuck->SetOnWorkDone(
+            [](const std::shared_ptr<IWorkItem> &) { ADD_FAILURE() << "abandoned item reported"; });
         lPool->AddWorkItem(lStuck);
         ASSERT_TRUE(lStuck->Started.Wait());
         lPool.reset(); // the destructor stops the pool and abandons the stuck thread

@@ -1,8 +1,8 @@
 // The installer download against a loopback stand-in for the vendor's server: progress, cancel,
 // errors, the private target folder, and starting the downloaded file.
+#include "support/vendor_test_server.h"
 #include "update/installer_download.h"
 #include "update/version_check.h"
-#include "support/vendor_test_server.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

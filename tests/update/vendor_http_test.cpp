@@ -1,6 +1,6 @@
 // The HTTP client for the vendor's server: allowed addresses, headers, redirects, read time-out.
-#include "update/vendor_http.h"
 #include "support/vendor_test_server.h"
+#include "update/vendor_http.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The start-up version check against a loopback stand-in for the vendor's server.
 #include "i18n/translation.h"
-#include "update/version_check.h"
 #include "support/vendor_test_server.h"
+#include "update/version_check.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
@@ -139,10 +139,10 @@ TEST_F(VersionServer, OversizedVersionPageFails)
 TEST_F(VersionServer, MessageUsesTheCurrentLanguage)
 {
     TranslationTable() = {{QStringLiteral("English"), QStringLiteral("en"),
-                         QStringLiteral("The new version %s is available"), QStringLiteral("What's new:")},
-                        {QStringLiteral("Deutsch"), QStringLiteral("de"),
-                         QStringLiteral("Die neue Version %s ist verfügbar"),
-                         QStringLiteral("Neuigkeiten:")}};
+                           QStringLiteral("The new version %s is available"), QStringLiteral("What's new:")},
+                          {QStringLiteral("Deutsch"), QStringLiteral("de"),
+                           QStringLiteral("Die neue Version %s ist verfügbar"),
+                           QStringLiteral("Neuigkeiten:")}};
     CurrentLanguageIndex() = 1;
     ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
     EXPECT_EQ(UpdateMessage(),

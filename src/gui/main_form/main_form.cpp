@@ -2,12 +2,12 @@
 // centring of the two overlay notices.
 #include "gui/main_form/main_form.h"
 
-#include "gui/widgets/link_label.h"
-#include "platform/program_info.h"
 #include "app/settings_file.h"
 #include "app/window_geometry.h"
-#include "gui/views/shell_tree.h"
 #include "gui/main_form/main_form_search.h"
+#include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
+#include "platform/program_info.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

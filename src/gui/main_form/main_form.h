@@ -6,10 +6,9 @@
 #include "gui/views/file_list_view.h"
 #include "search/search_session.h"
 
-#include <QMainWindow>
-
 #include <array>
 #include <memory>
+#include <QMainWindow>
 
 class QAction;
 class QCheckBox;

@@ -1,14 +1,15 @@
 // The language menu behind the language button and the translation of the window's texts, which
 // a pick in the menu applies at once.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
+#include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
 #include "gui/widgets/page_control.h"
 #include "gui/widgets/wrap_check_box.h"
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
 #include "i18n/translation.h"
-#include "gui/views/shell_tree.h"
 
+#include <functional>
 #include <QAction>
 #include <QComboBox>
 #include <QHash>
@@ -16,8 +17,6 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QToolButton>
-
-#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -108,7 +107,8 @@ void TMainForm::TranslateInterface()
         {QStringLiteral("SearchAdvanced"), tab(SearchAdvanced)},
         {QStringLiteral("chkShowHidden"), button(chkShowHidden)},
         {QStringLiteral("chSearchInSubfolders"), button(chSearchInSubfolders)},
-        {QStringLiteral("CheckBox1"), [this](const QStringList &aTexts) { CheckBox1->SetCaption(aTexts.value(0)); }},
+        {QStringLiteral("CheckBox1"),
+         [this](const QStringList &aTexts) { CheckBox1->SetCaption(aTexts.value(0)); }},
         {QStringLiteral("Panel6"), label(Panel6)},
         {QStringLiteral("Label8"), label(Label8)},
         {QStringLiteral("StaticText1"), label(StaticText1)},

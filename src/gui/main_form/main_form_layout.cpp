@@ -1,6 +1,6 @@
 // The main window's controls: creation, arrangement, fonts and initial states.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
+#include "gui/widgets/link_label.h"
 #include "gui/widgets/page_control.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"

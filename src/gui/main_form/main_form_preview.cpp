@@ -1,8 +1,8 @@
 // The main window's preview pane: shows a result's text with the first match selected and moves
 // between matches with the two navigation buttons, wrapping around at either end.
-#include "gui/main_form/main_form.h"
 #include "content/text_extraction.h"
 #include "filesearch/file_list.h"
+#include "gui/main_form/main_form.h"
 #include "preview/match_navigation.h"
 
 #include <QFileInfo>
@@ -54,7 +54,8 @@ void TMainForm::ClearPreview()
 void TMainForm::ShowPreviewText(const QString &aText)
 {
     FPreview->setUpdatesEnabled(false);
-    FPreview->setPlainText(BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind()));
+    FPreview->setPlainText(
+        BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind()));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
     if (const auto match = FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind()))
@@ -94,7 +95,8 @@ void TMainForm::btNextClick()
 
 void TMainForm::btPreviousClick()
 {
-    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
+    GoTo(FPreview,
+         PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
 }
 
 void TMainForm::UpdatePreviewNotice()

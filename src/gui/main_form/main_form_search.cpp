@@ -2,8 +2,8 @@
 // buttons, the stop timer, the result list and the Enter key, and the form's enabling rules.
 #include "gui/main_form/main_form_search.h"
 
-#include "gui/widgets/date_picker_value.h"
 #include "gui/main_form/main_form.h"
+#include "gui/widgets/date_picker_value.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
 
@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
-
 
 TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
 {
@@ -205,8 +204,8 @@ void TMainForm::chSize2Click()
 void TMainForm::ApplySearchFormEnabling()
 {
     const TSearchFormEnabling enabling = SearchFormEnabling(fSearchWindow->SearchFormValues());
-    for (QWidget *control : std::initializer_list<QWidget *>{SearchMinDate, SearchMaxDate, SearchOptionsCombo,
-                                                             Label3, Label4})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{SearchMinDate, SearchMaxDate, SearchOptionsCombo, Label3, Label4})
         control->setEnabled(enabling.DateRange);
     for (QWidget *control : std::initializer_list<QWidget *>{FileSizeCombo, FileSize, UpDown1, Label6})
         control->setEnabled(enabling.SizeLimit);

@@ -1,16 +1,16 @@
 // The main window's settings: the search form, the window bounds, the panel sizes and the folder
 // tree's selected folder, read from "settings.dt" at creation and written at each search start
 // and on closing.
-#include "gui/widgets/date_picker_value.h"
-#include "gui/main_form/main_form.h"
-
 #include "app/settings_file.h"
-#include "gui/widgets/up_down.h"
 #include "app/window_geometry.h"
+#include "gui/main_form/main_form.h"
+#include "gui/views/shell_tree.h"
+#include "gui/widgets/date_picker_value.h"
+#include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
 #include "platform/file_time.h"
-#include "gui/views/shell_tree.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -18,8 +18,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
-
-#include <algorithm>
 
 namespace {
 
@@ -98,7 +96,8 @@ void TMainForm::LoadSettings()
     switch (LoadSettingsFile(SettingsFileName, record, fieldsRead)) {
     case slMissing: {
         const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 0, 0);
-        move(CentredPosition(screenArea.width(), screenArea.height(), width(), height()) + screenArea.topLeft());
+        move(CentredPosition(screenArea.width(), screenArea.height(), width(), height()) +
+             screenArea.topLeft());
         return;
     }
     case slUnreadable:
@@ -110,14 +109,30 @@ void TMainForm::LoadSettings()
     // the format version, is not examined.
     for (int field = 2; field <= fieldsRead; ++field) {
         switch (field) {
-        case 2: SearchField->setText(record.fSearchField); break;
-        case 3: edtTextToFind->setText(record.fTextToFind); break;
-        case 4: CheckRadioButton(record.fSearchAll ? SearchAllRB : SearchDateRB); break;
-        case 5: SearchOptionsCombo->setCurrentIndex(record.fSearchOption); break;
-        case 6: SetDateTimeValue(*SearchMinDate, record.fMinDate); break;
-        case 7: SetDateTimeValue(*SearchMaxDate, record.fMaxDate); break;
-        case 8: CheckRadioButton(record.fSizeAll ? chSize1 : chSize2); break;
-        case 9: FileSizeCombo->setCurrentIndex(record.fFileSizeOption); break;
+        case 2:
+            SearchField->setText(record.fSearchField);
+            break;
+        case 3:
+            edtTextToFind->setText(record.fTextToFind);
+            break;
+        case 4:
+            CheckRadioButton(record.fSearchAll ? SearchAllRB : SearchDateRB);
+            break;
+        case 5:
+            SearchOptionsCombo->setCurrentIndex(record.fSearchOption);
+            break;
+        case 6:
+            SetDateTimeValue(*SearchMinDate, record.fMinDate);
+            break;
+        case 7:
+            SetDateTimeValue(*SearchMaxDate, record.fMaxDate);
+            break;
+        case 8:
+            CheckRadioButton(record.fSizeAll ? chSize1 : chSize2);
+            break;
+        case 9:
+            FileSizeCombo->setCurrentIndex(record.fFileSizeOption);
+            break;
         case 10: {
             FileSize->setText(record.fFileSize);
             // The spin buttons take the number and write it back within their range; a text that
@@ -127,9 +142,15 @@ void TMainForm::LoadSettings()
                 FileSize->setText(QString::number(std::clamp(size, UpDown1->Minimum(), UpDown1->Maximum())));
             break;
         }
-        case 11: chkShowHidden->setChecked(record.fShowHidden); break;
-        case 12: chSearchInSubfolders->setChecked(record.fSearchInSubfolders); break;
-        case 13: CheckBox1->setChecked(record.fUnrecognizedFormats); break;
+        case 11:
+            chkShowHidden->setChecked(record.fShowHidden);
+            break;
+        case 12:
+            chSearchInSubfolders->setChecked(record.fSearchInSubfolders);
+            break;
+        case 13:
+            CheckBox1->setChecked(record.fUnrecognizedFormats);
+            break;
         case 14:
             if (record.fMaximized)
                 setWindowState(windowState() | Qt::WindowMaximized);
@@ -150,11 +171,20 @@ void TMainForm::LoadSettings()
             if (!isMaximized())
                 resize(width(), record.fHeight);
             break;
-        case 19: SetFirstPaneSize(Splitter1, record.fPanel3Width); break;
-        case 20: SetSecondPaneSize(Splitter3, record.fPanel7Height); break;
-        case 21: SetSecondPaneSize(Splitter2, record.fPreviewHeight); break;
-        case 22: SetSelectedFolderFromSettings(record.fSelectedFolder); break;
-        default: break;
+        case 19:
+            SetFirstPaneSize(Splitter1, record.fPanel3Width);
+            break;
+        case 20:
+            SetSecondPaneSize(Splitter3, record.fPanel7Height);
+            break;
+        case 21:
+            SetSecondPaneSize(Splitter2, record.fPreviewHeight);
+            break;
+        case 22:
+            SetSelectedFolderFromSettings(record.fSelectedFolder);
+            break;
+        default:
+            break;
         }
     }
 }

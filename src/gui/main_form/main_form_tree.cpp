@@ -1,9 +1,9 @@
 // The main window's folder tree and where-to-search list: the tree linked to the selection list,
 // the archive filter, and the list of ticked folders rebuilt 500 ms after the last tick.
-#include "gui/widgets/link_label.h"
 #include "gui/main_form/main_form.h"
-#include "search/search_roots.h"
 #include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
+#include "search/search_roots.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -56,7 +56,8 @@ void TMainForm::ZorShellTree1AddFolder(TZorShellTreeNode & /*Node*/, const QStri
     CanAdd = FolderTreeAcceptsFolder(path);
 }
 
-void TMainForm::ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree & /*sender*/, TZorShellTreeNode & /*pShellTreeNode*/,
+void TMainForm::ZorShellTree1TreeNodeCheckStateChanged(TZorShellTree & /*sender*/,
+                                                       TZorShellTreeNode & /*pShellTreeNode*/,
                                                        TZorSelectionState /*CheckState*/)
 {
     RestartListUpdateTimer();

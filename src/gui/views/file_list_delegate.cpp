@@ -65,7 +65,8 @@ void TFileListDelegate::initStyleOption(QStyleOptionViewItem *aOption, const QMo
         aOption->features |= QStyleOptionViewItem::HasDecoration;
     }
     if (!fCutPaths.isEmpty() && IsCut(fList->Item(aIndex.row()).Path()))
-        aOption->palette.setBrush(QPalette::Text, QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        aOption->palette.setBrush(QPalette::Text,
+                                  QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
 }
 
 void TFileListDelegate::setEditorData(QWidget *aEditor, const QModelIndex &aIndex) const

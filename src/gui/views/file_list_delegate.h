@@ -4,13 +4,12 @@
 // is added here.
 #pragma once
 
+#include <functional>
 #include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
 #include <QSet>
 #include <QStyledItemDelegate>
-
-#include <functional>
 
 class TZorCustomFileList;
 

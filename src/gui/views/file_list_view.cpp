@@ -24,7 +24,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-
 namespace {
 
 // The widest a fitted Name or In Folder column may become, as a share of the view's width.

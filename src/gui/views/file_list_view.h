@@ -5,10 +5,9 @@
 
 #include "filesearch/shell_command.h"
 
+#include <functional>
 #include <QTimer>
 #include <QTreeView>
-
-#include <functional>
 
 class QMenu;
 class QUrl;

@@ -2,10 +2,9 @@
 // TZorSelectionState, drawn with the widget style's own check-box primitive.
 #pragma once
 
+#include <array>
 #include <QPixmap>
 #include <QSize>
-
-#include <array>
 
 class QWidget;
 

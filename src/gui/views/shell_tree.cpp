@@ -5,13 +5,12 @@
 #include "gui/views/shell_tree_delegate.h"
 #include "selection/check_box_hit_test.h"
 
+#include <array>
 #include <QFileIconProvider>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-
-#include <array>
 
 namespace {
 
@@ -82,9 +81,7 @@ public:
 
 } // namespace
 
-TZorShellTree::TZorShellTree(QWidget *aParent)
-    : QTreeView(aParent)
-    , fModel(new TShellTreeWindowModel(this))
+TZorShellTree::TZorShellTree(QWidget *aParent) : QTreeView(aParent), fModel(new TShellTreeWindowModel(this))
 {
     setHeaderHidden(true);
     setUniformRowHeights(true);

@@ -5,10 +5,9 @@
 
 #include "selection/shell_tree_model.h"
 
-#include <QTreeView>
-
 #include <functional>
 #include <memory>
+#include <QTreeView>
 
 class TZorSelectionStateImageList;
 
@@ -18,8 +17,8 @@ class TZorShellTree : public QTreeView
     Q_OBJECT
 public:
     using TOnAddNode = TZorShellTreeModel::TOnAddNode;
-    using TOnTreeNodeCheckStateChanged =
-        std::function<void(TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode, TZorSelectionState CheckState)>;
+    using TOnTreeNodeCheckStateChanged = std::function<void(
+        TZorShellTree &sender, TZorShellTreeNode &pShellTreeNode, TZorSelectionState CheckState)>;
 
     // A tree rooted at the drives folder ("Computer"), without check boxes and without a link.
     // It is filled when first shown or when a folder is selected, so set OnAddFolder first.

@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QPainter>
 
-TZorShellTreeDelegate::TZorShellTreeDelegate(TZorShellTree &aTree) : QStyledItemDelegate(&aTree), fTree(aTree) {}
+TZorShellTreeDelegate::TZorShellTreeDelegate(TZorShellTree &aTree) : QStyledItemDelegate(&aTree), fTree(aTree)
+{
+}
 
-void TZorShellTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void TZorShellTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index) const
 {
     const TZorSelectionStateImageList *images = fTree.StateImages();
     if (!images) {
@@ -25,8 +28,9 @@ void TZorShellTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
     const QSize imageSize = images->ImageSize();
     const QPixmap image = images->Image(index.data(TZorShellTreeModel::StateIndexRole).toInt());
     if (!image.isNull())
-        painter->drawPixmap(QPoint(option.rect.left(), option.rect.top() + (option.rect.height() - imageSize.height()) / 2),
-                            image);
+        painter->drawPixmap(
+            QPoint(option.rect.left(), option.rect.top() + (option.rect.height() - imageSize.height()) / 2),
+            image);
     QStyleOptionViewItem content = option;
     content.rect.setLeft(option.rect.left() + imageSize.width());
     QStyledItemDelegate::paint(painter, content, index);

@@ -12,7 +12,8 @@ public:
     explicit TZorShellTreeDelegate(TZorShellTree &aTree);
 
     // UI thread. Asking the node's state here is what marks a node as shown.
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     // The item's own size plus the check-box image's width; at least the image's height.
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
