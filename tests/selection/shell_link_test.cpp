@@ -27,8 +27,8 @@ public:
 
 TEST(ShellLink, ForwardsToEveryControlButTheSender)
 {
+    TCountingControl tree, list; // outlive the link, which tells them when it goes
     TZorShellLink link;
-    TCountingControl tree, list;
     link.RegisterControl(&tree);
     link.RegisterControl(&list);
     link.RegisterControl(&tree); // once only
@@ -57,8 +57,8 @@ TEST(ShellLink, ForwardsToEveryControlButTheSender)
 
 TEST(ShellLink, ControlMayUnregisterAnotherWhileRefreshing)
 {
-    TZorShellLink link;
     TCountingControl first, second;
+    TZorShellLink link;
     link.RegisterControl(&first);
     link.RegisterControl(&second);
     first.fOnRefresh = [&] { link.UnregisterControl(&second); };
