@@ -110,6 +110,13 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         std::optional<TFileStream> file = OpenFileForReading(pPath, aErrorText);
         if (!file)
             return false;
+        if (file->Size() > MaxExtractionRequestBytes) {
+            aErrorText = QStringLiteral("Error: the file is larger than the extraction server accepts "
+                                        "(%1 bytes, at most %2)")
+                             .arg(file->Size())
+                             .arg(MaxExtractionRequestBytes);
+            return false;
+        }
 
         InitCurlOnce();
         std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());

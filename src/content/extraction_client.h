@@ -19,13 +19,17 @@ struct TExtractionServerAddress
 // Bytes of reply text accepted at most; a longer reply fails, so a faulty server cannot make
 // the program allocate without bound.
 inline constexpr int64_t MaxExtractionReplyBytes = 128LL * 1024 * 1024;
+// Bytes of a file sent at most: the default body limit of ordwell-extractd (--max-body-mb).
+// A larger file is refused without a request.
+inline constexpr int64_t MaxExtractionRequestBytes = 1024LL * 1024 * 1024;
 
 // Sends the file at Path, whole, to the extraction server and puts the UTF-8 reply into Text.
 // Returns true when Text is not empty (a reply of white space counts). Both out values are
 // emptied first; on failure Text is empty and ErrorText says why: the open error when the file
-// cannot be opened (then nothing is sent), "HTTP error (<status>): <reason>" for a reply status
-// outside 2xx, otherwise "Error: " and the transfer error's message. Blocks the calling thread
-// until the exchange ends, at most until no data has moved for the read time-out. Each call
-// makes its own connection: no redirects, no proxy, nothing kept. Any thread; never raises.
+// cannot be opened, "Error: " and its size when it is larger than MaxExtractionRequestBytes
+// (then nothing is sent), "HTTP error (<status>): <reason>" for a reply status outside 2xx,
+// otherwise "Error: " and the transfer error's message. Blocks the calling thread until the
+// exchange ends, at most until no data has moved for the read time-out. Each call makes its own
+// connection: no redirects, no proxy, nothing kept. Any thread; never raises.
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
                           const TExtractionServerAddress &aServer = {});

@@ -4,6 +4,7 @@
 
 #include "extractd/child_job.h"
 #include "extractd/child_pool.h"
+#include "extractd/http_connection.h"
 #include "extractd/request_headers.h"
 #include "extractd/sandbox.h"
 #include "extractd/scratch_file.h"
@@ -22,15 +23,34 @@ constexpr const char *TextType = "text/plain; charset=UTF-8";
 // Requests beyond this many per worker, running or waiting, are refused with 503.
 constexpr unsigned AdmittedPerWorker = 4;
 
-void LogRequest(const httplib::Request &aRequest, const char *aType, std::uint64_t aBytesIn,
-                std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart, int aStatus,
-                const char *aNote)
+void LogRequest(const std::string &aMethod, const std::string &aPath, const char *aType,
+                std::uint64_t aBytesIn, std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart,
+                int aStatus, const char *aNote)
 {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - aStart)
                   .count();
     std::fprintf(stderr, "%s %s type=%s in=%" PRIu64 " out=%" PRIu64 " ms=%lld status=%d%s%s\n",
-                 aRequest.method.c_str(), aRequest.path.c_str(), aType, aBytesIn, aCharsOut,
-                 static_cast<long long>(ms), aStatus, *aNote ? " note=" : "", aNote);
+                 aMethod.c_str(), aPath.c_str(), aType, aBytesIn, aCharsOut, static_cast<long long>(ms),
+                 aStatus, *aNote ? " note=" : "", aNote);
+}
+
+void LogRequest(const httplib::Request &aRequest, const char *aType, std::uint64_t aBytesIn,
+                std::uint64_t aCharsOut, std::chrono::steady_clock::time_point aStart, int aStatus,
+                const char *aNote)
+{
+    LogRequest(aRequest.method, aRequest.path, aType, aBytesIn, aCharsOut, aStart, aStatus, aNote);
+}
+
+THttpLimits HttpLimits(const TServerOptions &aOptions)
+{
+    THttpLimits limits;
+    limits.MaxBodyBytes = aOptions.MaxBodyMb * 1024 * 1024;
+    limits.HeaderTimeout = std::chrono::milliseconds(aOptions.HeaderTimeoutMs);
+    limits.MinBodyBytesPerSecond = std::uint64_t(aOptions.MinBodyRateKib) * 1024;
+    limits.IdleTimeout = std::chrono::milliseconds(aOptions.IdleTimeoutMs);
+    // Every admitted request may hold a connection, and slow clients must not starve them.
+    limits.MaxConnections = std::max(128u, aOptions.Workers * (AdmittedPerWorker + 1) + 2);
+    return limits;
 }
 
 } // namespace
@@ -46,15 +66,15 @@ std::string ServerVersion()
 }
 
 TExtractServer::TExtractServer(const TServerOptions &aOptions)
-    : fOptions(aOptions), fServer(std::make_unique<httplib::Server>()),
+    : fOptions(aOptions),
+      fServer(std::make_unique<THttpServer>(HttpLimits(aOptions),
+                                            [](const THeadCheck &aRefusal) {
+                                                LogRequest(aRefusal.Method, aRefusal.Path, "-", 0, 0,
+                                                           std::chrono::steady_clock::now(), aRefusal.Status,
+                                                           aRefusal.Note);
+                                            })),
       fChildren(std::make_unique<TChildPool>(aOptions.Workers, aOptions.TimeoutMs))
 {
-    // Enough threads to answer 503 while every worker is busy and the waiting list is full.
-    unsigned threads = fOptions.Workers * (AdmittedPerWorker + 1) + 2;
-    fServer->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    fServer->set_read_timeout(30, 0);
-    fServer->set_write_timeout(30, 0);
-    fServer->set_keep_alive_max_count(100);
     // Remember the listening socket (the library's own options are kept: address reuse).
     fServer->set_socket_options([this](int aSocket) {
         int yes = 1;
@@ -154,13 +174,21 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         refuse(503, "no-scratch-file", 0);
         return;
     }
+    // A Content-Length beyond the limit was refused before; a chunked body is cut here.
+    const std::uint64_t limit = fOptions.MaxBodyMb * 1024 * 1024;
     bool written = true;
+    bool tooLarge = false;
     bool received = aReader([&](const char *aData, size_t aLength) {
-        written = body->Append(std::string_view(aData, aLength));
+        tooLarge = body->Size() + aLength > limit;
+        written = !tooLarge && body->Append(std::string_view(aData, aLength));
         return written;
     });
     written = written && body->Finish();
     std::uint64_t bytesIn = body->Size();
+    if (tooLarge) {
+        refuse(413, "too-large", bytesIn);
+        return;
+    }
     if (!written) {
         refuse(503, "scratch-file-full", bytesIn);
         return;

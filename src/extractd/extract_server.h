@@ -10,9 +10,9 @@
 #include <mutex>
 
 class TChildPool;
+class THttpServer;
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 class ContentReader;
@@ -40,7 +40,7 @@ private:
     void ReleaseSlot();
 
     TServerOptions fOptions;
-    std::unique_ptr<httplib::Server> fServer;
+    std::unique_ptr<THttpServer> fServer;
     std::unique_ptr<TChildPool> fChildren;
     int fListenSocket = -1;
     std::atomic<unsigned> fAdmitted{0};

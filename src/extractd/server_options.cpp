@@ -59,6 +59,14 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &aArgs)
             options.TimeoutMs = static_cast<std::uint32_t>(ParseNumber(name, next(), 100, 3600000));
         else if (name == "--max-memory-mb")
             options.MaxMemoryMb = ParseNumber(name, next(), 16, 1024 * 1024);
+        else if (name == "--max-body-mb")
+            options.MaxBodyMb = ParseNumber(name, next(), 1, 1024 * 1024);
+        else if (name == "--header-timeout-ms")
+            options.HeaderTimeoutMs = static_cast<std::uint32_t>(ParseNumber(name, next(), 100, 3600000));
+        else if (name == "--min-body-rate-kib")
+            options.MinBodyRateKib = static_cast<std::uint32_t>(ParseNumber(name, next(), 1, 1024 * 1024));
+        else if (name == "--idle-timeout-ms")
+            options.IdleTimeoutMs = static_cast<std::uint32_t>(ParseNumber(name, next(), 100, 3600000));
         else if (name == "--help" || name == "-h")
             options.ShowHelp = true;
         else if (name == "--version")
@@ -79,12 +87,16 @@ std::string ServerUsage()
     return "Usage: ordwell-extractd [options]\n"
            "Answers text-extraction requests (PUT /tika, Accept: text/plain) on the local machine.\n"
            "\n"
-           "  --host ADDRESS       address to listen on (default 127.0.0.1; loopback only)\n"
-           "  --port N             port (default 9998; 0 picks a free port)\n"
-           "  --allow-remote       allow a non-loopback --host\n"
-           "  --workers N          documents extracted at once (default: number of cores)\n"
-           "  --timeout-ms N       time limit per document (default 25000)\n"
-           "  --max-memory-mb N    memory limit per document (default 1024)\n"
-           "  --version            print the version and exit\n"
-           "  --help               print this help and exit\n";
+           "  --host ADDRESS           address to listen on (default 127.0.0.1; loopback only)\n"
+           "  --port N                 port (default 9998; 0 picks a free port)\n"
+           "  --allow-remote           allow a non-loopback --host\n"
+           "  --workers N              documents extracted at once (default: number of cores)\n"
+           "  --timeout-ms N           time limit per document (default 25000)\n"
+           "  --max-memory-mb N        memory limit per document (default 1024)\n"
+           "  --max-body-mb N          largest document accepted; larger gets 413 (default 1024)\n"
+           "  --header-timeout-ms N    time for a request's headers, and a body's grace (default 10000)\n"
+           "  --min-body-rate-kib N    slowest average rate of a body after the grace (default 64)\n"
+           "  --idle-timeout-ms N      an idle kept-alive connection is closed after this (default 5000)\n"
+           "  --version                print the version and exit\n"
+           "  --help                   print this help and exit\n";
 }

@@ -13,6 +13,16 @@ struct TServerOptions
     unsigned Workers = 0; // 0: the number of processor cores
     std::uint32_t TimeoutMs = 25000;
     std::uint64_t MaxMemoryMb = 1024;
+    // Request bodies beyond this are refused with 413. Ordwell's own client sends no file larger
+    // than the default (MaxExtractionRequestBytes in content/extraction_client.h).
+    std::uint64_t MaxBodyMb = 1024;
+    // The request line and headers must arrive within this time; it is also the grace a body
+    // gets before MinBodyRateKib applies.
+    std::uint32_t HeaderTimeoutMs = 10000;
+    // A body must arrive at this average rate at least (KiB per second, after the grace).
+    std::uint32_t MinBodyRateKib = 64;
+    // A kept-alive connection with no new request for this long is closed.
+    std::uint32_t IdleTimeoutMs = 5000;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

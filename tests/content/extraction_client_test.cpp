@@ -5,6 +5,7 @@
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -101,6 +102,19 @@ TEST_F(ExtractionClientTest, FileThatCannotBeOpenedSendsNothing)
     EXPECT_TRUE(fText.isEmpty());
     EXPECT_TRUE(fError.startsWith("EFOpenError: ")) << fError.toStdString();
     EXPECT_FALSE(Extract(fDir.path()));
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
+TEST_F(ExtractionClientTest, FileBeyondTheServersBodyLimitSendsNothing)
+{
+    // A sparse file one byte beyond the limit: nothing of it is read.
+    const QString path = File();
+    QFile file(path);
+    ASSERT_TRUE(file.resize(MaxExtractionRequestBytes + 1));
+    EXPECT_FALSE(Extract(path));
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("Error: the file is larger than the extraction server accepts"))
+        << fError.toStdString();
     EXPECT_EQ(fServer.RequestCount(), 0u);
 }
 

@@ -4,20 +4,109 @@
 #include "fixtures.h"
 #include "server_process.h"
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <poll.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 #include <random>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// A raw client connection to the server on the loopback interface.
+class TRawConnection
+{
+public:
+    explicit TRawConnection(int aPort) : fFd(socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(aPort));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        fConnected = connect(fFd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    ~TRawConnection() { close(fFd); }
+    TRawConnection(const TRawConnection &) = delete;
+    TRawConnection &operator=(const TRawConnection &) = delete;
+
+    bool Connected() const { return fConnected; }
+    // Sends what it can of aBytes; the server may close early.
+    void Send(const std::string &aBytes)
+    {
+        for (std::size_t sent = 0; sent < aBytes.size();) {
+            ssize_t n = send(fFd, aBytes.data() + sent, aBytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+    void HalfClose() { shutdown(fFd, SHUT_WR); }
+    // Everything the server sends until it closes the connection or aDeadline passes; aClosed
+    // tells which.
+    std::string ReadAll(std::chrono::steady_clock::time_point aDeadline, bool &aClosed)
+    {
+        std::string answer;
+        aClosed = false;
+        for (auto now = std::chrono::steady_clock::now(); now < aDeadline;
+             now = std::chrono::steady_clock::now()) {
+            pollfd entry{fFd, POLLIN, 0};
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(aDeadline - now);
+            if (poll(&entry, 1, static_cast<int>(left.count()) + 1) <= 0)
+                continue;
+            char buffer[65536];
+            ssize_t n = recv(fFd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                aClosed = true;
+                break;
+            }
+            answer.append(buffer, static_cast<std::size_t>(n));
+        }
+        return answer;
+    }
+
+private:
+    int fFd;
+    bool fConnected = false;
+};
+
+// The status codes of the answers in aAnswer, in order.
+std::vector<int> Statuses(const std::string &aAnswer)
+{
+    std::vector<int> statuses;
+    for (std::size_t at = aAnswer.find("HTTP/1.1 "); at != std::string::npos;
+         at = aAnswer.find("HTTP/1.1 ", at + 1))
+        statuses.push_back(std::atoi(aAnswer.c_str() + at + 9));
+    return statuses;
+}
+
+std::string PutHead(const std::string &aHeaders)
+{
+    return "PUT /tika HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/plain\r\n" + aHeaders + "\r\n";
+}
+
+std::string Chunked(const std::string &aBody)
+{
+    std::string out;
+    for (std::size_t at = 0; at < aBody.size(); at += 65536) {
+        std::string chunk = aBody.substr(at, 65536);
+        char size[32];
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        out += size + chunk + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
 
 void ExpectAlive(const TServerProcess &aServer, int aWorkers)
 {
@@ -198,7 +287,7 @@ TEST(ExtractServerHostile, SparseFileOfTwoGibibytes)
     ASSERT_GE(fd, 0);
     const std::uint64_t size = 2ull << 30;
     ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-    TServerProcess server({"--timeout-ms", "20000", "--workers", "1"});
+    TServerProcess server({"--timeout-ms", "20000", "--workers", "1", "--max-body-mb", "2048"});
     auto client = server.Client();
     auto start = std::chrono::steady_clock::now();
     auto result = client->Put(
@@ -249,6 +338,133 @@ TEST(ExtractServerHostile, SixteenConcurrentRequests)
     EXPECT_EQ(ok + busy, 16);
     EXPECT_GE(ok.load(), 2);
     ExpectAlive(server, 2);
+}
+
+TEST(ExtractServerHttp, FramingBodyLimitAndConnectionUse)
+{
+    // 128 gzip members of 16 MiB of zeros each: 2 MB that would inflate to 2 GiB.
+    const std::string member = MakeGzip(std::string(16 << 20, '\0'));
+    std::string bomb;
+    for (int i = 0; i < 128; ++i)
+        bomb += member;
+    std::string pipelined;
+    for (int i = 0; i < 10; ++i)
+        pipelined += PutHead("Content-Length: 6\r\n" + std::string(i == 9 ? "Connection: close\r\n" : "")) +
+                     "text " + std::to_string(i);
+    struct TCase
+    {
+        const char *Name;
+        std::string Request;
+        bool HalfClose;
+        std::vector<int> Statuses;
+        std::string Text;
+    };
+    const std::vector<TCase> cases = {
+        {"conflicting lengths",
+         PutHead("Content-Length: 5\r\nContent-Length: 4\r\n") + "hello",
+         false,
+         {400},
+         ""},
+        {"equal lengths",
+         PutHead("Content-Length: 5\r\nContent-Length: 5\r\nConnection: close\r\n") + "hello",
+         false,
+         {200},
+         "hello"},
+        {"length and chunked",
+         PutHead("Content-Length: 5\r\nTransfer-Encoding: chunked\r\n") + Chunked("hello"),
+         false,
+         {400},
+         ""},
+        {"chunked",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked("chunked words"),
+         false,
+         {200},
+         "chunked words"},
+        {"chunked beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked(std::string(5 << 20, 'x')),
+         false,
+         {413},
+         ""},
+        {"gzip body",
+         PutHead("Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n") + bomb,
+         false,
+         {415},
+         ""},
+        {"length beyond the limit, no body sent",
+         PutHead("Content-Length: 5000000000\r\n"),
+         false,
+         {413},
+         ""},
+        {"ten pipelined requests", pipelined, false, std::vector<int>(10, 200), "text 9"},
+        {"half-closed after the request",
+         PutHead("Content-Length: 9\r\n") + "half shut",
+         true,
+         {200},
+         "half shut"},
+    };
+    TServerProcess server({"--workers", "1", "--max-body-mb", "4"});
+    for (const TCase &test : cases) {
+        TRawConnection connection(server.Port());
+        ASSERT_TRUE(connection.Connected());
+        connection.Send(test.Request);
+        if (test.HalfClose)
+            connection.HalfClose();
+        bool closed = false;
+        std::string answer = connection.ReadAll(std::chrono::steady_clock::now() + 10s, closed);
+        // Every case ends the connection by itself: a refusal, Connection: close or the half-close.
+        EXPECT_TRUE(closed) << test.Name;
+        EXPECT_EQ(Statuses(answer), test.Statuses) << test.Name << ": " << answer.substr(0, 300);
+        EXPECT_NE(answer.find(test.Text), std::string::npos) << test.Name;
+    }
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServerHttp, SlowClientsDoNotHoldBackOthers)
+{
+    TServerProcess server({"--workers", "1", "--header-timeout-ms", "1500", "--idle-timeout-ms", "1000"});
+    std::vector<std::unique_ptr<TRawConnection>> slow;
+    for (int i = 0; i < 20; ++i) {
+        slow.push_back(std::make_unique<TRawConnection>(server.Port()));
+        ASSERT_TRUE(slow.back()->Connected());
+        slow.back()->Send("PUT /tika HTTP/1.1\r\n");
+    }
+    TRawConnection idle(server.Port());
+    // The slow clients send a header line every 100 ms until told to stop, for 10 s at most.
+    std::mutex lock;
+    std::condition_variable wake;
+    bool stop = false;
+    std::thread trickle([&] {
+        std::unique_lock guard(lock);
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (!wake.wait_for(guard, 100ms, [&] { return stop; }) && std::chrono::steady_clock::now() < end)
+            for (auto &connection : slow)
+                connection->Send("X-Slow: 1\r\n");
+    });
+    auto start = std::chrono::steady_clock::now();
+    auto normal = server.Put("a normal request");
+    auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(normal);
+    EXPECT_EQ(normal->body, "a normal request");
+    EXPECT_LT(took, 2s);
+    // Past its header time-out each slow client is answered 408 and its connection ends; the
+    // idle connection is closed without an answer.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    for (auto &connection : slow) {
+        bool closed = false;
+        std::string answer = connection->ReadAll(deadline, closed);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(Statuses(answer), std::vector<int>{408});
+    }
+    bool idleClosed = false;
+    EXPECT_EQ(idle.ReadAll(deadline, idleClosed), "");
+    EXPECT_TRUE(idleClosed);
+    {
+        std::lock_guard guard(lock);
+        stop = true;
+    }
+    wake.notify_all();
+    trickle.join();
+    ExpectAlive(server, 1);
 }
 
 TEST(ExtractServerChildren, AKilledZygoteIsReplacedAndTheServerGoesOn)
