@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -177,6 +178,75 @@ struct TFindHandle::TState
     }
 };
 
+TFolderHandle::TFolderHandle(int aFd)
+{
+    if (aFd < 0)
+        return;
+    struct stat info = {};
+    if (::fstat(aFd, &info) != 0) {
+        CloseKeepingErrno(aFd);
+        return;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        ::close(aFd);
+        errno = ENOTDIR;
+        return;
+    }
+    fFd = aFd;
+    fId = {uint64_t(info.st_dev), uint64_t(info.st_ino)};
+}
+
+TFolderHandle::~TFolderHandle()
+{
+    if (fFd >= 0)
+        CloseKeepingErrno(fFd);
+}
+
+TFolderHandle::TFolderHandle(TFolderHandle &&aOther) noexcept
+    : fFd(std::exchange(aOther.fFd, -1)), fId(std::exchange(aOther.fId, TFolderId()))
+{
+}
+
+TFolderHandle &TFolderHandle::operator=(TFolderHandle &&aOther) noexcept
+{
+    if (this != &aOther) {
+        if (fFd >= 0)
+            CloseKeepingErrno(fFd);
+        fFd = std::exchange(aOther.fFd, -1);
+        fId = std::exchange(aOther.fId, TFolderId());
+    }
+    return *this;
+}
+
+TFolderHandle OpenFolder(const QString &aPath)
+{
+    return TFolderHandle(OpenPath(QFile::encodeName(GetUnicodeAPICallPath(aPath)), O_RDONLY | O_DIRECTORY));
+}
+
+TFolderHandle OpenSubfolder(const TFolderHandle &aParent, const QString &aName)
+{
+    if (!aParent.IsValid() || aName.isEmpty()) {
+        errno = ENOENT;
+        return TFolderHandle();
+    }
+    return TFolderHandle(::openat(aParent.fFd, QFile::encodeName(aName).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+TFolderHandle OpenParentFolder(const TFolderHandle &aFolder, const TFolderId &aExpected)
+{
+    if (!aFolder.IsValid()) {
+        errno = EBADF;
+        return TFolderHandle();
+    }
+    TFolderHandle parent(::openat(aFolder.fFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.IsValid() && parent.Id() != aExpected) {
+        errno = ESTALE;
+        return TFolderHandle();
+    }
+    return parent;
+}
+
 TFindHandle::TFindHandle() = default;
 TFindHandle::TFindHandle(std::unique_ptr<TState> aState) : fState(std::move(aState)) {}
 TFindHandle::~TFindHandle() = default;
@@ -219,6 +289,28 @@ TFindHandle FindFirstFile(const QString &Path, TWin32FindData &FindData)
     const QString name = path == u"/" ? path : path.mid(path.lastIndexOf(PathSeparator) + 1);
     DescribeEntry(lookup.fDirFd, lookup.fName.constData(), name, DT_UNKNOWN, FindData);
     return TFindHandle(std::move(state));
+}
+
+TFindHandle FindFirstFileIn(const TFolderHandle &aFolder, TWin32FindData &FindData)
+{
+    if (!aFolder.IsValid()) {
+        errno = EBADF;
+        return TFindHandle();
+    }
+    const int fd = ::fcntl(aFolder.fFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return TFindHandle();
+    auto state = std::make_unique<TFindHandle::TState>();
+    state->fDir = ::fdopendir(fd);
+    if (!state->fDir) {
+        CloseKeepingErrno(fd);
+        return TFindHandle();
+    }
+    ::rewinddir(state->fDir); // the copy reads from where the folder's descriptor stands
+    TFindHandle handle(std::move(state));
+    if (!FindNextFile(handle, FindData))
+        return TFindHandle();
+    return handle;
 }
 
 bool FindNextFile(TFindHandle &aHandle, TWin32FindData &FindData)

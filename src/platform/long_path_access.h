@@ -1,13 +1,53 @@
 // File-system calls on paths of any length: folder enumeration into TWin32FindData records,
 // file and folder tests, existence, drive availability, network paths and folder shortcuts.
-// Paths at or beyond PATH_MAX are reached one folder at a time with openat.
+// Paths at or beyond PATH_MAX are reached one folder at a time with openat; a walk can also go
+// from folder to folder through open folder handles, never handing the kernel a long path.
 #pragma once
 
 #include "platform/find_data.h"
 
+#include <cstdint>
 #include <memory>
 #include <QByteArray>
 #include <QString>
+
+class TFindHandle;
+
+// Which folder a TFolderHandle is open on: device and inode.
+struct TFolderId
+{
+    uint64_t fDevice = 0;
+    uint64_t fInode = 0;
+
+    bool operator==(const TFolderId &) const = default;
+};
+
+// An open folder (a descriptor), from which subfolders are opened and entries enumerated by name.
+// Move-only; closes itself when destroyed. An invalid handle stands for a folder that could not
+// be opened.
+class TFolderHandle
+{
+public:
+    TFolderHandle() = default;
+    ~TFolderHandle();
+    TFolderHandle(TFolderHandle &&aOther) noexcept;
+    TFolderHandle &operator=(TFolderHandle &&aOther) noexcept;
+
+    bool IsValid() const { return fFd >= 0; }
+    // The folder it is open on; all zero for an invalid handle.
+    TFolderId Id() const { return fId; }
+
+private:
+    // Takes aFd (-1 allowed); keeps it only when it is open on a folder.
+    explicit TFolderHandle(int aFd);
+    int fFd = -1;
+    TFolderId fId;
+
+    friend TFolderHandle OpenFolder(const QString &);
+    friend TFolderHandle OpenSubfolder(const TFolderHandle &, const QString &);
+    friend TFolderHandle OpenParentFolder(const TFolderHandle &, const TFolderId &);
+    friend TFindHandle FindFirstFileIn(const TFolderHandle &, TWin32FindData &);
+};
 
 // An open enumeration from FindFirstFile. Move-only; closes itself when destroyed.
 // An invalid handle stands for INVALID_HANDLE_VALUE.
@@ -27,6 +67,7 @@ private:
     std::unique_ptr<TState> fState;
 
     friend TFindHandle FindFirstFile(const QString &, TWin32FindData &);
+    friend TFindHandle FindFirstFileIn(const TFolderHandle &, TWin32FindData &);
     friend bool FindNextFile(TFindHandle &, TWin32FindData &);
 };
 
@@ -47,6 +88,24 @@ QString GetUnicodeAPICallPath(const QString &pPath);
 // searchable) is reported with its name and, when the listing says so, as a directory.
 // Failure: an invalid handle, errno as the failing call left it. Never throws.
 TFindHandle FindFirstFile(const QString &Path, TWin32FindData &FindData);
+
+// Any thread. Enumerates the open folder aFolder like FindFirstFile(<folder>/*), from its first
+// entry. The enumeration has its own copy of the descriptor, so aFolder may be closed meanwhile,
+// but it shares the folder's reading position: one enumeration per folder handle at a time.
+// Failure: an invalid handle, errno set. Never throws.
+TFindHandle FindFirstFileIn(const TFolderHandle &aFolder, TWin32FindData &FindData);
+
+// Any thread. Opens the folder aPath (any length; symbolic links followed). Invalid on failure,
+// errno set. Never throws, nor do the other two.
+TFolderHandle OpenFolder(const QString &aPath);
+
+// The folder named aName inside aParent. A symbolic link is not followed: it gives an invalid
+// handle, as does an invalid aParent or a name that is not found or no folder.
+TFolderHandle OpenSubfolder(const TFolderHandle &aParent, const QString &aName);
+
+// The folder that holds aFolder (its ".."), but only when that is aExpected; else, and for an
+// invalid aFolder, an invalid handle. Needs permission to search aFolder.
+TFolderHandle OpenParentFolder(const TFolderHandle &aFolder, const TFolderId &aExpected);
 
 // Any thread. The next entry of the enumeration; false when no entry is left, on error, or for
 // an invalid handle or a one-item lookup.

@@ -29,6 +29,20 @@ QMap<QString, TWin32FindData> ListFolder(const QString &aFolder)
     return entries;
 }
 
+QStringList NamesIn(const TFolderHandle &aFolder)
+{
+    QStringList names;
+    TWin32FindData data;
+    TFindHandle handle = FindFirstFileIn(aFolder, data);
+    if (!handle.IsValid())
+        return names;
+    do {
+        names.append(data.cFileName);
+    } while (FindNextFile(handle, data));
+    names.sort();
+    return names;
+}
+
 TFileTime FileTimeOf(const QDateTime &aTime)
 {
     return TFileTime(aTime.toMSecsSinceEpoch() + 11644473600000LL) * 10000;
@@ -242,6 +256,64 @@ TEST_F(LongPathAccess, UnreadableFolders)
         EXPECT_TRUE(entries.value("sub").IsDirectory());
         EXPECT_EQ(entries.value("item.txt").FileSize(), 0);
     });
+}
+
+TEST_F(LongPathAccess, FolderHandlesOpenAndEnumerateByName)
+{
+    fTree.File("top/sub/inner.txt");
+    fTree.Link("top/linked", fTree.Path("top/sub"));
+    const TFolderHandle top = OpenFolder(fTree.Path("top") + "/");
+    ASSERT_TRUE(top.IsValid());
+    const TFolderHandle sub = OpenSubfolder(top, "sub");
+    ASSERT_TRUE(sub.IsValid());
+    EXPECT_NE(sub.Id(), top.Id());
+
+    // Every enumeration of a handle starts from the first entry.
+    const QStringList expected({".", "..", "inner.txt"});
+    EXPECT_EQ(NamesIn(sub), expected);
+    EXPECT_EQ(NamesIn(sub), expected);
+    TWin32FindData data;
+    TFindHandle handle = FindFirstFileIn(sub, data);
+    EXPECT_TRUE(handle.IsValid());
+    EXPECT_FALSE(FindFirstFileIn(TFolderHandle(), data).IsValid());
+
+    // A link is entered by path, never by name.
+    EXPECT_FALSE(OpenSubfolder(top, "linked").IsValid());
+    EXPECT_EQ(OpenFolder(fTree.Path("top/linked")).Id(), sub.Id());
+    EXPECT_FALSE(OpenSubfolder(top, "missing").IsValid());
+    EXPECT_FALSE(OpenSubfolder(sub, "inner.txt").IsValid());
+    EXPECT_FALSE(OpenSubfolder(TFolderHandle(), "sub").IsValid());
+    EXPECT_FALSE(OpenFolder(fTree.Path("top/sub/inner.txt")).IsValid());
+    EXPECT_FALSE(OpenFolder("").IsValid());
+
+    // The parent only when it is the folder expected.
+    EXPECT_EQ(OpenParentFolder(sub, top.Id()).Id(), top.Id());
+    EXPECT_FALSE(OpenParentFolder(sub, sub.Id()).IsValid());
+    EXPECT_FALSE(OpenParentFolder(TFolderHandle(), top.Id()).IsValid());
+
+    TFolderHandle moved = OpenFolder(fTree.Path("top"));
+    const TFolderHandle target = std::move(moved);
+    EXPECT_FALSE(moved.IsValid());
+    EXPECT_EQ(target.Id(), top.Id());
+}
+
+TEST_F(LongPathAccess, FolderHandlesOfUnsearchableAndDeepFolders)
+{
+    fTree.File("listonly/item.txt");
+    fTree.Folder("listonly/sub");
+    ASSERT_EQ(::chmod(QFile::encodeName(fTree.Path("listonly")).constData(), 0400), 0);
+    RunWithoutFileOverride([&] {
+        const TFolderHandle listOnly = OpenFolder(fTree.Path("listonly"));
+        ASSERT_TRUE(listOnly.IsValid());
+        EXPECT_EQ(NamesIn(listOnly), QStringList({".", "..", "item.txt", "sub"}));
+        EXPECT_FALSE(OpenSubfolder(listOnly, "sub").IsValid());
+    });
+    ::chmod(QFile::encodeName(fTree.Path("listonly")).constData(), 0700);
+
+    const QString deep = fTree.DeepFolder("deep");
+    const TFolderHandle folder = OpenFolder(deep);
+    ASSERT_TRUE(folder.IsValid());
+    EXPECT_EQ(NamesIn(folder), QStringList({".", "..", "deep.txt"}));
 }
 
 TEST_F(LongPathAccess, PathsLongerThanPathMax)

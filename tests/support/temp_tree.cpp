@@ -1,4 +1,4 @@
-// Test helpers: temporary folder trees, deep folders and capability-free threads.
+// Test helpers: temporary folder trees, deep folders and chains, and capability-free threads.
 #include "support/temp_tree.h"
 
 #include <dirent.h>
@@ -9,30 +9,70 @@
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-// Removes everything below the open folder aDirFd; works at any depth.
-void RemoveContents(int aDirFd)
+// The names in the open folder aDirFd but "." and "..".
+QList<QByteArray> NamesIn(int aDirFd)
 {
-    DIR *dir = ::fdopendir(::dup(aDirFd));
+    QList<QByteArray> names;
+    DIR *dir = ::fdopendir(::fcntl(aDirFd, F_DUPFD_CLOEXEC, 0));
     if (!dir)
-        return;
+        return names;
+    ::rewinddir(dir); // the copy shares its position with aDirFd
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        if (::unlinkat(aDirFd, name.constData(), 0) == 0)
-            continue;
-        const int child = ::openat(aDirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (child >= 0) {
-            ::fchmod(child, 0700);
-            RemoveContents(child);
-            ::close(child);
-        }
-        ::unlinkat(aDirFd, name.constData(), AT_REMOVEDIR);
+        if (name != "." && name != "..")
+            names.append(name);
     }
     ::closedir(dir);
+    return names;
+}
+
+// Removes everything below the open folder aDirFd, at any depth: a list of names per level is
+// kept instead of a descriptor, and the walk climbs back through "..", so it holds two
+// descriptors however deep the tree is.
+void RemoveContents(int aDirFd)
+{
+    struct TLevel
+    {
+        QList<QByteArray> fNames;
+        qsizetype fNext = 0;
+    };
+    int fd = ::fcntl(aDirFd, F_DUPFD_CLOEXEC, 0);
+    std::vector<TLevel> levels;
+    levels.push_back({NamesIn(fd)});
+    while (fd >= 0) {
+        if (levels.back().fNext < levels.back().fNames.size()) {
+            const QByteArray name = levels.back().fNames[levels.back().fNext++];
+            if (::unlinkat(fd, name.constData(), 0) == 0)
+                continue;
+            const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+            int child = ::openat(fd, name.constData(), flags);
+            if (child < 0 && ::fchmodat(fd, name.constData(), 0700, 0) == 0)
+                child = ::openat(fd, name.constData(), flags);
+            if (child < 0)
+                continue;
+            ::fchmod(child, 0700);
+            ::close(fd);
+            fd = child;
+            levels.push_back({NamesIn(fd)});
+            continue;
+        }
+        levels.pop_back();
+        if (levels.empty())
+            break;
+        const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = parent;
+        if (fd >= 0) {
+            const TLevel &level = levels.back();
+            ::unlinkat(fd, level.fNames[level.fNext - 1].constData(), AT_REMOVEDIR);
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
 }
 
 } // namespace
@@ -101,6 +141,27 @@ QString TTempTree::DeepFolder(const QString &aRelative)
         ::close(fd);
     }
     return path;
+}
+
+QString TTempTree::FolderChain(const QString &aRelative, int aLevels, const QString &aFileName)
+{
+    QString path = Folder(aRelative);
+    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < aLevels && fd >= 0; ++level) {
+        ::mkdirat(fd, "d", 0700);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += QStringLiteral("/d");
+    }
+    if (fd < 0)
+        return QString();
+    const int file =
+        ::openat(fd, QFile::encodeName(aFileName).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (file >= 0)
+        ::close(file);
+    ::close(fd);
+    return file >= 0 ? path + u'/' + aFileName : QString();
 }
 
 void RunWithoutFileOverride(const std::function<void()> &aRoutine)

@@ -1,5 +1,6 @@
 // Test helpers for the selection tests: real folder trees in a temporary folder, symbolic
-// links, folders deeper than PATH_MAX, and running code without root's file-access override.
+// links, folders deeper than PATH_MAX, folder chains of any depth, and running code without
+// root's file-access override.
 #pragma once
 
 #include <functional>
@@ -34,6 +35,9 @@ public:
     // is longer than PATH_MAX, with a file "deep.txt" in the last one. Returns the last folder's
     // path. Removed again by the destructor.
     QString DeepFolder(const QString &aRelative);
+    // Builds aLevels nested folders named "d" below aRelative, folder by folder so that any depth
+    // works, and an empty file aFileName in the last one. Returns the file's path, "" on failure.
+    QString FolderChain(const QString &aRelative, int aLevels, const QString &aFileName);
 
 private:
     QTemporaryDir fDir;
