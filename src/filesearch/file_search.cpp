@@ -9,8 +9,13 @@
 
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace {
+
+// How many of the innermost folders of the walk's path keep their descriptor open.
+constexpr size_t kOpenFolders = 16;
+
 // Runs aAction when the scope ends, however it ends.
 template <class TAction> class TFinally
 {
@@ -60,7 +65,7 @@ void TZorFileSearch::Walk()
     const std::vector<TMountEntry> mounts = ReadMountTable();
     fFoldersNotEntered = FoldersNeverEntered(mounts);
     if (!fInitialPath.isEmpty()) {
-        WalkFolder(WithTrailingSeparator(fInitialPath), 0);
+        WalkTree(WithTrailingSeparator(fInitialPath));
     } else if (fSearchOptions.RecursiveSearch()) {
         // Each volume gets its own walk, so none of them is entered from another.
         const QStringList roots = VolumeRoots(mounts);
@@ -68,25 +73,83 @@ void TZorFileSearch::Walk()
             fFoldersNotEntered.insert(root);
         for (const QString &root : roots)
             if (IsDriveAvailable(root, true))
-                WalkFolder(root, 0);
+                WalkTree(root);
     } else {
-        WalkFolder(WithTrailingSeparator(DesktopFolder()), 0);
+        WalkTree(WithTrailingSeparator(DesktopFolder()));
     }
 }
 
-void TZorFileSearch::WalkFolder(const QString &pFolderPath, int pDepth)
+// The walk keeps its own stack, one level per folder whose subfolders are still being entered,
+// instead of recursing, so no depth can exhaust the thread's stack. A subfolder is opened by name
+// relative to its parent's open descriptor, so entering a folder costs one open at any depth (a
+// path from "/" would cost one per level and make a deep walk quadratic). Only the kOpenFolders
+// innermost levels keep their descriptor; when the walk climbs back to a level that gave its
+// descriptor up, it reopens it as ".." of the level it leaves, accepted only when that is the
+// same folder (device and inode) as before, else by its path. So a walk holds at most
+// kOpenFolders + 2 descriptors at any depth, and a tree less than kOpenFolders levels deep
+// reopens nothing.
+void TZorFileSearch::WalkTree(const QString &pRootPath)
 {
-    // One enumeration serves both passes: the subfolders to enter are noted while the hits are
-    // collected, and entered only once the whole folder has been examined.
-    const bool descend = fSearchOptions.RecursiveSearch() && pDepth < MaxFolderDepth;
-    QStringList subfolders;
+    struct TLevel
+    {
+        QString fPath; // with trailing "/"
+        TFolderId fId;
+        TFolderHandle fFolder;   // invalid outside the innermost kOpenFolders levels
+        QStringList fSubfolders; // to enter, in the order the enumeration gave them
+        qsizetype fNext = 0;
+    };
+    std::vector<TLevel> levels;
+    QString path = pRootPath;
+    TFolderHandle folder = OpenFolder(pRootPath);
+    for (;;) {
+        // One enumeration serves both passes: the subfolders to enter are noted while the hits are
+        // collected, and entered only once the whole folder has been examined.
+        if (folder.IsValid()) {
+            QStringList subfolders;
+            if (!ExamineFolder(folder, path, subfolders))
+                return;
+            if (!subfolders.isEmpty()) {
+                const TFolderId id = folder.Id();
+                levels.push_back({std::move(path), id, std::move(folder), std::move(subfolders)});
+                if (levels.size() > kOpenFolders)
+                    levels[levels.size() - kOpenFolders - 1].fFolder = TFolderHandle();
+            }
+        }
+
+        // Climb back to the innermost level with a subfolder left to enter.
+        while (!levels.empty() && levels.back().fNext == levels.back().fSubfolders.size()) {
+            const TFolderHandle left = std::move(levels.back().fFolder);
+            levels.pop_back();
+            if (levels.empty() || levels.back().fFolder.IsValid())
+                continue;
+            TLevel &parent = levels.back();
+            parent.fFolder = OpenParentFolder(left, parent.fId);
+            if (!parent.fFolder.IsValid())
+                parent.fFolder = OpenFolder(parent.fPath);
+        }
+        if (levels.empty() || IsWorkItemCancelled())
+            return;
+
+        TLevel &level = levels.back();
+        const QString &name = level.fSubfolders[level.fNext++];
+        path = level.fPath + name + PathSeparator;
+        folder = TFolderHandle();
+        if (fFoldersNotEntered.isEmpty() || !fFoldersNotEntered.contains(path))
+            folder = OpenSubfolder(level.fFolder, name);
+    }
+}
+
+bool TZorFileSearch::ExamineFolder(const TFolderHandle &aFolder, const QString &pFolderPath,
+                                   QStringList &aSubfolders)
+{
+    const bool descend = fSearchOptions.RecursiveSearch();
     TWin32FindData data;
-    TFindHandle handle = FindFirstFile(pFolderPath + u'*', data);
+    TFindHandle handle = FindFirstFileIn(aFolder, data);
     if (!handle.IsValid())
-        return;
+        return true;
     do {
         if (IsWorkItemCancelled())
-            return;
+            return false;
         if (fSearchOptions.Matches(data, pFolderPath)) {
             QString hit = pFolderPath + data.cFileName;
             if (data.IsDirectory())
@@ -96,18 +159,10 @@ void TZorFileSearch::WalkFolder(const QString &pFolderPath, int pDepth)
         }
         if (descend && data.IsDirectory() && !IsFolderToIgnore(data.cFileName) &&
             (!data.IsHidden() || fSearchOptions.IncludeHidden()))
-            subfolders.append(data.cFileName);
+            aSubfolders.append(data.cFileName);
         HandOverIfDue(pFolderPath, data.cFileName);
     } while (FindNextFile(handle, data));
-    FindClose(handle);
-
-    for (const QString &name : std::as_const(subfolders)) {
-        if (IsWorkItemCancelled())
-            return;
-        const QString folder = pFolderPath + name + PathSeparator;
-        if (fFoldersNotEntered.isEmpty() || !fFoldersNotEntered.contains(folder))
-            WalkFolder(folder, pDepth + 1);
-    }
+    return true;
 }
 
 void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pName)

@@ -12,18 +12,19 @@
 #include <QSet>
 #include <QStringList>
 
+class TFolderHandle;
+
 // Created on the UI thread (by the result list's Search or its automatic refresh) and run once by
 // the list's pool. Depth first; all hits of a folder are collected before any subfolder is entered.
 // Symbolic links to folders are listed but never entered (enumeration does not mark them as
-// folders), mount points of pseudo file systems and second mounts are never entered, and the walk
-// stops descending 2048 folders below its root, so no tree makes it run forever or overflow.
+// folders) and mount points of pseudo file systems and second mounts are never entered, so no tree
+// makes it run forever. The walk keeps its own stack instead of recursing and holds a bounded
+// number of descriptors, so it has no depth limit.
 // Hits are handed to the sink on the UI thread whenever more than 400 ms have passed since the
 // last hand-over, and once at the end; the walker waits for each hand-over.
 class TZorFileSearch : public TBasicWorkItem
 {
 public:
-    // Folders below the root deeper than this are not entered.
-    static constexpr int MaxFolderDepth = 2048;
     // The hand-over cadence, in milliseconds.
     static constexpr uint32_t HandOverIntervalMs = 400;
 
@@ -42,7 +43,11 @@ public:
 private:
     // Everything of DoWork but the final hand-over.
     void Walk();
-    void WalkFolder(const QString &pFolderPath, int pDepth);
+    // Walks the folder pRootPath (with trailing "/") and, when recursive, the tree below it.
+    void WalkTree(const QString &pRootPath);
+    // Collects the hits of the open folder aFolder, at pFolderPath, and (when recursive) the names
+    // of its subfolders to enter into aSubfolders. False when the walk was cancelled.
+    bool ExamineFolder(const TFolderHandle &aFolder, const QString &pFolderPath, QStringList &aSubfolders);
     void HandOverIfDue(const QString &pFolderPath, const QString &pName);
     // UI thread, while the walker waits.
     void HandOverToSink();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <QSignalSpy>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -286,6 +287,59 @@ TEST_F(FileSearchTest, UnreadableAndVanishingFoldersEndTheWalkQuietly)
     ::chmod(fTree.Path("locked").toLocal8Bit().constData(), 0700);
     EXPECT_TRUE(fList.IsItemInList(fTree.Path("stays.txt")));
     EXPECT_TRUE(fList.IsItemInList(fTree.Path("locked/")));
+}
+
+// Lowers the limit on open descriptors to what is open now plus aSpare, for its lifetime.
+class TDescriptorLimit
+{
+public:
+    explicit TDescriptorLimit(rlim_t aSpare)
+    {
+        fValid = ::getrlimit(RLIMIT_NOFILE, &fSaved) == 0;
+        const rlim_t open =
+            QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+        struct rlimit lowered = fSaved;
+        lowered.rlim_cur = std::min(fSaved.rlim_cur, open + aSpare);
+        fValid = fValid && ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~TDescriptorLimit()
+    {
+        if (fValid)
+            ::setrlimit(RLIMIT_NOFILE, &fSaved);
+    }
+    TDescriptorLimit(const TDescriptorLimit &) = delete;
+    TDescriptorLimit &operator=(const TDescriptorLimit &) = delete;
+    bool IsValid() const { return fValid; }
+
+private:
+    struct rlimit fSaved = {};
+    bool fValid = false;
+};
+
+TEST_F(FileSearchTest, AFileFiveThousandFoldersDownIsFoundWithFewDescriptors)
+{
+    const QString deepFile = fTree.FolderChain("chain", 5000, "bottom.txt");
+    ASSERT_FALSE(deepFile.isEmpty());
+    fTree.File("chain/top.txt");
+    // Side folders met again after the walk climbs back from the bottom, where the folders that
+    // hold them no longer have their descriptors open.
+    QStringList sideFiles;
+    for (int level = 20; level < 40; ++level)
+        sideFiles.append(
+            fTree.File(QStringLiteral("chain/%1s%2/side.txt").arg(QString("d/").repeated(level)).arg(level)));
+    {
+        // Far fewer descriptors than levels: the walk must not keep one per folder.
+        const TDescriptorLimit limit(64);
+        ASSERT_TRUE(limit.IsValid());
+        SearchAndWait({fTree.Path("chain")});
+    }
+    EXPECT_TRUE(fList.IsItemInList(deepFile));
+    EXPECT_TRUE(fList.IsItemInList(fTree.Path("chain/top.txt")));
+    for (const QString &side : std::as_const(sideFiles))
+        EXPECT_TRUE(fList.IsItemInList(side)) << side.toStdString();
+    EXPECT_EQ(fList.Count(), 5042); // 5000 folders and two files, and 20 side folders with a file each
+    PumpFor(100);
+    EXPECT_EQ(fEndSearchCount, 1);
 }
 
 TEST_F(FileSearchTest, AHundredThousandFilesInOneFolder)
