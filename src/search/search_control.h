@@ -114,7 +114,7 @@ public:
 
     // The trimmed text to find, captured at each start; empty until the first start.
     const QString &TextToFind() const { return FTextToFind; }
-    // Replaces the captured text to find (a preview of results found with another text).
+    // Replaces the captured text to find: what the acceptance and the preview look for next.
     void SetTextToFind(const QString &aText) { FTextToFind = aText; }
     // The text the acceptance looks for: FTextToFind, or when that is empty the trimmed content
     // of "Text to find:" now.

@@ -1,4 +1,4 @@
-// The process-wide queue of routines for the user-interface thread.
+// The queue of routines for the user-interface thread, one per run context.
 #include "threads/ui_thread.h"
 
 #include "threads/run_context.h"
