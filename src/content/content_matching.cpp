@@ -3,6 +3,7 @@
 #include "content/content_matching.h"
 
 #include "content/text_extraction.h"
+#include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
 #include "platform/file_access.h"
 #include "platform/lower_case.h"
@@ -89,9 +90,15 @@ std::atomic<bool> &SearchUnrecognizedFormats()
 
 namespace {
 
+bool IsCancelled(const ICancellationIndicator *aCancel)
+{
+    return aCancel && aCancel->IsCancellationRequested();
+}
+
 // Reads the whole file in chunks, keeping the last (pattern length - 1) bytes of each step in
 // front of the next chunk so that a match across a chunk border is found.
-bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsciiIgnoreCase)
+bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsciiIgnoreCase,
+                     const ICancellationIndicator *aCancel)
 {
     QString errorText;
     std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
@@ -101,6 +108,8 @@ bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsc
     std::vector<char> combined(size_t(keep + RawSearchChunkBytes));
     qsizetype tailSize = 0;
     for (;;) {
+        if (IsCancelled(aCancel))
+            return false;
         const int64_t got = file->Read(combined.data() + tailSize, RawSearchChunkBytes);
         if (got <= 0)
             return false;
@@ -118,30 +127,112 @@ bool RawFileContains(const QString &pPath, const QByteArray &aPattern, bool aAsc
     }
 }
 
-} // namespace
-
-namespace {
-
-// The text match of a plain-text file. Text that is ASCII throughout is its own decoding, and
-// ASCII units lower-case to ASCII, so such text is searched as bytes without decoding it; that
-// gives the same answer as decoding and PosIgnoreCase.
-bool PlainTextFileContains(const QString &pPath, const QString &aNeedle)
+// A plain-text file read in chunks: the bytes of the current step, with the carried-over bytes
+// of the step before in front.
+class TTextChunks
 {
-    QByteArray bytes;
-    if (!ReadPlainTextBytes(pPath, MaxPlainTextBytes, bytes))
+public:
+    TTextChunks(TFileStream &aFile, qsizetype aCarryRoom)
+        : fFile(aFile), fRemaining(aFile.Size()),
+          fBuffer(size_t(std::min<int64_t>(fRemaining, MaxPlainTextBytes) + aCarryRoom))
+    {
+    }
+
+    // Keeps the bytes from aKeepFrom of the current step and reads the next chunk after them.
+    // False when the file has no more bytes or cannot be read.
+    bool Next(qsizetype aKeepFrom)
+    {
+        const qsizetype kept = fSize - std::min(aKeepFrom, fSize);
+        std::memmove(fBuffer.data(), fBuffer.data() + fSize - kept, size_t(kept));
+        fSize = kept;
+        const int64_t wanted =
+            std::min<int64_t>({fRemaining, int64_t(fBuffer.size()) - kept, int64_t(MaxPlainTextBytes)});
+        const int64_t got = wanted > 0 ? fFile.Read(fBuffer.data() + kept, wanted) : 0;
+        if (got <= 0) {
+            fRemaining = 0;
+            return false;
+        }
+        fSize += qsizetype(got);
+        // A file that grows meanwhile is read up to the size it had when it was opened.
+        fRemaining = got < wanted ? 0 : fRemaining - got;
+        return true;
+    }
+    QByteArrayView Bytes() const { return QByteArrayView(fBuffer.data(), fSize); }
+    bool AtEnd() const { return fRemaining == 0; }
+
+private:
+    TFileStream &fFile;
+    int64_t fRemaining;
+    std::vector<char> fBuffer;
+    qsizetype fSize = 0;
+};
+
+// The text match of a plain-text file, over the whole file. Whether the file is UTF-8 or ANSI
+// text is decided on its first MaxPlainTextBytes bytes, as for its preview. UTF-8 text is
+// searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it leniently and
+// PosIgnoreCase; only a needle the byte scan cannot answer for, and ANSI text, are decoded, a
+// chunk at a time, with enough of the chunk before carried over for a match across the border.
+bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
+                           const ICancellationIndicator *aCancel)
+{
+    QString errorText;
+    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+    if (!file || file->Size() <= 0)
         return false;
-    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const QByteArrayView text = QByteArrayView(bytes).sliced(start);
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char aByte) { return uchar(aByte) < 0x80; });
-    if (!ascii || 2 * text.count('?') > text.size())
-        return PosIgnoreCase(DecodePlainText(bytes), aNeedle) > 0;
-    const QString needle = LowerCasePerUnit(aNeedle);
-    return IsAsciiText(needle) && ContainsBytesIgnoreAsciiCase(text, needle.toLatin1());
+    // Three bytes per unit at most, and the lead byte of an incomplete sequence.
+    const qsizetype carryRoom = 3 * aNeedle.size() + 4;
+    TTextChunks chunks(*file, carryRoom);
+    if (!chunks.Next(0))
+        return false;
+    const QByteArrayView first = chunks.Bytes();
+    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
+        return false;
+    const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const TLenientCounts counts = CountLenientUnits(first.sliced(bom));
+    const bool ansi = counts.fUnits > 0 && 2 * counts.fQuestionMarks > counts.fUnits;
+
+    if (!ansi) {
+        const TUtf8TextFinder finder(aNeedle);
+        qsizetype from = bom;
+        for (;;) {
+            const QByteArrayView bytes = chunks.Bytes().sliced(from);
+            if (finder.IsUsable()) {
+                qsizetype carry = 0;
+                if (finder.Find(bytes, chunks.AtEnd(), carry))
+                    return true;
+                from += carry;
+            } else {
+                const qsizetype end = chunks.AtEnd() ? bytes.size() : CompleteUnitsEnd(bytes);
+                if (PosIgnoreCase(DecodeUtf8Lenient(bytes, 0, int32_t(end)), aNeedle) > 0)
+                    return true;
+                // Carried over from a unit start (an ASCII or lead byte) before the last bytes a
+                // match could still need.
+                qsizetype carry = std::max<qsizetype>(end - carryRoom, 0);
+                while (carry > 0 && (uchar(bytes[carry]) & 0xC0) == 0x80)
+                    --carry;
+                from += carry;
+            }
+            if (chunks.AtEnd() || IsCancelled(aCancel) || !chunks.Next(from))
+                return false;
+            from = 0;
+        }
+    }
+
+    // ANSI text: a single-byte code page needs needle length - 1 bytes carried over; a double-byte
+    // one may split a character there, so a few more are kept.
+    for (;;) {
+        if (PosIgnoreCase(AnsiToText(chunks.Bytes()), aNeedle) > 0)
+            return true;
+        if (chunks.AtEnd() || IsCancelled(aCancel) ||
+            !chunks.Next(std::max<qsizetype>(chunks.Bytes().size() - 2 * aNeedle.size() - 2, 0)))
+            return false;
+    }
 }
 
 } // namespace
 
-bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtractionServerAddress &aServer)
+bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtractionServerAddress &aServer,
+                      const ICancellationIndicator *aCancel)
 {
     if (aNeedle.isEmpty())
         return false;
@@ -149,17 +240,19 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
         if (!FileExists(pPath))
             return false;
         if (IsPlainTextExtension(ExtractFileExt(pPath))) {
-            if (PlainTextFileContains(pPath, aNeedle))
+            if (PlainTextFileContains(pPath, aNeedle, aCancel))
                 return true;
         } else {
             QString text;
-            if (ExtractFileText(pPath, MaxPlainTextBytes, text, aServer) && PosIgnoreCase(text, aNeedle) > 0)
+            QString errorText;
+            if (ExtractTextViaServer(pPath, text, errorText, aServer, aCancel) &&
+                PosIgnoreCase(text, aNeedle) > 0)
                 return true;
         }
     } catch (...) {
         return false;
     }
-    if (!SearchUnrecognizedFormats().load())
+    if (!SearchUnrecognizedFormats().load() || IsCancelled(aCancel))
         return false;
     try {
         const bool ascii = IsAsciiText(aNeedle);
@@ -168,7 +261,7 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
             return false;
         if (ascii)
             pattern = pattern.toLower(); // ASCII only: A to Z become a to z
-        return RawFileContains(pPath, pattern, ascii);
+        return RawFileContains(pPath, pattern, ascii, aCancel);
     } catch (...) {
         return false;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "content/extraction_client.h"
+#include "threads/cancellation.h"
 
 #include <array>
 #include <atomic>
@@ -41,11 +42,14 @@ std::atomic<bool> &SearchUnrecognizedFormats();
 
 // True when the file at Path contains Needle: in its extracted text without regard to case, or,
 // when SearchUnrecognizedFormats is set and that fails, in its raw bytes (an ASCII needle as
-// UTF-8 ignoring the case of A to Z, any other as ANSI bytes, exactly). False for an empty
-// needle and on every failure. Blocks while the extraction server is asked. UI thread in the
-// program (any thread is safe); never raises.
+// UTF-8 ignoring the case of A to Z, any other as ANSI bytes, exactly). A plain-text file is read
+// whole, in chunks; whether it is UTF-8 or ANSI text is decided on its first MaxPlainTextBytes.
+// False for an empty needle, on every failure, and once aCancel (asked between chunks and while
+// the extraction server is asked) is cancelled. Blocks while the extraction server is asked. Any
+// thread; never raises.
 bool FileContainsText(const QString &pPath, const QString &aNeedle,
-                      const TExtractionServerAddress &aServer = {});
+                      const TExtractionServerAddress &aServer = {},
+                      const ICancellationIndicator *aCancel = nullptr);
 
 // True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
 bool IsSkippedExtension(QStringView aExt);

@@ -35,6 +35,8 @@ struct TExchange
     curl_off_t fLastBytes = -1;
     std::chrono::steady_clock::time_point fLastMove;
     bool fTimedOut = false;
+    const ICancellationIndicator *fCancel = nullptr;
+    bool fCancelled = false;
 };
 
 size_t ReadBody(char *pBuffer, size_t aSize, size_t aCount, void *pExchange)
@@ -83,6 +85,10 @@ size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
 int WatchProgress(void *pExchange, curl_off_t, curl_off_t aReceived, curl_off_t, curl_off_t aSent)
 {
     auto *exchange = static_cast<TExchange *>(pExchange);
+    if (exchange->fCancel && exchange->fCancel->IsCancellationRequested()) {
+        exchange->fCancelled = true;
+        return 1;
+    }
     const auto now = std::chrono::steady_clock::now();
     if (aReceived + aSent != exchange->fLastBytes) {
         exchange->fLastBytes = aReceived + aSent;
@@ -102,7 +108,7 @@ void InitCurlOnce()
 } // namespace
 
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
-                          const TExtractionServerAddress &aServer)
+                          const TExtractionServerAddress &aServer, const ICancellationIndicator *aCancel)
 {
     aText.clear();
     aErrorText.clear();
@@ -133,6 +139,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
 
         TExchange exchange;
         exchange.fFile = &*file;
+        exchange.fCancel = aCancel;
         exchange.fRemaining = file->Size();
         exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
         exchange.fLastMove = std::chrono::steady_clock::now();
@@ -160,7 +167,8 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
 
         const CURLcode result = curl_easy_perform(handle);
         if (result != CURLE_OK) {
-            const char *message = exchange.fBodyTooLarge   ? "The reply is too large."
+            const char *message = exchange.fCancelled      ? "Cancelled."
+                                  : exchange.fBodyTooLarge ? "The reply is too large."
                                   : exchange.fTimedOut     ? "Read timed out."
                                   : errorBuffer[0] != '\0' ? errorBuffer
                                                            : curl_easy_strerror(result);

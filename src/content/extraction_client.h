@@ -2,6 +2,8 @@
 // takes the plain-text reply as the file's text.
 #pragma once
 
+#include "threads/cancellation.h"
+
 #include <cstdint>
 #include <QString>
 #include <string>
@@ -29,7 +31,9 @@ inline constexpr int64_t MaxExtractionRequestBytes = 1024LL * 1024 * 1024;
 // cannot be opened, "Error: " and its size when it is larger than MaxExtractionRequestBytes
 // (then nothing is sent), "HTTP error (<status>): <reason>" for a reply status outside 2xx,
 // otherwise "Error: " and the transfer error's message. Blocks the calling thread until the
-// exchange ends, at most until no data has moved for the read time-out. Each call makes its own
-// connection: no redirects, no proxy, nothing kept. Any thread; never raises.
+// exchange ends, at most until no data has moved for the read time-out, or (within a second)
+// until aCancel is cancelled ("Error: Cancelled."). Each call makes its own connection: no
+// redirects, no proxy, nothing kept. Any thread; never raises.
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
-                          const TExtractionServerAddress &aServer = {});
+                          const TExtractionServerAddress &aServer = {},
+                          const ICancellationIndicator *aCancel = nullptr);

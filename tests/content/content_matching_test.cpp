@@ -1,12 +1,15 @@
 // Content matching: the skip list, the text helpers, the byte matchers, and FileContainsText
 // with its text match and raw search across chunk borders.
 #include "content/content_matching.h"
+#include "content/text_extraction.h"
+#include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <sys/stat.h>
@@ -71,6 +74,69 @@ TEST(ByteMatchersTest, ContainsBytesIgnoreAsciiCase)
     EXPECT_TRUE(ContainsBytesIgnoreAsciiCase("a[B]", "[b]"));
     EXPECT_FALSE(ContainsBytesIgnoreAsciiCase("\xC9", "\xE9")); // only A to Z fold
     EXPECT_FALSE(ContainsBytesIgnoreAsciiCase("@", "`"));
+}
+
+// Random byte strings of well-formed, malformed, overlong and four-byte UTF-8: the byte scan
+// answers as decoding and PosIgnoreCase do, in one piece and split at every position.
+TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
+{
+    const QByteArray pieces[] = {"a",
+                                 "Z",
+                                 "z",
+                                 "?",
+                                 " ",
+                                 "\xC3\xA4",
+                                 "\xC3\x84",
+                                 "\xC3\xB6",
+                                 "\xE2\x84\xAA",
+                                 "k",
+                                 "\xC4\xB0",
+                                 "i",
+                                 "\xF0\x9F\x98\x80",
+                                 "\xC1\xBA",
+                                 "\xE0\x81\xBA",
+                                 "\xC3",
+                                 "\xE2\x84",
+                                 "\x80",
+                                 "\xFF",
+                                 "\xED\xA0\x80"};
+    const char *const needles[] = {"z", "ä", "Äz", "kK", "ik", "İ", "za", "zz ä", "äöä"};
+    QRandomGenerator random(20261210);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes;
+        const int count = random.bounded(1, 12);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[random.bounded(int(std::size(pieces)))];
+        for (const char *text : needles) {
+            const QString needle = QString::fromUtf8(text);
+            const TUtf8TextFinder finder(needle);
+            ASSERT_TRUE(finder.IsUsable());
+            const bool expected =
+                PosIgnoreCase(DecodeUtf8Lenient(bytes, 0, int32_t(bytes.size())), needle) > 0;
+            qsizetype carry = 0;
+            EXPECT_EQ(finder.Find(bytes, true, carry), expected) << bytes.toHex().constData() << " " << text;
+            for (qsizetype split = 0; split <= bytes.size(); ++split) {
+                qsizetype from = 0;
+                bool found = finder.Find(QByteArrayView(bytes).first(split), false, from);
+                if (!found)
+                    found = finder.Find(QByteArrayView(bytes).sliced(from), true, carry);
+                EXPECT_EQ(found, expected) << bytes.toHex().constData() << " " << text << " split " << split;
+            }
+        }
+        const QString decoded = DecodeUtf8Lenient(bytes, 0, int32_t(bytes.size()));
+        const TLenientCounts counts = CountLenientUnits(bytes);
+        EXPECT_EQ(counts.fUnits, decoded.size()) << bytes.toHex().constData();
+        EXPECT_EQ(counts.fQuestionMarks, decoded.count(u'?')) << bytes.toHex().constData();
+        const qsizetype end = CompleteUnitsEnd(bytes);
+        // The cut falls between units: decoding both sides gives the whole decoding.
+        EXPECT_EQ(DecodeUtf8Lenient(bytes, 0, int32_t(end)) +
+                      DecodeUtf8Lenient(bytes, int32_t(end), INT32_MAX),
+                  decoded)
+            << bytes.toHex().constData();
+    }
+    EXPECT_FALSE(TUtf8TextFinder(u"a?").IsUsable());
+    EXPECT_FALSE(TUtf8TextFinder(u"").IsUsable());
+    EXPECT_FALSE(TUtf8TextFinder(QString::fromUtf8("😀")).IsUsable());
 }
 
 // Sets the raw-search option for one test and restores it afterwards.
@@ -194,17 +260,99 @@ TEST_F(FileContainsTextTest, AnsiTextFileFoundOnlyByRawSearch)
     EXPECT_TRUE(Contains(path, needle));
 }
 
-TEST_F(FileContainsTextTest, RawSearchReadsBeyondTheTextLimit)
+TEST_F(FileContainsTextTest, PlainTextIsReadWhole)
 {
-    QByteArray bytes(3 * 1024 * 1024, 'a');
-    bytes.replace(2500000, 6, "Needle");
-    const QString path = Write("long.log", bytes);
-    {
-        TRawSearchOption off(false);
-        EXPECT_FALSE(Contains(path, "needle"));
-    }
+    TRawSearchOption off(false);
+    // The text 5 MiB in, at the very end, and across a chunk border inside a two-byte character.
+    QByteArray bytes(5 * 1024 * 1024, 'a');
+    bytes.replace(bytes.size() - 6, 6, "Needle");
+    EXPECT_TRUE(Contains(Write("long.log", bytes), "needle"));
+    bytes = QByteArray(3 * 1024 * 1024, 'b');
+    bytes.replace(MaxPlainTextBytes - 3, 6, "Gr\xC3\xBC\xC3\x9F");
+    EXPECT_TRUE(Contains(Write("border.txt", bytes), QString::fromUtf8("GRÜß")));
+    EXPECT_FALSE(Contains(Write("border.txt", bytes), QString::fromUtf8("grüss")));
+    // A needle with "?" is searched by decoding, across the border as well.
+    bytes = QByteArray(3 * 1024 * 1024, 'b');
+    bytes.replace(MaxPlainTextBytes - 1, 3, "\xC3\xA4?");
+    EXPECT_TRUE(Contains(Write("mark.txt", bytes), QString::fromUtf8("bÄ?b")));
+}
+
+// Answers "cancelled" from its aAfter-th question on, and counts the questions.
+class TCancelAfter : public ICancellationIndicator
+{
+public:
+    explicit TCancelAfter(int aAfter) : fAfter(aAfter) {}
+    bool IsCancellationRequested() const override { return ++fAsked >= fAfter; }
+    int Asked() const { return fAsked; }
+
+private:
+    int fAfter;
+    mutable int fAsked = 0;
+};
+
+TEST_F(FileContainsTextTest, LongChecksEndWhenCancelled)
+{
     TRawSearchOption on(true);
-    EXPECT_TRUE(Contains(path, "needle"));
+    // A sparse file of 4 GiB: a whole raw scan would take many seconds.
+    const QString sparse = Write("sparse.xyz", "");
+    ASSERT_TRUE(QFile::resize(sparse, 4LL * 1024 * 1024 * 1024));
+    TCancelAfter cancel(3);
+    EXPECT_FALSE(FileContainsText(sparse, "x", fNoServer, &cancel));
+    EXPECT_EQ(cancel.Asked(), 3); // once per chunk: the scan ended at the third
+
+    QByteArray text(8 * 1024 * 1024, 'a');
+    text.replace(text.size() - 1, 1, "z");
+    const QString long_text = Write("long.txt", text);
+    TCancelAfter cancelText(1);
+    EXPECT_FALSE(FileContainsText(long_text, "z", fNoServer, &cancelText));
+    EXPECT_TRUE(FileContainsText(long_text, "z", fNoServer));
+}
+
+// Non-ASCII needles in UTF-8, malformed UTF-8 and ANSI text: the answer is always that of decoding
+// the file as its preview does and comparing lower cases unit by unit.
+TEST_F(FileContainsTextTest, NonAsciiNeedlesAgreeWithTheDecoder)
+{
+    struct TCase
+    {
+        const char *fBytes;
+        const char *fNeedle; // UTF-8
+        bool fFound;
+    };
+    const TCase cases[] = {
+        {"Zw\xC3\xB6lf Apostel", "zwölf", true},
+        {"ZW\xC3\x96LF", "zwölf", true},
+        {"zwolf", "zwölf", false},
+        {"\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", "москва", true},
+        {"\xE2\x84\xAA", "k", true}, // KELVIN SIGN lowers to k
+        {"\xC4\xB0"
+         "stanbul",
+         "istanbul", false}, // I WITH DOT ABOVE has no one-unit lower case
+        {"\xC1\xBA"
+         "ebra",
+         "zebra", true}, // an overlong z decodes to z
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         "a?b", true}, // a four-byte sequence decodes to "?"
+        {"a\xFF"
+         "b",
+         "a?b", true},                               // so does a byte that leads nothing
+        {"caf\xC3", "café", false},                  // cut short at the end of the file
+        {"caf\xC3\xA9\xFF\xFE", "CAFÉ", true},       // malformed bytes after the match
+        {"\xE9t\xE9 \xE0 Paris?????", "été", false}, // Latin-1, mostly text: decoded as UTF-8
+    };
+    for (const TCase &c : cases) {
+        const QByteArray bytes(c.fBytes);
+        const QString needle = QString::fromUtf8(c.fNeedle);
+        const QString path = Write("case.txt", bytes);
+        EXPECT_EQ(Contains(path, needle), c.fFound) << c.fBytes << " / " << c.fNeedle;
+        EXPECT_EQ(PosIgnoreCase(DecodePlainText(bytes), needle) > 0, c.fFound) << c.fBytes;
+    }
+    if (GetAnsiCodePage() == 1252) {
+        // More than half "?" when decoded as UTF-8: the file is ANSI text.
+        const QString path = Write("ansi.txt", "\xE0\xE8\xE9\xEA\xEB\xE9"
+                                               "cole");
+        EXPECT_TRUE(Contains(path, QString::fromUtf8("ÉCOLE")));
+    }
 }
 
 TEST_F(FileContainsTextTest, FilesThatCannotBeReadAreNoMatch)

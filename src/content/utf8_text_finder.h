@@ -1,0 +1,66 @@
+// Finding a text in UTF-8 bytes without decoding them: the same answer as decoding the bytes
+// leniently (DecodeUtf8Lenient) and comparing unit by unit in lower case (PosIgnoreCase), at the
+// speed of a byte scan.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+// A needle prepared for searching lenient UTF-8. Built once per text to find; const afterwards,
+// so one finder serves any number of threads.
+//
+// How it works: in the lenient decoding every ASCII byte and every lead byte (0xC0 and above)
+// begins a unit of its own, whatever comes before it, and continuation bytes never do. So the
+// finder scans for the bytes that can begin a unit standing for the needle's first unit (every
+// unit whose lower case equals the needle's, in its UTF-8 form and in the overlong forms the
+// decoder accepts) and, at each such byte, decodes forward as the decoder would, comparing lower
+// cases. A needle holding "?" (which every malformed byte decodes to) or a surrogate (which no
+// sequence decodes to in the same way) cannot be searched so: IsUsable is false for it.
+class TUtf8TextFinder
+{
+public:
+    explicit TUtf8TextFinder(QStringView aNeedle);
+
+    // False for an empty needle and for one the byte scan cannot answer for (see above).
+    bool IsUsable() const { return fUsable; }
+
+    // Searches aBytes, which begin at a unit of the decoding (the start of a file or of text after
+    // a byte-order mark, or a carry position this call gave). aAtEnd: no bytes follow. Returns true
+    // on a match. Otherwise aCarryFrom is where a later call must begin so that a match running on
+    // into the following bytes is found: aBytes.size() when no candidate reached the end. Usable
+    // finders only.
+    bool Find(QByteArrayView aBytes, bool aAtEnd, qsizetype &aCarryFrom) const;
+
+private:
+    // The first byte of a unit standing for the needle's first unit, up to aEnd; -1 when none.
+    qsizetype NextCandidate(const uint8_t *aBytes, qsizetype aFrom, qsizetype aEnd) const;
+    enum class TVerdict
+    {
+        Match,
+        Mismatch,
+        NeedMore
+    };
+    TVerdict MatchAt(const uint8_t *aBytes, qsizetype aPos, qsizetype aEnd, bool aAtEnd) const;
+
+    QString fLowered;
+    bool fUsable = false;
+    std::array<bool, 256> fIsAnchor{};
+    // The anchor bytes when there are few (the vector scan), else empty (the table scan).
+    std::vector<uint8_t> fAnchors;
+};
+
+// The units and "?" of the lenient decoding of aBytes, counted without decoding. Pure.
+struct TLenientCounts
+{
+    int64_t fUnits = 0;
+    int64_t fQuestionMarks = 0;
+};
+TLenientCounts CountLenientUnits(QByteArrayView aBytes);
+
+// Where the decoding of aBytes may safely end when more bytes follow: before a trailing sequence
+// that is still incomplete (its lead byte and only continuation bytes after it). Pure.
+qsizetype CompleteUnitsEnd(QByteArrayView aBytes);
