@@ -5,8 +5,12 @@
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
 #include "platform/tick_count.h"
+#include "threads/check_pool.h"
 #include "threads/ui_thread.h"
 #include "threads/worker_thread_pool.h"
+
+#include <QScopedValueRollback>
+#include <thread>
 
 namespace {
 bool IsAtOrBelow(const QString &aPath, const QString &aFolder)
@@ -46,8 +50,27 @@ void TZorFileList::Search(const QString &Path)
             QueueEndSearch(self);
         };
     }
-    fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(
-        fSearchOptions, static_cast<IZorFileSearchSink &>(*this), *this, Path, false));
+    auto walk = std::make_shared<TZorFileSearch>(fSearchOptions, static_cast<IZorFileSearchSink &>(*this),
+                                                 *this, Path, false);
+    if (fContentCheck) {
+        if (!fCheckPool)
+            fCheckPool =
+                std::make_unique<TCheckPool>(fCheckThreads > 0 ? fCheckThreads : DefaultCheckThreads());
+        walk->SetContentCheck(fContentCheck, *fCheckPool);
+    }
+    fSearchThreadPool->AddWorkItem(walk);
+}
+
+int TZorFileList::DefaultCheckThreads()
+{
+    return int(std::max(std::thread::hardware_concurrency(), 1u)) + 4;
+}
+
+void TZorFileList::SetCheckThreads(int aThreads)
+{
+    fCheckThreads = aThreads;
+    if (!IsSearching())
+        fCheckPool.reset();
 }
 
 void TZorFileList::DoEndSearch()
@@ -75,9 +98,19 @@ void TZorFileList::EndHandOver()
     --fHandOverDepth;
 }
 
-void TZorFileList::OfferFoundPath(const QString &aPath)
+void TZorFileList::OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText)
 {
+    // Another walk's hand-over may run inside the acceptance: each offer sees its own verdict.
+    const QScopedValueRollback verdict(fOfferedVerdict, aVerdict);
+    const QScopedValueRollback text(fOfferedCheckText, &aCheckedText);
     Add(aPath, false, -1);
+}
+
+std::optional<bool> TZorFileList::OfferedVerdict(const QString &aText) const
+{
+    if (fOfferedVerdict == TContentVerdict::None || !fOfferedCheckText || *fOfferedCheckText != aText)
+        return std::nullopt;
+    return fOfferedVerdict == TContentVerdict::Present;
 }
 
 bool TZorFileList::IsPathListed(const QString &aPath) const
@@ -100,9 +133,12 @@ bool TZorFileList::Stop()
 {
     if (!fSearchThreadPool)
         return true;
+    // The walks are cancelled first, so that no verdict of a withdrawn check is handed over.
+    fSearchThreadPool->TerminateWorkItems();
+    if (fCheckPool)
+        fCheckPool->Withdraw(nullptr);
     if (fHandOverDepth > 0) {
         // The walker of the hand-over in progress cannot end before the hand-over returns.
-        fSearchThreadPool->TerminateWorkItems();
         if (!fStopDeferred) {
             fStopDeferred = true;
             QTimer::singleShot(0, this, &TZorFileList::StopWhenNoHandOver);

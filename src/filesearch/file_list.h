@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QPointer>
 #include <QTimer>
 
+class TCheckPool;
 class TWorkerThreadPool;
 
 // Everything here runs on the UI thread (the thread of the QCoreApplication); walkers reach the
@@ -43,6 +45,19 @@ public:
 
     // The criteria of the next Search; each walk takes a copy when it is created.
     TZorSearchOptions &SearchOptions() { return fSearchOptions; }
+
+    // The content check the next walks run ahead on the list's check threads (null: none). Each
+    // walk takes the one set when it is created.
+    void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck) { fContentCheck = std::move(aCheck); }
+    // During OnAddPath of a path a walk hands over: the path's precomputed verdict, when the walk
+    // computed one for exactly aText. Nothing otherwise.
+    std::optional<bool> OfferedVerdict(const QString &aText) const;
+    // Threads of the check pool: one per processor, and four more for extraction requests, which
+    // mostly wait for the server.
+    static int DefaultCheckThreads();
+    // The number of check threads of later searches (DefaultCheckThreads when 0 or less). Takes
+    // effect when no walk runs.
+    void SetCheckThreads(int aThreads);
 
     // Starts one walk of Path (a folder, trailing "/" allowed; "" walks "/" and every volume mount
     // point, or with RecursiveSearch clear lists the desktop folder) and returns at once. Neither
@@ -92,7 +107,7 @@ private:
     // progress.
     void BeginHandOver() override;
     void EndHandOver() override;
-    void OfferFoundPath(const QString &aPath) override;
+    void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText) override;
     bool IsPathListed(const QString &aPath) const override;
     int FoundCount() const override { return Count(); }
     void ResortFound() override { Resort(); }
@@ -119,5 +134,12 @@ private:
     QStringList fPathsToAddLater;
     QTimer fAddLaterTimer;
     TZorShellChangeNotifier fChangeNotifier;
+    std::shared_ptr<const TContentCheck> fContentCheck;
+    // The path being offered: its verdict and the text it answers for.
+    TContentVerdict fOfferedVerdict = TContentVerdict::None;
+    const QString *fOfferedCheckText = nullptr;
+    // Declared before the walks' pool: walks use it until they end.
+    std::unique_ptr<TCheckPool> fCheckPool;
+    int fCheckThreads = 0;
     std::unique_ptr<TWorkerThreadPool> fSearchThreadPool;
 };

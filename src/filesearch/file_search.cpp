@@ -5,8 +5,10 @@
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
 #include "platform/tick_count.h"
+#include "threads/check_pool.h"
 #include "threads/ui_thread.h"
 
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -15,6 +17,12 @@ namespace {
 
 // How many of the innermost folders of the walk's path keep their descriptor open.
 constexpr size_t kOpenFolders = 16;
+// Checks are queued at the end of each folder, or sooner once this many are waiting.
+constexpr qsizetype kChecksPerPost = 256;
+// The walk waits for checks to end once it holds this many hits not yet handed over.
+constexpr qsizetype kHitsHeldAtMost = 100000;
+// How long the walk waits for a check to end before it looks at cancellation and hand-overs again.
+constexpr std::chrono::milliseconds kCheckWaitStep{50};
 
 // Runs aAction when the scope ends, however it ends.
 template <class TAction> class TFinally
@@ -39,6 +47,12 @@ TZorFileSearch::TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFile
     fLastUpdateTickCount = GetTickCount();
 }
 
+void TZorFileSearch::SetContentCheck(std::shared_ptr<const TContentCheck> aCheck, TCheckPool &aPool)
+{
+    fContentCheck = std::move(aCheck);
+    fCheckPool = fContentCheck ? &aPool : nullptr;
+}
+
 void TZorFileSearch::DoWork()
 {
     std::exception_ptr failure;
@@ -46,6 +60,13 @@ void TZorFileSearch::DoWork()
         Walk();
     } catch (...) {
         failure = std::current_exception();
+    }
+    // Whatever ended the walk, no check may outlive it.
+    try {
+        FinishChecks();
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
     }
     fSearchComplete = true;
     try {
@@ -154,15 +175,119 @@ bool TZorFileSearch::ExamineFolder(const TFolderHandle &aFolder, const QString &
             QString hit = pFolderPath + data.cFileName;
             if (data.IsDirectory())
                 hit += PathSeparator;
-            std::lock_guard lock(fItemsToAddLock);
-            fItemsToAdd.append(std::move(hit));
+            qsizetype held = 0;
+            {
+                std::lock_guard lock(fItemsToAddLock);
+                THit &added = fItemsToAdd.emplace_back(std::move(hit));
+                if (fContentCheck && !data.IsDirectory()) {
+                    // An empty file holds no text, and anything else the enumeration gives size 0
+                    // (a device, a pipe, an entry it could not look at) cannot be read either.
+                    if (data.FileSize() == 0)
+                        added.fVerdict = TContentVerdict::Absent;
+                    else
+                        added.fChecked = true;
+                }
+                held = qsizetype(fItemsToAdd.size());
+            }
+            if (fContentCheck && held - fFirstUnposted >= kChecksPerPost)
+                PostChecks();
+            while (fContentCheck && held >= kHitsHeldAtMost && !IsWorkItemCancelled()) {
+                // Checks fall behind: hand over what is ready rather than hold without bound.
+                {
+                    std::unique_lock lock(fChecksLock);
+                    fCheckEnded.wait_for(lock, kCheckWaitStep);
+                }
+                HandOverReadyHits();
+                std::lock_guard lock(fItemsToAddLock);
+                held = qsizetype(fItemsToAdd.size());
+            }
         }
         if (descend && data.IsDirectory() && !IsFolderToIgnore(data.cFileName) &&
             (!data.IsHidden() || fSearchOptions.IncludeHidden()))
             aSubfolders.append(data.cFileName);
         HandOverIfDue(pFolderPath, data.cFileName);
     } while (FindNextFile(handle, data));
+    if (fContentCheck)
+        PostChecks();
     return true;
+}
+
+void TZorFileSearch::PostChecks()
+{
+    std::vector<TCheckPool::TJob> jobs;
+    {
+        std::lock_guard lock(fItemsToAddLock);
+        const qsizetype count = qsizetype(fItemsToAdd.size());
+        for (; fFirstUnposted < count; ++fFirstUnposted) {
+            THit &hit = fItemsToAdd[size_t(fFirstUnposted)];
+            if (!hit.fChecked)
+                continue;
+            // The hit stays where it is until its verdict is known: the hand-over stops before it.
+            jobs.emplace_back([this, &hit](bool aRun) {
+                bool holds = false;
+                if (aRun && !IsCancellationRequested())
+                    holds = fContentCheck->fContains(hit.fPath, *this);
+                hit.fVerdict = holds ? TContentVerdict::Present : TContentVerdict::Absent;
+                {
+                    std::lock_guard checks(fChecksLock);
+                    --fChecksRunning;
+                }
+                fCheckEnded.notify_all();
+            });
+        }
+    }
+    if (jobs.empty())
+        return;
+    {
+        std::lock_guard checks(fChecksLock);
+        fChecksRunning += int(jobs.size());
+    }
+    fCheckPool->Post(this, std::move(jobs));
+}
+
+qsizetype TZorFileSearch::ReadyHitCount() const
+{
+    std::lock_guard lock(fItemsToAddLock);
+    qsizetype ready = 0;
+    for (const THit &hit : fItemsToAdd) {
+        if (hit.fChecked && hit.fVerdict.load() == TContentVerdict::None)
+            break;
+        ++ready;
+    }
+    return ready;
+}
+
+void TZorFileSearch::HandOverReadyHits()
+{
+    const qsizetype ready = ReadyHitCount();
+    if (ready > 0)
+        RunOnUiThread([this, ready] { HandOverToSink(ready); });
+}
+
+void TZorFileSearch::FinishChecks()
+{
+    if (!fContentCheck)
+        return;
+    PostChecks();
+    bool withdrawn = false;
+    for (;;) {
+        if (!withdrawn && IsCancellationRequested()) {
+            // Withdrawn jobs end at once (unrun); running ones give up between chunks.
+            fCheckPool->Withdraw(this);
+            withdrawn = true;
+        }
+        {
+            std::unique_lock lock(fChecksLock);
+            if (fChecksRunning == 0)
+                return;
+            fCheckEnded.wait_for(lock, kCheckWaitStep);
+            if (fChecksRunning == 0)
+                return;
+        }
+        // Results keep coming while the last checks (documents, large files) run.
+        if (!withdrawn && TicksBetween(fLastUpdateTickCount, GetTickCount()) > HandOverIntervalMs)
+            HandOverReadyHits();
+    }
 }
 
 void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pName)
@@ -170,13 +295,10 @@ void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pN
     const uint32_t now = GetTickCount();
     if (TicksBetween(fLastUpdateTickCount, now) <= HandOverIntervalMs)
         return;
-    bool pending = false;
-    {
-        std::lock_guard lock(fItemsToAddLock);
-        pending = !fItemsToAdd.isEmpty();
-    }
+    const qsizetype ready = ReadyHitCount();
+    const bool pending = ready > 0;
     if (pending)
-        RunOnUiThread([this] { HandOverToSink(); });
+        RunOnUiThread([this, ready] { HandOverToSink(ready); });
     if (fHasProgressHandler) {
         fCurrentlyScannedPath = pFolderPath + pName;
         auto self = std::static_pointer_cast<TZorFileSearch>(shared_from_this());
@@ -187,7 +309,7 @@ void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pN
     }
 }
 
-void TZorFileSearch::HandOverToSink()
+void TZorFileSearch::HandOverToSink(qsizetype aCount)
 {
     IZorFileSearchSink *sink = Sink();
     if (IsCancellationRequested() || !sink)
@@ -199,22 +321,27 @@ void TZorFileSearch::HandOverToSink()
         TFinally endUpdate([&] {
             // After a failing Add, the paths up to and including the failing one are not offered
             // again by the final hand-over; the rest are.
-            fItemsToAdd.remove(0, std::min(handled, fItemsToAdd.size()));
+            const qsizetype taken = std::min(handled, qsizetype(fItemsToAdd.size()));
+            for (qsizetype i = 0; i < taken; ++i)
+                fItemsToAdd.pop_front();
+            fFirstUnposted = std::max<qsizetype>(fFirstUnposted - taken, 0);
             sink->EndHandOver();
             fLastUpdateTickCount = GetTickCount();
         });
-        const qsizetype count = fItemsToAdd.size();
+        const qsizetype count =
+            aCount < 0 ? qsizetype(fItemsToAdd.size()) : std::min(aCount, qsizetype(fItemsToAdd.size()));
         while (handled < count) {
             // A Stop asked for inside this hand-over lists nothing more.
             if (IsCancellationRequested()) {
                 handled = count;
                 break;
             }
-            const QString path = fItemsToAdd[handled++];
+            const THit &hit = fItemsToAdd[size_t(handled++)];
+            const QString path = hit.fPath;
             if (fOnlyNewFiles && sink->IsPathListed(path))
                 continue;
             fWereItemsAddedSinceLastSort = true;
-            sink->OfferFoundPath(path);
+            sink->OfferFoundPath(path, hit.fVerdict.load(), fContentCheck ? fContentCheck->fText : QString());
         }
     }
     QueueResort();

@@ -6,12 +6,16 @@
 #include "filesearch/search_options.h"
 #include "threads/work_item.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
 
+class TCheckPool;
 class TFolderHandle;
 
 // Created on the UI thread (by the result list's Search or its automatic refresh) and run once by
@@ -22,6 +26,10 @@ class TFolderHandle;
 // number of descriptors, so it has no depth limit.
 // Hits are handed to the sink on the UI thread whenever more than 400 ms have passed since the
 // last hand-over, and once at the end; the walker waits for each hand-over.
+// With a content check, every file hit is checked on the check pool as soon as its folder has
+// been examined, while the walk goes on; hits are handed over in walk order, each once its verdict
+// is known, and the walk ends only when every check it posted has ended. A cancelled walk
+// withdraws its queued checks and waits for the running ones, which give up between chunks.
 class TZorFileSearch : public TBasicWorkItem
 {
 public:
@@ -36,6 +44,11 @@ public:
     TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFileSearchSink &aSink, QObject &aSinkOwner,
                    const QString &aInitialPath, bool pOnlyNewFiles);
 
+    // Before the walk is queued: every file hit gets a verdict of aCheck from a job on aPool
+    // (which must outlive the walk). A file that the enumeration gives as empty does not hold any
+    // text and needs no job.
+    void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck, TCheckPool &aPool);
+
     // Worker thread, called once by the pool. Raises only what the sink's OfferFoundPath raised in
     // a hand-over (after the final hand-over has run).
     void DoWork() override;
@@ -49,16 +62,40 @@ private:
     // of its subfolders to enter into aSubfolders. False when the walk was cancelled.
     bool ExamineFolder(const TFolderHandle &aFolder, const QString &pFolderPath, QStringList &aSubfolders);
     void HandOverIfDue(const QString &pFolderPath, const QString &pName);
-    // UI thread, while the walker waits.
-    void HandOverToSink();
+    // Hands over the hits whose verdicts are known, up to the first that is still being checked.
+    void HandOverReadyHits();
+    // Queues the checks of the hits from fFirstUnposted on.
+    void PostChecks();
+    // Waits until every posted check has ended, handing over what is ready meanwhile; a
+    // cancelled walk withdraws its queued checks first.
+    void FinishChecks();
+    // UI thread, while the walker waits: offers the first aCount hits (all when negative).
+    void HandOverToSink(qsizetype aCount = -1);
     // The sink, or null once its owner is gone.
     IZorFileSearchSink *Sink() const { return fSinkOwner ? &fSink : nullptr; }
     void QueueResort();
     void ReportSearchProgress(const QString &pPath);
 
+    // A hit waiting for its hand-over. Its verdict is written once by its check job.
+    struct THit
+    {
+        explicit THit(QString aPath) : fPath(std::move(aPath)) {}
+        QString fPath;
+        std::atomic<TContentVerdict> fVerdict{TContentVerdict::None};
+        bool fChecked = false; // a job computes fVerdict
+    };
+    // Hits up to the first still being checked.
+    qsizetype ReadyHitCount() const;
+
     TZorSearchOptions fSearchOptions;
-    QStringList fItemsToAdd;
-    std::mutex fItemsToAddLock;
+    std::deque<THit> fItemsToAdd; // the walker appends, the hand-over takes from the front
+    mutable std::mutex fItemsToAddLock;
+    std::shared_ptr<const TContentCheck> fContentCheck;
+    TCheckPool *fCheckPool = nullptr;
+    qsizetype fFirstUnposted = 0; // index into fItemsToAdd of the first hit whose check is not queued
+    int fChecksRunning = 0;       // posted and not ended; under fChecksLock
+    std::mutex fChecksLock;
+    std::condition_variable fCheckEnded;
     IZorFileSearchSink &fSink;
     QPointer<QObject> fSinkOwner; // read on the UI thread only
     QString fInitialPath;

@@ -2,6 +2,8 @@
 // The result list implements it; the walker knows nothing else of the list.
 #pragma once
 
+#include "filesearch/content_verdict.h"
+
 #include <QString>
 
 // Every call comes on the UI thread while the walker that makes it waits.
@@ -14,8 +16,10 @@ public:
     // OfferFoundPath in between threw.
     virtual void BeginHandOver() = 0;
     virtual void EndHandOver() = 0;
-    // Offers one hit to the list (the acceptance may run the event loop, and may throw).
-    virtual void OfferFoundPath(const QString &aPath) = 0;
+    // Offers one hit to the list (the acceptance may run the event loop, and may throw), with its
+    // content verdict for aCheckedText (None: not computed).
+    virtual void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict,
+                                const QString &aCheckedText) = 0;
     // Whether aPath is listed already; a refresh walk hands over only paths that are not.
     virtual bool IsPathListed(const QString &aPath) const = 0;
     // How many paths are listed, and re-sorting them after hits were added.

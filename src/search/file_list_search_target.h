@@ -18,6 +18,14 @@ public:
     void Search(const QString &aPath) override { fList.Search(aPath); }
     TZorSearchOptions &SearchOptions() override { return fList.SearchOptions(); }
     int Count() const override { return fList.Count(); }
+    void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck) override
+    {
+        fList.SetContentCheck(std::move(aCheck));
+    }
+    std::optional<bool> OfferedVerdict(const QString &aText) const override
+    {
+        return fList.OfferedVerdict(aText);
+    }
 
 private:
     TZorFileList &fList;

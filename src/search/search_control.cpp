@@ -4,6 +4,7 @@
 #include "content/content_matching.h"
 #include "content/text_extraction.h"
 #include "i18n/translation.h"
+#include "platform/tick_count.h"
 #include "search/search_roots.h"
 
 #include <exception>
@@ -42,7 +43,11 @@ TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
       IsSkippedExtension([](QStringView aExt) { return ::IsSkippedExtension(aExt); }),
       FileContainsText(
           [](const QString &aPath, const QString &aText) { return ::FileContainsText(aPath, aText); }),
-      fWindow(aWindow), fList(aList)
+      CheckInBackground(
+          [](const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel) {
+              return ::FileContainsText(aPath, aText, {}, &aCancel);
+          }),
+      Clock([] { return GetTickCount(); }), fWindow(aWindow), fList(aList)
 {
 }
 
@@ -76,6 +81,8 @@ void TSearchControl::StartNow()
     fList.Clear();
     fWindow.FocusResultList();
     FTextToFind = values.edtTextToFind.trimmed();
+    fList.SetContentCheck(ContentCheckFor(FTextToFind));
+    fProgressShown = true;
 
     FillSearchOptions(values, fList.SearchOptions());
     SearchUnrecognizedFormats() = values.CheckBox1;
@@ -148,10 +155,13 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
     }
 
     TOfferGuard guard(fOfferDepth, [this] { QueueDeferredIfNeeded(); });
-    fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' ' + QString::number(fMatchCount) +
-                          QStringLiteral(". ") + Translate(QStringLiteral("Processing:")) + u' ' + Path);
-    fWindow.RepaintStatusLine();
-    fWindow.ProcessPendingEvents();
+    ReportProgress(Path);
+    const uint32_t now = Clock();
+    if (!fEverProcessed || TicksBetween(fLastEvents, now) >= EventsIntervalMs) {
+        fEverProcessed = true;
+        fLastEvents = now;
+        fWindow.ProcessPendingEvents();
+    }
 
     // The user may have stopped, restarted or closed meanwhile: no content check then.
     if (fStopRequested || HasDeferred() || fDestroying) {
@@ -171,15 +181,65 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
         CanAdd = false;
         return;
     }
-    CanAdd = FileContainsText(Path, text);
+    const std::optional<bool> verdict = fList.OfferedVerdict(text);
+    CanAdd = verdict ? *verdict : FileContainsText(Path, text);
     if (CanAdd)
         ++fMatchCount;
+}
+
+void TSearchControl::ReportProgress(const QString &Path)
+{
+    fProgressPath = Path;
+    fProgressCount = fMatchCount;
+    fProgressShown = false;
+    const uint32_t now = Clock();
+    if (!fEverRepainted || TicksBetween(fLastProgressRepaint, now) >= ProgressRepaintIntervalMs) {
+        ShowProgress();
+        return;
+    }
+    if (!fProgressFlushQueued) {
+        fProgressFlushQueued = true;
+        fWindow.QueueDeferred([this] {
+            fProgressFlushQueued = false;
+            if (!fDestroying && fSearching && !fStopRequested)
+                ShowProgress();
+        });
+    }
+}
+
+void TSearchControl::ShowProgress()
+{
+    if (fProgressShown)
+        return;
+    fProgressShown = true;
+    fEverRepainted = true;
+    fLastProgressRepaint = Clock();
+    fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' ' + QString::number(fProgressCount) +
+                          QStringLiteral(". ") + Translate(QStringLiteral("Processing:")) + u' ' +
+                          fProgressPath);
+    fWindow.RepaintStatusLine();
+}
+
+std::shared_ptr<const ::TContentCheck> TSearchControl::ContentCheckFor(const QString &aText) const
+{
+    if (aText.isEmpty() || !CheckInBackground)
+        return nullptr;
+    auto check = std::make_shared<::TContentCheck>();
+    check->fText = aText;
+    // The skip list is the program's own (pure, so safe on any thread); the acceptance applies
+    // IsSkippedExtension again before it looks at a verdict.
+    check->fContains = [background = CheckInBackground, aText](const QString &aPath,
+                                                               const ICancellationIndicator &aCancel) {
+        return !::IsSkippedExtension(ExtractFileExt(aPath)) && background(aPath, aText, aCancel);
+    };
+    return check;
 }
 
 void TSearchControl::EndSearch()
 {
     if (fDestroying)
         return;
+    fProgressShown = true;
     fWindow.EnableStartButton(true);
     fWindow.EnableStopButton(false);
     fWindow.SetStatusText(ItemsFoundText(fList.Count()));

@@ -3,11 +3,14 @@
 // The window and the result list are reached through the two small interfaces below.
 #pragma once
 
+#include "filesearch/content_verdict.h"
 #include "filesearch/search_options.h"
 #include "search/search_form_values.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -61,6 +64,10 @@ public:
     // The criteria the next Search copies.
     virtual TZorSearchOptions &SearchOptions() = 0;
     virtual int Count() const = 0;
+    // The content check the next walks run ahead for every file (null: none).
+    virtual void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck) = 0;
+    // While a path is being offered: its precomputed verdict for aText, if the walk has one.
+    virtual std::optional<bool> OfferedVerdict(const QString &aText) const = 0;
 };
 
 // The states of the search form (buttons, cursor, stop flag).
@@ -81,7 +88,15 @@ public:
     using TTranslator = std::function<QString(const QString &aPhrase)>;
     using TSkippedExtensionTest = std::function<bool(QStringView aExt)>;
     using TContentCheck = std::function<bool(const QString &aPath, const QString &aText)>;
+    using TBackgroundCheck = std::function<bool(const QString &aPath, const QString &aText,
+                                                const ICancellationIndicator &aCancel)>;
     using TSelectionPaths = std::function<QStringList()>;
+    using TClock = std::function<uint32_t()>;
+
+    // The status line shows the progress text at most this often, and the acceptance lets pending
+    // events run at most this often (milliseconds).
+    static constexpr uint32_t ProgressRepaintIntervalMs = 50;
+    static constexpr uint32_t EventsIntervalMs = 20;
 
     // Both must outlive the control.
     TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList);
@@ -91,8 +106,9 @@ public:
     // The start: saves the settings, stops and clears the list, fills its options from the form,
     // copies "Search in unrecognized formats" into the content check's SearchUnrecognizedFormats
     // and searches every folder entry of the selection (or once with an empty path when there is
-    // none). Put off while a path is being offered; ignored while a start is running. Never
-    // raises: when the list cannot search, the form is restored as at an end of search.
+    // none). With a text to find, the walks check every file ahead with CheckInBackground. Put off
+    // while a path is being offered; ignored while a start is running. Never raises: when the
+    // list cannot search, the form is restored as at an end of search.
     void Start();
     // The Stop button: sets StopRequested and, during a search, starts the stop timer unless it
     // runs already. The list itself is stopped only when the timer fires.
@@ -100,7 +116,11 @@ public:
     // The stop timer has fired (the window has disabled it): stops the list, or, while a path is
     // being offered, later. Does nothing when no stop is requested (the search has ended).
     void StopperTimerFired();
-    // The result list's OnAddPath: sets CanAdd for Path and counts accepted paths.
+    // The result list's OnAddPath: sets CanAdd for Path and counts accepted paths. Takes the
+    // verdict the walk computed ahead when it answers for the text looked for now, else calls
+    // FileContainsText. The progress text names the latest path; it is shown at once when
+    // ProgressRepaintIntervalMs have passed since it was last shown, else once the offering call
+    // chain has returned. Pending events run when EventsIntervalMs have passed since they last did.
     void AcceptPath(const QString &Path, bool &CanAdd);
     // The result list's OnEndSearch: restores the buttons, the status line and the cursor.
     void EndSearch();
@@ -130,6 +150,12 @@ public:
     TTranslator Translate;
     TSkippedExtensionTest IsSkippedExtension;
     TContentCheck FileContainsText;
+    // The check the walks run ahead on check threads: ::FileContainsText with the default
+    // extraction server unless replaced. Empty: no verdicts ahead, every path is checked by
+    // FileContainsText as it is offered.
+    TBackgroundCheck CheckInBackground;
+    // Milliseconds of a monotonic clock (GetTickCount unless replaced).
+    TClock Clock;
     // What a start searches: the selection list's entries ("<folder>/*" or a file path). None
     // until set: a start then walks every volume.
     TSelectionPaths SelectionPaths;
@@ -148,6 +174,12 @@ private:
     bool HasDeferred() const { return fCloseDeferred || fStartDeferred || fStopDeferred; }
     // "Items found: N" through the translator.
     QString ItemsFoundText(qint64 aCount) const;
+    // The content check of a search for aText, or null when none is to run ahead.
+    std::shared_ptr<const ::TContentCheck> ContentCheckFor(const QString &aText) const;
+    // Notes Path as the latest offered one and shows the progress text when it is due.
+    void ReportProgress(const QString &Path);
+    // Shows the progress text of the latest offered path, if it is not shown yet.
+    void ShowProgress();
 
     ISearchWindow &fWindow;
     ISearchResultList &fList;
@@ -162,4 +194,13 @@ private:
     bool fCloseDeferred = false;
     bool fStopDeferred = false;
     bool fDeferredQueued = false;
+    // The progress text's latest path, the count it shows, and whether it is on screen.
+    QString fProgressPath;
+    int32_t fProgressCount = 0;
+    bool fProgressShown = true;
+    bool fProgressFlushQueued = false;
+    uint32_t fLastProgressRepaint = 0;
+    uint32_t fLastEvents = 0;
+    bool fEverRepainted = false;
+    bool fEverProcessed = false;
 };

@@ -10,6 +10,10 @@ TSearchSession::TSearchSession(ISearchWindow &aWindow)
     fControl.FileContainsText = [this](const QString &aPath, const QString &aText) {
         return ::FileContainsText(aPath, aText, ExtractionServer);
     };
+    fControl.CheckInBackground = [this](const QString &aPath, const QString &aText,
+                                        const ICancellationIndicator &aCancel) {
+        return ::FileContainsText(aPath, aText, ExtractionServer, &aCancel);
+    };
     fControl.SelectionPaths = [this] { return SelectionList().Paths(); };
     ConnectSearchControl(fFileList, fControl);
 }

@@ -62,7 +62,10 @@ class TRecordingSink : public IZorFileSearchSink
 public:
     void BeginHandOver() override { ++fBatches; }
     void EndHandOver() override {}
-    void OfferFoundPath(const QString &aPath) override { fPaths.append(aPath); }
+    void OfferFoundPath(const QString &aPath, TContentVerdict, const QString &) override
+    {
+        fPaths.append(aPath);
+    }
     bool IsPathListed(const QString &aPath) const override { return fPaths.contains(aPath); }
     int FoundCount() const override { return int(fPaths.size()); }
     void ResortFound() override { ++fResorts; }

@@ -159,6 +159,8 @@ TEST_F(MainFormSearch, StopDuringASearchRefusesEveryLaterPath)
     for (int i = 0; i < 20; ++i)
         Write(QStringLiteral("a/f%1.txt").arg(i), "needle");
     int checks = 0;
+    // Checked as each path is offered, on the UI thread.
+    fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
         ++checks;
         fForm.StopSearchButton->click(); // the user clicks Stop while the first file is read
@@ -177,6 +179,8 @@ TEST_F(MainFormSearch, StopDuringASearchRefusesEveryLaterPath)
 TEST_F(MainFormSearch, ACloseWhileAFileIsCheckedIsMadeAfterwards)
 {
     Write("a/one.txt", "needle");
+    // Checked as each path is offered, on the UI thread.
+    fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
         fForm.close();
         EXPECT_TRUE(fForm.isVisible());
@@ -233,6 +237,8 @@ TEST_F(MainFormSearch, FilesThatVanishOrCannotBeReadAreLeftOutQuietly)
     const QString found = Write("a/found.txt", "needle");
     Write("a/broken.docx", "not really a document, but it holds the needle");
     const QString vanishing = Write("b/vanishing.txt", "needle");
+    // Checked as each path is offered, on the UI thread.
+    fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText =
         [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
             QFile::remove(vanishing); // gone between the walk and the content check
@@ -285,6 +291,8 @@ TEST_F(MainFormSearch, StopEndsALargeSearchSoon)
     }
     int checks = 0;
     QElapsedTimer sinceStop;
+    // Checked as each path is offered, on the UI thread.
+    fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText =
         [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
             if (++checks == 50) // the click arrives as an event while the walk goes on

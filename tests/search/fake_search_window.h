@@ -122,7 +122,15 @@ public:
     }
     TZorSearchOptions &SearchOptions() override { return Options; }
     int Count() const override { return Items; }
+    void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck) override { Check = std::move(aCheck); }
+    std::optional<bool> OfferedVerdict(const QString &aText) const override
+    {
+        return Check && Check->fText == aText ? Verdict : std::nullopt;
+    }
 
+    std::shared_ptr<const TContentCheck> Check;
+    // The verdict the path being offered carries (for the check's text).
+    std::optional<bool> Verdict;
     TZorSearchOptions Options;
     QStringList Searched;
     int Items = 0;

@@ -19,6 +19,8 @@ protected:
     SearchControl()
     {
         Control.SelectionPaths = [this] { return Window.Paths; };
+        // Each reading of the clock is a second later unless a test holds it still.
+        Control.Clock = [this] { return Now += TicksPerReading; };
         Control.FileContainsText = [this](const QString &aPath, const QString &aText) {
             Checked.push_back(aPath.toStdString() + "|" + aText.toStdString());
             return aPath.contains(QStringLiteral("hit"));
@@ -43,6 +45,8 @@ protected:
         return std::find(Log.begin(), Log.end(), aEntry) != Log.end();
     }
 
+    uint32_t Now = 0;
+    uint32_t TicksPerReading = 1000;
     std::vector<std::string> Log;
     std::vector<std::string> Checked;
     TFakeWindow Window{Log};
@@ -189,6 +193,75 @@ TEST_F(SearchControl, ProgressRepaintsAndProcessesEventsOncePerPath)
     const std::vector<std::string> expected{"status Items found: 0. Processing: /d/a.txt", "repaint",
                                             "events"};
     EXPECT_EQ(Log, expected);
+}
+
+// The progress text names the latest path but is repainted at most every 50 ms; what was not
+// shown is shown once the offering has returned. Events run at most every 20 ms.
+TEST_F(SearchControl, ProgressIsRepaintedAtMostEvery50Ms)
+{
+    Window.Values.edtTextToFind = QStringLiteral("x");
+    Control.Start();
+    TicksPerReading = 0;
+    Log.clear();
+    Offer(QStringLiteral("/d/a.txt"));
+    Offer(QStringLiteral("/d/b.txt"));
+    Now += 19;
+    Offer(QStringLiteral("/d/c.txt"));
+    Now += 1;
+    Offer(QStringLiteral("/d/d.txt"));
+    const std::vector<std::string> expected{"status Items found: 0. Processing: /d/a.txt", "repaint",
+                                            "events", "queue", "events"};
+    EXPECT_EQ(Log, expected);
+    Window.RunDeferred();
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0. Processing: /d/d.txt"));
+    Now += 50;
+    Offer(QStringLiteral("/d/hit.txt"));
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0. Processing: /d/hit.txt"));
+    // Once the search has ended, a late flush leaves the end's text alone.
+    Offer(QStringLiteral("/d/e.txt"));
+    Control.EndSearch();
+    Window.RunDeferred();
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 1"));
+}
+
+// A start with a text makes the list check every file ahead (skipping what the skip list names);
+// the acceptance takes a verdict made for the text it looks for and checks itself otherwise.
+TEST_F(SearchControl, TakesTheVerdictComputedAheadForItsText)
+{
+    std::vector<std::string> ahead;
+    Control.CheckInBackground = [&](const QString &aPath, const QString &aText,
+                                    const ICancellationIndicator &) {
+        ahead.push_back(aPath.toStdString() + "|" + aText.toStdString());
+        return true;
+    };
+    Window.Values.edtTextToFind = QStringLiteral(" Needle ");
+    Control.Start();
+    ASSERT_TRUE(List.Check);
+    EXPECT_EQ(List.Check->fText, QStringLiteral("Needle"));
+    TCustomCancellationToken cancel;
+    EXPECT_TRUE(List.Check->fContains(QStringLiteral("/d/a.txt"), cancel));
+    EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/photo.mp4"), cancel));
+    EXPECT_EQ(ahead, std::vector<std::string>{"/d/a.txt|Needle"});
+
+    List.Verdict = false;
+    EXPECT_FALSE(Offer(QStringLiteral("/d/hit.txt"))); // the verdict wins over the check
+    List.Verdict = true;
+    EXPECT_TRUE(Offer(QStringLiteral("/d/miss.txt")));
+    EXPECT_TRUE(Checked.empty());
+    EXPECT_EQ(Control.MatchCount(), 1);
+    // A verdict for another text is not taken.
+    List.Check = std::make_shared<TContentCheck>(TContentCheck{QStringLiteral("other"), nullptr});
+    EXPECT_FALSE(Offer(QStringLiteral("/d/miss2.txt")));
+    EXPECT_EQ(Checked, std::vector<std::string>{"/d/miss2.txt|Needle"});
+
+    // Without a text, or without a background check, nothing is checked ahead.
+    Window.Values.edtTextToFind = QStringLiteral("  ");
+    Control.Start();
+    EXPECT_FALSE(List.Check);
+    Window.Values.edtTextToFind = QStringLiteral("x");
+    Control.CheckInBackground = nullptr;
+    Control.Start();
+    EXPECT_FALSE(List.Check);
 }
 
 TEST_F(SearchControl, StatusTextsGoThroughTheTranslator)
@@ -535,6 +608,7 @@ TEST(SearchControlServices, RealContentCheckAndSkipList)
     TFakeList list(log);
     TSearchControl control(window, list);
     control.SelectionPaths = [&] { return window.Paths; };
+    control.Clock = [now = uint32_t(0)]() mutable { return now += 1000; };
     window.Values.edtTextToFind = QStringLiteral("needle");
     control.Start();
     const auto offer = [&](const QString &aPath) {

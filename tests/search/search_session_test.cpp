@@ -4,8 +4,10 @@
 #include "fake_search_window.h"
 #include "search/search_session.h"
 #include "support/fake_extraction_server.h"
+#include "support/gate.h"
 
 #include <algorithm>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <thread>
 
 namespace {
 
@@ -184,6 +187,144 @@ TEST_F(SearchSession, EnterDuringABatchRestartsAfterIt)
     EXPECT_TRUE(pressed);
     EXPECT_EQ(List.Count(), 20);
     EXPECT_EQ(Window.Status, QStringLiteral("Items found: 20"));
+}
+
+// The check threads compute what the acceptance would: one thread, many, or none (each path
+// checked as it is offered) list the same files of a mixed tree.
+TEST_F(SearchSession, ChecksAheadListWhatCheckingOnOfferLists)
+{
+    ASSERT_TRUE(Dir.isValid());
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "a document about the Zwölf needles");
+    Session.ExtractionServer = server.Address();
+    QStringList expected;
+    for (int i = 0; i < 40; ++i) {
+        const QString folder = QStringLiteral("f%1/").arg(i % 7);
+        Write(folder + QStringLiteral("miss%1.txt").arg(i), "nothing here, zwolf\n");
+        if (i % 3 == 0)
+            expected << Write(folder + QStringLiteral("hit%1.log").arg(i), "Twelve: ZWÖLF\n");
+    }
+    QByteArray large(3 * 1024 * 1024, 'x');
+    large.append("zwölf");
+    expected << Write(QStringLiteral("large.txt"), large);
+    expected << Write(QStringLiteral("docs/report.pdf"), "%PDF-1.4");
+    Write(QStringLiteral("empty.txt"), "");
+    Write(QStringLiteral("photo.jpg"), "zwölf");
+    Write(QStringLiteral("latin1.txt"), "zw\xF6lf"); // not UTF-8: "zw?lf"
+    expected.sort();
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
+    Window.Values.edtTextToFind = QStringLiteral("zwölf");
+
+    const auto search = [&] {
+        const int ends = EndCount;
+        Control.Start();
+        EXPECT_TRUE(WaitForEnd(ends + 1));
+        EXPECT_EQ(Window.Status, QStringLiteral("Items found: %1").arg(expected.size()));
+        return Listed();
+    };
+    List.SetCheckThreads(1);
+    EXPECT_EQ(search(), expected);
+    List.SetCheckThreads(8);
+    EXPECT_EQ(search(), expected);
+    int offerChecks = 0;
+    Control.FileContainsText = [&, check = Control.FileContainsText](const QString &aPath,
+                                                                     const QString &aText) {
+        ++offerChecks;
+        return check(aPath, aText);
+    };
+    EXPECT_EQ(search(), expected);
+    EXPECT_EQ(offerChecks, 0); // every verdict came from a check thread
+    Control.CheckInBackground = nullptr;
+    EXPECT_EQ(search(), expected);
+    EXPECT_GT(offerChecks, 0);
+}
+
+// A search started with an empty text has no checks ahead; the text typed meanwhile is looked
+// for as each path is offered.
+TEST_F(SearchSession, ATextTypedDuringASearchStartedEmptyIsCheckedOnOffer)
+{
+    ASSERT_TRUE(Dir.isValid());
+    const QString hit = Write(QStringLiteral("a/hit.txt"), "typed later");
+    Write(QStringLiteral("a/miss.txt"), "something else");
+    std::atomic<int> aheadChecks = 0;
+    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &) {
+        ++aheadChecks;
+        return true;
+    };
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
+    Window.Values.edtTextToFind.clear();
+    Control.Start();
+    Window.Values.edtTextToFind = QStringLiteral("Typed");
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Listed(), QStringList{hit});
+    EXPECT_EQ(aheadChecks.load(), 0);
+}
+
+// A stop withdraws the queued checks at once; the check that runs gives up when the search is
+// cancelled, and none starts after the end of the search.
+TEST_F(SearchSession, StopWithdrawsQueuedChecks)
+{
+    ASSERT_TRUE(Dir.isValid());
+    for (int i = 0; i < 200; ++i)
+        Write(QStringLiteral("f%1.txt").arg(i), "needle");
+    std::atomic<int> started = 0;
+    std::atomic<bool> ended = false;
+    std::atomic<int> startedAfterEnd = 0;
+    TGate firstCheckRuns;
+    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &aCancel) {
+        if (ended)
+            ++startedAfterEnd;
+        if (++started == 1)
+            firstCheckRuns.Open();
+        while (!aCancel.IsCancellationRequested()) // a check that would take long
+            std::this_thread::yield();
+        return true;
+    };
+    List.SetCheckThreads(1);
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
+    Window.Values.edtTextToFind = QStringLiteral("needle");
+    Control.Start();
+    ASSERT_TRUE(firstCheckRuns.Wait());
+    Control.RequestStop();
+    ASSERT_TRUE(WaitForEnd());
+    ended = true;
+    EXPECT_EQ(started.load(), 1);
+    EXPECT_EQ(List.Count(), 0);
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0"));
+    Window.Values.edtTextToFind = QStringLiteral("other");
+    Control.CheckInBackground = nullptr; // the next search checks on offer
+    Control.Start();
+    ASSERT_TRUE(WaitForEnd(2));
+    EXPECT_EQ(startedAfterEnd.load(), 0);
+}
+
+// A verdict is for the file as it was checked: a file that changes or vanishes before its hand-over
+// is listed as checked, the count stays right and nothing fails.
+TEST_F(SearchSession, AFileChangingAfterItsCheckIsListedAsChecked)
+{
+    ASSERT_TRUE(Dir.isValid());
+    const QString changing = Write(QStringLiteral("a/changing.txt"), "needle");
+    const QString vanishing = Write(QStringLiteral("a/vanishing.txt"), "needle");
+    const QString staying = Write(QStringLiteral("a/staying.txt"), "needle");
+    Control.CheckInBackground = [check = Control.CheckInBackground, changing,
+                                 vanishing](const QString &aPath, const QString &aText,
+                                            const ICancellationIndicator &aCancel) {
+        const bool holds = check(aPath, aText, aCancel);
+        if (aPath == vanishing)
+            QFile::remove(aPath);
+        if (aPath == changing) {
+            QFile file(aPath);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                file.write("no longer");
+        }
+        return holds;
+    };
+    Session.SelectionList().SetPaths({Dir.path() + QStringLiteral("/*")});
+    Window.Values.edtTextToFind = QStringLiteral("needle");
+    Control.Start();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Listed(), (QStringList{changing, staying, vanishing}));
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 3"));
 }
 
 } // namespace
