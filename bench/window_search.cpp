@@ -1,0 +1,343 @@
+// Whole searches in the real window (offscreen), next to the tools a user would run instead, on
+// the same generated data in the same run: rg -li, grep -rli, find -printf, a pdftotext loop.
+// Prints the median of five runs of each, the ratio, and the load average. Built, not run by ctest.
+//
+// Usage: QT_QPA_PLATFORM=offscreen window_search SCENARIO [DATA_DIR]
+//   text10k    10,000 text files of 10 KB, the text in 1% of them
+//   empty200k  200,000 empty files, a text that none holds (also: the longest UI stall)
+//   empty1m    1,000,000 empty files, a text that none holds
+//   listed100k 100,000 files listed with an empty text: wall time and bytes per listed result
+//   utf8       100 MB of UTF-8 text, a non-ASCII text: the content check alone against grep -rli
+//   pdf500     500 PDFs without the text, through ordwell-extractd (give its path in ORDWELL_EXTRACTD)
+// DATA_DIR keeps the generated files between runs (made once); by default a temporary folder.
+#include "content/content_matching.h"
+#include "gui/main_form/main_form.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <vector>
+
+namespace {
+
+constexpr int Runs = 5;
+
+double Median(std::vector<double> aValues)
+{
+    std::sort(aValues.begin(), aValues.end());
+    return aValues[aValues.size() / 2];
+}
+
+QString LoadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(u' ', 0, 2)
+                                          : QStringLiteral("?");
+}
+
+int64_t ResidentBytes()
+{
+    QFile file(QStringLiteral("/proc/self/statm"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return QString::fromLatin1(file.readAll()).section(u' ', 1, 1).toLongLong() * 4096;
+}
+
+// Seconds a peer takes, its output thrown away.
+double RunPeer(const QString &aProgram, const QStringList &aArguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(aProgram, aArguments);
+    if (!process.waitForFinished(-1))
+        return -1;
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+QByteArray Words(QRandomGenerator &aRandom, qsizetype aSize, bool aUmlauts)
+{
+    static const char *const plain[] = {"the",  "Quick", "brown", "FOX",   "jumps",  "over",   "lazy",
+                                        "dog,", "lorem", "ipsum", "Dolor", "sit",    "amet;",  "search",
+                                        "FILE", "zebra", "corn",  "zwolf", "twelve", "content"};
+    static const char *const umlauts[] = {"Straße", "über", "Größe", "Äpfel", "schön", "müde", "Bär"};
+    QByteArray text;
+    text.reserve(aSize + 16);
+    while (text.size() < aSize) {
+        text += aUmlauts && aRandom.bounded(8) == 0 ? umlauts[aRandom.bounded(int(std::size(umlauts)))]
+                                                    : plain[aRandom.bounded(int(std::size(plain)))];
+        text += aRandom.bounded(12) == 0 ? '\n' : ' ';
+    }
+    text.truncate(aSize);
+    return text;
+}
+
+bool WriteFile(const QString &aPath, const QByteArray &aBytes)
+{
+    QFile file(aPath);
+    return file.open(QIODevice::WriteOnly) && file.write(aBytes) == aBytes.size();
+}
+
+// Makes the data once: a marker file says it is complete.
+bool MakeOnce(const QString &aRoot, const std::function<bool(const QString &)> &aMake)
+{
+    const QString marker = aRoot + QStringLiteral("/.complete");
+    if (QFile::exists(marker))
+        return true;
+    QDir(aRoot).removeRecursively();
+    if (!QDir().mkpath(aRoot + QStringLiteral("/data")) || !aMake(aRoot + QStringLiteral("/data")))
+        return false;
+    return WriteFile(marker, "");
+}
+
+bool MakeEmptyFiles(const QString &aData, int aCount)
+{
+    for (int i = 0; i < aCount; ++i) {
+        const QString folder = QStringLiteral("%1/d%2").arg(aData).arg(i / 1000);
+        if (i % 1000 == 0 && !QDir().mkpath(folder))
+            return false;
+        if (!WriteFile(QStringLiteral("%1/f%2.txt").arg(folder).arg(i), QByteArray()))
+            return false;
+    }
+    return true;
+}
+
+// A one-page PDF whose page shows aText.
+QByteArray MakePdf(const QByteArray &aText)
+{
+    const QByteArray stream = "BT /F1 12 Tf 72 720 Td (" + aText + ") Tj ET";
+    const QList<QByteArray> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 "
+        "R "
+        ">> >> >>",
+        "<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+// The window's whole search of aRoot for aText: seconds from the click on Start to the end, and
+// the longest time the event loop did not turn meanwhile.
+struct TWindowRun
+{
+    double fSeconds = 0;
+    double fLongestStallMs = 0;
+};
+TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString &aText)
+{
+    aForm.ZorShellLink1->SelectionList().SetPaths({aRoot + QStringLiteral("/*")});
+    aForm.edtTextToFind->setText(aText);
+    aForm.SearchField->setText(QStringLiteral("*.*"));
+    QElapsedTimer sinceTurn;
+    double longest = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, double(sinceTurn.nsecsElapsed()) / 1e6 - 5);
+        sinceTurn.restart();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    sinceTurn.start();
+    ticker.start();
+    aForm.StartSearchButton->click();
+    const QDeadlineTimer deadline(3600 * 1000);
+    while (!aForm.StartSearchButton->isEnabled() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    TWindowRun run;
+    run.fSeconds = double(timer.nsecsElapsed()) / 1e9;
+    ticker.stop();
+    run.fLongestStallMs = longest;
+    return run;
+}
+
+void Report(const char *aWhat, double aSeconds, const char *aPeer, double aPeerSeconds)
+{
+    std::printf("%-34s %8.3f s   %-28s %8.3f s   ratio %6.2f\n", aWhat, aSeconds, aPeer, aPeerSeconds,
+                aSeconds / aPeerSeconds);
+}
+
+// Runs the window and each peer Runs times, alternating, and reports medians.
+struct TPeer
+{
+    QString fLabel;
+    QString fProgram;
+    QStringList fArguments;
+};
+void Compare(TMainForm &aForm, const QString &aData, const QString &aText, const std::vector<TPeer> &aPeers,
+             bool aShowStall = false)
+{
+    std::vector<double> window, stalls;
+    std::vector<std::vector<double>> peers(aPeers.size());
+    SearchInWindow(aForm, aData, aText); // warms the page cache
+    for (int run = 0; run < Runs; ++run) {
+        const TWindowRun result = SearchInWindow(aForm, aData, aText);
+        window.push_back(result.fSeconds);
+        stalls.push_back(result.fLongestStallMs);
+        for (size_t i = 0; i < aPeers.size(); ++i)
+            peers[i].push_back(RunPeer(aPeers[i].fProgram, aPeers[i].fArguments));
+    }
+    std::printf("listed: %d\n", aForm.SearchResultList->FileList().Count());
+    for (size_t i = 0; i < aPeers.size(); ++i)
+        Report("window", Median(window), qPrintable(aPeers[i].fLabel), Median(peers[i]));
+    if (aShowStall)
+        std::printf("longest UI stall: median %.1f ms, worst %.1f ms\n", Median(stalls),
+                    *std::max_element(stalls.begin(), stalls.end()));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: window_search text10k|empty200k|empty1m|listed100k|utf8|pdf500 [DATA_DIR]\n");
+        return 2;
+    }
+    const QString scenario = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir temporary;
+    const QString root = (argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path()) + u'/' + scenario;
+    const QString data = root + QStringLiteral("/data");
+    QRandomGenerator random(42);
+    std::printf("%s, load average before: %s\n", qPrintable(scenario), qPrintable(LoadAverage()));
+
+    TMainForm form{TCommandLine{}};
+    form.show();
+    const QString needle = QStringLiteral("Zebracorn");
+    const TPeer findPeer{QStringLiteral("find -printf"), QStringLiteral("find"),
+                         QStringList{data, QStringLiteral("-printf"), QStringLiteral("%s %T@ %A@ %C@\\n")}};
+    const TPeer rgPeer{QStringLiteral("rg -li"), QStringLiteral("rg"),
+                       QStringList{QStringLiteral("-li"), needle, data}};
+    const TPeer grepPeer{QStringLiteral("grep -rli"), QStringLiteral("grep"),
+                         QStringList{QStringLiteral("-rli"), needle, data}};
+
+    if (scenario == QStringLiteral("text10k")) {
+        if (!MakeOnce(root, [&](const QString &aData) {
+                for (int i = 0; i < 10000; ++i) {
+                    const QString folder = QStringLiteral("%1/d%2").arg(aData).arg(i / 500);
+                    QDir().mkpath(folder);
+                    QByteArray text = Words(random, 10240, false);
+                    if (i % 100 == 0)
+                        text.replace(5000, needle.size(), needle.toLatin1());
+                    if (!WriteFile(QStringLiteral("%1/f%2.txt").arg(folder).arg(i), text))
+                        return false;
+                }
+                return true;
+            }))
+            return 1;
+        Compare(form, data, needle, {rgPeer, grepPeer});
+    } else if (scenario == QStringLiteral("empty200k") || scenario == QStringLiteral("empty1m")) {
+        const int count = scenario == QStringLiteral("empty1m") ? 1000000 : 200000;
+        if (!MakeOnce(root, [&](const QString &aData) { return MakeEmptyFiles(aData, count); }))
+            return 1;
+        Compare(form, data, needle, {findPeer}, true);
+    } else if (scenario == QStringLiteral("listed100k")) {
+        if (!MakeOnce(root, [&](const QString &aData) { return MakeEmptyFiles(aData, 100000); }))
+            return 1;
+        // Memory on the first fill, before the allocator holds freed memory of earlier ones.
+        const int64_t before = ResidentBytes();
+        SearchInWindow(form, data, QString());
+        const double bytesPerResult =
+            double(ResidentBytes() - before) / std::max(form.SearchResultList->FileList().Count(), 1);
+        std::vector<double> times;
+        for (int run = 0; run < Runs; ++run)
+            times.push_back(SearchInWindow(form, data, QString()).fSeconds);
+        std::printf("listed: %d\n", form.SearchResultList->FileList().Count());
+        std::printf("window, 100k listed: median %.3f s; resident bytes per result (first fill): %.0f\n",
+                    Median(times), bytesPerResult);
+        std::vector<double> peer;
+        for (int run = 0; run < Runs; ++run)
+            peer.push_back(RunPeer(findPeer.fProgram, findPeer.fArguments));
+        std::printf("find -printf: median %.3f s\n", Median(peer));
+    } else if (scenario == QStringLiteral("utf8")) {
+        if (!MakeOnce(root, [&](const QString &aData) {
+                for (int i = 0; i < 100; ++i)
+                    if (!WriteFile(QStringLiteral("%1/f%2.txt").arg(aData).arg(i),
+                                   Words(random, 1 << 20, true)))
+                        return false;
+                return true;
+            }))
+            return 1;
+        QStringList files;
+        for (QDirIterator it(data, QDir::Files); it.hasNext();)
+            files << it.next();
+        const QString text = QString::fromUtf8("Zwölf");
+        std::vector<double> check, grep;
+        for (int run = 0; run < Runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            int found = 0;
+            for (const QString &file : files)
+                found += FileContainsText(file, text) ? 1 : 0;
+            check.push_back(double(timer.nsecsElapsed()) / 1e9);
+            grep.push_back(RunPeer(QStringLiteral("grep"), {QStringLiteral("-rli"), text, data}));
+            if (found != 0)
+                std::printf("unexpected: %d files hold the text\n", found);
+        }
+        Report("content check, one thread", Median(check), "grep -rli", Median(grep));
+    } else if (scenario == QStringLiteral("pdf500")) {
+        if (!MakeOnce(root, [&](const QString &aData) {
+                for (int i = 0; i < 500; ++i)
+                    if (!WriteFile(QStringLiteral("%1/f%2.pdf").arg(aData).arg(i),
+                                   MakePdf("Quarterly report number " + QByteArray::number(i))))
+                        return false;
+                return true;
+            }))
+            return 1;
+        const QString server = qEnvironmentVariable("ORDWELL_EXTRACTD");
+        QProcess extractd;
+        extractd.start(server, {QStringLiteral("--port"), QStringLiteral("19998")});
+        if (server.isEmpty() || !extractd.waitForStarted()) {
+            std::fprintf(stderr, "set ORDWELL_EXTRACTD to the path of ordwell-extractd\n");
+            return 2;
+        }
+        form.Session().ExtractionServer.fPort = 19998;
+        // Waits until the server answers.
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
+            QString text, error;
+            if (ExtractTextViaServer(data + QStringLiteral("/f0.pdf"), text, error,
+                                     form.Session().ExtractionServer))
+                break;
+        }
+        const QString loop =
+            QStringLiteral("for f in '%1'/*.pdf; do pdftotext \"$f\" - >/dev/null; done").arg(data);
+        Compare(form, data, needle,
+                {{QStringLiteral("pdftotext loop"), QStringLiteral("sh"), {QStringLiteral("-c"), loop}}});
+        extractd.terminate();
+        extractd.waitForFinished();
+    } else {
+        std::fprintf(stderr, "unknown scenario\n");
+        return 2;
+    }
+    std::printf("load average after: %s\n", qPrintable(LoadAverage()));
+    return 0;
+}
