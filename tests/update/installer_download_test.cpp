@@ -1,6 +1,7 @@
 // The installer download against a loopback stand-in for the vendor's server: progress, cancel,
 // errors, the private target folder, and starting the downloaded file.
 #include "support/vendor_test_server.h"
+#include "update/installer_checksum.h"
 #include "update/installer_download.h"
 #include "update/version_check.h"
 
@@ -257,6 +258,27 @@ TEST_F(InstallerDownload, DownloadedProgramIsStarted)
     for (int i = 0; i < 500 && !QFileInfo::exists(marker); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_TRUE(QFileInfo::exists(marker));
+}
+
+TEST(Sha256FileRule, DigestAtTheStartInEitherCase)
+{
+    const QByteArray hex = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+    const struct
+    {
+        QByteArray fText;
+        bool fValid;
+    } cases[] = {{hex + "  ordwell.exe\n", true},
+                 {hex.toUpper(), true},
+                 {"\xEF\xBB\xBF \r\n" + hex, true},
+                 {hex + " *ordwell.exe", true},
+                 {hex.left(63), false},
+                 {hex.left(63) + "g", false},
+                 {hex + "0", false},
+                 {"<html>" + hex, false},
+                 {QByteArray(), false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseSha256File(c.fText), c.fValid ? std::optional(QByteArray::fromHex(hex)) : std::nullopt)
+            << c.fText.toStdString();
 }
 
 TEST(DownloadFailure, BoxTextHasBothParts)
