@@ -57,6 +57,27 @@ private:
     int fFd;
 };
 
+// Removes the file it names in an open folder when it goes, unless told to keep it: a download
+// that fails or is refused leaves nothing behind.
+class TUnfinishedFile
+{
+public:
+    TUnfinishedFile(int aFolder, const QByteArray &aName) : fFolder(aFolder), fName(aName) {}
+    ~TUnfinishedFile()
+    {
+        if (!fKept)
+            ::unlinkat(fFolder, fName.constData(), 0);
+    }
+    TUnfinishedFile(const TUnfinishedFile &) = delete;
+    TUnfinishedFile &operator=(const TUnfinishedFile &) = delete;
+    void Keep() { fKept = true; }
+
+private:
+    int fFolder;
+    QByteArray fName;
+    bool fKept = false;
+};
+
 std::runtime_error FileError(const char *aWhat, const QString &aPath, int aErrno)
 {
     return std::runtime_error(std::string(aWhat) + " " + aPath.toStdString() + ": " + std::strerror(aErrno));
@@ -124,6 +145,7 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         ::openat(folder.Get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
     if (file.Get() < 0)
         throw FileError("Cannot create", target, errno);
+    TUnfinishedFile unfinished(folder.Get(), name);
     if (::fchmod(file.Get(), 0700) != 0)
         throw FileError("Cannot make executable", target, errno);
 
@@ -163,6 +185,7 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         throw FileError("Cannot write", target, errno);
     if (!QFileInfo::exists(target))
         throw std::runtime_error(Translate(QStringLiteral("Cannot find downloaded file.")).toStdString());
+    unfinished.Keep();
     return target;
 }
 

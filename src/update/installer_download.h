@@ -31,8 +31,9 @@ QString InstallerFileName();
 // under its name, and made executable for the user. Returns the installer's path. Throws
 // std::runtime_error with the text for the error box's second part: the client's error, the
 // status line, a file error, the translation of "Download is cancelled. Please download
-// manually." after an abort, or of "Cannot find downloaded file.", in UTF-8. aBaseUrl must be
-// https (or http on the loopback host).
+// manually." after an abort, or of "Cannot find downloaded file.", in UTF-8. The file is removed
+// on every failure, so no partial download stays behind. aBaseUrl must be https (or http on the
+// loopback host).
 QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress);
 
 // Starts the installer detached from this program. Returns false when it could not be started;

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -270,6 +271,7 @@ TEST_F(NewVersionDialog, AbortDuringUpdateNowShowsTheCancelSentenceAndEnds)
     EXPECT_EQ(step, stAborted);
     EXPECT_TRUE(fSeen.fProgressShown);
     EXPECT_EQ(fSeen.fProgress, 5);
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
     EXPECT_EQ(fSeen.fErrorBox,
               DownloadFailureText(QStringLiteral("Download is cancelled. Please download manually.")));
     ASSERT_EQ(fCatcher.fOpened.size(), 1);

@@ -166,6 +166,21 @@ TEST_F(InstallerDownload, CancelStopsAtTheNextReport)
     });
     EXPECT_EQ(error, "Download is cancelled. Please download manually.");
     EXPECT_TRUE(UpdateRequired());
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
+}
+
+TEST_F(InstallerDownload, BrokenTransferLeavesNoPartialFile)
+{
+    // 100000 of the announced 2000000 bytes, then the connection closes.
+    fServer.fServer.Get(kInstallerPath, [this](const httplib::Request &, httplib::Response &aRes) {
+        aRes.set_content_provider(fBody.size(), "application/octet-stream",
+                                  [this](size_t aOffset, size_t, httplib::DataSink &aSink) {
+                                      return aOffset == 0 && aSink.write(fBody.data(), 100000);
+                                  });
+    });
+    fServer.Start();
+    EXPECT_NE(ErrorOf([this] { Download(); }), "(no error)");
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
 }
 
 TEST_F(InstallerDownload, RedirectIsNotFollowed)
