@@ -1,5 +1,5 @@
-// The new-version dialog: the offer, the download with its progress bar and abort, the error box
-// and the result marker that start-up reads.
+// The new-version dialog: the offer, the download with its progress bar and abort, the question
+// before an unverified installer starts, the error box and the result marker that start-up reads.
 #include "gui/new_version_dialog.h"
 
 #include "i18n/translation.h"
@@ -138,9 +138,10 @@ void TfrmNewVersion::btUpdateNowClick()
     ProgressBar1->repaint();
     QCoreApplication::processEvents();
     bool failed = false;
+    bool declined = false;
     QString failure;
     try {
-        const QString installer = DownloadUpdate(fBaseUrl, [this](int64_t, int aPercent) {
+        const TDownloadedInstaller installer = DownloadUpdate(fBaseUrl, [this](int64_t, int aPercent) {
             if (aPercent >= 0) {
                 ProgressBar1->setValue(aPercent);
                 ProgressBar1->repaint();
@@ -148,18 +149,40 @@ void TfrmNewVersion::btUpdateNowClick()
             // Keeps the dialog responsive, so that "Abort" can be pressed during the transfer.
             QCoreApplication::processEvents();
         });
+        fDownloading = false;
         // Whether the installer starts is not examined: the program ends either way.
-        StartInstaller(installer);
+        if (installer.fVerified || AskToStartUnverified()) {
+            StartInstaller(installer.fFileName);
+        } else {
+            RemoveInstaller(installer.fFileName);
+            declined = true;
+        }
     } catch (const std::exception &error) {
         failed = true;
         failure = QString::fromUtf8(error.what());
     }
     fDownloading = false;
-    if (failed) {
+    if (failed)
         QMessageBox::critical(this, ApplicationTitle(), DownloadFailureText(failure), QMessageBox::Ok);
+    // Without a started installer the new version is to be fetched by hand from the home page.
+    if (failed || declined)
         QDesktopServices::openUrl(QUrl(VendorBaseUrl()));
-    }
     close();
+}
+
+bool TfrmNewVersion::AskToStartUnverified()
+{
+    QMessageBox box(QMessageBox::Question, ApplicationTitle(),
+                    Translate(QStringLiteral("The download cannot be verified: the vendor has published no "
+                                             "checksum for it. Start it anyway?")),
+                    QMessageBox::NoButton, this);
+    const QPushButton *start =
+        box.addButton(Translate(QStringLiteral("Start Anyway")), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(Translate(QStringLiteral("Cancel")), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == start;
 }
 
 int ShowNewVersionDialog(const QString &aBaseUrl)

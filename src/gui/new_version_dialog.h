@@ -33,8 +33,10 @@ public:
     void FormClose();
     // "Abort" while a download runs sets DownloadCancelled; otherwise closes the dialog.
     void btCancelClick();
-    // Downloads the installer with progress, starts it, or shows the error box and opens the home
-    // page; then closes the dialog. Returns when all of that has happened.
+    // Downloads the installer with progress and starts it when it matched its published checksum,
+    // or, when none is published, after the user agreed; otherwise shows the error box (or removes
+    // the declined installer) and opens the home page. Then closes the dialog. Returns when all of
+    // that has happened.
     void btUpdateNowClick();
 
     // Every way of closing ends here. While a download runs, closing asks it to stop instead,
@@ -46,6 +48,9 @@ protected:
 
 private:
     void PlaceButtons();
+    // Says that the download cannot be verified and asks whether to start it: true on
+    // "Start Anyway", false on "Cancel" or Escape.
+    bool AskToStartUnverified();
 
     QString fBaseUrl;
     bool fDownloading = false;

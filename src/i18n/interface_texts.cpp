@@ -45,7 +45,12 @@ QStringList RunTimePhrases()
         QStringLiteral("Exit"), QStringLiteral("Cancel"), QStringLiteral("Abort"),
         QStringLiteral("Download is cancelled. Please download manually."),
         QStringLiteral("Cannot find downloaded file."),
-        QStringLiteral("Failed to download update. Please download manually on website.")};
+        QStringLiteral("Failed to download update. Please download manually on website."),
+        QStringLiteral("The downloaded file does not match the checksum published by the vendor. It has "
+                       "been removed and was not started."),
+        QStringLiteral("The download cannot be verified: the vendor has published no checksum for it. Start "
+                       "it anyway?"),
+        QStringLiteral("Start Anyway")};
 }
 
 } // namespace

@@ -1,15 +1,17 @@
 // The update download: fetches the new installer into the user's private temporary folder with
-// progress and cancel, and starts it.
+// progress and cancel, checks it against the published checksum, and starts it.
 #include "update/installer_download.h"
 
 #include "i18n/translation.h"
 #include "threads/run_context.h"
+#include "update/installer_checksum.h"
 #include "update/vendor_http.h"
 #include "update/version_check.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -55,6 +57,27 @@ public:
 
 private:
     int fFd;
+};
+
+// Removes the file it names in an open folder when it goes, unless told to keep it: a download
+// that fails or is refused leaves nothing behind.
+class TUnfinishedFile
+{
+public:
+    TUnfinishedFile(int aFolder, const QByteArray &aName) : fFolder(aFolder), fName(aName) {}
+    ~TUnfinishedFile()
+    {
+        if (!fKept)
+            ::unlinkat(fFolder, fName.constData(), 0);
+    }
+    TUnfinishedFile(const TUnfinishedFile &) = delete;
+    TUnfinishedFile &operator=(const TUnfinishedFile &) = delete;
+    void Keep() { fKept = true; }
+
+private:
+    int fFolder;
+    QByteArray fName;
+    bool fKept = false;
 };
 
 std::runtime_error FileError(const char *aWhat, const QString &aPath, int aErrno)
@@ -107,11 +130,22 @@ QString InstallerFileName()
     return InstallerFolder() + u'/' + kInstallerName;
 }
 
-QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress)
+TDownloadedInstaller DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress)
 {
     UpdateRequired() = true;
     DownloadCancelled() = false;
     CheckVendorBaseUrl(aBaseUrl);
+
+    const QString url = aBaseUrl + QStringLiteral("/download/ordwell.exe");
+    THttpClient client;
+    auto onChecksumProgress = [&aOnProgress](int64_t) {
+        if (DownloadCancelled())
+            return Translate(QStringLiteral("Download is cancelled. Please download manually."));
+        if (aOnProgress)
+            aOnProgress(0, -1);
+        return QString();
+    };
+    const std::optional<QByteArray> published = FetchPublishedSha256(client, url, onChecksumProgress);
 
     const QString target = InstallerFileName();
     TFileDescriptor folder(OpenPrivateFolder(InstallerFolder()));
@@ -124,11 +158,13 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         ::openat(folder.Get(), name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
     if (file.Get() < 0)
         throw FileError("Cannot create", target, errno);
+    TUnfinishedFile unfinished(folder.Get(), name);
     if (::fchmod(file.Get(), 0700) != 0)
         throw FileError("Cannot make executable", target, errno);
 
-    THttpClient client;
-    auto onData = [&file, &target](const char *aData, size_t aSize) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    auto onData = [&file, &target, &hash](const char *aData, size_t aSize) {
+        hash.addData(QByteArrayView(aData, qsizetype(aSize)));
         while (aSize > 0) {
             const ssize_t written = ::write(file.Get(), aData, aSize);
             if (written < 0 && errno == EINTR)
@@ -154,7 +190,7 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         return QString();
     };
     try {
-        client.Get(aBaseUrl + QStringLiteral("/download/ordwell.exe"), THttpOptions(), onData, onProgress);
+        client.Get(url, THttpOptions(), onData, onProgress);
     } catch (...) {
         file.Close();
         throw;
@@ -163,7 +199,18 @@ QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProg
         throw FileError("Cannot write", target, errno);
     if (!QFileInfo::exists(target))
         throw std::runtime_error(Translate(QStringLiteral("Cannot find downloaded file.")).toStdString());
-    return target;
+    if (published && hash.result() != *published)
+        throw std::runtime_error(Translate(QStringLiteral("The downloaded file does not match the checksum "
+                                                          "published by the vendor. It has been removed "
+                                                          "and was not started."))
+                                     .toStdString());
+    unfinished.Keep();
+    return {target, published.has_value()};
+}
+
+void RemoveInstaller(const QString &aFileName)
+{
+    QFile::remove(aFileName);
 }
 
 bool StartInstaller(const QString &aFileName)

@@ -1,5 +1,6 @@
 // The update download: fetches the new installer from the vendor's web server into the user's
-// private temporary folder with progress and cancel, and starts it.
+// private temporary folder with progress and cancel, checks it against the SHA-256 the vendor
+// publishes beside it, and starts it.
 #pragma once
 
 #include <atomic>
@@ -25,15 +26,31 @@ int DownloadPercent(int64_t aCount, int64_t aContentLength, const QString &aTran
 QString InstallerFolder();
 QString InstallerFileName();
 
+// A downloaded installer and whether it matched the SHA-256 the vendor publishes beside it.
+struct TDownloadedInstaller
+{
+    QString fFileName;
+    // False when the vendor publishes no checksum for the installer: the caller asks the user
+    // before starting it.
+    bool fVerified = false;
+};
+
 // The whole download on the calling thread: UpdateRequired := true, DownloadCancelled := false,
-// then GET of aBaseUrl + "/download/ordwell.exe" (User-Agent set, redirects not followed, no read
-// time-out) into InstallerFileName(), replacing an older file without following a link planted
-// under its name, and made executable for the user. Returns the installer's path. Throws
+// then GET of the published checksum aBaseUrl + "/download/ordwell.exe.sha256" (see
+// FetchPublishedSha256; aOnProgress is called with 0 and -1 meanwhile) and GET of aBaseUrl +
+// "/download/ordwell.exe" (User-Agent set, redirects not followed, no read time-out) into
+// InstallerFileName(), replacing an older file without following a link planted under its name,
+// and made executable for the user. The file's SHA-256 is computed as it is written. Throws
 // std::runtime_error with the text for the error box's second part: the client's error, the
 // status line, a file error, the translation of "Download is cancelled. Please download
-// manually." after an abort, or of "Cannot find downloaded file.", in UTF-8. aBaseUrl must be
-// https (or http on the loopback host).
-QString DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress);
+// manually." after an abort, of "Cannot find downloaded file.", or of "The downloaded file does
+// not match the checksum published by the vendor. It has been removed and was not started.", in
+// UTF-8. The file is removed on every failure, so no partial or refused installer stays behind.
+// aBaseUrl must be https (or http on the loopback host).
+TDownloadedInstaller DownloadUpdate(const QString &aBaseUrl, const TDownloadProgress &aOnProgress);
+
+// Removes a downloaded installer that the user chose not to start. Any thread.
+void RemoveInstaller(const QString &aFileName);
 
 // Starts the installer detached from this program. Returns false when it could not be started;
 // the caller does not report it.

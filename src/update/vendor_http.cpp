@@ -178,6 +178,14 @@ QByteArray THttpClient::Header(const QByteArray &aName) const
     return QByteArray();
 }
 
+long THttpClient::Status() const
+{
+    long status = 0;
+    if (fState->fCurl)
+        curl_easy_getinfo(fState->fCurl, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+}
+
 QByteArray THttpClient::GetBody(const QString &aUrl, const THttpOptions &aOptions, qsizetype aMaxBytes)
 {
     QByteArray body;

@@ -47,6 +47,9 @@ public:
 
     // A header of the last reply (name without regard to case, value trimmed), empty when absent.
     QByteArray Header(const QByteArray &aName) const;
+    // The status code of the last reply (404), also after a failed or stopped transfer; 0 when no
+    // reply arrived.
+    long Status() const;
 
     // GET of aUrl into memory, at most aMaxBytes of body (more is an error).
     QByteArray GetBody(const QString &aUrl, const THttpOptions &aOptions, qsizetype aMaxBytes);

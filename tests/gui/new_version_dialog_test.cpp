@@ -1,10 +1,12 @@
 // Start-up against a loopback vendor server: the new-version dialog's offer, "Skip" and "Exit",
-// the program ending before the main window when required, and "Update Now" with "Abort".
+// the program ending before the main window when required, and "Update Now" with "Abort" and
+// with a matching, tampered or missing published checksum.
 #include "gui/new_version_dialog.h"
 #include "gui/startup.h"
 #include "i18n/translation.h"
 #include "platform/config_location.h"
 #include "platform/program_info.h"
+#include "support/pump.h"
 #include "support/vendor_test_server.h"
 #include "update/installer_download.h"
 #include "update/version_check.h"
@@ -12,8 +14,10 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -50,6 +54,7 @@ struct TSeen
     bool fProgressShown = false;
     int fProgress = 0;
     QString fErrorBox;
+    QString fQuestion;
 };
 
 class NewVersionDialog : public ::testing::Test
@@ -97,8 +102,17 @@ protected:
         bool finished = false;
         QObject::connect(&driver, &QTimer::timeout, [&] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                fSeen.fErrorBox = box->text();
-                QMetaObject::invokeMethod(box->button(QMessageBox::Ok), "click", Qt::QueuedConnection);
+                QAbstractButton *answer = box->button(QMessageBox::Ok);
+                if (box->icon() == QMessageBox::Question) {
+                    fSeen.fQuestion = box->text();
+                    for (QAbstractButton *button : box->buttons())
+                        if (button->text() == fAnswer)
+                            answer = button;
+                } else {
+                    fSeen.fErrorBox = box->text();
+                }
+                if (answer)
+                    QMetaObject::invokeMethod(answer, "click", Qt::QueuedConnection);
                 return;
             }
             TfrmNewVersion *dialog = nullptr;
@@ -134,6 +148,8 @@ protected:
     TVendorTestServer fServer;
     TUrlCatcher fCatcher;
     TSeen fSeen;
+    // The caption of the button pressed in a question box.
+    QString fAnswer;
 };
 
 void Click(QPushButton *aButton)
@@ -270,6 +286,7 @@ TEST_F(NewVersionDialog, AbortDuringUpdateNowShowsTheCancelSentenceAndEnds)
     EXPECT_EQ(step, stAborted);
     EXPECT_TRUE(fSeen.fProgressShown);
     EXPECT_EQ(fSeen.fProgress, 5);
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
     EXPECT_EQ(fSeen.fErrorBox,
               DownloadFailureText(QStringLiteral("Download is cancelled. Please download manually.")));
     ASSERT_EQ(fCatcher.fOpened.size(), 1);
@@ -296,6 +313,83 @@ TEST_F(NewVersionDialog, UpdateNowWithAFailingServerShowsItsStatusAndEnds)
     EXPECT_TRUE(fSeen.fErrorBox.contains(QStringLiteral("404")));
     EXPECT_EQ(fCatcher.fOpened.size(), 1);
 }
+
+// What the vendor publishes beside the installer, and what "Update Now" then does.
+struct TUpdateCase
+{
+    const char *fName;
+    // The reply to the checksum's request: its status, and whether it is the digest of the installer
+    // as published rather than of the tampered one that is served.
+    int fChecksumStatus;
+    bool fInstallerTampered;
+    // The button pressed in the question about an unverified installer; empty when none is asked.
+    const char *fAnswer;
+    bool fStarted;
+};
+
+void PrintTo(const TUpdateCase &aCase, std::ostream *aStream)
+{
+    *aStream << aCase.fName;
+}
+
+class NewVersionDialogUpdate : public NewVersionDialog, public ::testing::WithParamInterface<TUpdateCase>
+{
+};
+
+TEST_P(NewVersionDialogUpdate, StartsOnlyAVerifiedOrAcceptedInstaller)
+{
+    const TUpdateCase &c = GetParam();
+    const QString marker = fTemp.filePath(QStringLiteral("started"));
+    const std::string published = "#!/bin/sh\necho started > '" + marker.toStdString() + "'\n";
+    const std::string served = c.fInstallerTampered ? published + "echo tampered\n" : published;
+    const std::string checksum =
+        QCryptographicHash::hash(QByteArray::fromStdString(published), QCryptographicHash::Sha256)
+            .toHex()
+            .toStdString() +
+        "  ordwell.exe\n";
+    ServeVersion("24/20", "");
+    fServer.fServer.Get(kInstallerPath, [&served](const httplib::Request &, httplib::Response &aRes) {
+        aRes.set_content(served, "application/octet-stream");
+    });
+    fServer.fServer.Get(std::string(kInstallerPath) + ".sha256",
+                        [&c, &checksum](const httplib::Request &, httplib::Response &aRes) {
+                            aRes.status = c.fChecksumStatus;
+                            aRes.set_content(checksum, "text/plain");
+                        });
+    fAnswer = QString::fromUtf8(c.fAnswer);
+    bool clicked = false;
+    const bool goOn = RunStartup([&clicked](TfrmNewVersion *aDialog) {
+        if (!aDialog || clicked)
+            return clicked;
+        Click(aDialog->btUpdateNow);
+        clicked = true;
+        return false;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_EQ(fSeen.fQuestion, fAnswer.isEmpty()
+                                   ? QString()
+                                   : QStringLiteral("The download cannot be verified: the vendor "
+                                                    "has published no checksum for it. Start it anyway?"));
+    EXPECT_EQ(fSeen.fErrorBox, c.fChecksumStatus == 200 && c.fInstallerTampered
+                                   ? DownloadFailureText(QStringLiteral(
+                                         "The downloaded file does not match the checksum published by the "
+                                         "vendor. It has been removed and was not started."))
+                                   : QString());
+    EXPECT_EQ(QFileInfo::exists(InstallerFileName()), c.fStarted);
+    EXPECT_EQ(fCatcher.fOpened.size(), c.fStarted ? 0 : 1);
+    if (c.fStarted)
+        EXPECT_TRUE(PumpUntil([&marker] { return QFileInfo::exists(marker); }));
+    else
+        EXPECT_FALSE(QFileInfo::exists(marker));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checksums, NewVersionDialogUpdate,
+    ::testing::Values(TUpdateCase{"Matching", 200, false, "", true},
+                      TUpdateCase{"Tampered", 200, true, "", false},
+                      TUpdateCase{"NonePublishedAndDeclined", 404, false, "Cancel", false},
+                      TUpdateCase{"NonePublishedAndAccepted", 404, true, "Start Anyway", true}),
+    [](const ::testing::TestParamInfo<TUpdateCase> &aInfo) { return std::string(aInfo.param.fName); });
 
 } // namespace
 

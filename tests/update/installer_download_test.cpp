@@ -1,10 +1,12 @@
 // The installer download against a loopback stand-in for the vendor's server: progress, cancel,
-// errors, the private target folder, and starting the downloaded file.
+// errors, the published checksum, the private target folder, and starting the downloaded file.
 #include "support/vendor_test_server.h"
+#include "update/installer_checksum.h"
 #include "update/installer_download.h"
 #include "update/version_check.h"
 
 #include <gtest/gtest.h>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,9 +57,11 @@ protected:
     }
     QString Download()
     {
-        return DownloadUpdate(fServer.BaseUrl(), [this](int64_t aCount, int aPercent) {
-            fReports.push_back({aCount, aPercent});
-        });
+        return DownloadUpdate(fServer.BaseUrl(),
+                              [this](int64_t aCount, int aPercent) {
+                                  fReports.push_back({aCount, aPercent});
+                              })
+            .fFileName;
     }
     QByteArray ReadAll(const QString &aPath)
     {
@@ -165,6 +169,21 @@ TEST_F(InstallerDownload, CancelStopsAtTheNextReport)
     });
     EXPECT_EQ(error, "Download is cancelled. Please download manually.");
     EXPECT_TRUE(UpdateRequired());
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
+}
+
+TEST_F(InstallerDownload, BrokenTransferLeavesNoPartialFile)
+{
+    // 100000 of the announced 2000000 bytes, then the connection closes.
+    fServer.fServer.Get(kInstallerPath, [this](const httplib::Request &, httplib::Response &aRes) {
+        aRes.set_content_provider(fBody.size(), "application/octet-stream",
+                                  [this](size_t aOffset, size_t, httplib::DataSink &aSink) {
+                                      return aOffset == 0 && aSink.write(fBody.data(), 100000);
+                                  });
+    });
+    fServer.Start();
+    EXPECT_NE(ErrorOf([this] { Download(); }), "(no error)");
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
 }
 
 TEST_F(InstallerDownload, RedirectIsNotFollowed)
@@ -258,6 +277,86 @@ TEST_F(InstallerDownload, DownloadedProgramIsStarted)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_TRUE(QFileInfo::exists(marker));
 }
+
+TEST(Sha256FileRule, DigestAtTheStartInEitherCase)
+{
+    const QByteArray hex = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+    const struct
+    {
+        QByteArray fText;
+        bool fValid;
+    } cases[] = {{hex + "  ordwell.exe\n", true},
+                 {hex.toUpper(), true},
+                 {"\xEF\xBB\xBF \r\n" + hex, true},
+                 {hex + " *ordwell.exe", true},
+                 {hex.left(63), false},
+                 {hex.left(63) + "g", false},
+                 {hex + "0", false},
+                 {"<html>" + hex, false},
+                 {QByteArray(), false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseSha256File(c.fText), c.fValid ? std::optional(QByteArray::fromHex(hex)) : std::nullopt)
+            << c.fText.toStdString();
+}
+
+// The reply beside the installer, and what the download makes of it.
+struct TChecksumCase
+{
+    const char *fName;
+    int fStatus;
+    // The reply's text; "=" stands for the served installer's digest, "~" for that of a copy that
+    // differs in one bit, as if the installer had been tampered with.
+    std::string fText;
+    std::string fError;
+    bool fVerified;
+};
+
+void PrintTo(const TChecksumCase &aCase, std::ostream *aStream)
+{
+    *aStream << aCase.fName;
+}
+
+class InstallerChecksum : public InstallerDownload, public ::testing::WithParamInterface<TChecksumCase>
+{
+};
+
+TEST_P(InstallerChecksum, DecidesWhetherTheInstallerIsKept)
+{
+    const TChecksumCase &c = GetParam();
+    QByteArray installer = QByteArray::fromStdString(fBody);
+    const QByteArray digest = QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex();
+    installer[1000] = char(installer[1000] ^ 1);
+    const QByteArray tamperedDigest = QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex();
+    std::string text = c.fText;
+    if (const size_t at = text.find_first_of("=~"); at != std::string::npos)
+        text.replace(at, 1, (text[at] == '=' ? digest : tamperedDigest).toStdString());
+    fServer.fServer.Get(std::string(kInstallerPath) + ".sha256",
+                        [&c, &text](const httplib::Request &, httplib::Response &aRes) {
+                            aRes.status = c.fStatus;
+                            aRes.set_content(text, "text/plain");
+                        });
+    ServeSized();
+    fServer.Start();
+    TDownloadedInstaller downloaded;
+    EXPECT_EQ(ErrorOf([this, &downloaded] { downloaded = DownloadUpdate(fServer.BaseUrl(), {}); }), c.fError);
+    EXPECT_EQ(downloaded.fVerified, c.fVerified);
+    // Only a download that succeeded leaves a file.
+    EXPECT_EQ(QFileInfo::exists(InstallerFileName()), c.fError == "(no error)");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, InstallerChecksum,
+    ::testing::Values(
+        TChecksumCase{"Sha256sumLine", 200, "=  ordwell.exe\n", "(no error)", true},
+        TChecksumCase{"Tampered", 200, "~  ordwell.exe\n",
+                      "The downloaded file does not match the checksum published by the vendor. "
+                      "It has been removed and was not started.",
+                      false},
+        TChecksumCase{"NotFound", 404, "=", "(no error)", false},
+        TChecksumCase{"Gone", 410, "", "(no error)", false},
+        TChecksumCase{"LongPageThatIsNoChecksum", 200, std::string(100000, 'p'), "(no error)", false},
+        TChecksumCase{"ServerError", 500, "=", "HTTP/1.1 500 Internal Server Error", false}),
+    [](const ::testing::TestParamInfo<TChecksumCase> &aInfo) { return std::string(aInfo.param.fName); });
 
 TEST(DownloadFailure, BoxTextHasBothParts)
 {
