@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -53,6 +54,13 @@ int64_t ResidentBytes()
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     return QString::fromLatin1(file.readAll()).section(u' ', 1, 1).toLongLong() * 4096;
+}
+
+// Bytes the allocator has handed out and not taken back.
+int64_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return int64_t(info.uordblks + info.hblkhd);
 }
 
 // Seconds a peer takes, its output thrown away.
@@ -265,15 +273,19 @@ int main(int argc, char **argv)
             return 1;
         // Memory on the first fill, before the allocator holds freed memory of earlier ones.
         const int64_t before = ResidentBytes();
+        const int64_t heapBefore = HeapInUse();
         SearchInWindow(form, data, QString());
-        const double bytesPerResult =
-            double(ResidentBytes() - before) / std::max(form.SearchResultList->FileList().Count(), 1);
+        const int listed = std::max(form.SearchResultList->FileList().Count(), 1);
+        const double bytesPerResult = double(ResidentBytes() - before) / listed;
+        const double heapPerResult = double(HeapInUse() - heapBefore) / listed;
         std::vector<double> times;
         for (int run = 0; run < Runs; ++run)
             times.push_back(SearchInWindow(form, data, QString()).fSeconds);
         std::printf("listed: %d\n", form.SearchResultList->FileList().Count());
-        std::printf("window, 100k listed: median %.3f s; resident bytes per result (first fill): %.0f\n",
-                    Median(times), bytesPerResult);
+        std::printf(
+            "window, 100k listed: median %.3f s; bytes per result after the first fill: heap in use %.0f, "
+            "resident %.0f (with what the walk held meanwhile)\n",
+            Median(times), heapPerResult, bytesPerResult);
         std::vector<double> peer;
         for (int run = 0; run < Runs; ++run)
             peer.push_back(RunPeer(findPeer.fProgram, findPeer.fArguments));

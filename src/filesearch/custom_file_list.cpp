@@ -49,7 +49,7 @@ TZorFileListItem *TZorCustomFileList::Add(const QString &Path, bool Checked, int
         }
     }
     if (!item) {
-        auto created = std::make_unique<TZorFileListItem>(Path, isVirtual);
+        auto created = std::make_unique<TZorFileListItem>(Path, isVirtual, &fLastFolder);
         created->fChecked = Checked;
         item = created.get();
         InsertItem(pPos >= 0 && pPos < Count() ? pPos : Count(), std::move(created));
@@ -97,8 +97,10 @@ int TZorCustomFileList::ReturnItemInList(const QString &pFilePath, int lStartInd
 {
     if (pFilePath.isEmpty())
         return -1;
+    const QStringView wanted =
+        pFilePath.endsWith(PathSeparator) ? QStringView(pFilePath).chopped(1) : QStringView(pFilePath);
     for (int i = std::max(lStartIndex, 0); i < Count(); ++i)
-        if (SamePath(fItems[size_t(i)]->DisplayPath(), pFilePath))
+        if (fItems[size_t(i)]->HasPath(wanted))
             return i;
     return -1;
 }

@@ -160,6 +160,7 @@ private:
     Qt::SortOrder fSortOrder = Qt::AscendingOrder;
     QStringList fColumnCaptions;
     mutable QHash<QString, QString> fTypeNames; // lower-case extension -> type name
+    QString fLastFolder;                        // the folder string new items of that folder share
     QItemSelectionModel fSelection{this};
     // Set while rows are removed or reordered: the selection model's own signals are not passed
     // on then, the caller raises the one event the change is worth.

@@ -9,37 +9,55 @@ namespace {
 constexpr uint64_t kUnixEpochFileTime = 116444736000000000ULL;
 } // namespace
 
-TZorFileListItem::TZorFileListItem(const QString &pPath, bool pIsVirtual)
-    : fIsFolder(pPath.endsWith(PathSeparator)), fPath(pPath), fIsVirtual(pIsVirtual)
+TZorFileListItem::TZorFileListItem(const QString &pPath, bool pIsVirtual, QString *pSharedFolder)
+    : fIsFolder(pPath.endsWith(PathSeparator)), fIsVirtual(pIsVirtual)
 {
-    LocateCaption();
+    SetParts(pPath, pSharedFolder);
 }
 
-void TZorFileListItem::LocateCaption()
+void TZorFileListItem::SetParts(const QString &pPath, QString *pSharedFolder)
 {
-    const qsizetype end = fPath.size() - (fPath.endsWith(PathSeparator) ? 1 : 0);
+    const qsizetype end = pPath.size() - (pPath.endsWith(PathSeparator) ? 1 : 0);
     qsizetype start = end;
-    while (start > 0 && fPath[start - 1] != PathSeparator && fPath[start - 1] != u':')
+    while (start > 0 && pPath[start - 1] != PathSeparator && pPath[start - 1] != u':')
         --start;
-    if (start == end) {
-        fCaptionStart = 0;
-        fCaptionLength = -1;
+    if (start == end) // the root "/": its caption is the whole path
+        start = 0;
+    const QStringView folder = QStringView(pPath).first(start);
+    if (pSharedFolder && *pSharedFolder == folder) {
+        fFolder = *pSharedFolder;
     } else {
-        fCaptionStart = start;
-        fCaptionLength = end - start;
+        fFolder = folder.toString();
+        if (pSharedFolder)
+            *pSharedFolder = fFolder;
     }
+    fName = pPath.mid(start);
+}
+
+bool TZorFileListItem::HasPath(QStringView aPath) const
+{
+    QStringView name = fName;
+    if (name.endsWith(PathSeparator))
+        name.chop(1);
+    return aPath.size() == fFolder.size() + name.size() && aPath.endsWith(name) && aPath.startsWith(fFolder);
+}
+
+QString TZorFileListItem::Caption() const
+{
+    if (fFolder.isEmpty() || !fName.endsWith(PathSeparator))
+        return fName;
+    return fName.chopped(1);
 }
 
 void TZorFileListItem::SetPath(const QString &pPath)
 {
-    fPath = fIsFolder ? WithTrailingSeparator(pPath) : pPath;
-    LocateCaption();
+    SetParts(fIsFolder ? WithTrailingSeparator(pPath) : pPath, nullptr);
     Refresh();
 }
 
 QString TZorFileListItem::InFolder() const
 {
-    return fIsVirtual ? QString() : ParentFolder(WithoutTrailingSeparator(fPath));
+    return fIsVirtual ? QString() : ParentFolder(WithoutTrailingSeparator(DisplayPath()));
 }
 
 const TZorFileListItem::TDetails &TZorFileListItem::Details() const
@@ -48,19 +66,18 @@ const TZorFileListItem::TDetails &TZorFileListItem::Details() const
         TDetails details;
         TWin32FindData data;
         if (!fIsVirtual) {
-            TFindHandle handle = FindFirstFile(WithoutTrailingSeparator(fPath), data);
+            TFindHandle handle = FindFirstFile(WithoutTrailingSeparator(DisplayPath()), data);
             if (handle.IsValid()) {
                 details.fExists = true;
                 if (!data.IsDirectory() && !fIsFolder)
                     details.fSize = data.FileSize();
-                if (data.ftLastWriteTime >= kUnixEpochFileTime)
-                    details.fModified =
-                        QDateTime::fromMSecsSinceEpoch(
-                            qint64((data.ftLastWriteTime - kUnixEpochFileTime) / 10000), Qt::UTC)
-                            .toLocalTime();
+                if (data.ftLastWriteTime >= kUnixEpochFileTime) {
+                    details.fHasModified = true;
+                    details.fModifiedMs = int64_t((data.ftLastWriteTime - kUnixEpochFileTime) / 10000);
+                }
             }
         }
-        fDetails = details;
+        fDetails = std::make_unique<TDetails>(details);
     }
     return *fDetails;
 }
@@ -72,7 +89,9 @@ int64_t TZorFileListItem::Size() const
 
 QDateTime TZorFileListItem::DateModified() const
 {
-    return Details().fModified;
+    const TDetails &details = Details();
+    return details.fHasModified ? QDateTime::fromMSecsSinceEpoch(details.fModifiedMs, Qt::UTC).toLocalTime()
+                                : QDateTime();
 }
 
 bool TZorFileListItem::Exists() const

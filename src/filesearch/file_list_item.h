@@ -1,9 +1,10 @@
 // One entry of the result list: its path, caption and kind, and the column data (size, type,
-// date modified) read from the file system the first time a column asks for it.
+// date modified) read from the file system the first time a column asks for it. The path is kept
+// as its folder and its name; items of one folder share the folder's string.
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <QDateTime>
 #include <QString>
 
@@ -22,16 +23,21 @@ class TZorFileListItem
 {
 public:
     // pPath as Add received it (a folder hit ends with "/"); pIsVirtual for an element without a
-    // file-system path, which keeps pPath as its display path.
-    TZorFileListItem(const QString &pPath, bool pIsVirtual);
+    // file-system path, which keeps pPath as its display path. pSharedFolder, when given, is a
+    // folder string to share: the item takes it when its folder is the same, else replaces it
+    // with its own (so consecutive items of one folder share one string).
+    TZorFileListItem(const QString &pPath, bool pIsVirtual, QString *pSharedFolder = nullptr);
 
     // The file-system path, or "" for a virtual element.
-    QString Path() const { return fIsVirtual ? QString() : fPath; }
+    QString Path() const { return fIsVirtual ? QString() : DisplayPath(); }
     // The path as given, also for a virtual element.
-    const QString &DisplayPath() const { return fPath; }
+    QString DisplayPath() const { return fFolder + fName; }
+    // Whether DisplayPath, one trailing "/" aside, is aPath (given without its trailing "/"), as
+    // SamePath compares; builds no string.
+    bool HasPath(QStringView aPath) const;
     // The Name column: the text after the last "/" or ":" once one trailing "/" is removed; the
     // whole path when that text is empty (the root "/").
-    QString Caption() const { return fPath.mid(fCaptionStart, fCaptionLength); }
+    QString Caption() const;
     // True when the path given to Add ended with "/".
     bool fIsFolder = false;
     bool fChecked = false;
@@ -53,17 +59,17 @@ public:
 private:
     struct TDetails
     {
-        bool fExists = false;
         int64_t fSize = -1;
-        QDateTime fModified;
+        int64_t fModifiedMs = 0; // since 1970 UTC; valid when fHasModified
+        bool fExists = false;
+        bool fHasModified = false;
     };
     const TDetails &Details() const;
-    // Finds the caption within fPath (kept as a position: no string per item).
-    void LocateCaption();
+    // Splits pPath into fFolder and fName (the caption, with a folder's trailing "/").
+    void SetParts(const QString &pPath, QString *pSharedFolder);
 
-    QString fPath;
-    qsizetype fCaptionStart = 0;
-    qsizetype fCaptionLength = -1;
+    QString fFolder; // up to and including the last "/" or ":" before the caption
+    QString fName;
     bool fIsVirtual = false;
-    mutable std::optional<TDetails> fDetails;
+    mutable std::unique_ptr<TDetails> fDetails; // only for items whose columns were shown
 };

@@ -63,6 +63,13 @@ TEST_F(FileListTest, ItemsCarryCaptionKindAndFolder)
     EXPECT_EQ(fList.data(fList.index(1, flcInFolder)).toString(), "/data/docs");
     EXPECT_EQ(fList.data(fList.index(1, flcName), TZorCustomFileList::PathRole).toString(),
               "/data/docs/Sub/");
+    EXPECT_EQ(root->DisplayPath(), "/");
+    EXPECT_EQ(root->InFolder(), "/");
+    // A second item of a folder (which shares the folder's string) keeps its own path.
+    const TZorFileListItem *sibling = fList.Add("/data/docs/summary.txt");
+    ASSERT_TRUE(sibling);
+    EXPECT_EQ(sibling->DisplayPath(), "/data/docs/summary.txt");
+    EXPECT_EQ(file->DisplayPath(), "/data/docs/report.txt");
 }
 
 TEST_F(FileListTest, VetoesRemoveTheItemAgain)
@@ -135,6 +142,9 @@ TEST_F(FileListTest, LookUpComparesPathsIgnoringOneTrailingSeparator)
     EXPECT_EQ(fList.ReturnItemInList("/d/a.txt", 1), 2);
     EXPECT_EQ(fList.ReturnItemInList("/d/Sub"), 1);
     EXPECT_EQ(fList.ReturnItemInList("/d/sub/"), -1);
+    EXPECT_EQ(fList.ReturnItemInList("/d/Su"), -1);
+    EXPECT_EQ(fList.ReturnItemInList("/e/a.txt"), -1);
+    EXPECT_EQ(fList.ReturnItemInList("/d/xa.txt"), -1);
     EXPECT_EQ(fList.ReturnItemInList(""), -1);
     EXPECT_TRUE(fList.IsItemInList("/d/Sub/"));
     EXPECT_FALSE(fList.IsItemInList("/d/b.txt"));
