@@ -50,6 +50,24 @@ const std::vector<std::pair<char16_t, char16_t>> &UnitsByLowerCase()
 
 // The lead bytes of every sequence the lenient decoder turns into aUnit: its UTF-8 form and
 // the overlong forms.
+void AddLeadBytes(char16_t aUnit, std::array<bool, 256> &aLeads);
+
+// The lead bytes of every sequence that the lenient decoder turns into a unit whose lower case is
+// aLowered.
+std::array<bool, 256> LeadBytesOf(char16_t aLowered)
+{
+    std::array<bool, 256> leads{};
+    if (LowerCaseUnit(aLowered) == aLowered)
+        AddLeadBytes(aLowered, leads);
+    if (aLowered >= u'a' && aLowered <= u'z')
+        AddLeadBytes(char16_t(aLowered - 32), leads);
+    const auto &table = UnitsByLowerCase();
+    for (auto it = std::lower_bound(table.begin(), table.end(), std::pair<char16_t, char16_t>(aLowered, 0));
+         it != table.end() && it->first == aLowered; ++it)
+        AddLeadBytes(it->second, leads);
+    return leads;
+}
+
 void AddLeadBytes(char16_t aUnit, std::array<bool, 256> &aLeads)
 {
     if (aUnit < 0x80) {
@@ -73,26 +91,59 @@ TUtf8TextFinder::TUtf8TextFinder(QStringView aNeedle) : fLowered(LowerCasePerUni
     });
     if (!fUsable)
         return;
-    const char16_t first = fLowered[0].unicode();
-    if (LowerCaseUnit(first) == first)
-        AddLeadBytes(first, fIsAnchor);
-    if (first < 0x80 && first >= u'a' && first <= u'z')
-        AddLeadBytes(char16_t(first - 32), fIsAnchor);
-    const auto &table = UnitsByLowerCase();
-    for (auto it = std::lower_bound(table.begin(), table.end(), std::pair<char16_t, char16_t>(first, 0));
-         it != table.end() && it->first == first; ++it)
-        AddLeadBytes(it->second, fIsAnchor);
+    fIsAnchor = LeadBytesOf(fLowered[0].unicode());
     for (int byte = 0; byte < 256; ++byte)
         if (fIsAnchor[size_t(byte)])
-            fAnchors.push_back(uint8_t(byte));
+            (byte < 0x80 ? fPairFirst : fSolo).push_back(uint8_t(byte));
+    fAnchors = fPairFirst;
+    fAnchors.insert(fAnchors.end(), fSolo.begin(), fSolo.end());
     if (fAnchors.size() > 4)
         fAnchors.clear();
+    if (fLowered.size() >= 2) {
+        const std::array<bool, 256> second = LeadBytesOf(fLowered[1].unicode());
+        for (int byte = 0; byte < 256; ++byte)
+            if (second[size_t(byte)])
+                fPairSecond.push_back(uint8_t(byte));
+    }
+    if (fPairFirst.empty() || fPairFirst.size() > 2 || fPairSecond.empty() || fPairSecond.size() > 4 ||
+        fSolo.size() > 4) {
+        fPairFirst.clear();
+        fPairSecond.clear();
+        fSolo.clear();
+    }
 }
 
 qsizetype TUtf8TextFinder::NextCandidate(const uint8_t *aBytes, qsizetype aFrom, qsizetype aEnd) const
 {
 #if defined(__SSE2__)
-    if (!fAnchors.empty()) {
+    if (!fPairFirst.empty()) {
+        // Sets of fewer than their lanes repeat one of their bytes; the solo lanes are used only
+        // when there are solo anchors.
+        const auto spread = [](const std::vector<uint8_t> &aSet, size_t aIndex) {
+            return aSet.empty() ? _mm_setzero_si128()
+                                : _mm_set1_epi8(char(aSet[std::min(aIndex, aSet.size() - 1)]));
+        };
+        const bool solo = !fSolo.empty();
+        const __m128i f0 = spread(fPairFirst, 0), f1 = spread(fPairFirst, 1);
+        const __m128i s0 = spread(fPairSecond, 0), s1 = spread(fPairSecond, 1), s2 = spread(fPairSecond, 2),
+                      s3 = spread(fPairSecond, 3);
+        const __m128i o0 = spread(fSolo, 0), o1 = spread(fSolo, 1), o2 = spread(fSolo, 2),
+                      o3 = spread(fSolo, 3);
+        for (; aFrom + 17 <= aEnd; aFrom += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(aBytes + aFrom));
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(aBytes + aFrom + 1));
+            const __m128i first = _mm_or_si128(_mm_cmpeq_epi8(v, f0), _mm_cmpeq_epi8(v, f1));
+            const __m128i second = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, s0), _mm_cmpeq_epi8(w, s1)),
+                                                _mm_or_si128(_mm_cmpeq_epi8(w, s2), _mm_cmpeq_epi8(w, s3)));
+            __m128i hits = _mm_and_si128(first, second);
+            if (solo)
+                hits = _mm_or_si128(hits,
+                                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, o0), _mm_cmpeq_epi8(v, o1)),
+                                                 _mm_or_si128(_mm_cmpeq_epi8(v, o2), _mm_cmpeq_epi8(v, o3))));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return aFrom + std::countr_zero(unsigned(mask));
+        }
+    } else if (!fAnchors.empty()) {
         // Fewer than four anchors repeat one of them.
         const auto anchor = [this](size_t aIndex) {
             return _mm_set1_epi8(char(fAnchors[std::min(aIndex, fAnchors.size() - 1)]));

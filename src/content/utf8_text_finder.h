@@ -51,6 +51,10 @@ private:
     std::array<bool, 256> fIsAnchor{};
     // The anchor bytes when there are few (the vector scan), else empty (the table scan).
     std::vector<uint8_t> fAnchors;
+    // The vector scan of byte pairs, when the needle has two units and few anchors: an ASCII
+    // anchor counts only when the next byte can begin the needle's second unit; the other
+    // anchors count alone. Empty when not used.
+    std::vector<uint8_t> fPairFirst, fPairSecond, fSolo;
 };
 
 // The units and "?" of the lenient decoding of aBytes, counted without decoding. Pure.

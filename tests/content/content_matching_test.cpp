@@ -104,7 +104,7 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
     QRandomGenerator random(20261210);
     for (int round = 0; round < 400; ++round) {
         QByteArray bytes;
-        const int count = random.bounded(1, 12);
+        const int count = random.bounded(1, 40); // past 16 bytes, the vector scans
         for (int i = 0; i < count; ++i)
             bytes += pieces[random.bounded(int(std::size(pieces)))];
         for (const char *text : needles) {
