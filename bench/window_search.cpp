@@ -327,6 +327,8 @@ int main(int argc, char **argv)
             return 1;
         const QString server = qEnvironmentVariable("ORDWELL_EXTRACTD");
         QProcess extractd;
+        extractd.setStandardOutputFile(QProcess::nullDevice());
+        extractd.setStandardErrorFile(QProcess::nullDevice());
         extractd.start(server, {QStringLiteral("--port"), QStringLiteral("19998")});
         if (server.isEmpty() || !extractd.waitForStarted()) {
             std::fprintf(stderr, "set ORDWELL_EXTRACTD to the path of ordwell-extractd\n");

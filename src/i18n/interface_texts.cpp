@@ -50,7 +50,7 @@ QStringList RunTimePhrases()
                        "been removed and was not started."),
         QStringLiteral("The download cannot be verified: the vendor has published no checksum for it. Start "
                        "it anyway?"),
-        QStringLiteral("Start Anyway")};
+        QStringLiteral("Start Anyway"), QStringLiteral("Only the first 2 MB of this file are shown.")};
 }
 
 } // namespace

@@ -94,6 +94,11 @@ TEST_F(PreviewSelection, AHugeOneLineFileIsShownInPiecesWithItsMatchesWhole)
     fForm.btPrevious->click(); // wraps to the last match
     EXPECT_EQ(SelectedText(), QStringLiteral("needle"));
     EXPECT_GT(SelectionStart(), 2000000);
+    // The cut is said under the preview, and only for a file that was cut.
+    EXPECT_TRUE(fForm.PreviewCutNotice->isVisible());
+    EXPECT_EQ(fForm.PreviewCutNotice->text(), QStringLiteral("Only the first 2 MB of this file are shown."));
+    Select(Add("short.txt", "a short needle"));
+    EXPECT_FALSE(fForm.PreviewCutNotice->isVisible());
 }
 
 } // namespace

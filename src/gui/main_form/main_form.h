@@ -92,6 +92,8 @@ public:
     QFrame *Panel8 = nullptr;
     QPlainTextEdit *FPreview = nullptr;
     QLabel *StaticText2 = nullptr;
+    // Under the preview: says that only the start of a long text file is shown.
+    QLabel *PreviewCutNotice = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     TLinkLabel *lbHomepageURL = nullptr;
     // Not visible.

@@ -334,6 +334,11 @@ QWidget *TMainForm::CreatePreviewPane()
     row->addWidget(strip);
 
     Panel8 = MakeMemoPanel(pnlPreview, FPreview, StaticText2);
+    PreviewCutNotice = new QLabel(Panel8);
+    PreviewCutNotice->setTextFormat(Qt::PlainText);
+    PreviewCutNotice->setWordWrap(true);
+    PreviewCutNotice->setVisible(false);
+    Panel8->layout()->addWidget(PreviewCutNotice);
     // The selection stays visible, in its usual colours, while the memo has no focus.
     QPalette palette = FPreview->palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})

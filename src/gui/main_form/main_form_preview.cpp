@@ -3,6 +3,7 @@
 #include "content/text_extraction.h"
 #include "filesearch/file_list.h"
 #include "gui/main_form/main_form.h"
+#include "i18n/translation.h"
 #include "preview/match_navigation.h"
 
 #include <QFileInfo>
@@ -48,6 +49,7 @@ void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
 void TMainForm::ClearPreview()
 {
     FPreview->clear();
+    PreviewCutNotice->setVisible(false);
     UpdatePreviewNotice();
 }
 
@@ -67,6 +69,7 @@ void TMainForm::UpdatePreview()
     FPreview->setUpdatesEnabled(false);
     FPreview->clear();
     FPreview->setUpdatesEnabled(true);
+    PreviewCutNotice->setVisible(false);
     const TZorFileList &list = SearchResultList->FileList();
     if (list.SelCount() == 0 || list.ItemIndex() < 0)
         return;
@@ -77,6 +80,11 @@ void TMainForm::UpdatePreview()
     if (!ExtractFileText(path, kPreviewMaxBytes, text, fSession->ExtractionServer))
         return;
     ShowPreviewText(text);
+    // A text file is read up to the preview's limit (the search reads all of it).
+    if (IsPlainTextExtension(ExtractFileExt(path)) && QFileInfo(path).size() > kPreviewMaxBytes) {
+        PreviewCutNotice->setText(Translate(QStringLiteral("Only the first 2 MB of this file are shown.")));
+        PreviewCutNotice->setVisible(true);
+    }
 }
 
 void TMainForm::SearchResultListSelectionChanged()
