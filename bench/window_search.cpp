@@ -4,6 +4,8 @@
 //
 // Usage: QT_QPA_PLATFORM=offscreen window_search SCENARIO [DATA_DIR]
 //   text10k    10,000 text files of 10 KB, the text in 1% of them
+//   text20k    the same with 20,000 files (run it under a real X server with accessibility on:
+//              dbus-run-session with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 and DISPLAY set)
 //   empty200k  200,000 empty files, a text that none holds (also: the longest UI stall)
 //   empty1m    1,000,000 empty files, a text that none holds
 //   listed100k 100,000 files listed with an empty text: wall time and bytes per listed result
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <functional>
 #include <malloc.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -227,8 +230,9 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: window_search text10k|empty200k|empty1m|listed100k|utf8|pdf500 [DATA_DIR]\n");
+        std::fprintf(
+            stderr,
+            "usage: window_search text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500 [DATA_DIR]\n");
         return 2;
     }
     const QString scenario = QString::fromLocal8Bit(argv[1]);
@@ -240,6 +244,8 @@ int main(int argc, char **argv)
 
     TMainForm form{TCommandLine{}};
     form.show();
+    std::printf("platform %s, accessibility %s\n", qPrintable(QGuiApplication::platformName()),
+                QAccessible::isActive() ? "on" : "off");
     const QString needle = QStringLiteral("Zebracorn");
     const TPeer findPeer{QStringLiteral("find -printf"), QStringLiteral("find"),
                          QStringList{data, QStringLiteral("-printf"), QStringLiteral("%s %T@ %A@ %C@\\n")}};
@@ -248,9 +254,10 @@ int main(int argc, char **argv)
     const TPeer grepPeer{QStringLiteral("grep -rli"), QStringLiteral("grep"),
                          QStringList{QStringLiteral("-rli"), needle, data}};
 
-    if (scenario == QStringLiteral("text10k")) {
+    if (scenario == QStringLiteral("text10k") || scenario == QStringLiteral("text20k")) {
+        const int count = scenario == QStringLiteral("text20k") ? 20000 : 10000;
         if (!MakeOnce(root, [&](const QString &aData) {
-                for (int i = 0; i < 10000; ++i) {
+                for (int i = 0; i < count; ++i) {
                     const QString folder = QStringLiteral("%1/d%2").arg(aData).arg(i / 500);
                     QDir().mkpath(folder);
                     QByteArray text = Words(random, 10240, false);
@@ -352,6 +359,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "unknown scenario\n");
         return 2;
     }
-    std::printf("load average after: %s\n", qPrintable(LoadAverage()));
+    std::printf("load average after: %s; accessibility at the end %s\n", qPrintable(LoadAverage()),
+                QAccessible::isActive() ? "on" : "off");
     return 0;
 }
