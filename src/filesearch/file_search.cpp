@@ -228,10 +228,10 @@ void TZorFileSearch::PostChecks()
                 if (aRun && !IsCancellationRequested())
                     holds = fContentCheck->fContains(hit.fPath, *this);
                 hit.fVerdict = holds ? TContentVerdict::Present : TContentVerdict::Absent;
-                {
-                    std::lock_guard checks(fChecksLock);
-                    --fChecksRunning;
-                }
+                // Notified under the lock: once it is released the walk may end and go, and this
+                // job touches nothing of it any more.
+                std::lock_guard checks(fChecksLock);
+                --fChecksRunning;
                 fCheckEnded.notify_all();
             });
         }
