@@ -225,8 +225,12 @@ void TZorFileSearch::PostChecks()
             // The hit stays where it is until its verdict is known: the hand-over stops before it.
             jobs.emplace_back([this, &hit](bool aRun) {
                 bool holds = false;
-                if (aRun && !IsCancellationRequested())
-                    holds = fContentCheck->fContains(hit.fPath, *this);
+                try {
+                    if (aRun && !IsCancellationRequested())
+                        holds = fContentCheck->fContains(hit.fPath, *this);
+                } catch (...) {
+                    // A check that fails finds nothing, as FileContainsText does.
+                }
                 hit.fVerdict = holds ? TContentVerdict::Present : TContentVerdict::Absent;
                 // Notified under the lock: once it is released the walk may end and go, and this
                 // job touches nothing of it any more.
