@@ -13,6 +13,7 @@
 #include "extractd/ole_package_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
+#include "extractd/ppt_extractor.h"
 #include "extractd/rtf_extractor.h"
 #include "extractd/text_extractor.h"
 #include "extractd/xml_extractor.h"
@@ -72,8 +73,9 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
         return std::make_unique<TEpubExtractor>();
     case TDocType::dtDoc:
     case TDocType::dtXls:
-    case TDocType::dtPpt:
         return std::make_unique<TOleOfficeExtractor>(aType);
+    case TDocType::dtPpt:
+        return std::make_unique<TPptExtractor>();
     case TDocType::dtMsg:
         return std::make_unique<TMsgExtractor>();
     case TDocType::dtOlePackage:

@@ -261,3 +261,66 @@ TEST(CorpusFormats, LegacyOfficeAndMessagesWhenTheCorpusIsThere)
               TExtractErrorKind::ekEncrypted);
     EXPECT_EQ(Extract(ReadFileBytes(dir + "/password.xls")).Error, TExtractErrorKind::ekEncrypted);
 }
+
+namespace {
+
+// A document written by another program (tests/extractd/documents/README.md says which and
+// how), the type it is detected as, text it must yield and text it must not.
+struct TWrittenCase
+{
+    const char *File;
+    TDocType Type;
+    std::vector<std::string> Present;
+    std::vector<std::string> Absent;
+};
+
+void PrintTo(const TWrittenCase &aCase, std::ostream *aOut)
+{
+    *aOut << aCase.File;
+}
+
+const std::vector<TWrittenCase> &WrittenCases()
+{
+    static const std::vector<TWrittenCase> cases = {
+        {"harbour_deck.ppt.gz",
+         TDocType::dtPpt,
+         {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
+          "ready",
+          "Second slide about buoys\nOrange buoys mark the channel",
+          "Remind the pilots about lantern drills"},
+         {"Click to edit", "Outline Level"}},
+    };
+    return cases;
+}
+
+class WrittenDocuments : public testing::TestWithParam<TWrittenCase>
+{
+};
+
+std::string WrittenName(const testing::TestParamInfo<TWrittenCase> &aInfo)
+{
+    std::string name = aInfo.param.File;
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+} // namespace
+
+TEST_P(WrittenDocuments, YieldsEveryWordAndNoPlaceholder)
+{
+    const TWrittenCase &test = GetParam();
+    std::string bytes = WrittenDocument(test.File);
+    ASSERT_FALSE(bytes.empty()) << test.File;
+    // Sent as a program sends it: without a file name.
+    TOutcome out = Extract(bytes);
+    EXPECT_EQ(out.Type, test.Type);
+    EXPECT_FALSE(out.Error);
+    for (const std::string &snippet : test.Present)
+        EXPECT_TRUE(Has(out, snippet)) << "'" << snippet << "' missing in:\n" << out.Text;
+    for (const std::string &snippet : test.Absent)
+        EXPECT_FALSE(Has(out, snippet)) << "'" << snippet << "' present in:\n" << out.Text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, WrittenDocuments, testing::ValuesIn(WrittenCases()), WrittenName);

@@ -4,7 +4,9 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -110,6 +112,31 @@ std::string MakeGzip(const std::string &aData)
     archive_write_data(writer.get(), aData.data(), aData.size());
     archive_write_close(writer.get());
     return out;
+}
+
+std::string Gunzip(const std::string &aGzip)
+{
+    std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
+    archive_read_support_filter_gzip(reader.get());
+    archive_read_support_format_raw(reader.get());
+    archive_entry *entry = nullptr;
+    std::string out;
+    if (archive_read_open_memory(reader.get(), aGzip.data(), aGzip.size()) != ARCHIVE_OK ||
+        archive_read_next_header(reader.get(), &entry) != ARCHIVE_OK)
+        return out;
+    char buffer[65536];
+    for (la_ssize_t n; (n = archive_read_data(reader.get(), buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<std::size_t>(n));
+    return out;
+}
+
+std::string WrittenDocument(const std::string &aName)
+{
+    std::ifstream in(std::string(ORDWELL_TEST_SOURCE_DIR) + "/tests/extractd/documents/" + aName,
+                     std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return aName.ends_with(".gz") ? Gunzip(bytes.str()) : bytes.str();
 }
 
 std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote)

@@ -12,6 +12,11 @@ using TEntries = std::vector<std::pair<std::string, std::string>>;
 std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat = "zip");
 // A gzip-compressed single file.
 std::string MakeGzip(const std::string &aData);
+// The data of a gzip-compressed single file ("" when it is not one).
+std::string Gunzip(const std::string &aGzip);
+// The bytes of tests/extractd/documents/aName, documents written by other programs; a name
+// ending in ".gz" is stored compressed and comes back inflated.
+std::string WrittenDocument(const std::string &aName);
 
 std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote);
 std::string MakeXlsx(const std::string &aSheetName, const std::vector<std::string> &aStrings);

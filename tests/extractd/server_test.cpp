@@ -253,6 +253,10 @@ TEST(ExtractServerHostile, TruncatedDocumentsOfEveryFormat)
         for (const QString &name : QDir(QString::fromStdString(dir)).entryList(QDir::Files))
             if (!name.endsWith(QStringLiteral(".tsv")) && !name.endsWith(QStringLiteral(".md")))
                 documents.push_back(ReadFileBytes(dir + "/" + name.toStdString()));
+    const QDir written(QStringLiteral(ORDWELL_TEST_SOURCE_DIR "/tests/extractd/documents"));
+    for (const QString &name : written.entryList(QDir::Files))
+        if (!name.endsWith(QStringLiteral(".md")))
+            documents.push_back(WrittenDocument(name.toStdString()));
     TServerProcess server({"--workers", "2", "--timeout-ms", "10000"});
     int answered = 0;
     for (const std::string &document : documents) {
