@@ -1,5 +1,5 @@
 // PowerPoint 97-2003 presentations read natively from the "PowerPoint Document" stream: the
-// text atoms of the slides, their notes and comments, masters and handouts left out.
+// text atoms of the slides, their notes and comments, and the headers and footers of masters.
 #include "extractd/ppt_extractor.h"
 
 #include "extractd/extract_error.h"
@@ -28,7 +28,13 @@ enum : std::uint16_t
     rtCString = 0x0FBA,
     rtComment10 = 0x2EE0,
     rtPersistDirectoryAtom = 0x1772,
+    rtShape = 0xF004,
+    rtPlaceholderAtom = 0x0BC3,
 };
+
+// Placeholders of a master whose text is the document's own: its header and footer.
+constexpr unsigned char MasterFooter = 0x09;
+constexpr unsigned char MasterHeader = 0x0A;
 
 constexpr std::size_t HeaderBytes = 8;
 constexpr int MaxRecordDepth = 64;
@@ -155,7 +161,7 @@ public:
         for (std::size_t at : tops)
             if (!fSkipped.contains(at))
                 if (std::optional<TRecord> record = RecordAt(fStream, at))
-                    Walk(*record, 0, false);
+                    Walk(*record, 0, {});
     }
 
 private:
@@ -174,27 +180,63 @@ private:
                 fSkipped.insert(found->second);
     }
 
-    void Walk(const TRecord &aRecord, int aDepth, bool aInComment)
+    struct TScope
+    {
+        bool Comment = false;
+        bool Master = false;
+    };
+
+    // The children of the container aRecord, in order.
+    std::vector<TRecord> Children(const TRecord &aRecord) const
+    {
+        std::vector<TRecord> children;
+        std::size_t end = aRecord.Body + aRecord.Length;
+        for (std::size_t at = aRecord.Body; at + HeaderBytes <= end;) {
+            std::optional<TRecord> child = RecordAt(fStream.substr(0, end), at);
+            if (!child)
+                break;
+            children.push_back(*child);
+            at = child->Body + child->Length;
+        }
+        return children;
+    }
+
+    // The placeholder kind of a shape (0 for a shape that is no placeholder).
+    unsigned char PlaceholderOf(const TRecord &aShape, int aDepth) const
+    {
+        for (const TRecord &child : Children(aShape)) {
+            if (child.Type == rtPlaceholderAtom && child.Length >= 5)
+                return static_cast<unsigned char>(fStream[child.Body + 4]);
+            if (child.Container && aDepth < 4)
+                if (unsigned char kind = PlaceholderOf(child, aDepth + 1))
+                    return kind;
+        }
+        return 0;
+    }
+
+    // A master's prompts ("Click to edit...") and fields are not the document's text; its
+    // headers, footers and plain text boxes are.
+    void Walk(const TRecord &aRecord, int aDepth, TScope aScope)
     {
         if (aRecord.Container) {
-            if (aDepth >= MaxRecordDepth || aRecord.Type == rtMainMaster || aRecord.Type == rtHandout ||
+            if (aDepth >= MaxRecordDepth || aRecord.Type == rtHandout ||
                 (aRecord.Type == rtSlideListWithText && aRecord.Instance == 1))
                 return;
-            const bool comment = aInComment || aRecord.Type == rtComment10;
-            std::size_t end = aRecord.Body + aRecord.Length;
-            for (std::size_t at = aRecord.Body; at + HeaderBytes <= end;) {
-                std::optional<TRecord> child = RecordAt(fStream.substr(0, end), at);
-                if (!child)
-                    break;
-                Walk(*child, aDepth + 1, comment);
-                at = child->Body + child->Length;
+            aScope.Comment = aScope.Comment || aRecord.Type == rtComment10;
+            aScope.Master = aScope.Master || aRecord.Type == rtMainMaster;
+            if (aScope.Master && aRecord.Type == rtShape) {
+                unsigned char kind = PlaceholderOf(aRecord, 0);
+                if (kind != 0 && kind != MasterFooter && kind != MasterHeader)
+                    return;
             }
+            for (const TRecord &child : Children(aRecord))
+                Walk(child, aDepth + 1, aScope);
             return;
         }
         std::string_view data = fStream.substr(aRecord.Body, aRecord.Length);
         // A comment's text is its CString of instance 1 (0 is the author, 2 the initials).
         if (aRecord.Type == rtTextCharsAtom ||
-            (aInComment && aRecord.Type == rtCString && aRecord.Instance == 1))
+            (aScope.Comment && aRecord.Type == rtCString && aRecord.Instance == 1))
             Append(AtomText(data, true));
         else if (aRecord.Type == rtTextBytesAtom)
             Append(AtomText(data, false));
@@ -202,6 +244,9 @@ private:
 
     void Append(const std::string &aText)
     {
+        // A lone "*" stands for a field (slide number, date, footer), not for text.
+        if (aText == "*")
+            return;
         fSink.Append(aText);
         fSink.EndLine();
     }

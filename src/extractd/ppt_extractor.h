@@ -1,5 +1,5 @@
 // PowerPoint 97-2003 presentations read natively from the "PowerPoint Document" stream: the
-// text atoms of the slides, their notes and comments, masters and handouts left out.
+// text atoms of the slides, their notes and comments, and the headers and footers of masters.
 #pragma once
 
 #include "extractd/extractor.h"

@@ -83,6 +83,34 @@ TEST(OdfExtractor, BodyAndMasterPageFooterWithoutStyleNoise)
     EXPECT_FALSE(Has(out, "style noise"));
 }
 
+TEST(OdfExtractor, MasterPlaceholdersAreNotText)
+{
+    const std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                           "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+                           "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
+                           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
+    auto frame = [](const char *aClass, const std::string &aText) {
+        return std::string("<draw:frame") +
+               (*aClass ? std::string(" presentation:class=\"") + aClass + "\"" : "") +
+               "><draw:text-box><text:p>" + aText + "</text:p></draw:text-box></draw:frame>";
+    };
+    std::string odp = MakeArchive({
+        {"mimetype", "application/vnd.oasis.opendocument.presentation"},
+        {"content.xml", "<office:document-content " + ns + "><office:body><office:presentation><draw:page>" +
+                            frame("title", "Slide words") +
+                            "</draw:page></office:presentation></office:body></office:document-content>"},
+        {"styles.xml", "<office:document-styles " + ns + "><office:master-styles><style:master-page>" +
+                           frame("title", "Click to edit Master title style") +
+                           frame("outline", "Click to edit Master text styles") +
+                           frame("footer", "Footer words") + frame("", "Logo words") +
+                           frame("page-number", "<text:page-number>&lt;number&gt;</text:page-number>") +
+                           "</style:master-page></office:master-styles></office:document-styles>"},
+    });
+    TOutcome out = Extract(odp);
+    EXPECT_EQ(out.Text, "Slide words\nFooter words\nLogo words\n");
+}
+
 TEST(EpubExtractor, ChaptersInSpineOrder)
 {
     TOutcome out = Extract(MakeEpub({"First chapter", "Second chapter", "Third chapter"}));
@@ -286,9 +314,21 @@ const std::vector<TWrittenCase> &WrittenCases()
          TDocType::dtPpt,
          {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
           "ready",
-          "Second slide about buoys\nOrange buoys mark the channel",
-          "Remind the pilots about lantern drills"},
-         {"Click to edit", "Outline Level"}},
+          "Second slide about buoys\nOrange buoys mark the channel", "Remind the pilots about lantern drills",
+          "Harbour authority footer"},
+         {"Click to edit", "Outline Level", "*"}},
+        {"harbour_deck.odp",
+         TDocType::dtOdf,
+         {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
+          "ready",
+          "Remind the pilots about lantern drills", "Orange buoys mark the channel",
+          "Harbour authority footer"},
+         {"<number>"}},
+        {"keeper_log.odt",
+         TDocType::dtOdf,
+         {"The keeper said once. Then the lamp went dark.\nFootnote about the fog horn\n",
+          "Gulls circled the rocky point.\nCheck the tide chart\n", "Embedded paraffin stock"},
+         {"Ivo Reviewer", "2024-03-01"}},
     };
     return cases;
 }
