@@ -329,6 +329,11 @@ const std::vector<TWrittenCase> &WrittenCases()
          {"The keeper said once. Then the lamp went dark.\nFootnote about the fog horn\n",
           "Gulls circled the rocky point.\nCheck the tide chart\n", "Embedded paraffin stock"},
          {"Ivo Reviewer", "2024-03-01"}},
+        {"keeper_log.rtf",
+         TDocType::dtRtf,
+         {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn\n",
+          "Gulls circled the rocky point.\nCheck the tide chart\n"},
+         {"Ivo Reviewer"}},
     };
     return cases;
 }
