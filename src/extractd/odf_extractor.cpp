@@ -2,6 +2,7 @@
 // footers of the master pages in styles.xml, then the documents embedded as objects.
 #include "extractd/odf_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 #include "extractd/xml_reader.h"
 #include "extractd/zip_package.h"
@@ -138,9 +139,11 @@ void TOdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
     TZipPackage zip(
         aDocument.Bytes,
         [](const std::string &aName) {
-            return aName == "content.xml" || aName == "styles.xml" || IsObject(aName);
+            return aName == "content.xml" || aName == "styles.xml" || aName == "meta.xml" || IsObject(aName);
         },
         ZipBudget(aDocument.Bytes.size()));
+    if (const auto *meta = zip.Find("meta.xml"))
+        ReadXmlProperties(meta->Data).Write(aContext.Sink());
     if (const auto *content = zip.Find("content.xml")) {
         TOdfTextHandler handler(aContext.Sink(), "body");
         ParseXml(content->Data, handler);

@@ -2,6 +2,7 @@
 // text atoms of the slides, their notes and comments, and the headers and footers of masters.
 #include "extractd/ppt_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 #include "extractd/ole_file.h"
 #include "extractd/text_decoder.h"
@@ -267,5 +268,6 @@ void TPptExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
     std::optional<std::string> stream = ole.ReadStream("PowerPoint Document", 1ull << 30);
     if (!stream)
         ThrowCorrupt("the presentation has no readable document stream");
+    ReadSummaryInformation(ole).Write(aContext.Sink());
     TPptReader(*stream, aContext.Sink()).Run(ole.ReadStream("Current User", 1 << 16));
 }

@@ -1,6 +1,7 @@
 // Every format's extractor on documents built in the test: detection, the text that must come
 // out, the text that must not, and the refusals (corrupt, encrypted, bombs).
 #include "extractd/doc_type.h"
+#include "extractd/document_properties.h"
 #include "extractd/extract_dispatch.h"
 #include "extractd/extract_error.h"
 #include "extractd/html_extractor.h"
@@ -109,6 +110,29 @@ TEST(OdfExtractor, MasterPlaceholdersAreNotText)
     });
     TOutcome out = Extract(odp);
     EXPECT_EQ(out.Text, "Slide words\nFooter words\nLogo words\n");
+}
+
+TEST(DocumentProperties, XmpListsAndTheOrderOfTheLines)
+{
+    TDocumentProperties xmp = ReadXmlProperties(
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+        "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+        "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">"
+        "<rdf:Description><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Xmp "
+        "title</rdf:li></rdf:Alt></dc:title>"
+        "<dc:creator><rdf:Seq><rdf:li>Ann</rdf:li><rdf:li>Bo</rdf:li></rdf:Seq></dc:creator>"
+        "<dc:description><rdf:Alt><rdf:li>About it</rdf:li></rdf:Alt></dc:description>"
+        "<pdf:Keywords>kelp, tide</pdf:Keywords></rdf:Description></rdf:RDF></x:xmpmeta>");
+    EXPECT_EQ(xmp.Title, "Xmp title");
+    EXPECT_EQ(xmp.Author, "Ann, Bo");
+    EXPECT_EQ(xmp.Keywords, "kelp, tide");
+    TDocumentProperties info;
+    info.Title = "Info title";
+    info.Subject = "Info title";
+    info.Complete(xmp);
+    TTextSink sink(1000);
+    info.Write(sink);
+    EXPECT_EQ(sink.Text(), "Info title\nkelp, tide\nAnn, Bo\nAbout it\n");
 }
 
 TEST(EpubExtractor, ChaptersInSpineOrder)
@@ -293,11 +317,13 @@ TEST(CorpusFormats, LegacyOfficeAndMessagesWhenTheCorpusIsThere)
 namespace {
 
 // A document written by another program (tests/extractd/documents/README.md says which and
-// how), the type it is detected as, text it must yield and text it must not.
+// how), the type it is detected as, how its text starts (its properties), text it must yield and
+// text it must not.
 struct TWrittenCase
 {
     const char *File;
     TDocType Type;
+    std::string Start;
     std::vector<std::string> Present;
     std::vector<std::string> Absent;
 };
@@ -312,6 +338,7 @@ const std::vector<TWrittenCase> &WrittenCases()
     static const std::vector<TWrittenCase> cases = {
         {"harbour_deck.ppt.gz",
          TDocType::dtPpt,
+         "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
          {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
           "ready",
           "Second slide about buoys\nOrange buoys mark the channel", "Remind the pilots about lantern drills",
@@ -319,6 +346,7 @@ const std::vector<TWrittenCase> &WrittenCases()
          {"Click to edit", "Outline Level", "*"}},
         {"harbour_deck.odp",
          TDocType::dtOdf,
+         "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
          {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
           "ready",
           "Remind the pilots about lantern drills", "Orange buoys mark the channel",
@@ -326,14 +354,37 @@ const std::vector<TWrittenCase> &WrittenCases()
          {"<number>"}},
         {"keeper_log.odt",
          TDocType::dtOdf,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"The keeper said once. Then the lamp went dark.\nFootnote about the fog horn\n",
           "Gulls circled the rocky point.\nCheck the tide chart\n", "Embedded paraffin stock"},
          {"Ivo Reviewer", "2024-03-01"}},
         {"keeper_log.rtf",
          TDocType::dtRtf,
+         "The keeper said once.",
          {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn\n",
           "Gulls circled the rocky point.\nCheck the tide chart\n"},
          {"Ivo Reviewer"}},
+        {"keeper_log.docx",
+         TDocType::dtDocx,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn",
+          "Gulls circled the rocky point.\n", "Check the tide chart"},
+         {}},
+        {"keeper_log.pdf",
+         TDocType::dtPdf,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
+        {"keeper_log.epub",
+         TDocType::dtEpub,
+         "Lighthouse keeper log\nEdda Strand\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
+        {"keeper_log.html",
+         TDocType::dtHtml,
+         "Lighthouse keeper log\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
     };
     return cases;
 }
@@ -362,6 +413,8 @@ TEST_P(WrittenDocuments, YieldsEveryWordAndNoPlaceholder)
     TOutcome out = Extract(bytes);
     EXPECT_EQ(out.Type, test.Type);
     EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(out.Text.starts_with(test.Start)) << "'" << test.Start << "' is not the start of:\n"
+                                                  << out.Text;
     for (const std::string &snippet : test.Present)
         EXPECT_TRUE(Has(out, snippet)) << "'" << snippet << "' missing in:\n" << out.Text;
     for (const std::string &snippet : test.Absent)
