@@ -152,6 +152,10 @@ TDocType DetectText(std::string_view aHead, const std::string &aExtension)
         return TDocType::dtHtml;
     if (aExtension == ".xml" && StartsWith(body, "<"))
         return TDocType::dtXml;
+    // A mail folder: a "From " separator line, then the header of the first message.
+    if (StartsWith(body, "from ") && body.find('\n') != std::string_view::npos &&
+        LooksLikeMail(body.substr(body.find('\n') + 1)))
+        return TDocType::dtMbox;
     if (LooksLikeMail(body) || (aExtension == ".eml" && body.find(':') != std::string_view::npos))
         return TDocType::dtEml;
     return TDocType::dtText;
@@ -227,6 +231,8 @@ const char *DocTypeMime(TDocType aType)
         return "application/x-ole-object";
     case TDocType::dtEml:
         return "message/rfc822";
+    case TDocType::dtMbox:
+        return "application/mbox";
     case TDocType::dtZip:
         return "application/zip";
     case TDocType::dtTar:

@@ -24,6 +24,7 @@ enum class TDocType
     dtMsg,
     dtOlePackage,
     dtEml,
+    dtMbox,
     dtZip,
     dtTar,
     dt7z,

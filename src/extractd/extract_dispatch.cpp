@@ -81,7 +81,9 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtOlePackage:
         return std::make_unique<TOlePackageExtractor>();
     case TDocType::dtEml:
-        return std::make_unique<TMailExtractor>();
+        return std::make_unique<TMailExtractor>(false);
+    case TDocType::dtMbox:
+        return std::make_unique<TMailExtractor>(true);
     case TDocType::dtZip:
     case TDocType::dtTar:
     case TDocType::dt7z:

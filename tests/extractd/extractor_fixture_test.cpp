@@ -385,6 +385,13 @@ const std::vector<TWrittenCase> &WrittenCases()
          "Lighthouse keeper log\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"Gulls circled the rocky point.", "Footnote about the fog horn"},
          {}},
+        {"tide_mail",
+         TDocType::dtMbox,
+         "Subject: Naïve question about the tides\n",
+         {"The naïve skipper asked about the neap tide schedule.\nFrom the harbour master, with thanks.",
+          "Subject: Re: tides\n", "Spring tides arrive after the full moon.",
+          "almanac.txt\nAttached almanac lists slack water times."},
+         {"=C3", "U3ByaW5n", ">From", "MAILER-DAEMON"}},
     };
     return cases;
 }
