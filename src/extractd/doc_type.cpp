@@ -130,9 +130,9 @@ bool LooksLikeMail(std::string_view aText)
     return hits >= 2;
 }
 
-TDocType DetectText(std::string_view aHead, const std::string &aExtension)
+TDocType DetectText(std::string_view aHead, bool aWhole, const std::string &aExtension)
 {
-    std::string text = Lower(ConvertToUtf8(aHead, DetectCharset(aHead)));
+    std::string text = Lower(ConvertToUtf8(aHead, DetectCharset(aHead, aWhole)));
     std::string_view body = text;
     if (StartsWith(body, "\xEF\xBB\xBF"))
         body.remove_prefix(3);
@@ -188,7 +188,7 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
     if (head.size() >= 262 && head.substr(257, 5) == "ustar")
         return TDocType::dtTar;
     if (LooksLikeText(head))
-        return DetectText(head, extension);
+        return DetectText(head, head.size() == aBytes.size(), extension);
     return TDocType::dtUnknown;
 }
 

@@ -200,7 +200,7 @@ void THtmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
     } else {
         charset = HtmlMetaCharset(bytes);
         // A page in UTF-16 cannot declare itself in ASCII bytes; the zero-byte pattern wins.
-        std::string guessed = DetectCharset(bytes.substr(0, 64 * 1024));
+        std::string guessed = DetectCharset(bytes.substr(0, 64 * 1024), bytes.size() <= 64 * 1024);
         if (charset.empty() || guessed.starts_with("UTF-16"))
             charset = guessed;
     }

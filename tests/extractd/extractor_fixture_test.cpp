@@ -1,11 +1,13 @@
 // Every format's extractor on documents built in the test: detection, the text that must come
 // out, the text that must not, and the refusals (corrupt, encrypted, bombs).
+#include "extractd/ansi_charset.h"
 #include "extractd/doc_type.h"
 #include "extractd/document_properties.h"
 #include "extractd/extract_dispatch.h"
 #include "extractd/extract_error.h"
 #include "extractd/html_extractor.h"
 #include "extractd/ole_office_extractor.h"
+#include "extractd/text_decoder.h"
 #include "fixtures.h"
 #include "server_process.h"
 
@@ -276,6 +278,16 @@ TEST(ArchiveExtractor, NamesAndTextOfEntriesRecursively)
     TOutcome gz = Extract(MakeGzip("Gzip words"), "note.txt.gz");
     EXPECT_EQ(gz.Type, TDocType::dtGzip);
     EXPECT_TRUE(Has(gz, "Gzip words")) << gz.Text;
+}
+
+TEST(ArchiveExtractor, ShortLegacyTextInsideIsInTheUsersCodePage)
+{
+    const std::string latin = "the na\xEFve skipper";
+    TOutcome out = Extract(MakeArchive({{"notes", latin}}));
+    EXPECT_TRUE(Has(out, "notes\n" + ConvertToUtf8(latin, AnsiCharset()))) << out.Text;
+    if (AnsiCharset() == "CP1252") {
+        EXPECT_TRUE(Has(out, "the naïve skipper")) << out.Text;
+    }
 }
 
 TEST(ArchiveExtractor, NestingBeyondTheLimitIsABomb)
