@@ -2,6 +2,7 @@
 #include "extractd/extract_dispatch.h"
 
 #include "extractd/archive_extractor.h"
+#include "extractd/doc_extractor.h"
 #include "extractd/epub_extractor.h"
 #include "extractd/extract_error.h"
 #include "extractd/extract_limits.h"
@@ -9,13 +10,13 @@
 #include "extractd/mail_extractor.h"
 #include "extractd/msg_extractor.h"
 #include "extractd/odf_extractor.h"
-#include "extractd/ole_office_extractor.h"
 #include "extractd/ole_package_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
 #include "extractd/ppt_extractor.h"
 #include "extractd/rtf_extractor.h"
 #include "extractd/text_extractor.h"
+#include "extractd/xls_extractor.h"
 #include "extractd/xml_extractor.h"
 
 namespace {
@@ -72,8 +73,9 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtEpub:
         return std::make_unique<TEpubExtractor>();
     case TDocType::dtDoc:
+        return std::make_unique<TDocExtractor>();
     case TDocType::dtXls:
-        return std::make_unique<TOleOfficeExtractor>(aType);
+        return std::make_unique<TXlsExtractor>();
     case TDocType::dtPpt:
         return std::make_unique<TPptExtractor>();
     case TDocType::dtMsg:

@@ -2,7 +2,6 @@
 // the sandboxed child. Encrypted files are recognised and refused.
 #include "extractd/ole_office_extractor.h"
 
-#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 #include "extractd/helper_process.h"
 #include "extractd/ole_file.h"
@@ -105,7 +104,6 @@ void TOleOfficeExtractor::Extract(const TDocument &aDocument, TExtractContext &a
             ThrowCorrupt("the workbook cannot be read");
         text = CsvToText(JoinSurrogates(result.Output));
     }
-    ReadSummaryInformation(ole).Write(aContext.Sink());
     aContext.Sink().Append(text);
     aContext.Sink().EndLine();
 }

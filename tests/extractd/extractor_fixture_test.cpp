@@ -306,6 +306,16 @@ TEST(ArchiveExtractor, HighlyCompressedOutputIsABomb)
     EXPECT_EQ(Extract(gz).Error, TExtractErrorKind::ekBomb);
 }
 
+TEST(XlsExtractor, SharedStringsAcrossRecordsFormulaResultsAndNotes)
+{
+    TOutcome out = Extract(MakeXls());
+    EXPECT_EQ(out.Type, TDocType::dtXls);
+    EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(Has(out, "Tally\nSealed casks\tBrine barrels from Loføten\nCasks counted twice\t12.5\n"))
+        << out.Text;
+    EXPECT_TRUE(Has(out, "Note about salt\n")) << out.Text;
+}
+
 TEST(OleOfficeExtractor, CsvOfTheSpreadsheetHelperBecomesText)
 {
     EXPECT_EQ(CsvToText("\"Name\",\"Value\",\n,\"a \"\"b\"\"\",3\n\f\"Next\"\n"),
@@ -397,6 +407,18 @@ const std::vector<TWrittenCase> &WrittenCases()
          "Lighthouse keeper log\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"Gulls circled the rocky point.", "Footnote about the fog horn"},
          {}},
+        {"keeper_log.doc",
+         TDocType::dtDoc,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"The keeper said once. Then the lamp went dark.\nGulls circled the rocky point.\n",
+          "Footnote about the fog horn", "Check the tide chart", "Embedded paraffin stock"},
+         {"Ivo Reviewer"}},
+        {"cargo_ledger.xls",
+         TDocType::dtXls,
+         "Cargo ledger\nManifests\nbollard\nTove Harr\nCargo of the spring convoy\n",
+         {"Manifest\nCrate of walnut veneer\t42.5\n", "Bales of raw wool\t2024-04-15\n",
+          "Damp stored below deck\n", "Crew\nBoatswain Oskar Lind\n"},
+         {"45397", "Pia Clerk"}},
         {"tide_mail",
          TDocType::dtMbox,
          "Subject: Naïve question about the tides\n",

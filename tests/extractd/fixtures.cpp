@@ -4,7 +4,9 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstring>
 #include <fstream>
+#include <gsf/gsf.h>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -213,6 +215,81 @@ std::string MakePptx(const std::string &aSlide, const std::string &aNotes)
          Rels(Rel("rId1", "notesSlide", "../notesSlides/notesSlide1.xml").c_str())},
         {"ppt/notesSlides/notesSlide1.xml", text("p:notes", aNotes)},
     });
+}
+
+namespace {
+
+std::string Le16(unsigned aValue)
+{
+    return {static_cast<char>(aValue & 0xFF), static_cast<char>((aValue >> 8) & 0xFF)};
+}
+
+std::string Le32(unsigned aValue)
+{
+    return Le16(aValue & 0xFFFF) + Le16(aValue >> 16);
+}
+
+std::string Record(unsigned aType, const std::string &aData)
+{
+    return Le16(aType) + Le16(static_cast<unsigned>(aData.size())) + aData;
+}
+
+std::string Wide(const std::u16string &aText)
+{
+    std::string out;
+    for (char16_t unit : aText)
+        out += Le16(unit);
+    return out;
+}
+
+// A compound file with one stream.
+std::string MakeCompoundFile(const char *aStream, const std::string &aData)
+{
+    gsf_init();
+    GsfOutput *memory = gsf_output_memory_new();
+    GsfOutfile *ole = gsf_outfile_msole_new(memory);
+    GsfOutput *stream = gsf_outfile_new_child(ole, aStream, FALSE);
+    gsf_output_write(stream, aData.size(), reinterpret_cast<const guint8 *>(aData.data()));
+    gsf_output_close(stream);
+    g_object_unref(stream);
+    gsf_output_close(GSF_OUTPUT(ole));
+    g_object_unref(ole);
+    std::string bytes(reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory))),
+                      static_cast<std::size_t>(gsf_output_size(memory)));
+    g_object_unref(memory);
+    return bytes;
+}
+
+} // namespace
+
+std::string MakeXls()
+{
+    const std::string bof = Le16(0x0600) + Le16(0x0005) + std::string(12, '\0');
+    const std::string sheetBof = Le16(0x0600) + Le16(0x0010) + std::string(12, '\0');
+    const std::string name = "Tally";
+    // "Brine barrels from Lofoten": ten one-byte characters, the rest in a CONTINUE record as UTF-16.
+    const std::string sst = Record(0x00FC, Le32(2) + Le32(2) + Le16(12) + '\0' + "Sealed casks" + Le16(26) +
+                                               '\0' + "Brine barr") +
+                            Record(0x003C, '\x01' + Wide(u"els from Loføten"));
+    auto cell = [](unsigned aRow, unsigned aCol) { return Le16(aRow) + Le16(aCol) + Le16(15); };
+    double number = 12.5;
+    std::string numberBytes(8, '\0');
+    std::memcpy(numberBytes.data(), &number, 8);
+    const std::string formulaTail = Le16(0) + Le32(0) + Le16(0);
+    std::string sheet = Record(0x0809, sheetBof) + Record(0x00FD, cell(0, 0) + Le32(0)) +
+                        Record(0x00FD, cell(0, 1) + Le32(1)) +
+                        Record(0x0006, cell(1, 0) + std::string(6, '\0') + Le16(0xFFFF) + formulaTail) +
+                        Record(0x0207, Le16(19) + '\0' + "Casks counted twice") +
+                        Record(0x0006, cell(1, 1) + numberBytes + formulaTail) +
+                        Record(0x01B6, Le16(0x0212) + std::string(8, '\0') + Le16(15) + Le16(16) + Le32(0)) +
+                        Record(0x003C, '\0' + std::string("Note about salt")) + Record(0x000A, "");
+    std::string globals = Record(0x0809, bof);
+    const std::size_t boundSheetSize = 4 + 8 + name.size();
+    const std::size_t sheetOffset = globals.size() + boundSheetSize + sst.size() + 4;
+    globals += Record(0x0085, Le32(static_cast<unsigned>(sheetOffset)) + '\0' + '\0' +
+                                  static_cast<char>(name.size()) + '\0' + name) +
+               sst + Record(0x000A, "");
+    return MakeCompoundFile("Workbook", globals + sheet);
 }
 
 std::string MakeOdt(const std::string &aBody, const std::string &aFooter)

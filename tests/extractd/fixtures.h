@@ -21,6 +21,9 @@ std::string WrittenDocument(const std::string &aName);
 std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote);
 std::string MakeXlsx(const std::string &aSheetName, const std::vector<std::string> &aStrings);
 std::string MakePptx(const std::string &aSlide, const std::string &aNotes);
+// An Excel 97-2003 workbook written record by record: a shared string cut by a CONTINUE record
+// (its second part in UTF-16), a formula with a string result, one with a number, and a note.
+std::string MakeXls();
 std::string MakeOdt(const std::string &aBody, const std::string &aFooter);
 std::string MakeEpub(const std::vector<std::string> &aChapters);
 // A one-page PDF showing aText (ASCII) in Helvetica.
