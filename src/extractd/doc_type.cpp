@@ -64,7 +64,12 @@ TDocType DetectZip(std::string_view aBytes)
                 if (type.find("presentationml") != std::string::npos ||
                     type.find("ms-powerpoint") != std::string::npos)
                     return TDocType::dtPptx;
+                if (type.find("ms-visio.drawing") != std::string::npos)
+                    return TDocType::dtVsdx;
             }
+            if (text.find("xps-fixeddocumentsequence+xml") != std::string::npos ||
+                text.find("ms-xpsdocument.fixeddocumentsequence") != std::string::npos)
+                return TDocType::dtXps;
         }
     } catch (...) {
         // A zip whose central parts cannot be read is still a zip to the archive extractor.
@@ -177,6 +182,14 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
         return DetectOle(aBytes);
     if (StartsWith(head, "7z\xBC\xAF\x27\x1C"))
         return TDocType::dt7z;
+    if (StartsWith(head, "Rar!\x1A\x07"))
+        return TDocType::dtRar;
+    if (StartsWith(head, "AT&TFORM") && (head.substr(12, 4) == "DJVU" || head.substr(12, 4) == "DJVM"))
+        return TDocType::dtDjvu;
+    if (StartsWith(head, "\xFFWPC"))
+        return TDocType::dtWordPerfect;
+    if (head.size() >= 78 && (head.substr(60, 8) == "BOOKMOBI" || head.substr(60, 8) == "TEXtREAd"))
+        return TDocType::dtMobi;
     if (StartsWith(head, "\x1F\x8B"))
         return TDocType::dtGzip;
     if (StartsWith(head, "BZh") && head.size() > 3 && head[3] >= '1' && head[3] <= '9')
@@ -245,6 +258,18 @@ const char *DocTypeMime(TDocType aType)
         return "application/x-bzip2";
     case TDocType::dtXz:
         return "application/x-xz";
+    case TDocType::dtRar:
+        return "application/vnd.rar";
+    case TDocType::dtXps:
+        return "application/vnd.ms-xpsdocument";
+    case TDocType::dtVsdx:
+        return "application/vnd.ms-visio.drawing";
+    case TDocType::dtMobi:
+        return "application/x-mobipocket-ebook";
+    case TDocType::dtDjvu:
+        return "image/vnd.djvu";
+    case TDocType::dtWordPerfect:
+        return "application/vnd.wordperfect";
     }
     return "application/octet-stream";
 }

@@ -31,6 +31,12 @@ enum class TDocType
     dtGzip,
     dtBzip2,
     dtXz,
+    dtRar,
+    dtXps,
+    dtVsdx,
+    dtMobi,
+    dtDjvu,
+    dtWordPerfect,
 };
 
 // Detects the type of aBytes; aName (may be empty) decides between text formats that the content

@@ -316,6 +316,21 @@ TEST(XlsExtractor, SharedStringsAcrossRecordsFormulaResultsAndNotes)
     EXPECT_TRUE(Has(out, "Note about salt\n")) << out.Text;
 }
 
+TEST(MobiExtractor, BooksWithDrmOrHuffmanCompressionAreRefused)
+{
+    std::string book = MakeMobi("t", "a", "<p>text</p>");
+    const std::size_t record0 =
+        (static_cast<unsigned char>(book[78]) << 24) | (static_cast<unsigned char>(book[79]) << 16) |
+        (static_cast<unsigned char>(book[80]) << 8) | static_cast<unsigned char>(book[81]);
+    std::string drm = book;
+    drm[record0 + 13] = 2;
+    EXPECT_EQ(Extract(drm).Error, TExtractErrorKind::ekEncrypted);
+    std::string huffman = book;
+    huffman[record0] = 0x44;
+    huffman[record0 + 1] = 0x48;
+    EXPECT_EQ(Extract(huffman).Error, TExtractErrorKind::ekCorrupt);
+}
+
 TEST(OleOfficeExtractor, CsvOfTheSpreadsheetHelperBecomesText)
 {
     EXPECT_EQ(CsvToText("\"Name\",\"Value\",\n,\"a \"\"b\"\"\",3\n\f\"Next\"\n"),
@@ -345,6 +360,8 @@ struct TWrittenCase
 {
     const char *File;
     TDocType Type;
+    // The document's bytes when the test writes them itself (File only names the case).
+    std::string (*Make)() = nullptr;
     std::string Start;
     std::vector<std::string> Present;
     std::vector<std::string> Absent;
@@ -360,6 +377,7 @@ const std::vector<TWrittenCase> &WrittenCases()
     static const std::vector<TWrittenCase> cases = {
         {"harbour_deck.ppt.gz",
          TDocType::dtPpt,
+         nullptr,
          "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
          {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
           "ready",
@@ -368,6 +386,7 @@ const std::vector<TWrittenCase> &WrittenCases()
          {"Click to edit", "Outline Level", "*"}},
         {"harbour_deck.odp",
          TDocType::dtOdf,
+         nullptr,
          "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
          {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
           "ready",
@@ -376,51 +395,97 @@ const std::vector<TWrittenCase> &WrittenCases()
          {"<number>"}},
         {"keeper_log.odt",
          TDocType::dtOdf,
+         nullptr,
          "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"The keeper said once. Then the lamp went dark.\nFootnote about the fog horn\n",
           "Gulls circled the rocky point.\nCheck the tide chart\n", "Embedded paraffin stock"},
          {"Ivo Reviewer", "2024-03-01"}},
         {"keeper_log.rtf",
          TDocType::dtRtf,
+         nullptr,
          "The keeper said once.",
          {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn\n",
           "Gulls circled the rocky point.\nCheck the tide chart\n"},
          {"Ivo Reviewer"}},
         {"keeper_log.docx",
          TDocType::dtDocx,
+         nullptr,
          "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn",
           "Gulls circled the rocky point.\n", "Check the tide chart"},
          {}},
         {"keeper_log.pdf",
          TDocType::dtPdf,
+         nullptr,
          "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\n",
          {"Gulls circled the rocky point.", "Footnote about the fog horn"},
          {}},
         {"keeper_log.epub",
          TDocType::dtEpub,
+         nullptr,
          "Lighthouse keeper log\nEdda Strand\n",
          {"Gulls circled the rocky point.", "Footnote about the fog horn"},
          {}},
         {"keeper_log.html",
          TDocType::dtHtml,
+         nullptr,
          "Lighthouse keeper log\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"Gulls circled the rocky point.", "Footnote about the fog horn"},
          {}},
         {"keeper_log.doc",
          TDocType::dtDoc,
+         nullptr,
          "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
          {"The keeper said once. Then the lamp went dark.\nGulls circled the rocky point.\n",
           "Footnote about the fog horn", "Check the tide chart", "Embedded paraffin stock"},
          {"Ivo Reviewer"}},
         {"cargo_ledger.xls",
          TDocType::dtXls,
+         nullptr,
          "Cargo ledger\nManifests\nbollard\nTove Harr\nCargo of the spring convoy\n",
          {"Manifest\nCrate of walnut veneer\t42.5\n", "Bales of raw wool\t2024-04-15\n",
           "Damp stored below deck\n", "Crew\nBoatswain Oskar Lind\n"},
          {"45397", "Pia Clerk"}},
+        {"soundings_chart.djvu", TDocType::dtDjvu, nullptr, "Soundings near Vardø", {}, {}},
+        {"made.rar",
+         TDocType::dtRar,
+         [] {
+             return MakeRar({{"logbook.txt", "Rar words about the ferry"}});
+         },
+         "logbook.txt\nRar words about the ferry\n",
+         {},
+         {}},
+        {"made.xps",
+         TDocType::dtXps,
+         [] { return MakeXps("First page words", "Second page words", "Baseline split phrase here"); },
+         "First page words\nBaseline split phrase here\nSecond page words\n",
+         {},
+         {"{}"}},
+        {"made.vsdx",
+         TDocType::dtVsdx,
+         [] { return MakeVsdx("Pump station shape"); },
+         "Pump station shape\n",
+         {},
+         {"Master placeholder"}},
+        {"made.mobi",
+         TDocType::dtMobi,
+         [] {
+             return MakeMobi("Book of tides", "Rune Ebb",
+                             "<html><body><p>The herring fleet sailed, the herring fleet returned</p>"
+                             "<p>Second paragraph of the book</p></body></html>");
+         },
+         "Book of tides\nRune Ebb\n",
+         {"The herring fleet sailed, the herring fleet returned\nSecond paragraph of the book\n"},
+         {"AB", "<p>"}},
+        {"made.wpd",
+         TDocType::dtWordPerfect,
+         [] { return MakeWordPerfect("WordPerfect words of the pilot\nSecond line here\n"); },
+         "WordPerfect words of the pilot\nSecond line here\n",
+         {},
+         {}},
         {"tide_mail",
          TDocType::dtMbox,
+         nullptr,
          "Subject: Naïve question about the tides\n",
          {"The naïve skipper asked about the neap tide schedule.\nFrom the harbour master, with thanks.",
           "Subject: Re: tides\n", "Spring tides arrive after the full moon.",
@@ -448,7 +513,7 @@ std::string WrittenName(const testing::TestParamInfo<TWrittenCase> &aInfo)
 TEST_P(WrittenDocuments, YieldsEveryWordAndNoPlaceholder)
 {
     const TWrittenCase &test = GetParam();
-    std::string bytes = WrittenDocument(test.File);
+    std::string bytes = test.Make != nullptr ? test.Make() : WrittenDocument(test.File);
     ASSERT_FALSE(bytes.empty()) << test.File;
     // Sent as a program sends it: without a file name.
     TOutcome out = Extract(bytes);

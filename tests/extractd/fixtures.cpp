@@ -4,12 +4,15 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <gsf/gsf.h>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -97,6 +100,50 @@ std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat)
     }
     archive_write_close(writer.get());
     return out;
+}
+
+namespace {
+
+std::uint32_t Crc32(std::string_view aData)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (char c : aData) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string Bytes(std::uint64_t aValue, int aCount)
+{
+    std::string out;
+    for (int i = 0; i < aCount; ++i)
+        out += static_cast<char>((aValue >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// A RAR 4 block: its CRC (the low half of the CRC-32 of the rest of the header), then the rest.
+std::string RarBlock(const std::string &aHeaderAfterCrc)
+{
+    return Bytes(Crc32(aHeaderAfterCrc) & 0xFFFF, 2) + aHeaderAfterCrc;
+}
+
+} // namespace
+
+std::string MakeRar(const TEntries &aEntries)
+{
+    std::string rar = "Rar!\x1A\x07";
+    rar += '\0';
+    rar += RarBlock("\x73" + Bytes(0, 2) + Bytes(13, 2) + Bytes(0, 6));
+    for (const auto &[name, data] : aEntries) {
+        std::string header = "\x74" + Bytes(0x8000, 2) + Bytes(32 + name.size(), 2) + Bytes(data.size(), 4) +
+                             Bytes(data.size(), 4) + Bytes(3, 1) + Bytes(Crc32(data), 4) +
+                             Bytes(0x5A210000, 4) + Bytes(29, 1) + Bytes(0x30, 1) + Bytes(name.size(), 2) +
+                             Bytes(0x81A4, 4) + name;
+        rar += RarBlock(header) + data;
+    }
+    return rar + RarBlock("\x7B" + Bytes(0x4000, 2) + Bytes(7, 2));
 }
 
 std::string MakeGzip(const std::string &aData)
@@ -390,4 +437,148 @@ std::string MakeEml(const std::string &aPlain, const std::string &aHtml, const s
            "filename=\"notes.txt\"\r\n"
            "Content-Transfer-Encoding: base64\r\n\r\n" +
            Base64(aAttachment) + "\r\n--outer--\r\n";
+}
+
+std::string MakeXps(const std::string &aFirst, const std::string &aSecond, const std::string &aLine)
+{
+    auto page = [](const std::string &aGlyphs) {
+        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"816\" "
+               "Height=\"1056\">" +
+               aGlyphs + "</FixedPage>";
+    };
+    auto glyphs = [](const char *aX, const char *aY, const std::string &aText) {
+        return std::string("<Glyphs OriginX=\"") + aX + "\" OriginY=\"" + aY +
+               "\" FontUri=\"/f.odttf\" "
+               "FontRenderingEmSize=\"12\" UnicodeString=\"" +
+               aText + "\"/>";
+    };
+    // Two runs split at the middle space, as a writer splits a line at a change of font.
+    std::size_t half = aLine.find(' ', aLine.size() / 2);
+    // The second page is stored first: only the page names give the order.
+    return MakeArchive({
+        {"[Content_Types].xml", "<?xml version=\"1.0\"?><Types "
+                                "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                "<Default Extension=\"fdseq\" "
+                                "ContentType=\"application/vnd.ms-package.xps-fixeddocumentsequence+xml\"/>"
+                                "<Default Extension=\"fpage\" "
+                                "ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/></Types>"},
+        {"FixedDocSeq.fdseq",
+         "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+         "<DocumentReference Source=\"Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
+        {"Documents/1/Pages/2.fpage", page(glyphs("96", "120", aSecond))},
+        {"Documents/1/Pages/1.fpage",
+         page(glyphs("96", "120", "{}" + aFirst) + glyphs("96", "150", aLine.substr(0, half)) +
+              glyphs("300", "150", aLine.substr(half + 1)))},
+    });
+}
+
+std::string MakeVsdx(const std::string &aShapeText)
+{
+    const std::string ns = "xmlns=\"http://schemas.microsoft.com/office/visio/2012/main\"";
+    return MakeArchive({
+        {"[Content_Types].xml",
+         ContentTypes("application/vnd.ms-visio.drawing.main+xml", "/visio/document.xml")},
+        {"_rels/.rels", Rels(Rel("rId1", "document", "visio/document.xml").c_str())},
+        {"visio/document.xml", "<VisioDocument " + ns + "/>"},
+        {"visio/pages/pages.xml", "<Pages " + ns + "><Page ID=\"0\" Name=\"Page-1\"/></Pages>"},
+        {"visio/pages/_rels/pages.xml.rels",
+         Rels("<Relationship Id=\"rId1\" Type=\"http://schemas.microsoft.com/visio/2010/relationships/page\" "
+              "Target=\"page1.xml\"/>")},
+        {"visio/pages/page1.xml", "<PageContents " + ns + "><Shapes><Shape ID=\"1\"><Text><cp IX=\"0\"/>" +
+                                      aShapeText + "</Text></Shape></Shapes></PageContents>"},
+        {"visio/masters/master1.xml",
+         "<MasterContents " + ns +
+             "><Shapes><Shape ID=\"5\"><Text>Master placeholder</Text></Shape></Shapes></MasterContents>"},
+    });
+}
+
+namespace {
+
+std::string Be(std::uint32_t aValue, int aCount)
+{
+    std::string out;
+    for (int i = aCount - 1; i >= 0; --i)
+        out += static_cast<char>((aValue >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// PalmDOC's LZ77: back references of 3 to 10 bytes, a space and a letter in one byte, other
+// bytes as they are or, above 0x7F, in a literal run.
+std::string PalmDocCompress(const std::string &aText)
+{
+    std::string out;
+    for (std::size_t i = 0; i < aText.size();) {
+        std::size_t bestLength = 0, bestDistance = 0;
+        for (std::size_t distance = 1; distance <= std::min<std::size_t>(i, 2047); ++distance) {
+            std::size_t length = 0;
+            while (length < 10 && i + length < aText.size() &&
+                   aText[i + length] == aText[i - distance + length])
+                ++length;
+            if (length > bestLength) {
+                bestLength = length;
+                bestDistance = distance;
+            }
+        }
+        auto c = static_cast<unsigned char>(aText[i]);
+        if (bestLength >= 3) {
+            out += Be(0x8000 | (bestDistance << 3) | (bestLength - 3), 2);
+            i += bestLength;
+        } else if (c == ' ' && i + 1 < aText.size() && static_cast<unsigned char>(aText[i + 1]) >= 0x40 &&
+                   static_cast<unsigned char>(aText[i + 1]) <= 0x7F) {
+            out += static_cast<char>(aText[i + 1] ^ 0x80);
+            i += 2;
+        } else if (c == 0 || (c >= 0x09 && c <= 0x7F)) {
+            out += aText[i++];
+        } else {
+            out += '\x01';
+            out += aText[i++];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml)
+{
+    std::size_t half = aHtml.size() / 2;
+    // Each text record ends with a multibyte byte and one trailing entry ("AB" and its size).
+    const std::vector<std::string> text = {PalmDocCompress(aHtml.substr(0, half)) + '\0' + "AB\x83",
+                                           PalmDocCompress(aHtml.substr(half)) + '\0' + "AB\x83"};
+    const std::uint32_t mobiLength = 0xE8;
+    std::string exth =
+        "EXTH" + Be(12 + 8 + aAuthor.size(), 4) + Be(1, 4) + Be(100, 4) + Be(8 + aAuthor.size(), 4) + aAuthor;
+    while (exth.size() % 4 != 0)
+        exth += '\0';
+    std::string mobi = "MOBI" + Be(mobiLength, 4) + Be(2, 4) + Be(65001, 4);
+    mobi.resize(mobiLength, '\0');
+    std::string record0 =
+        Be(2, 2) + Be(0, 2) + Be(aHtml.size(), 4) + Be(2, 2) + Be(4096, 2) + Be(0, 2) + Be(0, 2) + mobi;
+    const std::size_t nameOffset = record0.size() + exth.size();
+    record0.replace(84, 8, Be(nameOffset, 4) + Be(aTitle.size(), 4));
+    record0.replace(0x80, 4, Be(0x40, 4));
+    record0.replace(0xF2, 2, Be(0x3, 2));
+    record0 += exth + aTitle + std::string(2, '\0');
+    const std::vector<std::string> records = {record0, text[0], text[1], Be(0xE98E0D0A, 4)};
+    std::string book(32, '\0');
+    book.replace(0, aTitle.size() < 31 ? aTitle.size() : 31, aTitle);
+    book += std::string(28, '\0') + "BOOKMOBI" + std::string(8, '\0') + Be(records.size(), 2);
+    std::size_t offset = book.size() + 8 * records.size() + 2;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        book += Be(offset, 4) + Be(i, 4);
+        offset += records[i].size();
+    }
+    book += std::string(2, '\0');
+    for (const std::string &record : records)
+        book += record;
+    return book;
+}
+
+std::string MakeWordPerfect(const std::string &aText)
+{
+    std::string header = "\xFFWPC" + Bytes(16, 4) + "\x01\x0A" + std::string(6, '\0');
+    std::string body;
+    for (char c : aText)
+        body += c == '\n' ? '\x0A' : c;
+    return header + body;
 }

@@ -288,6 +288,10 @@ TEST(ExtractServerHostile, RandomBytesBehindEveryMagicNumber)
                                              std::string("\xFD"
                                                          "7zXZ\0",
                                                          6),
+                                             std::string("Rar!\x1A\x07\x00", 7),
+                                             std::string("Rar!\x1A\x07\x01\x00", 8),
+                                             "\xFFWPC",
+                                             std::string("AT&TFORM\0\0\0\0DJVU", 16),
                                              "<?xml version=\"1.0\"?>",
                                              "<html>",
                                              "From: a@b\nTo: c@d\nSubject: s\n\n"};
