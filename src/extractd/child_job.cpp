@@ -46,6 +46,7 @@ int TChildJobRunner::Run(const TChildJob &aJob, TChildReport &aReport) const
         aReport.Characters = sink.Characters();
         return ceOk;
     } catch (const TExtractError &error) {
+        aReport.Reason = error.what();
         switch (error.Kind()) {
         case TExtractErrorKind::ekCorrupt:
             return ceCorrupt;

@@ -318,14 +318,10 @@ TEST(XlsExtractor, SharedStringsAcrossRecordsFormulaResultsAndNotes)
 
 TEST(MobiExtractor, BooksWithDrmOrHuffmanCompressionAreRefused)
 {
-    std::string book = MakeMobi("t", "a", "<p>text</p>");
-    const std::size_t record0 =
-        (static_cast<unsigned char>(book[78]) << 24) | (static_cast<unsigned char>(book[79]) << 16) |
-        (static_cast<unsigned char>(book[80]) << 8) | static_cast<unsigned char>(book[81]);
-    std::string drm = book;
-    drm[record0 + 13] = 2;
-    EXPECT_EQ(Extract(drm).Error, TExtractErrorKind::ekEncrypted);
-    std::string huffman = book;
+    EXPECT_EQ(Extract(MakeMobi("t", "a", "<p>text</p>", true)).Error, TExtractErrorKind::ekEncrypted);
+    // The compression field is the first of record 0, which follows the list of four records.
+    std::string huffman = MakeMobi("t", "a", "<p>text</p>");
+    const std::size_t record0 = 78 + 4 * 8 + 2;
     huffman[record0] = 0x44;
     huffman[record0 + 1] = 0x48;
     EXPECT_EQ(Extract(huffman).Error, TExtractErrorKind::ekCorrupt);

@@ -539,7 +539,8 @@ std::string PalmDocCompress(const std::string &aText)
 
 } // namespace
 
-std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml)
+std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml,
+                     bool aDrm)
 {
     std::size_t half = aHtml.size() / 2;
     // Each text record ends with a multibyte byte and one trailing entry ("AB" and its size).
@@ -558,6 +559,8 @@ std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, cons
     record0.replace(84, 8, Be(nameOffset, 4) + Be(aTitle.size(), 4));
     record0.replace(0x80, 4, Be(0x40, 4));
     record0.replace(0xF2, 2, Be(0x3, 2));
+    if (aDrm)
+        record0.replace(12, 2, Be(2, 2));
     record0 += exth + aTitle + std::string(2, '\0');
     const std::vector<std::string> records = {record0, text[0], text[1], Be(0xE98E0D0A, 4)};
     std::string book(32, '\0');

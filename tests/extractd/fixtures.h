@@ -30,8 +30,10 @@ std::string MakeXls();
 std::string MakeXps(const std::string &aFirst, const std::string &aSecond, const std::string &aLine);
 // A Visio drawing whose page has a shape with aShapeText and whose master has a placeholder.
 std::string MakeVsdx(const std::string &aShapeText);
-// A Mobipocket book of aHtml (PalmDOC-compressed in two text records) by aAuthor.
-std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml);
+// A Mobipocket book of aHtml (PalmDOC-compressed in two text records) by aAuthor; with aDrm its
+// header says that it is encrypted.
+std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml,
+                     bool aDrm = false);
 // A WordPerfect 5.1 document of aText (ASCII, lines ended by hard returns).
 std::string MakeWordPerfect(const std::string &aText);
 std::string MakeOdt(const std::string &aBody, const std::string &aFooter);

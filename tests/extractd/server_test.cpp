@@ -195,6 +195,13 @@ TEST(ExtractServer, EmptyBodyUnknownBinaryAndCorruptDocuments)
     auto bomb = server.Put(MakeGzip(std::string(5 * 1000 * 1000, 'a')));
     ASSERT_TRUE(bomb);
     EXPECT_EQ(bomb->status, 422);
+    // A refused document says why, in the answer and in the log.
+    auto drm = server.Put(MakeMobi("Locked", "Author", "<p>secret</p>", true));
+    ASSERT_TRUE(drm);
+    EXPECT_EQ(drm->status, 422);
+    EXPECT_EQ(drm->body, "the book is protected by DRM\n");
+    EXPECT_NE(server.Log().find("note=encrypted reason=\"the book is protected by DRM\""), std::string::npos)
+        << server.Log();
     ExpectAlive(server, 1);
 }
 
