@@ -1,7 +1,8 @@
 // XPS documents: the Unicode strings of the glyph runs of every page, in page order, runs on
-// one baseline joined into a line.
+// one baseline joined into a line, after the document's properties.
 #include "extractd/xps_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/xml_reader.h"
 #include "extractd/zip_package.h"
 
@@ -54,11 +55,15 @@ bool PageOrder(const std::string &aLeft, const std::string &aRight)
 void TXpsExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
 {
     TZipPackage zip(
-        aDocument.Bytes, [](const std::string &aName) { return aName.ends_with(".fpage"); },
+        aDocument.Bytes,
+        [](const std::string &aName) { return aName.ends_with(".fpage") || aName == "docProps/core.xml"; },
         ZipBudget(aDocument.Bytes.size()));
+    if (const auto *core = zip.Find("docProps/core.xml"))
+        ReadXmlProperties(core->Data).Write(aContext.Sink());
     std::vector<std::string> pages;
     for (const TZipPackage::TEntry &entry : zip.Entries())
-        pages.push_back(entry.Name);
+        if (entry.Name.ends_with(".fpage"))
+            pages.push_back(entry.Name);
     std::sort(pages.begin(), pages.end(), PageOrder);
     for (const std::string &page : pages) {
         TGlyphsHandler handler(aContext.Sink());

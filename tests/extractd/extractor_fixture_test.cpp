@@ -454,7 +454,7 @@ const std::vector<TWrittenCase> &WrittenCases()
         {"made.xps",
          TDocType::dtXps,
          [] { return MakeXps("First page words", "Second page words", "Baseline split phrase here"); },
-         "First page words\nBaseline split phrase here\nSecond page words\n",
+         "Xps title\nFirst page words\nBaseline split phrase here\nSecond page words\n",
          {},
          {"{}"}},
         {"made.vsdx",

@@ -466,6 +466,9 @@ std::string MakeXps(const std::string &aFirst, const std::string &aSecond, const
          "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
          "<DocumentReference Source=\"Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
         {"Documents/1/Pages/2.fpage", page(glyphs("96", "120", aSecond))},
+        {"docProps/core.xml", "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+                              "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                              "<dc:title>Xps title</dc:title></cp:coreProperties>"},
         {"Documents/1/Pages/1.fpage",
          page(glyphs("96", "120", "{}" + aFirst) + glyphs("96", "150", aLine.substr(0, half)) +
               glyphs("300", "150", aLine.substr(half + 1)))},
