@@ -65,7 +65,7 @@ if(TARGET ordwell)
   list(APPEND ORDWELL_EXTRA_DEPENDS libqt6svg6)
 endif()
 if(TARGET ordwell-extractd)
-  list(APPEND ORDWELL_EXTRA_DEPENDS antiword catdoc)
+  list(APPEND ORDWELL_EXTRA_DEPENDS antiword catdoc djvulibre-bin)
 endif()
 list(JOIN ORDWELL_EXTRA_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 

@@ -11,7 +11,8 @@ packages=(
   libcpp-httplib-dev libssl-dev
   # extraction server
   libpoppler-cpp-dev libarchive-dev libxml2-dev libgmime-3.0-dev libgsf-1-dev libuchardet-dev
-  antiword catdoc poppler-utils
+  libwpd-dev librevenge-dev
+  antiword catdoc poppler-utils djvulibre-bin
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev googletest xvfb xauth imagemagick
   desktop-file-utils appstream

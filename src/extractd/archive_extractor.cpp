@@ -1,5 +1,6 @@
-// Archives (zip, tar, 7z) and compressed files (gzip, bzip2, xz) through libarchive: each
-// entry's name, then its text, following archives inside archives down to the nesting limit.
+// Archives (zip, tar, 7z, RAR 4 and 5) and compressed files (gzip, bzip2, xz) through
+// libarchive: each entry's name, then its text, following archives inside archives down to the
+// nesting limit.
 #include "extractd/archive_extractor.h"
 
 #include "extractd/extract_error.h"
@@ -32,6 +33,8 @@ void TArchiveExtractor::Extract(const TDocument &aDocument, TExtractContext &aCo
     archive_read_support_format_tar(reader.get());
     archive_read_support_format_gnutar(reader.get());
     archive_read_support_format_7zip(reader.get());
+    archive_read_support_format_rar(reader.get());
+    archive_read_support_format_rar5(reader.get());
     archive_read_support_format_cpio(reader.get());
     archive_read_support_format_ar(reader.get());
     archive_read_support_format_raw(reader.get()); // a compressed single file

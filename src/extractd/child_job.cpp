@@ -1,6 +1,7 @@
 // The work done in the sandboxed child for one request: map the body, limit memory, extract.
 #include "extractd/child_job.h"
 
+#include "extractd/ansi_charset.h"
 #include "extractd/extract_dispatch.h"
 #include "extractd/extract_error.h"
 #include "extractd/sandbox.h"
@@ -45,6 +46,7 @@ int TChildJobRunner::Run(const TChildJob &aJob, TChildReport &aReport) const
         aReport.Characters = sink.Characters();
         return ceOk;
     } catch (const TExtractError &error) {
+        aReport.Reason = error.what();
         switch (error.Kind()) {
         case TExtractErrorKind::ekCorrupt:
             return ceCorrupt;
@@ -64,7 +66,7 @@ void WarmUpLibraries()
 {
     xmlInitParser();
     SilenceXmlErrors();
-    for (const char *charset : {"UTF-8", "UTF-16LE", "WINDOWS-1252"}) {
+    for (const char *charset : {"UTF-8", "UTF-16LE", "WINDOWS-1252", AnsiCharset().c_str()}) {
         iconv_t cd = iconv_open("UTF-8", charset);
         if (cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(cd);

@@ -22,6 +22,8 @@ struct TChildReport
 {
     TDocType Type = TDocType::dtUnknown;
     std::uint64_t Characters = 0;
+    // Why a document was refused, in a few words ("the book is protected by DRM"); "" otherwise.
+    std::string Reason;
 };
 
 struct TChildJob

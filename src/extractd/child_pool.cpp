@@ -30,6 +30,7 @@ struct TReply
     std::int32_t Code;
     std::int32_t Type;
     std::uint64_t Characters;
+    char Reason[192]; // ends with a NUL
 };
 
 bool SendJob(int aSocket, const TChildJob &aJob)
@@ -68,7 +69,8 @@ int ServeOneJob(int aSocket)
     job.Password = buffer.substr(sizeof header + header.NameLength, header.PasswordLength);
     TChildReport report;
     int code = runner.Run(job, report);
-    TReply reply{code, static_cast<std::int32_t>(report.Type), report.Characters};
+    TReply reply{code, static_cast<std::int32_t>(report.Type), report.Characters, {}};
+    report.Reason.copy(reply.Reason, sizeof reply.Reason - 1);
     send(aSocket, &reply, sizeof reply, MSG_NOSIGNAL);
     // Ending a process takes a while (its whole memory map is taken down): wait until the
     // server has sent its answer and closes the socket, so that the two do not compete.
@@ -184,6 +186,7 @@ TSandboxResult TChildPool::Run(const TChildJob &aJob, TChildReport &aReport)
     if (received == static_cast<ssize_t>(sizeof reply)) {
         aReport.Type = static_cast<TDocType>(reply.Type);
         aReport.Characters = reply.Characters;
+        aReport.Reason.assign(reply.Reason, strnlen(reply.Reason, sizeof reply.Reason));
         {
             // The child ends when the keeper closes its socket, after this answer is out.
             std::lock_guard lock(fLock);

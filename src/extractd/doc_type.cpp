@@ -64,7 +64,12 @@ TDocType DetectZip(std::string_view aBytes)
                 if (type.find("presentationml") != std::string::npos ||
                     type.find("ms-powerpoint") != std::string::npos)
                     return TDocType::dtPptx;
+                if (type.find("ms-visio.drawing") != std::string::npos)
+                    return TDocType::dtVsdx;
             }
+            if (text.find("xps-fixeddocumentsequence+xml") != std::string::npos ||
+                text.find("ms-xpsdocument.fixeddocumentsequence") != std::string::npos)
+                return TDocType::dtXps;
         }
     } catch (...) {
         // A zip whose central parts cannot be read is still a zip to the archive extractor.
@@ -130,9 +135,9 @@ bool LooksLikeMail(std::string_view aText)
     return hits >= 2;
 }
 
-TDocType DetectText(std::string_view aHead, const std::string &aExtension)
+TDocType DetectText(std::string_view aHead, bool aWhole, const std::string &aExtension)
 {
-    std::string text = Lower(ConvertToUtf8(aHead, DetectCharset(aHead)));
+    std::string text = Lower(ConvertToUtf8(aHead, DetectCharset(aHead, aWhole)));
     std::string_view body = text;
     if (StartsWith(body, "\xEF\xBB\xBF"))
         body.remove_prefix(3);
@@ -152,6 +157,10 @@ TDocType DetectText(std::string_view aHead, const std::string &aExtension)
         return TDocType::dtHtml;
     if (aExtension == ".xml" && StartsWith(body, "<"))
         return TDocType::dtXml;
+    // A mail folder: a "From " separator line, then the header of the first message.
+    if (StartsWith(body, "from ") && body.find('\n') != std::string_view::npos &&
+        LooksLikeMail(body.substr(body.find('\n') + 1)))
+        return TDocType::dtMbox;
     if (LooksLikeMail(body) || (aExtension == ".eml" && body.find(':') != std::string_view::npos))
         return TDocType::dtEml;
     return TDocType::dtText;
@@ -173,6 +182,14 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
         return DetectOle(aBytes);
     if (StartsWith(head, "7z\xBC\xAF\x27\x1C"))
         return TDocType::dt7z;
+    if (StartsWith(head, "Rar!\x1A\x07"))
+        return TDocType::dtRar;
+    if (StartsWith(head, "AT&TFORM") && (head.substr(12, 4) == "DJVU" || head.substr(12, 4) == "DJVM"))
+        return TDocType::dtDjvu;
+    if (StartsWith(head, "\xFFWPC"))
+        return TDocType::dtWordPerfect;
+    if (head.size() >= 78 && (head.substr(60, 8) == "BOOKMOBI" || head.substr(60, 8) == "TEXtREAd"))
+        return TDocType::dtMobi;
     if (StartsWith(head, "\x1F\x8B"))
         return TDocType::dtGzip;
     if (StartsWith(head, "BZh") && head.size() > 3 && head[3] >= '1' && head[3] <= '9')
@@ -184,7 +201,7 @@ TDocType DetectDocType(std::string_view aBytes, const std::string &aName)
     if (head.size() >= 262 && head.substr(257, 5) == "ustar")
         return TDocType::dtTar;
     if (LooksLikeText(head))
-        return DetectText(head, extension);
+        return DetectText(head, head.size() == aBytes.size(), extension);
     return TDocType::dtUnknown;
 }
 
@@ -227,6 +244,8 @@ const char *DocTypeMime(TDocType aType)
         return "application/x-ole-object";
     case TDocType::dtEml:
         return "message/rfc822";
+    case TDocType::dtMbox:
+        return "application/mbox";
     case TDocType::dtZip:
         return "application/zip";
     case TDocType::dtTar:
@@ -239,6 +258,18 @@ const char *DocTypeMime(TDocType aType)
         return "application/x-bzip2";
     case TDocType::dtXz:
         return "application/x-xz";
+    case TDocType::dtRar:
+        return "application/vnd.rar";
+    case TDocType::dtXps:
+        return "application/vnd.ms-xpsdocument";
+    case TDocType::dtVsdx:
+        return "application/vnd.ms-visio.drawing";
+    case TDocType::dtMobi:
+        return "application/x-mobipocket-ebook";
+    case TDocType::dtDjvu:
+        return "image/vnd.djvu";
+    case TDocType::dtWordPerfect:
+        return "application/vnd.wordperfect";
     }
     return "application/octet-stream";
 }

@@ -24,12 +24,19 @@ enum class TDocType
     dtMsg,
     dtOlePackage,
     dtEml,
+    dtMbox,
     dtZip,
     dtTar,
     dt7z,
     dtGzip,
     dtBzip2,
     dtXz,
+    dtRar,
+    dtXps,
+    dtVsdx,
+    dtMobi,
+    dtDjvu,
+    dtWordPerfect,
 };
 
 // Detects the type of aBytes; aName (may be empty) decides between text formats that the content

@@ -1,6 +1,7 @@
 // EPUB books: the XHTML documents of the spine, in reading order.
 #include "extractd/epub_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/html_extractor.h"
 #include "extractd/request_headers.h"
 #include "extractd/xml_reader.h"
@@ -58,6 +59,7 @@ void TEpubExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
                 html.Extract(TDocument{entry.Data, entry.Name}, aContext);
         return;
     }
+    ReadXmlProperties(opf->Data).Write(aContext.Sink());
     TPackageHandler package;
     ParseXml(opf->Data, package);
     for (const std::string &id : package.Spine) {

@@ -2,20 +2,27 @@
 #include "extractd/extract_dispatch.h"
 
 #include "extractd/archive_extractor.h"
+#include "extractd/djvu_extractor.h"
+#include "extractd/doc_extractor.h"
 #include "extractd/epub_extractor.h"
 #include "extractd/extract_error.h"
 #include "extractd/extract_limits.h"
 #include "extractd/html_extractor.h"
 #include "extractd/mail_extractor.h"
+#include "extractd/mobi_extractor.h"
 #include "extractd/msg_extractor.h"
 #include "extractd/odf_extractor.h"
-#include "extractd/ole_office_extractor.h"
 #include "extractd/ole_package_extractor.h"
 #include "extractd/ooxml_extractor.h"
 #include "extractd/pdf_extractor.h"
+#include "extractd/ppt_extractor.h"
 #include "extractd/rtf_extractor.h"
 #include "extractd/text_extractor.h"
+#include "extractd/vsdx_extractor.h"
+#include "extractd/wordperfect_extractor.h"
+#include "extractd/xls_extractor.h"
 #include "extractd/xml_extractor.h"
+#include "extractd/xps_extractor.h"
 
 namespace {
 
@@ -71,22 +78,37 @@ std::unique_ptr<IExtractor> MakeExtractor(TDocType aType)
     case TDocType::dtEpub:
         return std::make_unique<TEpubExtractor>();
     case TDocType::dtDoc:
+        return std::make_unique<TDocExtractor>();
     case TDocType::dtXls:
+        return std::make_unique<TXlsExtractor>();
     case TDocType::dtPpt:
-        return std::make_unique<TOleOfficeExtractor>(aType);
+        return std::make_unique<TPptExtractor>();
     case TDocType::dtMsg:
         return std::make_unique<TMsgExtractor>();
     case TDocType::dtOlePackage:
         return std::make_unique<TOlePackageExtractor>();
     case TDocType::dtEml:
-        return std::make_unique<TMailExtractor>();
+        return std::make_unique<TMailExtractor>(false);
+    case TDocType::dtMbox:
+        return std::make_unique<TMailExtractor>(true);
     case TDocType::dtZip:
     case TDocType::dtTar:
     case TDocType::dt7z:
     case TDocType::dtGzip:
     case TDocType::dtBzip2:
     case TDocType::dtXz:
+    case TDocType::dtRar:
         return std::make_unique<TArchiveExtractor>();
+    case TDocType::dtXps:
+        return std::make_unique<TXpsExtractor>();
+    case TDocType::dtVsdx:
+        return std::make_unique<TVsdxExtractor>();
+    case TDocType::dtMobi:
+        return std::make_unique<TMobiExtractor>();
+    case TDocType::dtDjvu:
+        return std::make_unique<TDjvuExtractor>();
+    case TDocType::dtWordPerfect:
+        return std::make_unique<TWordPerfectExtractor>();
     case TDocType::dtUnknown:
         return nullptr;
     }

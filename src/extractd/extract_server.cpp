@@ -246,7 +246,15 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     std::uint64_t chars = status == 200 ? report.Characters : 0;
     std::uint64_t length = status == 200 ? output->Size() : 0;
     aResponse.status = status;
-    if (length == 0) {
+    // A refused document says why, in the body of the answer and in the log.
+    std::string noted = note;
+    for (char &c : report.Reason)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"')
+            c = ' ';
+    if (status == 422 && !report.Reason.empty()) {
+        aResponse.set_content(report.Reason + "\n", TextType);
+        noted += " reason=\"" + report.Reason + "\"";
+    } else if (length == 0) {
         aResponse.set_content("", TextType);
     } else {
         aResponse.set_content_provider(static_cast<size_t>(length), TextType,
@@ -260,5 +268,5 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
                                            return true;
                                        });
     }
-    LogRequest(aRequest, type, bytesIn, chars, start, status, note);
+    LogRequest(aRequest, type, bytesIn, chars, start, status, noted.c_str());
 }

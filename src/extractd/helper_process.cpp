@@ -1,4 +1,4 @@
-// Runs one of Debian's converters (antiword, catdoc, xls2csv, catppt) on a document inside the
+// Runs one of Debian's converters (antiword, catdoc, xls2csv) on a document inside the
 // sandboxed child, so that it shares the child's limits and dies with it.
 #include "extractd/helper_process.h"
 

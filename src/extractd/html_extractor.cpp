@@ -2,6 +2,7 @@
 // entities decoded, one line per block element.
 #include "extractd/html_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 #include "extractd/text_decoder.h"
 
@@ -13,10 +14,11 @@
 
 namespace {
 
+// The title is written with the page's other properties.
 bool IsSkipped(std::string_view aName)
 {
     return aName == "script" || aName == "style" || aName == "template" || aName == "object" ||
-           aName == "embed" || aName == "applet";
+           aName == "embed" || aName == "applet" || aName == "title";
 }
 
 bool IsBlock(std::string_view aName)
@@ -33,6 +35,56 @@ bool IsBlock(std::string_view aName)
 std::string_view Name(const xmlNode *aNode)
 {
     return aNode->name == nullptr ? std::string_view() : reinterpret_cast<const char *>(aNode->name);
+}
+
+std::string Property(const xmlNode *aNode, const char *aName)
+{
+    std::unique_ptr<xmlChar, void (*)(void *)> value(
+        xmlGetProp(aNode, reinterpret_cast<const xmlChar *>(aName)), xmlFree);
+    return value ? reinterpret_cast<const char *>(value.get()) : "";
+}
+
+std::string Collapsed(std::string_view aText)
+{
+    std::string out;
+    for (char c : aText) {
+        bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        if (!space)
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
+    if (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// The page's title and the description, keywords, author and subject of its meta elements.
+void CollectProperties(const xmlNode *aNode, TDocumentProperties &aProperties, int aDepth = 0)
+{
+    for (; aNode != nullptr && aDepth < 64; aNode = aNode->next) {
+        if (aNode->type != XML_ELEMENT_NODE)
+            continue;
+        std::string_view name = Name(aNode);
+        if (name == "title" && aProperties.Title.empty()) {
+            std::unique_ptr<xmlChar, void (*)(void *)> text(xmlNodeGetContent(aNode), xmlFree);
+            if (text)
+                aProperties.Title = Collapsed(reinterpret_cast<const char *>(text.get()));
+        } else if (name == "meta") {
+            std::string key = Property(aNode, "name");
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            std::string *field = key == "description" ? &aProperties.Description
+                                 : key == "keywords"  ? &aProperties.Keywords
+                                 : key == "author"    ? &aProperties.Author
+                                 : key == "subject"   ? &aProperties.Subject
+                                                      : nullptr;
+            if (field != nullptr && field->empty())
+                *field = Collapsed(Property(aNode, "content"));
+        } else if (name != "body" && !IsSkipped(name)) {
+            CollectProperties(aNode->children, aProperties, aDepth + 1);
+        }
+    }
 }
 
 // Writes aText with runs of white space collapsed to one space and none at a line's start.
@@ -148,7 +200,7 @@ void THtmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
     } else {
         charset = HtmlMetaCharset(bytes);
         // A page in UTF-16 cannot declare itself in ASCII bytes; the zero-byte pattern wins.
-        std::string guessed = DetectCharset(bytes.substr(0, 64 * 1024));
+        std::string guessed = DetectCharset(bytes.substr(0, 64 * 1024), bytes.size() <= 64 * 1024);
         if (charset.empty() || guessed.starts_with("UTF-16"))
             charset = guessed;
     }
@@ -163,6 +215,9 @@ void THtmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
     if (!doc)
         return; // Nothing the parser could make sense of: a page without text.
     if (xmlNode *root = xmlDocGetRootElement(doc.get())) {
+        TDocumentProperties properties;
+        CollectProperties(root, properties);
+        properties.Write(aContext.Sink());
         // Walk the root and its siblings (comments or stray elements next to <html>).
         bool atLineStart = true;
         for (xmlNode *top = root; top != nullptr; top = top->next)

@@ -1,5 +1,6 @@
-// E-mail messages (.eml) through GMime: subject, sender and recipients, the text parts, HTML
-// parts as text, and the text of attachments and attached messages.
+// E-mail messages (.eml) and mail folders (mbox) through GMime: each message's subject, sender
+// and recipients, its text parts, HTML parts as text, and the text of attachments and attached
+// messages, transfer encodings undone.
 #include "extractd/mail_extractor.h"
 
 #include "extractd/extract_error.h"
@@ -8,6 +9,7 @@
 
 #include <gmime/gmime.h>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -129,17 +131,60 @@ private:
     TExtractContext &fContext;
 };
 
+// The messages of a mail folder: each starts with a "From " line at the folder's start or after
+// an empty line (the line itself is not part of the message). Inside a message a line that the
+// folder escaped as ">From " (">>From " ...) loses one ">".
+std::vector<std::string> SplitFolder(std::string_view aFolder)
+{
+    std::vector<std::string> messages;
+    bool afterEmpty = true;
+    std::size_t pos = 0;
+    while (pos < aFolder.size()) {
+        std::size_t end = aFolder.find('\n', pos);
+        end = end == std::string_view::npos ? aFolder.size() : end + 1;
+        std::string_view line = aFolder.substr(pos, end - pos);
+        pos = end;
+        const bool empty = line == "\n" || line == "\r\n";
+        if (afterEmpty && line.starts_with("From ")) {
+            messages.emplace_back();
+        } else if (!messages.empty()) {
+            std::size_t quotes = line.find_first_not_of('>');
+            if (quotes != std::string_view::npos && quotes > 0 && line.substr(quotes).starts_with("From "))
+                line.remove_prefix(1);
+            messages.back().append(line);
+        }
+        afterEmpty = empty;
+    }
+    return messages;
+}
+
 } // namespace
 
 void TMailExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
 {
     static const bool initialised = (g_mime_init(), true);
     (void)initialised;
-    TGPtr<GMimeStream> stream(
-        g_mime_stream_mem_new_with_buffer(aDocument.Bytes.data(), aDocument.Bytes.size()));
-    TGPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-    TGPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
-    if (!message)
-        ThrowCorrupt("not a mail message");
-    TMailWalker(aContext).Message(message.get(), 0);
+    auto parse = [](std::string_view aBytes) {
+        TGPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(aBytes.data(), aBytes.size()));
+        TGPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+        return TGPtr<GMimeMessage>(g_mime_parser_construct_message(parser.get(), nullptr));
+    };
+    if (!fFolder) {
+        TGPtr<GMimeMessage> message = parse(aDocument.Bytes);
+        if (!message)
+            ThrowCorrupt("not a mail message");
+        TMailWalker(aContext).Message(message.get(), 0);
+        return;
+    }
+    int messages = 0;
+    for (const std::string &text : SplitFolder(aDocument.Bytes)) {
+        TGPtr<GMimeMessage> message = parse(text);
+        if (!message)
+            continue;
+        ++messages;
+        aContext.Sink().EndLine();
+        TMailWalker(aContext).Message(message.get(), 0);
+    }
+    if (messages == 0)
+        ThrowCorrupt("not a mail folder");
 }

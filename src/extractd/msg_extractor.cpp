@@ -60,7 +60,7 @@ std::string StringProperty(const TOleFile &aOle, const std::string &aFolder, con
     if (std::optional<std::string> wide = aOle.ReadStream(base + "001F")) {
         text = ConvertToUtf8(*wide, "UTF-16LE");
     } else if (std::optional<std::string> narrow = aOle.ReadStream(base + "001E")) {
-        text = ConvertToUtf8(*narrow, aCodepage.empty() ? DetectCharset(*narrow) : aCodepage);
+        text = ConvertToUtf8(*narrow, aCodepage.empty() ? DetectCharset(*narrow, true) : aCodepage);
     }
     while (!text.empty() && text.back() == '\0')
         text.pop_back();

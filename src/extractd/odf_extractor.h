@@ -1,5 +1,5 @@
-// OpenDocument text, spreadsheets and presentations: the body of content.xml, then the headers
-// and footers of the master pages in styles.xml.
+// OpenDocument text, spreadsheets and presentations: the body of content.xml, the headers and
+// footers of the master pages in styles.xml, then the documents embedded as objects.
 #pragma once
 
 #include "extractd/extractor.h"

@@ -1,5 +1,5 @@
-// Legacy Word, Excel and PowerPoint files through Debian's catdoc/antiword, xls2csv and catppt,
-// run as helpers inside the sandboxed child. Encrypted files are recognised and refused.
+// Legacy Word and Excel files through Debian's catdoc/antiword and xls2csv, run as helpers inside
+// the sandboxed child. Encrypted files are recognised and refused.
 #include "extractd/ole_office_extractor.h"
 
 #include "extractd/extract_error.h"
@@ -103,11 +103,6 @@ void TOleOfficeExtractor::Extract(const TDocument &aDocument, TExtractContext &a
         if (!result.Ran || result.ExitCode != 0)
             ThrowCorrupt("the workbook cannot be read");
         text = CsvToText(JoinSurrogates(result.Output));
-    } else {
-        THelperResult result = RunHelper("catppt", {"-d", "utf-8"}, aDocument.Bytes, limit);
-        if (!result.Ran || result.ExitCode != 0)
-            ThrowCorrupt("the presentation cannot be read");
-        text = JoinSurrogates(result.Output);
     }
     aContext.Sink().Append(text);
     aContext.Sink().EndLine();

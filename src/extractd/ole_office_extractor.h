@@ -1,5 +1,5 @@
-// Legacy Word, Excel and PowerPoint files through Debian's catdoc/antiword, xls2csv and catppt,
-// run as helpers inside the sandboxed child. Encrypted files are recognised and refused.
+// Legacy Word and Excel files through Debian's catdoc/antiword and xls2csv, run as helpers inside
+// the sandboxed child. Encrypted files are recognised and refused.
 #pragma once
 
 #include "extractd/doc_type.h"

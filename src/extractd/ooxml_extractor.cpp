@@ -3,6 +3,7 @@
 // plus the documents embedded in them. Encrypted packages are opened with the request's password.
 #include "extractd/ooxml_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 #include "extractd/office_xml_text.h"
 #include "extractd/ooxml_decryptor.h"
@@ -240,6 +241,12 @@ void TOoxmlExtractor::Extract(const TDocument &aDocument, TExtractContext &aCont
         },
         ZipBudget(bytes.size()));
     TTextSink &sink = aContext.Sink();
+    std::string core = "docProps/core.xml";
+    for (const TRelationship &rel : ReadRelationships(zip, ""))
+        if (rel.Type == "core-properties")
+            core = rel.Target;
+    if (const auto *entry = zip.Find(core))
+        ReadXmlProperties(entry->Data).Write(sink);
     if (type == TDocType::dtDocx)
         ExtractWord(zip, sink);
     else if (type == TDocType::dtXlsx)

@@ -1,6 +1,7 @@
 // PDF documents through poppler-cpp, page by page in reading order, with the request's password.
 #include "extractd/pdf_extractor.h"
 
+#include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
 
 #include <climits>
@@ -10,7 +11,30 @@
 #include <poppler-page.h>
 
 namespace {
+
 void IgnorePopplerMessage(const std::string &, void *) {}
+
+std::string Utf8(const poppler::ustring &aText)
+{
+    poppler::byte_array utf8 = aText.to_utf8();
+    std::string text(utf8.data(), utf8.size());
+    return text.substr(0, text.find('\0'));
+}
+
+// The information dictionary first, the XMP packet for what it lacks.
+TDocumentProperties PdfProperties(const poppler::document &aDoc)
+{
+    TDocumentProperties properties;
+    properties.Title = Utf8(aDoc.info_key("Title"));
+    properties.Subject = Utf8(aDoc.info_key("Subject"));
+    properties.Keywords = Utf8(aDoc.info_key("Keywords"));
+    properties.Author = Utf8(aDoc.info_key("Author"));
+    std::string xmp = Utf8(aDoc.metadata());
+    if (!xmp.empty())
+        properties.Complete(ReadXmlProperties(xmp));
+    return properties;
+}
+
 } // namespace
 
 void TPdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
@@ -32,6 +56,7 @@ void TPdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
     if (doc->is_locked())
         ThrowEncrypted("PDF needs a password");
     TTextSink &sink = aContext.Sink();
+    PdfProperties(*doc).Write(sink);
     int pages = doc->pages();
     for (int i = 0; i < pages; ++i) {
         std::unique_ptr<poppler::page> page(doc->create_page(i));

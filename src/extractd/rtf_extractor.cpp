@@ -1,5 +1,6 @@
 // RTF through our own tokenizer: \uN with its fallback skipped, \'hh in the code page of
-// \ansicpg or of the current font's charset, destinations such as fonts and pictures skipped.
+// \ansicpg or of the current font's charset, destinations such as fonts and pictures skipped,
+// footnotes and comments written after their paragraph.
 #include "extractd/rtf_extractor.h"
 
 #include "extractd/extract_error.h"
@@ -15,6 +16,8 @@ namespace {
 struct TGroupState
 {
     bool Skip = false;
+    // Inside a footnote or a comment: its text is written after the paragraph that holds it.
+    bool Aside = false;
     bool FontTable = false;
     int Uc = 1;
     std::string Codepage;
@@ -95,6 +98,11 @@ bool IsSkippedDestination(const std::string &aWord)
                                                   "tc",
                                                   "atnid",
                                                   "atnauthor",
+                                                  "atndate",
+                                                  "atntime",
+                                                  "atnref",
+                                                  "atnicn",
+                                                  "atnparent",
                                                   "protusertbl",
                                                   "listtext",
                                                   "pntext",
@@ -110,7 +118,7 @@ public:
 
     void Run()
     {
-        std::vector<TGroupState> stack;
+        std::vector<TGroupState> &stack = fStack;
         TGroupState state;
         state.Codepage = "CP1252";
         while (fPos < fText.size()) {
@@ -139,6 +147,7 @@ public:
             }
         }
         Flush(state);
+        WriteAsides();
     }
 
 private:
@@ -146,7 +155,26 @@ private:
     {
         Flush(aState);
         if (!aState.Skip)
+            Write(aState, aUtf8);
+    }
+
+    void Write(const TGroupState &aState, std::string_view aUtf8)
+    {
+        if (aState.Aside)
+            fAsides.append(aUtf8);
+        else
             fSink.Append(aUtf8);
+    }
+
+    // Writes the footnotes and comments of the paragraph that has just ended.
+    void WriteAsides()
+    {
+        if (fAsides.empty())
+            return;
+        fSink.EndLine();
+        fSink.Append(fAsides);
+        fSink.EndLine();
+        fAsides.clear();
     }
 
     // Converts the bytes gathered from literal characters and \'hh in the group's code page.
@@ -154,7 +182,7 @@ private:
     {
         if (fBytes.empty())
             return;
-        fSink.Append(ConvertToUtf8(fBytes, aState.Codepage));
+        Write(aState, ConvertToUtf8(fBytes, aState.Codepage));
         fBytes.clear();
     }
 
@@ -260,7 +288,13 @@ private:
                 fFontCharsets[fCurrentFont] = static_cast<int>(aParam);
             return;
         }
-        if (aWord == "fonttbl") {
+        if (aWord == "footnote" || aWord == "annotation") {
+            // Their text belongs to the document, also when they are marked as destinations
+            // that a reader may skip ({\*\footnote ...}).
+            Flush(aState);
+            aState.Skip = !fStack.empty() && fStack.back().Skip;
+            aState.Aside = true;
+        } else if (aWord == "fonttbl") {
             aState.FontTable = true;
             aState.Skip = true;
         } else if (IsSkippedDestination(aWord)) {
@@ -289,6 +323,8 @@ private:
         } else if (aWord == "par" || aWord == "line" || aWord == "row" || aWord == "sect" ||
                    aWord == "page") {
             Emit(aState, "\n");
+            if (!aState.Aside && !aState.Skip && aWord != "line")
+                WriteAsides();
         } else if (aWord == "tab" || aWord == "cell") {
             Emit(aState, "\t");
         } else if (aWord == "emdash") {
@@ -312,6 +348,8 @@ private:
 
     std::string_view fText;
     TTextSink &fSink;
+    std::vector<TGroupState> fStack;
+    std::string fAsides;
     std::size_t fPos = 0;
     std::string fBytes;
     int fSkipChars = 0;

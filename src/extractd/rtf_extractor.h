@@ -1,5 +1,6 @@
 // RTF through our own tokenizer: \uN with its fallback skipped, \'hh in the code page of
-// \ansicpg or of the current font's charset, destinations such as fonts and pictures skipped.
+// \ansicpg or of the current font's charset, destinations such as fonts and pictures skipped,
+// footnotes and comments written after their paragraph.
 #pragma once
 
 #include "extractd/extractor.h"

@@ -2,6 +2,8 @@
 // UTF-8, legacy 8-bit code pages through uchardet and iconv).
 #include "extractd/text_decoder.h"
 
+#include "extractd/ansi_charset.h"
+
 #include <cerrno>
 #include <memory>
 #include <uchardet.h>
@@ -63,7 +65,7 @@ bool IsValidUtf8Prefix(std::string_view aBytes)
     return true;
 }
 
-std::string DetectCharset(std::string_view aHead)
+std::string DetectCharset(std::string_view aHead, bool aWhole)
 {
     if (StartsWith(aHead, "\xEF\xBB\xBF"))
         return "UTF-8";
@@ -73,8 +75,16 @@ std::string DetectCharset(std::string_view aHead)
         return "UTF-16BE";
     if (std::string utf16 = Utf16Guess(aHead); !utf16.empty())
         return utf16;
-    if (IsValidUtf8Prefix(aHead))
+    if (IsValidUtf8Prefix(aHead) && (!aWhole || IsValidUtf8Prefix(std::string(aHead) + "!")))
         return "UTF-8";
+    // A guess from a few non-ASCII bytes is a coin toss ("na\xEFve" reads as Windows-1250 as
+    // well as Windows-1252): below this much evidence the user's code page decides.
+    constexpr std::size_t MinGuessBytes = 16;
+    std::size_t high = 0;
+    for (char c : aHead)
+        high += static_cast<unsigned char>(c) >= 0x80;
+    if (high < MinGuessBytes)
+        return AnsiCharset();
     std::unique_ptr<std::remove_pointer_t<uchardet_t>, void (*)(uchardet_t)> detector(uchardet_new(),
                                                                                       uchardet_delete);
     std::string charset;
@@ -84,7 +94,7 @@ std::string DetectCharset(std::string_view aHead)
     }
     // A legacy text is at least 8-bit; ASCII or UTF-8 guesses are wrong here.
     if (charset.empty() || charset == "ASCII" || charset == "UTF-8")
-        return "WINDOWS-1252";
+        return AnsiCharset();
     return charset;
 }
 

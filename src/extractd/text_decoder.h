@@ -7,9 +7,11 @@
 #include <string_view>
 
 // Returns the iconv name of the character set of aHead (the first bytes of a text): from a
-// byte-order mark, the zero-byte pattern of UTF-16, valid UTF-8, else uchardet's guess with
-// WINDOWS-1252 as the last resort. Thread-safe; never fails.
-std::string DetectCharset(std::string_view aHead);
+// byte-order mark, the zero-byte pattern of UTF-16, valid UTF-8, else uchardet's guess when the
+// text has enough non-ASCII bytes for one, else the user's ANSI code page (AnsiCharset()).
+// aWhole tells that aHead is the whole text, so that a sequence cut off at its end is no UTF-8.
+// Thread-safe; never fails.
+std::string DetectCharset(std::string_view aHead, bool aWhole = false);
 // Length of the byte-order mark at the start of aBytes (0 when there is none).
 std::size_t ByteOrderMarkLength(std::string_view aBytes);
 // True when aHead looks like text rather than binary data: a byte-order mark, UTF-16, or no

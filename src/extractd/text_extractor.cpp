@@ -6,7 +6,8 @@
 void TTextExtractor::Extract(const TDocument &aDocument, TExtractContext &aContext)
 {
     std::string_view bytes = aDocument.Bytes;
-    std::string charset = DetectCharset(bytes.substr(0, 64 * 1024));
+    constexpr std::size_t Sample = 64 * 1024;
+    std::string charset = DetectCharset(bytes.substr(0, Sample), bytes.size() <= Sample);
     std::size_t bom = ByteOrderMarkLength(bytes);
     if ((bom == 3 && charset == "UTF-8") || (bom == 2 && charset.starts_with("UTF-16")))
         bytes.remove_prefix(bom);

@@ -1,10 +1,13 @@
 // Every format's extractor on documents built in the test: detection, the text that must come
 // out, the text that must not, and the refusals (corrupt, encrypted, bombs).
+#include "extractd/ansi_charset.h"
 #include "extractd/doc_type.h"
+#include "extractd/document_properties.h"
 #include "extractd/extract_dispatch.h"
 #include "extractd/extract_error.h"
 #include "extractd/html_extractor.h"
 #include "extractd/ole_office_extractor.h"
+#include "extractd/text_decoder.h"
 #include "fixtures.h"
 #include "server_process.h"
 
@@ -81,6 +84,57 @@ TEST(OdfExtractor, BodyAndMasterPageFooterWithoutStyleNoise)
     EXPECT_TRUE(Has(out, "Open words  spaced\ttabbed")) << out.Text;
     EXPECT_TRUE(Has(out, "Footer words")) << out.Text;
     EXPECT_FALSE(Has(out, "style noise"));
+}
+
+TEST(OdfExtractor, MasterPlaceholdersAreNotText)
+{
+    const std::string ns = "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                           "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+                           "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
+                           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"";
+    auto frame = [](const char *aClass, const std::string &aText) {
+        return std::string("<draw:frame") +
+               (*aClass ? std::string(" presentation:class=\"") + aClass + "\"" : "") +
+               "><draw:text-box><text:p>" + aText + "</text:p></draw:text-box></draw:frame>";
+    };
+    std::string odp = MakeArchive({
+        {"mimetype", "application/vnd.oasis.opendocument.presentation"},
+        {"content.xml", "<office:document-content " + ns + "><office:body><office:presentation><draw:page>" +
+                            frame("title", "Slide words") +
+                            "</draw:page></office:presentation></office:body></office:document-content>"},
+        {"styles.xml", "<office:document-styles " + ns + "><office:master-styles><style:master-page>" +
+                           frame("title", "Click to edit Master title style") +
+                           frame("outline", "Click to edit Master text styles") +
+                           frame("footer", "Footer words") + frame("", "Logo words") +
+                           frame("page-number", "<text:page-number>&lt;number&gt;</text:page-number>") +
+                           "</style:master-page></office:master-styles></office:document-styles>"},
+    });
+    TOutcome out = Extract(odp);
+    EXPECT_EQ(out.Text, "Slide words\nFooter words\nLogo words\n");
+}
+
+TEST(DocumentProperties, XmpListsAndTheOrderOfTheLines)
+{
+    TDocumentProperties xmp = ReadXmlProperties(
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+        "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+        "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">"
+        "<rdf:Description><dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Xmp "
+        "title</rdf:li></rdf:Alt></dc:title>"
+        "<dc:creator><rdf:Seq><rdf:li>Ann</rdf:li><rdf:li>Bo</rdf:li></rdf:Seq></dc:creator>"
+        "<dc:description><rdf:Alt><rdf:li>About it</rdf:li></rdf:Alt></dc:description>"
+        "<pdf:Keywords>kelp, tide</pdf:Keywords></rdf:Description></rdf:RDF></x:xmpmeta>");
+    EXPECT_EQ(xmp.Title, "Xmp title");
+    EXPECT_EQ(xmp.Author, "Ann, Bo");
+    EXPECT_EQ(xmp.Keywords, "kelp, tide");
+    TDocumentProperties info;
+    info.Title = "Info title";
+    info.Subject = "Info title";
+    info.Complete(xmp);
+    TTextSink sink(1000);
+    info.Write(sink);
+    EXPECT_EQ(sink.Text(), "Info title\nkelp, tide\nAnn, Bo\nAbout it\n");
 }
 
 TEST(EpubExtractor, ChaptersInSpineOrder)
@@ -226,6 +280,16 @@ TEST(ArchiveExtractor, NamesAndTextOfEntriesRecursively)
     EXPECT_TRUE(Has(gz, "Gzip words")) << gz.Text;
 }
 
+TEST(ArchiveExtractor, ShortLegacyTextInsideIsInTheUsersCodePage)
+{
+    const std::string latin = "the na\xEFve skipper";
+    TOutcome out = Extract(MakeArchive({{"notes", latin}}));
+    EXPECT_TRUE(Has(out, "notes\n" + ConvertToUtf8(latin, AnsiCharset()))) << out.Text;
+    if (AnsiCharset() == "CP1252") {
+        EXPECT_TRUE(Has(out, "the naïve skipper")) << out.Text;
+    }
+}
+
 TEST(ArchiveExtractor, NestingBeyondTheLimitIsABomb)
 {
     std::string nested = "Innermost words";
@@ -240,6 +304,27 @@ TEST(ArchiveExtractor, HighlyCompressedOutputIsABomb)
     std::string gz = MakeGzip(text);
     ASSERT_LT(gz.size() * 100, text.size());
     EXPECT_EQ(Extract(gz).Error, TExtractErrorKind::ekBomb);
+}
+
+TEST(XlsExtractor, SharedStringsAcrossRecordsFormulaResultsAndNotes)
+{
+    TOutcome out = Extract(MakeXls());
+    EXPECT_EQ(out.Type, TDocType::dtXls);
+    EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(Has(out, "Tally\nSealed casks\tBrine barrels from Loføten\nCasks counted twice\t12.5\n"))
+        << out.Text;
+    EXPECT_TRUE(Has(out, "Note about salt\n")) << out.Text;
+}
+
+TEST(MobiExtractor, BooksWithDrmOrHuffmanCompressionAreRefused)
+{
+    EXPECT_EQ(Extract(MakeMobi("t", "a", "<p>text</p>", true)).Error, TExtractErrorKind::ekEncrypted);
+    // The compression field is the first of record 0, which follows the list of four records.
+    std::string huffman = MakeMobi("t", "a", "<p>text</p>");
+    const std::size_t record0 = 78 + 4 * 8 + 2;
+    huffman[record0] = 0x44;
+    huffman[record0 + 1] = 0x48;
+    EXPECT_EQ(Extract(huffman).Error, TExtractErrorKind::ekCorrupt);
 }
 
 TEST(OleOfficeExtractor, CsvOfTheSpreadsheetHelperBecomesText)
@@ -261,3 +346,181 @@ TEST(CorpusFormats, LegacyOfficeAndMessagesWhenTheCorpusIsThere)
               TExtractErrorKind::ekEncrypted);
     EXPECT_EQ(Extract(ReadFileBytes(dir + "/password.xls")).Error, TExtractErrorKind::ekEncrypted);
 }
+
+namespace {
+
+// A document written by another program (tests/extractd/documents/README.md says which and
+// how), the type it is detected as, how its text starts (its properties), text it must yield and
+// text it must not.
+struct TWrittenCase
+{
+    const char *File;
+    TDocType Type;
+    // The document's bytes when the test writes them itself (File only names the case).
+    std::string (*Make)() = nullptr;
+    std::string Start;
+    std::vector<std::string> Present;
+    std::vector<std::string> Absent;
+};
+
+void PrintTo(const TWrittenCase &aCase, std::ostream *aOut)
+{
+    *aOut << aCase.File;
+}
+
+const std::vector<TWrittenCase> &WrittenCases()
+{
+    static const std::vector<TWrittenCase> cases = {
+        {"harbour_deck.ppt.gz",
+         TDocType::dtPpt,
+         nullptr,
+         "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
+         {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
+          "ready",
+          "Second slide about buoys\nOrange buoys mark the channel", "Remind the pilots about lantern drills",
+          "Harbour authority footer"},
+         {"Click to edit", "Outline Level", "*"}},
+        {"harbour_deck.odp",
+         TDocType::dtOdf,
+         nullptr,
+         "Harbour deck title\nTide tables\npelican\nMara Quill\nDeck about the old quay\n",
+         {"Quarterly harbour report\nCranes moved seventeen tonnes of zinc ingots\nNaïve café signage is "
+          "ready",
+          "Remind the pilots about lantern drills", "Orange buoys mark the channel",
+          "Harbour authority footer"},
+         {"<number>"}},
+        {"keeper_log.odt",
+         TDocType::dtOdf,
+         nullptr,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"The keeper said once. Then the lamp went dark.\nFootnote about the fog horn\n",
+          "Gulls circled the rocky point.\nCheck the tide chart\n", "Embedded paraffin stock"},
+         {"Ivo Reviewer", "2024-03-01"}},
+        {"keeper_log.rtf",
+         TDocType::dtRtf,
+         nullptr,
+         "The keeper said once.",
+         {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn\n",
+          "Gulls circled the rocky point.\nCheck the tide chart\n"},
+         {"Ivo Reviewer"}},
+        {"keeper_log.docx",
+         TDocType::dtDocx,
+         nullptr,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"The keeper said once. Then the lamp went dark.\n", "Footnote about the fog horn",
+          "Gulls circled the rocky point.\n", "Check the tide chart"},
+         {}},
+        {"keeper_log.pdf",
+         TDocType::dtPdf,
+         nullptr,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
+        {"keeper_log.epub",
+         TDocType::dtEpub,
+         nullptr,
+         "Lighthouse keeper log\nEdda Strand\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
+        {"keeper_log.html",
+         TDocType::dtHtml,
+         nullptr,
+         "Lighthouse keeper log\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"Gulls circled the rocky point.", "Footnote about the fog horn"},
+         {}},
+        {"keeper_log.doc",
+         TDocType::dtDoc,
+         nullptr,
+         "Lighthouse keeper log\nNight watches\nfresnel\nEdda Strand\nEntries from the winter of storms\n",
+         {"The keeper said once. Then the lamp went dark.\nGulls circled the rocky point.\n",
+          "Footnote about the fog horn", "Check the tide chart", "Embedded paraffin stock"},
+         {"Ivo Reviewer"}},
+        {"cargo_ledger.xls",
+         TDocType::dtXls,
+         nullptr,
+         "Cargo ledger\nManifests\nbollard\nTove Harr\nCargo of the spring convoy\n",
+         {"Manifest\nCrate of walnut veneer\t42.5\n", "Bales of raw wool\t2024-04-15\n",
+          "Damp stored below deck\n", "Crew\nBoatswain Oskar Lind\n"},
+         {"45397", "Pia Clerk"}},
+        {"soundings_chart.djvu", TDocType::dtDjvu, nullptr, "Soundings near Vardø", {}, {}},
+        {"made.rar",
+         TDocType::dtRar,
+         [] {
+             return MakeRar({{"logbook.txt", "Rar words about the ferry"}});
+         },
+         "logbook.txt\nRar words about the ferry\n",
+         {},
+         {}},
+        {"made.xps",
+         TDocType::dtXps,
+         [] { return MakeXps("First page words", "Second page words", "Baseline split phrase here"); },
+         "Xps title\nFirst page words\nBaseline split phrase here\nSecond page words\n",
+         {},
+         {"{}"}},
+        {"made.vsdx",
+         TDocType::dtVsdx,
+         [] { return MakeVsdx("Pump station shape"); },
+         "Pump station shape\n",
+         {},
+         {"Master placeholder"}},
+        {"made.mobi",
+         TDocType::dtMobi,
+         [] {
+             return MakeMobi("Book of tides", "Rune Ebb",
+                             "<html><body><p>The herring fleet sailed, the herring fleet returned</p>"
+                             "<p>Second paragraph of the book</p></body></html>");
+         },
+         "Book of tides\nRune Ebb\n",
+         {"The herring fleet sailed, the herring fleet returned\nSecond paragraph of the book\n"},
+         {"AB", "<p>"}},
+        {"made.wpd",
+         TDocType::dtWordPerfect,
+         [] { return MakeWordPerfect("WordPerfect words of the pilot\nSecond line here\n"); },
+         "WordPerfect words of the pilot\nSecond line here\n",
+         {},
+         {}},
+        {"tide_mail",
+         TDocType::dtMbox,
+         nullptr,
+         "Subject: Naïve question about the tides\n",
+         {"The naïve skipper asked about the neap tide schedule.\nFrom the harbour master, with thanks.",
+          "Subject: Re: tides\n", "Spring tides arrive after the full moon.",
+          "almanac.txt\nAttached almanac lists slack water times."},
+         {"=C3", "U3ByaW5n", ">From", "MAILER-DAEMON"}},
+    };
+    return cases;
+}
+
+class WrittenDocuments : public testing::TestWithParam<TWrittenCase>
+{
+};
+
+std::string WrittenName(const testing::TestParamInfo<TWrittenCase> &aInfo)
+{
+    std::string name = aInfo.param.File;
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+} // namespace
+
+TEST_P(WrittenDocuments, YieldsEveryWordAndNoPlaceholder)
+{
+    const TWrittenCase &test = GetParam();
+    std::string bytes = test.Make != nullptr ? test.Make() : WrittenDocument(test.File);
+    ASSERT_FALSE(bytes.empty()) << test.File;
+    // Sent as a program sends it: without a file name.
+    TOutcome out = Extract(bytes);
+    EXPECT_EQ(out.Type, test.Type);
+    EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(out.Text.starts_with(test.Start)) << "'" << test.Start << "' is not the start of:\n"
+                                                  << out.Text;
+    for (const std::string &snippet : test.Present)
+        EXPECT_TRUE(Has(out, snippet)) << "'" << snippet << "' missing in:\n" << out.Text;
+    for (const std::string &snippet : test.Absent)
+        EXPECT_FALSE(Has(out, snippet)) << "'" << snippet << "' present in:\n" << out.Text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, WrittenDocuments, testing::ValuesIn(WrittenCases()), WrittenName);

@@ -4,8 +4,15 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <gsf/gsf.h>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -95,6 +102,50 @@ std::string MakeArchive(const TEntries &aEntries, const std::string &aFormat)
     return out;
 }
 
+namespace {
+
+std::uint32_t Crc32(std::string_view aData)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (char c : aData) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string Bytes(std::uint64_t aValue, int aCount)
+{
+    std::string out;
+    for (int i = 0; i < aCount; ++i)
+        out += static_cast<char>((aValue >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// A RAR 4 block: its CRC (the low half of the CRC-32 of the rest of the header), then the rest.
+std::string RarBlock(const std::string &aHeaderAfterCrc)
+{
+    return Bytes(Crc32(aHeaderAfterCrc) & 0xFFFF, 2) + aHeaderAfterCrc;
+}
+
+} // namespace
+
+std::string MakeRar(const TEntries &aEntries)
+{
+    std::string rar = "Rar!\x1A\x07";
+    rar += '\0';
+    rar += RarBlock("\x73" + Bytes(0, 2) + Bytes(13, 2) + Bytes(0, 6));
+    for (const auto &[name, data] : aEntries) {
+        std::string header = "\x74" + Bytes(0x8000, 2) + Bytes(32 + name.size(), 2) + Bytes(data.size(), 4) +
+                             Bytes(data.size(), 4) + Bytes(3, 1) + Bytes(Crc32(data), 4) +
+                             Bytes(0x5A210000, 4) + Bytes(29, 1) + Bytes(0x30, 1) + Bytes(name.size(), 2) +
+                             Bytes(0x81A4, 4) + name;
+        rar += RarBlock(header) + data;
+    }
+    return rar + RarBlock("\x7B" + Bytes(0x4000, 2) + Bytes(7, 2));
+}
+
 std::string MakeGzip(const std::string &aData)
 {
     std::string out;
@@ -110,6 +161,31 @@ std::string MakeGzip(const std::string &aData)
     archive_write_data(writer.get(), aData.data(), aData.size());
     archive_write_close(writer.get());
     return out;
+}
+
+std::string Gunzip(const std::string &aGzip)
+{
+    std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
+    archive_read_support_filter_gzip(reader.get());
+    archive_read_support_format_raw(reader.get());
+    archive_entry *entry = nullptr;
+    std::string out;
+    if (archive_read_open_memory(reader.get(), aGzip.data(), aGzip.size()) != ARCHIVE_OK ||
+        archive_read_next_header(reader.get(), &entry) != ARCHIVE_OK)
+        return out;
+    char buffer[65536];
+    for (la_ssize_t n; (n = archive_read_data(reader.get(), buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<std::size_t>(n));
+    return out;
+}
+
+std::string WrittenDocument(const std::string &aName)
+{
+    std::ifstream in(std::string(ORDWELL_TEST_SOURCE_DIR) + "/tests/extractd/documents/" + aName,
+                     std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return aName.ends_with(".gz") ? Gunzip(bytes.str()) : bytes.str();
 }
 
 std::string MakeDocx(const std::string &aBody, const std::string &aHeader, const std::string &aFootnote)
@@ -186,6 +262,81 @@ std::string MakePptx(const std::string &aSlide, const std::string &aNotes)
          Rels(Rel("rId1", "notesSlide", "../notesSlides/notesSlide1.xml").c_str())},
         {"ppt/notesSlides/notesSlide1.xml", text("p:notes", aNotes)},
     });
+}
+
+namespace {
+
+std::string Le16(unsigned aValue)
+{
+    return {static_cast<char>(aValue & 0xFF), static_cast<char>((aValue >> 8) & 0xFF)};
+}
+
+std::string Le32(unsigned aValue)
+{
+    return Le16(aValue & 0xFFFF) + Le16(aValue >> 16);
+}
+
+std::string Record(unsigned aType, const std::string &aData)
+{
+    return Le16(aType) + Le16(static_cast<unsigned>(aData.size())) + aData;
+}
+
+std::string Wide(const std::u16string &aText)
+{
+    std::string out;
+    for (char16_t unit : aText)
+        out += Le16(unit);
+    return out;
+}
+
+// A compound file with one stream.
+std::string MakeCompoundFile(const char *aStream, const std::string &aData)
+{
+    gsf_init();
+    GsfOutput *memory = gsf_output_memory_new();
+    GsfOutfile *ole = gsf_outfile_msole_new(memory);
+    GsfOutput *stream = gsf_outfile_new_child(ole, aStream, FALSE);
+    gsf_output_write(stream, aData.size(), reinterpret_cast<const guint8 *>(aData.data()));
+    gsf_output_close(stream);
+    g_object_unref(stream);
+    gsf_output_close(GSF_OUTPUT(ole));
+    g_object_unref(ole);
+    std::string bytes(reinterpret_cast<const char *>(gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory))),
+                      static_cast<std::size_t>(gsf_output_size(memory)));
+    g_object_unref(memory);
+    return bytes;
+}
+
+} // namespace
+
+std::string MakeXls()
+{
+    const std::string bof = Le16(0x0600) + Le16(0x0005) + std::string(12, '\0');
+    const std::string sheetBof = Le16(0x0600) + Le16(0x0010) + std::string(12, '\0');
+    const std::string name = "Tally";
+    // "Brine barrels from Lofoten": ten one-byte characters, the rest in a CONTINUE record as UTF-16.
+    const std::string sst = Record(0x00FC, Le32(2) + Le32(2) + Le16(12) + '\0' + "Sealed casks" + Le16(26) +
+                                               '\0' + "Brine barr") +
+                            Record(0x003C, '\x01' + Wide(u"els from Loføten"));
+    auto cell = [](unsigned aRow, unsigned aCol) { return Le16(aRow) + Le16(aCol) + Le16(15); };
+    double number = 12.5;
+    std::string numberBytes(8, '\0');
+    std::memcpy(numberBytes.data(), &number, 8);
+    const std::string formulaTail = Le16(0) + Le32(0) + Le16(0);
+    std::string sheet = Record(0x0809, sheetBof) + Record(0x00FD, cell(0, 0) + Le32(0)) +
+                        Record(0x00FD, cell(0, 1) + Le32(1)) +
+                        Record(0x0006, cell(1, 0) + std::string(6, '\0') + Le16(0xFFFF) + formulaTail) +
+                        Record(0x0207, Le16(19) + '\0' + "Casks counted twice") +
+                        Record(0x0006, cell(1, 1) + numberBytes + formulaTail) +
+                        Record(0x01B6, Le16(0x0212) + std::string(8, '\0') + Le16(15) + Le16(16) + Le32(0)) +
+                        Record(0x003C, '\0' + std::string("Note about salt")) + Record(0x000A, "");
+    std::string globals = Record(0x0809, bof);
+    const std::size_t boundSheetSize = 4 + 8 + name.size();
+    const std::size_t sheetOffset = globals.size() + boundSheetSize + sst.size() + 4;
+    globals += Record(0x0085, Le32(static_cast<unsigned>(sheetOffset)) + '\0' + '\0' +
+                                  static_cast<char>(name.size()) + '\0' + name) +
+               sst + Record(0x000A, "");
+    return MakeCompoundFile("Workbook", globals + sheet);
 }
 
 std::string MakeOdt(const std::string &aBody, const std::string &aFooter)
@@ -286,4 +437,154 @@ std::string MakeEml(const std::string &aPlain, const std::string &aHtml, const s
            "filename=\"notes.txt\"\r\n"
            "Content-Transfer-Encoding: base64\r\n\r\n" +
            Base64(aAttachment) + "\r\n--outer--\r\n";
+}
+
+std::string MakeXps(const std::string &aFirst, const std::string &aSecond, const std::string &aLine)
+{
+    auto page = [](const std::string &aGlyphs) {
+        return "<FixedPage xmlns=\"http://schemas.microsoft.com/xps/2005/06\" Width=\"816\" "
+               "Height=\"1056\">" +
+               aGlyphs + "</FixedPage>";
+    };
+    auto glyphs = [](const char *aX, const char *aY, const std::string &aText) {
+        return std::string("<Glyphs OriginX=\"") + aX + "\" OriginY=\"" + aY +
+               "\" FontUri=\"/f.odttf\" "
+               "FontRenderingEmSize=\"12\" UnicodeString=\"" +
+               aText + "\"/>";
+    };
+    // Two runs split at the middle space, as a writer splits a line at a change of font.
+    std::size_t half = aLine.find(' ', aLine.size() / 2);
+    // The second page is stored first: only the page names give the order.
+    return MakeArchive({
+        {"[Content_Types].xml", "<?xml version=\"1.0\"?><Types "
+                                "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                                "<Default Extension=\"fdseq\" "
+                                "ContentType=\"application/vnd.ms-package.xps-fixeddocumentsequence+xml\"/>"
+                                "<Default Extension=\"fpage\" "
+                                "ContentType=\"application/vnd.ms-package.xps-fixedpage+xml\"/></Types>"},
+        {"FixedDocSeq.fdseq",
+         "<FixedDocumentSequence xmlns=\"http://schemas.microsoft.com/xps/2005/06\">"
+         "<DocumentReference Source=\"Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
+        {"Documents/1/Pages/2.fpage", page(glyphs("96", "120", aSecond))},
+        {"docProps/core.xml", "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+                              "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                              "<dc:title>Xps title</dc:title></cp:coreProperties>"},
+        {"Documents/1/Pages/1.fpage",
+         page(glyphs("96", "120", "{}" + aFirst) + glyphs("96", "150", aLine.substr(0, half)) +
+              glyphs("300", "150", aLine.substr(half + 1)))},
+    });
+}
+
+std::string MakeVsdx(const std::string &aShapeText)
+{
+    const std::string ns = "xmlns=\"http://schemas.microsoft.com/office/visio/2012/main\"";
+    return MakeArchive({
+        {"[Content_Types].xml",
+         ContentTypes("application/vnd.ms-visio.drawing.main+xml", "/visio/document.xml")},
+        {"_rels/.rels", Rels(Rel("rId1", "document", "visio/document.xml").c_str())},
+        {"visio/document.xml", "<VisioDocument " + ns + "/>"},
+        {"visio/pages/pages.xml", "<Pages " + ns + "><Page ID=\"0\" Name=\"Page-1\"/></Pages>"},
+        {"visio/pages/_rels/pages.xml.rels",
+         Rels("<Relationship Id=\"rId1\" Type=\"http://schemas.microsoft.com/visio/2010/relationships/page\" "
+              "Target=\"page1.xml\"/>")},
+        {"visio/pages/page1.xml", "<PageContents " + ns + "><Shapes><Shape ID=\"1\"><Text><cp IX=\"0\"/>" +
+                                      aShapeText + "</Text></Shape></Shapes></PageContents>"},
+        {"visio/masters/master1.xml",
+         "<MasterContents " + ns +
+             "><Shapes><Shape ID=\"5\"><Text>Master placeholder</Text></Shape></Shapes></MasterContents>"},
+    });
+}
+
+namespace {
+
+std::string Be(std::uint32_t aValue, int aCount)
+{
+    std::string out;
+    for (int i = aCount - 1; i >= 0; --i)
+        out += static_cast<char>((aValue >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// PalmDOC's LZ77: back references of 3 to 10 bytes, a space and a letter in one byte, other
+// bytes as they are or, above 0x7F, in a literal run.
+std::string PalmDocCompress(const std::string &aText)
+{
+    std::string out;
+    for (std::size_t i = 0; i < aText.size();) {
+        std::size_t bestLength = 0, bestDistance = 0;
+        for (std::size_t distance = 1; distance <= std::min<std::size_t>(i, 2047); ++distance) {
+            std::size_t length = 0;
+            while (length < 10 && i + length < aText.size() &&
+                   aText[i + length] == aText[i - distance + length])
+                ++length;
+            if (length > bestLength) {
+                bestLength = length;
+                bestDistance = distance;
+            }
+        }
+        auto c = static_cast<unsigned char>(aText[i]);
+        if (bestLength >= 3) {
+            out += Be(0x8000 | (bestDistance << 3) | (bestLength - 3), 2);
+            i += bestLength;
+        } else if (c == ' ' && i + 1 < aText.size() && static_cast<unsigned char>(aText[i + 1]) >= 0x40 &&
+                   static_cast<unsigned char>(aText[i + 1]) <= 0x7F) {
+            out += static_cast<char>(aText[i + 1] ^ 0x80);
+            i += 2;
+        } else if (c == 0 || (c >= 0x09 && c <= 0x7F)) {
+            out += aText[i++];
+        } else {
+            out += '\x01';
+            out += aText[i++];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string MakeMobi(const std::string &aTitle, const std::string &aAuthor, const std::string &aHtml,
+                     bool aDrm)
+{
+    std::size_t half = aHtml.size() / 2;
+    // Each text record ends with a multibyte byte and one trailing entry ("AB" and its size).
+    const std::vector<std::string> text = {PalmDocCompress(aHtml.substr(0, half)) + '\0' + "AB\x83",
+                                           PalmDocCompress(aHtml.substr(half)) + '\0' + "AB\x83"};
+    const std::uint32_t mobiLength = 0xE8;
+    std::string exth =
+        "EXTH" + Be(12 + 8 + aAuthor.size(), 4) + Be(1, 4) + Be(100, 4) + Be(8 + aAuthor.size(), 4) + aAuthor;
+    while (exth.size() % 4 != 0)
+        exth += '\0';
+    std::string mobi = "MOBI" + Be(mobiLength, 4) + Be(2, 4) + Be(65001, 4);
+    mobi.resize(mobiLength, '\0');
+    std::string record0 =
+        Be(2, 2) + Be(0, 2) + Be(aHtml.size(), 4) + Be(2, 2) + Be(4096, 2) + Be(0, 2) + Be(0, 2) + mobi;
+    const std::size_t nameOffset = record0.size() + exth.size();
+    record0.replace(84, 8, Be(nameOffset, 4) + Be(aTitle.size(), 4));
+    record0.replace(0x80, 4, Be(0x40, 4));
+    record0.replace(0xF2, 2, Be(0x3, 2));
+    if (aDrm)
+        record0.replace(12, 2, Be(2, 2));
+    record0 += exth + aTitle + std::string(2, '\0');
+    const std::vector<std::string> records = {record0, text[0], text[1], Be(0xE98E0D0A, 4)};
+    std::string book(32, '\0');
+    book.replace(0, aTitle.size() < 31 ? aTitle.size() : 31, aTitle);
+    book += std::string(28, '\0') + "BOOKMOBI" + std::string(8, '\0') + Be(records.size(), 2);
+    std::size_t offset = book.size() + 8 * records.size() + 2;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        book += Be(offset, 4) + Be(i, 4);
+        offset += records[i].size();
+    }
+    book += std::string(2, '\0');
+    for (const std::string &record : records)
+        book += record;
+    return book;
+}
+
+std::string MakeWordPerfect(const std::string &aText)
+{
+    std::string header = "\xFFWPC" + Bytes(16, 4) + "\x01\x0A" + std::string(6, '\0');
+    std::string body;
+    for (char c : aText)
+        body += c == '\n' ? '\x0A' : c;
+    return header + body;
 }

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <poll.h>
@@ -53,6 +54,26 @@ public:
         }
     }
     void HalfClose() { shutdown(fFd, SHUT_WR); }
+    // Reads until aDone accepts what arrived so far, the server closes or aDeadline passes;
+    // true when aDone accepted it. What arrived is kept in Received().
+    bool ReadUntil(std::chrono::steady_clock::time_point aDeadline,
+                   const std::function<bool(const std::string &)> &aDone)
+    {
+        for (auto now = std::chrono::steady_clock::now(); !aDone(fReceived) && now < aDeadline;
+             now = std::chrono::steady_clock::now()) {
+            pollfd entry{fFd, POLLIN, 0};
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(aDeadline - now);
+            if (poll(&entry, 1, static_cast<int>(left.count()) + 1) <= 0)
+                continue;
+            char buffer[65536];
+            ssize_t n = recv(fFd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            fReceived.append(buffer, static_cast<std::size_t>(n));
+        }
+        return aDone(fReceived);
+    }
+    std::string &Received() { return fReceived; }
     // Everything the server sends until it closes the connection or aDeadline passes; aClosed
     // tells which.
     std::string ReadAll(std::chrono::steady_clock::time_point aDeadline, bool &aClosed)
@@ -79,6 +100,7 @@ public:
 private:
     int fFd;
     bool fConnected = false;
+    std::string fReceived;
 };
 
 // The status codes of the answers in aAnswer, in order.
@@ -173,6 +195,13 @@ TEST(ExtractServer, EmptyBodyUnknownBinaryAndCorruptDocuments)
     auto bomb = server.Put(MakeGzip(std::string(5 * 1000 * 1000, 'a')));
     ASSERT_TRUE(bomb);
     EXPECT_EQ(bomb->status, 422);
+    // A refused document says why, in the answer and in the log.
+    auto drm = server.Put(MakeMobi("Locked", "Author", "<p>secret</p>", true));
+    ASSERT_TRUE(drm);
+    EXPECT_EQ(drm->status, 422);
+    EXPECT_EQ(drm->body, "the book is protected by DRM\n");
+    EXPECT_NE(server.Log().find("note=encrypted reason=\"the book is protected by DRM\""), std::string::npos)
+        << server.Log();
     ExpectAlive(server, 1);
 }
 
@@ -231,6 +260,10 @@ TEST(ExtractServerHostile, TruncatedDocumentsOfEveryFormat)
         for (const QString &name : QDir(QString::fromStdString(dir)).entryList(QDir::Files))
             if (!name.endsWith(QStringLiteral(".tsv")) && !name.endsWith(QStringLiteral(".md")))
                 documents.push_back(ReadFileBytes(dir + "/" + name.toStdString()));
+    const QDir written(QStringLiteral(ORDWELL_TEST_SOURCE_DIR "/tests/extractd/documents"));
+    for (const QString &name : written.entryList(QDir::Files))
+        if (!name.endsWith(QStringLiteral(".md")))
+            documents.push_back(WrittenDocument(name.toStdString()));
     TServerProcess server({"--workers", "2", "--timeout-ms", "10000"});
     int answered = 0;
     for (const std::string &document : documents) {
@@ -262,6 +295,10 @@ TEST(ExtractServerHostile, RandomBytesBehindEveryMagicNumber)
                                              std::string("\xFD"
                                                          "7zXZ\0",
                                                          6),
+                                             std::string("Rar!\x1A\x07\x00", 7),
+                                             std::string("Rar!\x1A\x07\x01\x00", 8),
+                                             "\xFFWPC",
+                                             std::string("AT&TFORM\0\0\0\0DJVU", 16),
                                              "<?xml version=\"1.0\"?>",
                                              "<html>",
                                              "From: a@b\nTo: c@d\nSubject: s\n\n"};
@@ -416,6 +453,35 @@ TEST(ExtractServerHttp, FramingBodyLimitAndConnectionUse)
         EXPECT_EQ(Statuses(answer), test.Statuses) << test.Name << ": " << answer.substr(0, 300);
         EXPECT_NE(answer.find(test.Text), std::string::npos) << test.Name;
     }
+    ExpectAlive(server, 1);
+}
+
+TEST(ExtractServerHttp, ExpectContinueIsAnsweredAtOnceAndTheAnswerIsNotHeldBack)
+{
+    // A client that waits for 100 Continue before its body (as curl does) must get the answer as
+    // soon as it is ready: twenty small requests on one connection take far less than the
+    // ~40 ms each that a delayed acknowledgement would add.
+    TServerProcess server({"--workers", "1"});
+    TRawConnection connection(server.Port());
+    ASSERT_TRUE(connection.Connected());
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        const std::string body = "continue words " + std::to_string(i);
+        connection.Send(
+            PutHead("Content-Length: " + std::to_string(body.size()) + "\r\nExpect: 100-continue\r\n"));
+        ASSERT_TRUE(
+            connection.ReadUntil(deadline, [](const std::string &aIn) { return aIn.ends_with("\r\n\r\n"); }));
+        EXPECT_EQ(Statuses(connection.Received()), std::vector<int>{100});
+        connection.Received().clear();
+        connection.Send(body);
+        ASSERT_TRUE(connection.ReadUntil(deadline, [&](const std::string &aIn) {
+            return aIn.ends_with(body);
+        })) << connection.Received();
+        EXPECT_EQ(Statuses(connection.Received()), std::vector<int>{200});
+        connection.Received().clear();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms);
     ExpectAlive(server, 1);
 }
 

@@ -1,4 +1,5 @@
 // Character set detection and conversion, and the text sink's limits.
+#include "extractd/ansi_charset.h"
 #include "extractd/extract_error.h"
 #include "extractd/text_decoder.h"
 #include "extractd/text_sink.h"
@@ -40,6 +41,36 @@ TEST(TextDecoder, Utf8AndLegacyText)
     // A sequence cut off at the end of the sample still counts as UTF-8.
     EXPECT_TRUE(IsValidUtf8Prefix("ab\xC3"));
     EXPECT_FALSE(IsValidUtf8Prefix("a\xC3z"));
+}
+
+TEST(TextDecoder, ShortLegacyTextTakesTheUsersCodePage)
+{
+    // One or two accented letters are too few for a guess: the user's code page decides.
+    EXPECT_EQ(DetectCharset("the na\xEFve skipper"), AnsiCharset());
+    EXPECT_EQ(DetectCharset("caf\xE9", true), AnsiCharset());
+    // Only a sample may end in the middle of a UTF-8 sequence.
+    EXPECT_EQ(DetectCharset("caf\xC3", false), "UTF-8");
+    const std::pair<const char *, const char *> locales[] = {
+        {"C", "CP1252"},
+        {"C.UTF-8", "CP1252"},
+        {"en_GB.UTF-8", "CP1252"},
+        {"cs_CZ.UTF-8", "CP1250"},
+        {"sr_RS@latin", "CP1250"},
+        {"sr_RS", "CP1251"},
+        {"ru_RU.KOI8-R", "CP1251"},
+        {"el_GR", "CP1253"},
+        {"tr_TR.UTF-8", "CP1254"},
+        {"he_IL", "CP1255"},
+        {"ar_EG", "CP1256"},
+        {"lt_LT", "CP1257"},
+        {"th_TH", "CP874"},
+        {"ja_JP.UTF-8", "CP932"},
+        {"ko_KR", "CP949"},
+        {"zh_CN.UTF-8", "CP936"},
+        {"zh_TW.UTF-8", "CP950"},
+    };
+    for (const auto &[locale, charset] : locales)
+        EXPECT_EQ(AnsiCharsetForLocale(locale), charset) << locale;
 }
 
 TEST(TextDecoder, InvalidBytesBecomeReplacementCharacters)

@@ -153,7 +153,7 @@ dep_names=$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/\(.*\)//; s/^ +//; s/ +$//'
 wanted=()
 [ "$has_app" = 1 ] && wanted+=(libqt6widgets6 libqt6svg6)
 [ ${#programs[@]} -gt 0 ] && wanted+=(libc6)
-[ "$has_server" = 1 ] && wanted+=(antiword catdoc)
+[ "$has_server" = 1 ] && wanted+=(antiword catdoc djvulibre-bin)
 for w in "${wanted[@]}"; do
   grep -qx "$w" <<<"$dep_names" || fail "Depends lacks $w: $depends"
 done
