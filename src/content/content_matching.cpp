@@ -188,8 +188,7 @@ bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
     if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
         return false;
     const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const TLenientCounts counts = CountLenientUnits(first.sliced(bom));
-    const bool ansi = counts.fUnits > 0 && 2 * counts.fQuestionMarks > counts.fUnits;
+    const bool ansi = MostlyQuestionMarks(first.sliced(bom));
 
     if (!ansi) {
         const TUtf8TextFinder finder(aNeedle);

@@ -248,6 +248,29 @@ TLenientCounts CountLenientUnits(QByteArrayView aBytes)
     return counts;
 }
 
+bool MostlyQuestionMarks(QByteArrayView aBytes)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
+    const qsizetype end = aBytes.size();
+    int64_t suspects = 0; // "?" bytes and bytes above 0x7F
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i question = _mm_set1_epi8('?');
+    for (; end - i >= 16; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
+        suspects += std::popcount(unsigned(_mm_movemask_epi8(v))) +
+                    std::popcount(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, question))));
+    }
+#endif
+    for (; i < end; ++i)
+        suspects += (bytes[i] >= 0x80 || bytes[i] == '?') ? 1 : 0;
+    // At least end / 4 units, at most `suspects` of them "?".
+    if (2 * suspects <= end / 4)
+        return false;
+    const TLenientCounts counts = CountLenientUnits(aBytes);
+    return counts.fUnits > 0 && 2 * counts.fQuestionMarks > counts.fUnits;
+}
+
 qsizetype CompleteUnitsEnd(QByteArrayView aBytes)
 {
     const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());

@@ -65,6 +65,11 @@ struct TLenientCounts
 };
 TLenientCounts CountLenientUnits(QByteArrayView aBytes);
 
+// Whether more than half of the units of the lenient decoding of aBytes are "?" (such text is
+// taken as ANSI). Decided from a quick count where that is enough: every "?" unit takes a "?"
+// byte or at least one byte above 0x7F, and every unit at most four bytes. Pure.
+bool MostlyQuestionMarks(QByteArrayView aBytes);
+
 // Where the decoding of aBytes may safely end when more bytes follow: before a trailing sequence
 // that is still incomplete (its lead byte and only continuation bytes after it). Pure.
 qsizetype CompleteUnitsEnd(QByteArrayView aBytes);

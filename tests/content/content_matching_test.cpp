@@ -127,6 +127,8 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
         const TLenientCounts counts = CountLenientUnits(bytes);
         EXPECT_EQ(counts.fUnits, decoded.size()) << bytes.toHex().constData();
         EXPECT_EQ(counts.fQuestionMarks, decoded.count(u'?')) << bytes.toHex().constData();
+        EXPECT_EQ(MostlyQuestionMarks(bytes), 2 * decoded.count(u'?') > decoded.size())
+            << bytes.toHex().constData();
         const qsizetype end = CompleteUnitsEnd(bytes);
         // The cut falls between units: decoding both sides gives the whole decoding.
         EXPECT_EQ(DecodeUtf8Lenient(bytes, 0, int32_t(end)) +
