@@ -565,7 +565,13 @@ TEST(ExtractServerChildren, AStopSignalEndsTheServerAndAllItsChildren)
         auto result = server.Put("one document");
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 200);
+        // The waiting children are forked after the answer: wait for them (at most 10 s).
         QList<qint64> children = server.ChildPids();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (children.size() < 2 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+            children = server.ChildPids();
+        }
         EXPECT_GE(children.size(), 2) << "the zygote and the waiting children";
         EXPECT_TRUE(server.Stop(signal)) << "signal " << signal << ": " << server.Log();
         // The server reaped its children before it ended: none is left, not even as a zombie
