@@ -341,12 +341,13 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "set ORDWELL_EXTRACTD to the path of ordwell-extractd\n");
             return 2;
         }
-        form.Session().ExtractionServer.fPort = 19998;
+        TExtractionServerAddress server19998;
+        server19998.fPort = 19998;
+        form.Session().SetExtractionServer(server19998);
         // Waits until the server answers.
         for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
             QString text, error;
-            if (ExtractTextViaServer(data + QStringLiteral("/f0.pdf"), text, error,
-                                     form.Session().ExtractionServer))
+            if (ExtractTextViaServer(data + QStringLiteral("/f0.pdf"), text, error, server19998))
                 break;
         }
         const QString loop =

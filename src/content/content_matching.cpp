@@ -173,11 +173,15 @@ private:
 // PosIgnoreCase; only a needle the byte scan cannot answer for, and ANSI text, are decoded, a
 // chunk at a time, with enough of the chunk before carried over for a match across the border.
 bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
-                           const ICancellationIndicator *aCancel)
+                           const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
 {
     QString errorText;
     std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-    if (!file || file->Size() <= 0)
+    if (!file) {
+        aFailure = {TDocumentProblem::UnreadableFile, errorText};
+        return false;
+    }
+    if (file->Size() <= 0)
         return false;
     // Three bytes per unit at most, and the lead byte of an incomplete sequence.
     const qsizetype carryRoom = 3 * aNeedle.size() + 4;
@@ -230,28 +234,34 @@ bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
 
 } // namespace
 
-bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtractionServerAddress &aServer,
-                      const ICancellationIndicator *aCancel)
+bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource,
+                      const ICancellationIndicator *aCancel, TDocumentFailure *aFailure)
 {
+    TDocumentFailure unused;
+    TDocumentFailure &failure = aFailure ? *aFailure : unused;
+    failure = {};
     if (aNeedle.isEmpty())
         return false;
     try {
         if (!FileExists(pPath))
             return false;
         if (IsPlainTextExtension(ExtractFileExt(pPath))) {
-            if (PlainTextFileContains(pPath, aNeedle, aCancel))
+            if (PlainTextFileContains(pPath, aNeedle, aCancel, failure))
                 return true;
         } else {
             QString text;
-            QString errorText;
-            if (ExtractTextViaServer(pPath, text, errorText, aServer, aCancel) &&
-                PosIgnoreCase(text, aNeedle) > 0)
+            if (aSource.Extract(pPath, text, failure, aCancel) && PosIgnoreCase(text, aNeedle) > 0)
                 return true;
         }
     } catch (...) {
+        failure = {TDocumentProblem::TooLarge, QStringLiteral("Error: out of memory")};
         return false;
     }
-    if (!SearchUnrecognizedFormats().load() || IsCancelled(aCancel))
+    if (IsCancelled(aCancel)) {
+        failure = {};
+        return false;
+    }
+    if (!SearchUnrecognizedFormats().load())
         return false;
     try {
         const bool ascii = IsAsciiText(aNeedle);
@@ -260,7 +270,12 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
             return false;
         if (ascii)
             pattern = pattern.toLower(); // ASCII only: A to Z become a to z
-        return RawFileContains(pPath, pattern, ascii, aCancel);
+        // Found in the raw bytes, the file is listed: it was not left out.
+        if (RawFileContains(pPath, pattern, ascii, aCancel)) {
+            failure = {};
+            return true;
+        }
+        return false;
     } catch (...) {
         return false;
     }

@@ -2,7 +2,8 @@
 // the raw bytes; and the skip list of formats never inspected.
 #pragma once
 
-#include "content/extraction_client.h"
+#include "content/document_failure.h"
+#include "content/extraction_service.h"
 #include "threads/cancellation.h"
 
 #include <array>
@@ -44,12 +45,13 @@ std::atomic<bool> &SearchUnrecognizedFormats();
 // when SearchUnrecognizedFormats is set and that fails, in its raw bytes (an ASCII needle as
 // UTF-8 ignoring the case of A to Z, any other as ANSI bytes, exactly). A plain-text file is read
 // whole, in chunks; whether it is UTF-8 or ANSI text is decided on its first MaxPlainTextBytes.
-// False for an empty needle, on every failure, and once aCancel (asked between chunks and while
-// the extraction server is asked) is cancelled. Blocks while the extraction server is asked. Any
-// thread; never raises.
-bool FileContainsText(const QString &pPath, const QString &aNeedle,
-                      const TExtractionServerAddress &aServer = {},
-                      const ICancellationIndicator *aCancel = nullptr);
+// Any other file gets its text from aSource. False for an empty needle, on every failure, and
+// once aCancel (asked between chunks and while the extraction server is asked) is cancelled.
+// When the answer is false because the file or its text could not be read, aFailure (when given)
+// says why (also when a cancellation ended the check: callers ask aCancel); None otherwise. Blocks while the
+// extraction server is asked. Any thread; never raises.
+bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource = {},
+                      const ICancellationIndicator *aCancel = nullptr, TDocumentFailure *aFailure = nullptr);
 
 // True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
 bool IsSkippedExtension(QStringView aExt);

@@ -5,6 +5,7 @@
 #include "platform/file_access.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <curl/curl.h>
 #include <memory>
@@ -30,6 +31,8 @@ struct TExchange
     std::string fBody;
     bool fBodyTooLarge = false;
     std::string fReason;
+    // The server's own word for a refusal (its X-Extraction-Failure header).
+    std::string fFailureKind;
     // The read time-out: the byte counts last changed at fLastMove.
     std::chrono::milliseconds fReadTimeout{0};
     curl_off_t fLastBytes = -1;
@@ -76,6 +79,21 @@ size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
         while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n' || rest.back() == ' '))
             rest.remove_suffix(1);
         exchange->fReason.assign(rest);
+        exchange->fFailureKind.clear();
+    }
+    constexpr std::string_view kFailureHeader = "x-extraction-failure:";
+    if (line.size() > kFailureHeader.size()) {
+        std::string name(line.substr(0, kFailureHeader.size()));
+        for (char &c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (name == kFailureHeader) {
+            std::string_view value = line.substr(kFailureHeader.size());
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+                value.remove_prefix(1);
+            while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+                value.remove_suffix(1);
+            exchange->fFailureKind.assign(value);
+        }
     }
     return aSize * aCount;
 }
@@ -105,18 +123,92 @@ void InitCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The kind of failure of a reply with a status outside 2xx: the server's own word when it gives
+// one, else what the status and the body say.
+TDocumentProblem ProblemOfStatus(long aStatus, const std::string &aKind, const std::string &aBody)
+{
+    if (aStatus == 413 || aKind == "too-large" || aKind == "bomb" || aKind == "out-of-memory")
+        return TDocumentProblem::TooLarge;
+    if (aKind == "encrypted")
+        return TDocumentProblem::Encrypted;
+    if (aKind == "timeout")
+        return TDocumentProblem::TimedOut;
+    if (aStatus == 422) {
+        std::string body = aBody.substr(0, 4096);
+        for (char &c : body)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        const bool locked =
+            body.find("encrypt") != std::string::npos || body.find("password") != std::string::npos;
+        return locked ? TDocumentProblem::Encrypted : TDocumentProblem::Corrupt;
+    }
+    if (aStatus == 415)
+        return TDocumentProblem::Corrupt;
+    return TDocumentProblem::ServerError;
+}
+
+TDocumentProblem ProblemOfTransfer(CURLcode aResult, const TExchange &aExchange)
+{
+    if (aExchange.fCancelled)
+        return TDocumentProblem::None;
+    if (aExchange.fBodyTooLarge)
+        return TDocumentProblem::TooLarge;
+    if (aExchange.fTimedOut || aResult == CURLE_OPERATION_TIMEDOUT)
+        return TDocumentProblem::TimedOut;
+    if (aResult == CURLE_COULDNT_CONNECT || aResult == CURLE_COULDNT_RESOLVE_HOST)
+        return TDocumentProblem::NoServer;
+    if (aResult == CURLE_READ_ERROR || aResult == CURLE_ABORTED_BY_CALLBACK)
+        return TDocumentProblem::UnreadableFile;
+    return TDocumentProblem::ServerError;
+}
+
 } // namespace
 
+std::string ServerUrl(const TExtractionServerAddress &aServer)
+{
+    const bool ipv6 = aServer.fHost.find(':') != std::string::npos;
+    return "http://" + (ipv6 ? "[" + aServer.fHost + "]" : aServer.fHost) + ":" +
+           std::to_string(aServer.fPort) + aServer.fPath;
+}
+
+bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs)
+{
+    InitCurlOnce();
+    std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
+    if (!curl)
+        return false;
+    const std::string url = ServerUrl(aServer);
+    CURL *handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(std::max(aTimeoutMs, 1)));
+    curl_easy_setopt(
+        handle, CURLOPT_WRITEFUNCTION,
+        +[](char *, size_t aSize, size_t aCount, void *) { return aSize * aCount; });
+    long status = 0;
+    return curl_easy_perform(handle) == CURLE_OK &&
+           curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 &&
+           status < 300;
+}
+
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
-                          const TExtractionServerAddress &aServer, const ICancellationIndicator *aCancel)
+                          const TExtractionServerAddress &aServer, const ICancellationIndicator *aCancel,
+                          TDocumentProblem *aProblem)
 {
     aText.clear();
     aErrorText.clear();
+    TDocumentProblem unused = TDocumentProblem::None;
+    TDocumentProblem &problem = aProblem ? *aProblem : unused;
+    problem = TDocumentProblem::None;
     try {
         std::optional<TFileStream> file = OpenFileForReading(pPath, aErrorText);
-        if (!file)
+        if (!file) {
+            problem = TDocumentProblem::UnreadableFile;
             return false;
+        }
         if (file->Size() > MaxExtractionRequestBytes) {
+            problem = TDocumentProblem::TooLarge;
             aErrorText = QStringLiteral("Error: the file is larger than the extraction server accepts "
                                         "(%1 bytes, at most %2)")
                              .arg(file->Size())
@@ -128,6 +220,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
         if (!curl) {
             aErrorText = QStringLiteral("Error: cannot create the HTTP client");
+            problem = TDocumentProblem::ServerError;
             return false;
         }
         curl_slist *headers = nullptr;
@@ -143,7 +236,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         exchange.fRemaining = file->Size();
         exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
         exchange.fLastMove = std::chrono::steady_clock::now();
-        const std::string url = "http://" + aServer.fHost + ":" + std::to_string(aServer.fPort) + "/tika";
+        const std::string url = ServerUrl(aServer);
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CURL *handle = curl.get();
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
@@ -173,6 +266,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
                                   : errorBuffer[0] != '\0' ? errorBuffer
                                                            : curl_easy_strerror(result);
             aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
+            problem = ProblemOfTransfer(result, exchange);
             return false;
         }
         long status = 0;
@@ -180,6 +274,10 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         if (status < 200 || status >= 300) {
             aErrorText =
                 QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
+            const QString said = QString::fromUtf8(exchange.fBody.substr(0, 512)).trimmed();
+            if (!said.isEmpty())
+                aErrorText += QStringLiteral(" (") + said + u')';
+            problem = ProblemOfStatus(status, exchange.fFailureKind, exchange.fBody);
             return false;
         }
         aText = QString::fromUtf8(exchange.fBody);
@@ -188,6 +286,7 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         aText.clear();
         if (aErrorText.isEmpty())
             aErrorText = QStringLiteral("Error: out of memory");
+        problem = TDocumentProblem::TooLarge;
         return false;
     }
 }

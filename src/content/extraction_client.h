@@ -2,20 +2,23 @@
 // takes the plain-text reply as the file's text.
 #pragma once
 
+#include "content/document_failure.h"
 #include "threads/cancellation.h"
 
 #include <cstdint>
 #include <QString>
 #include <string>
 
-// Where the extraction server listens. The program always uses the defaults; tests point the
-// client at their own server.
+// Where an extraction server listens: a Tika server the user runs (the default address), the
+// program's own one, or a test's.
 struct TExtractionServerAddress
 {
-    std::string fHost = "localhost";
+    std::string fHost = "127.0.0.1";
     uint16_t fPort = 9998;
     // The read time-out: the exchange ends when no byte has moved either way for this long.
     int32_t fReadTimeoutMs = 30000;
+    // The path documents are sent to.
+    std::string fPath = "/tika";
 };
 
 // Bytes of reply text accepted at most; a longer reply fails, so a faulty server cannot make
@@ -25,6 +28,12 @@ inline constexpr int64_t MaxExtractionReplyBytes = 128LL * 1024 * 1024;
 // A larger file is refused without a request.
 inline constexpr int64_t MaxExtractionRequestBytes = 1024LL * 1024 * 1024;
 
+// "http://<host>:<port><path>" (an IPv6 host in brackets).
+std::string ServerUrl(const TExtractionServerAddress &aServer);
+
+// True when the server answers a GET of its path with a 2xx status within aTimeoutMs. Any thread.
+bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs);
+
 // Sends the file at Path, whole, to the extraction server and puts the UTF-8 reply into Text.
 // Returns true when Text is not empty (a reply of white space counts). Both out values are
 // emptied first; on failure Text is empty and ErrorText says why: the open error when the file
@@ -33,7 +42,9 @@ inline constexpr int64_t MaxExtractionRequestBytes = 1024LL * 1024 * 1024;
 // otherwise "Error: " and the transfer error's message. Blocks the calling thread until the
 // exchange ends, at most until no data has moved for the read time-out, or (within a second)
 // until aCancel is cancelled ("Error: Cancelled."). Each call makes its own connection: no
-// redirects, no proxy, nothing kept. Any thread; never raises.
+// redirects, no proxy, nothing kept. When aProblem is given it gets the kind of the failure
+// (None on success and on cancellation). Any thread; never raises.
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
                           const TExtractionServerAddress &aServer = {},
-                          const ICancellationIndicator *aCancel = nullptr);
+                          const ICancellationIndicator *aCancel = nullptr,
+                          TDocumentProblem *aProblem = nullptr);

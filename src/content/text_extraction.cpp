@@ -133,20 +133,26 @@ QString DecodePlainText(const QByteArray &aBytes)
     return text;
 }
 
-bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText,
-                     const TExtractionServerAddress &aServer)
+bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText, const TDocumentSource &aSource,
+                     TDocumentFailure *aFailure)
 {
     aText.clear();
+    TDocumentFailure unused;
+    TDocumentFailure &failure = aFailure ? *aFailure : unused;
+    failure = {};
     try {
         if (!FileExists(pPath))
             return false;
-        if (!IsPlainTextExtension(ExtractFileExt(pPath))) {
-            QString errorText;
-            return ExtractTextViaServer(pPath, aText, errorText, aServer);
-        }
+        if (!IsPlainTextExtension(ExtractFileExt(pPath)))
+            return aSource.Extract(pPath, aText, failure);
         QByteArray bytes;
-        if (!ReadPlainTextBytes(pPath, aMaxBytes, bytes))
+        if (!ReadPlainTextBytes(pPath, aMaxBytes, bytes)) {
+            // Told apart from an empty or binary file: one that cannot be opened at all.
+            QString errorText;
+            if (!OpenFileForReading(pPath, errorText))
+                failure = {TDocumentProblem::UnreadableFile, errorText};
             return false;
+        }
         aText = DecodePlainText(bytes);
         return !aText.isEmpty();
     } catch (...) {

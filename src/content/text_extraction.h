@@ -2,7 +2,8 @@
 // every other file through the extraction server.
 #pragma once
 
-#include "content/extraction_client.h"
+#include "content/document_failure.h"
+#include "content/extraction_service.h"
 
 #include <array>
 #include <cstdint>
@@ -38,11 +39,12 @@ bool IsPlainTextExtension(QStringView aExt);
 // The text of the file at Path. A plain-text file gives the lenient UTF-8 decoding of at most
 // MaxBytes bytes (2097152 when MaxBytes is 0 or less), or their ANSI decoding when more than
 // half of the decoded characters are "?"; it fails when the file is empty or does not look like
-// text. Any other file is sent whole to the extraction server at Server. Returns true when Text
-// is not empty; Text is emptied first and stays empty on failure. Blocks while the server is
-// asked. Any thread; never raises.
+// text. Any other file is sent whole to the extraction server of aSource. Returns true when Text
+// is not empty; Text is emptied first and stays empty on failure, and then aFailure (when given)
+// says why when the file or its text could not be read (None for an empty or binary file).
+// Blocks while the server is asked. Any thread; never raises.
 bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText,
-                     const TExtractionServerAddress &aServer = {});
+                     const TDocumentSource &aSource = {}, TDocumentFailure *aFailure = nullptr);
 
 // The direct-reading half of ExtractFileText: reads at most MaxBytes bytes (2097152 when 0 or
 // less) from the start of the file into Bytes and applies the text test to the first 8192.

@@ -19,6 +19,9 @@
 namespace {
 
 constexpr const char *TextType = "text/plain; charset=UTF-8";
+// Names the kind of a refusal for the program ("encrypted", "corrupt", "timeout", "too-large",
+// ...): a Tika client ignores it, Ordwell tells its user why a document was not read.
+constexpr const char *FailureHeader = "X-Extraction-Failure";
 
 // Requests beyond this many per worker, running or waiting, are refused with 503.
 constexpr unsigned AdmittedPerWorker = 4;
@@ -155,6 +158,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     } admission{fAdmitted, ++fAdmitted};
     auto refuse = [&](int aStatus, const char *aNote, std::uint64_t aBytesIn) {
         aResponse.status = aStatus;
+        aResponse.set_header(FailureHeader, aNote);
         aResponse.set_content("", TextType);
         LogRequest(aRequest, "-", aBytesIn, 0, start, aStatus, aNote);
     };
@@ -246,7 +250,10 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     std::uint64_t chars = status == 200 ? report.Characters : 0;
     std::uint64_t length = status == 200 ? output->Size() : 0;
     aResponse.status = status;
-    // A refused document says why, in the body of the answer and in the log.
+    // A refused document says why: the kind of failure in a header, the extractor's words in the
+    // body of the answer, both in the log.
+    if (status != 200)
+        aResponse.set_header(FailureHeader, note);
     std::string noted = note;
     for (char &c : report.Reason)
         if (static_cast<unsigned char>(c) < 0x20 || c == '"')

@@ -1,12 +1,50 @@
 // ordwell-extractd: the local text-extraction server. Parses the options and serves until
-// SIGINT or SIGTERM.
+// SIGINT or SIGTERM, or, when started by the program with --parent-fd, until the program ends.
 #include "extractd/child_job.h"
 #include "extractd/extract_server.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <poll.h>
 #include <pthread.h>
+#include <string>
 #include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Tells the starting program the port: "<port>\n" on its descriptor, which is then closed.
+void AnnounceReady(int aFd, int aPort)
+{
+    const std::string line = std::to_string(aPort) + "\n";
+    while (write(aFd, line.data(), line.size()) < 0 && errno == EINTR) {
+    }
+    close(aFd);
+}
+
+// Waits until the other end of aFd is closed (the starting program has ended, however it
+// ended), then stops the server.
+void StopWithParent(int aFd, TExtractServer &aServer)
+{
+    std::thread([aFd, &aServer] {
+        pollfd watched{aFd, POLLIN, 0};
+        char byte = 0;
+        for (;;) {
+            if (poll(&watched, 1, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            const ssize_t n = read(aFd, &byte, 1);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
+                break;
+        }
+        aServer.Stop();
+    }).detach();
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -46,6 +84,10 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n", options.Host.c_str(),
                  port, options.Workers);
     std::fflush(stderr);
+    if (options.ReadyFd >= 0)
+        AnnounceReady(options.ReadyFd, port);
+    if (options.ParentFd >= 0)
+        StopWithParent(options.ParentFd, server);
     std::thread stopper([&] {
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -67,6 +67,10 @@ TServerOptions ParseServerOptions(const std::vector<std::string> &aArgs)
             options.MinBodyRateKib = static_cast<std::uint32_t>(ParseNumber(name, next(), 1, 1024 * 1024));
         else if (name == "--idle-timeout-ms")
             options.IdleTimeoutMs = static_cast<std::uint32_t>(ParseNumber(name, next(), 100, 3600000));
+        else if (name == "--ready-fd")
+            options.ReadyFd = static_cast<int>(ParseNumber(name, next(), 3, 65535));
+        else if (name == "--parent-fd")
+            options.ParentFd = static_cast<int>(ParseNumber(name, next(), 3, 65535));
         else if (name == "--help" || name == "-h")
             options.ShowHelp = true;
         else if (name == "--version")
@@ -97,6 +101,8 @@ std::string ServerUsage()
            "  --header-timeout-ms N    time for a request's headers, and a body's grace (default 10000)\n"
            "  --min-body-rate-kib N    slowest average rate of a body after the grace (default 64)\n"
            "  --idle-timeout-ms N      an idle kept-alive connection is closed after this (default 5000)\n"
+           "  --ready-fd N             write the listening port to descriptor N, then close it\n"
+           "  --parent-fd N            stop when the other end of descriptor N closes\n"
            "  --version                print the version and exit\n"
            "  --help                   print this help and exit\n";
 }

@@ -23,6 +23,11 @@ struct TServerOptions
     std::uint32_t MinBodyRateKib = 64;
     // A kept-alive connection with no new request for this long is closed.
     std::uint32_t IdleTimeoutMs = 5000;
+    // A descriptor the listening port is written to ("<port>\n") once the server listens; -1: none.
+    int ReadyFd = -1;
+    // A descriptor whose other end the starting program holds open: when it closes (the program
+    // has ended), the server stops. -1: none.
+    int ParentFd = -1;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

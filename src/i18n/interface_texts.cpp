@@ -50,7 +50,26 @@ QStringList RunTimePhrases()
                        "been removed and was not started."),
         QStringLiteral("The download cannot be verified: the vendor has published no checksum for it. Start "
                        "it anyway?"),
-        QStringLiteral("Start Anyway"), QStringLiteral("Only the first 2 MB of this file are shown.")};
+        QStringLiteral("Start Anyway"), QStringLiteral("Only the first 2 MB of this file are shown."),
+        // documents that could not be read, the extraction server
+        QStringLiteral("1 document could not be read"), QStringLiteral("%s documents could not be read"),
+        QStringLiteral("Documents that could not be read..."),
+        QStringLiteral("Documents that could not be read"), QStringLiteral("Document"),
+        QStringLiteral("Reason"), QStringLiteral("Close"),
+        QStringLiteral("The text-extraction server does not answer."),
+        QStringLiteral("The text-extraction server could not be started."),
+        QStringLiteral("The document is encrypted or protected by a password."),
+        QStringLiteral("The document is damaged or cannot be read."),
+        QStringLiteral("Reading the document took too long."),
+        QStringLiteral("The document is too large to be read."), QStringLiteral("The file cannot be opened."),
+        QStringLiteral("The text-extraction server reported an error."),
+        QStringLiteral(
+            "PDF files, office documents and other documents cannot be searched: the program that "
+            "reads them (ordwell-extractd) could not be started. Plain-text files are still searched."),
+        QStringLiteral("Text-extraction server:"), QStringLiteral("automatic"),
+        QStringLiteral(
+            "Leave empty to let the program find or start its own server, or enter the address of a "
+            "Tika server, for example http://127.0.0.1:9998/tika")};
 }
 
 } // namespace

@@ -41,12 +41,13 @@ private:
 TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
     : Translate([](const QString &aPhrase) { return ::Translate(aPhrase); }),
       IsSkippedExtension([](QStringView aExt) { return ::IsSkippedExtension(aExt); }),
-      FileContainsText(
-          [](const QString &aPath, const QString &aText) { return ::FileContainsText(aPath, aText); }),
-      CheckInBackground(
-          [](const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel) {
-              return ::FileContainsText(aPath, aText, {}, &aCancel);
-          }),
+      FileContainsText([](const QString &aPath, const QString &aText, TDocumentFailure &aFailure) {
+          return ::FileContainsText(aPath, aText, {}, nullptr, &aFailure);
+      }),
+      CheckInBackground([](const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel,
+                           TDocumentFailure &aFailure) {
+          return ::FileContainsText(aPath, aText, {}, &aCancel, &aFailure);
+      }),
       Clock([] { return GetTickCount(); }), fWindow(aWindow), fList(aList)
 {
 }
@@ -81,6 +82,7 @@ void TSearchControl::StartNow()
     fList.Clear();
     fWindow.FocusResultList();
     FTextToFind = values.edtTextToFind.trimmed();
+    fUnread = std::make_shared<TUnreadDocuments>();
     fList.SetContentCheck(ContentCheckFor(FTextToFind));
     fProgressShown = true;
 
@@ -182,9 +184,32 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
         return;
     }
     const std::optional<bool> verdict = fList.OfferedVerdict(text);
-    CanAdd = verdict ? *verdict : FileContainsText(Path, text);
+    if (verdict) {
+        CanAdd = *verdict;
+    } else {
+        TDocumentFailure failure;
+        CanAdd = FileContainsText(Path, text, failure);
+        if (!CanAdd)
+            fUnread->Add(Path, failure);
+    }
     if (CanAdd)
         ++fMatchCount;
+    if (fUnread->ServerNotStarted())
+        ReportServerNotStartedOnce();
+}
+
+void TSearchControl::ReportServerNotStartedOnce()
+{
+    if (fServerNotStartedReported)
+        return;
+    fServerNotStartedReported = true;
+    QString detail;
+    for (const TUnreadDocument &document : fUnread->Entries())
+        if (document.fFailure.fProblem == TDocumentProblem::ServerNotStarted) {
+            detail = document.fFailure.fDetail;
+            break;
+        }
+    fWindow.ReportServerNotStarted(detail);
 }
 
 void TSearchControl::ReportProgress(const QString &Path)
@@ -228,9 +253,16 @@ std::shared_ptr<const ::TContentCheck> TSearchControl::ContentCheckFor(const QSt
     check->fText = aText;
     // The skip list is the program's own (pure, so safe on any thread); the acceptance applies
     // IsSkippedExtension again before it looks at a verdict.
-    check->fContains = [background = CheckInBackground, aText](const QString &aPath,
-                                                               const ICancellationIndicator &aCancel) {
-        return !::IsSkippedExtension(ExtractFileExt(aPath)) && background(aPath, aText, aCancel);
+    // A document that could not be read goes to the search's list, unless the search is ending.
+    check->fContains = [background = CheckInBackground, aText,
+                        unread = fUnread](const QString &aPath, const ICancellationIndicator &aCancel) {
+        if (::IsSkippedExtension(ExtractFileExt(aPath)))
+            return false;
+        TDocumentFailure failure;
+        const bool contains = background(aPath, aText, aCancel, failure);
+        if (!contains && !aCancel.IsCancellationRequested())
+            unread->Add(aPath, failure);
+        return contains;
     };
     return check;
 }
@@ -242,8 +274,10 @@ void TSearchControl::EndSearch()
     fProgressShown = true;
     fWindow.EnableStartButton(true);
     fWindow.EnableStopButton(false);
-    fWindow.SetStatusText(ItemsFoundText(fList.Count()));
+    fWindow.SetStatusText(ItemsFoundText(fList.Count()) + UnreadNote());
     fWindow.SetBusyCursor(false);
+    if (fUnread->ServerNotStarted())
+        ReportServerNotStartedOnce();
     fStopRequested = false;
     fSearching = false;
 }
@@ -318,4 +352,15 @@ void TSearchControl::RunDeferred()
 QString TSearchControl::ItemsFoundText(qint64 aCount) const
 {
     return Translate(QStringLiteral("Items found:")) + u' ' + QString::number(aCount);
+}
+
+QString TSearchControl::UnreadNote() const
+{
+    const int32_t count = fUnread->Count();
+    if (count == 0)
+        return {};
+    const QString note = count == 1 ? Translate(QStringLiteral("1 document could not be read"))
+                                    : Translate(QStringLiteral("%s documents could not be read"))
+                                          .replace(QStringLiteral("%s"), QString::number(count));
+    return QStringLiteral(" (") + note + u')';
 }

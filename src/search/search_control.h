@@ -3,6 +3,7 @@
 // The window and the result list are reached through the two small interfaces below.
 #pragma once
 
+#include "content/document_failure.h"
 #include "filesearch/content_verdict.h"
 #include "filesearch/search_options.h"
 #include "search/search_form_values.h"
@@ -46,6 +47,10 @@ public:
     virtual void QueueDeferred(std::function<void()> aCall) = 0;
     // Closes the window (a close that was put off comes back through here).
     virtual void CloseWindow() = 0;
+    // Tells the user, without waiting for an answer, that documents cannot be searched because
+    // the extraction server could not be started (aDetail says why, in English). Called once
+    // per run at most.
+    virtual void ReportServerNotStarted(const QString &aDetail) = 0;
 };
 
 // What the search control asks of the result list. Every call comes on the UI thread.
@@ -87,9 +92,13 @@ class TSearchControl
 public:
     using TTranslator = std::function<QString(const QString &aPhrase)>;
     using TSkippedExtensionTest = std::function<bool(QStringView aExt)>;
-    using TContentCheck = std::function<bool(const QString &aPath, const QString &aText)>;
-    using TBackgroundCheck = std::function<bool(const QString &aPath, const QString &aText,
-                                                const ICancellationIndicator &aCancel)>;
+    // A content check: whether the file holds the text; when it could not be read, aFailure
+    // says why.
+    using TContentCheck =
+        std::function<bool(const QString &aPath, const QString &aText, TDocumentFailure &aFailure)>;
+    using TBackgroundCheck =
+        std::function<bool(const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel,
+                           TDocumentFailure &aFailure)>;
     using TSelectionPaths = std::function<QStringList()>;
     using TClock = std::function<uint32_t()>;
 
@@ -122,7 +131,8 @@ public:
     // ProgressRepaintIntervalMs have passed since it was last shown, else once the offering call
     // chain has returned. Pending events run when EventsIntervalMs have passed since they last did.
     void AcceptPath(const QString &Path, bool &CanAdd);
-    // The result list's OnEndSearch: restores the buttons, the status line and the cursor.
+    // The result list's OnEndSearch: restores the buttons, the status line ("Items found: N",
+    // followed by a note of the documents that could not be read) and the cursor.
     void EndSearch();
     // A key typed in the window: Enter (13) starts a search, even while one runs.
     void KeyPress(char16_t aKey);
@@ -140,6 +150,10 @@ public:
     // of "Text to find:" now.
     QString CurrentTextToFind() const;
     bool StopRequested() const { return fStopRequested; }
+    // The documents the latest search could not read (filled while it runs).
+    const TUnreadDocuments &UnreadDocuments() const { return *fUnread; }
+    // " (N documents could not be read)", translated; empty when every document was read.
+    QString UnreadNote() const;
     int32_t MatchCount() const { return fMatchCount; }
     TSearchState State() const;
     // True while a path is being offered (AcceptPath on the call stack).
@@ -180,6 +194,8 @@ private:
     void ReportProgress(const QString &Path);
     // Shows the progress text of the latest offered path, if it is not shown yet.
     void ShowProgress();
+    // Tells the window, once per run, when the extraction server could not be started.
+    void ReportServerNotStartedOnce();
 
     ISearchWindow &fWindow;
     ISearchResultList &fList;
@@ -203,4 +219,7 @@ private:
     uint32_t fLastEvents = 0;
     bool fEverRepainted = false;
     bool fEverProcessed = false;
+    // Shared with the check threads of the latest search.
+    std::shared_ptr<TUnreadDocuments> fUnread = std::make_shared<TUnreadDocuments>();
+    bool fServerNotStartedReported = false;
 };

@@ -7,12 +7,18 @@
 TSearchSession::TSearchSession(ISearchWindow &aWindow)
     : fSearchTarget(fFileList), fControl(aWindow, fSearchTarget)
 {
-    fControl.FileContainsText = [this](const QString &aPath, const QString &aText) {
-        return ::FileContainsText(aPath, aText, ExtractionServer);
+    SetExtractionServer(std::nullopt);
+    // The checks hold the service while they run, so a change of the choice cannot end a server
+    // under a request.
+    fControl.FileContainsText = [this](const QString &aPath, const QString &aText,
+                                       TDocumentFailure &aFailure) {
+        const std::shared_ptr<TExtractionService> service = Extraction();
+        return service && ::FileContainsText(aPath, aText, *service, nullptr, &aFailure);
     };
     fControl.CheckInBackground = [this](const QString &aPath, const QString &aText,
-                                        const ICancellationIndicator &aCancel) {
-        return ::FileContainsText(aPath, aText, ExtractionServer, &aCancel);
+                                        const ICancellationIndicator &aCancel, TDocumentFailure &aFailure) {
+        const std::shared_ptr<TExtractionService> service = Extraction();
+        return service && ::FileContainsText(aPath, aText, *service, &aCancel, &aFailure);
     };
     fControl.SelectionPaths = [this] { return SelectionList().Paths(); };
     ConnectSearchControl(fFileList, fControl);
@@ -21,6 +27,24 @@ TSearchSession::TSearchSession(ISearchWindow &aWindow)
 TSearchSession::~TSearchSession()
 {
     Close();
+}
+
+void TSearchSession::SetExtractionServer(const std::optional<TExtractionServerAddress> &aFixed)
+{
+    fFixedServer = aFixed;
+    TExtractionService::TOptions options;
+    options.fFixed = aFixed;
+    options.fPrograms = TExtractionService::DefaultPrograms();
+    std::shared_ptr<TExtractionService> service = std::make_shared<TExtractionService>(std::move(options));
+    std::lock_guard lock(fExtractionLock);
+    fExtraction.swap(service);
+    // The former service (and the server it started) ends with its last check, outside the lock.
+}
+
+std::shared_ptr<TExtractionService> TSearchSession::Extraction() const
+{
+    std::lock_guard lock(fExtractionLock);
+    return fExtraction;
 }
 
 void TSearchSession::TickCommandLineFolders(const QStringList &aFolderEntries)
@@ -37,4 +61,8 @@ void TSearchSession::Close()
     fFileList.OnAddPath = nullptr;
     fFileList.OnEndSearch = nullptr;
     fFileList.Stop();
+    // The program's own extraction server ends with the window.
+    std::shared_ptr<TExtractionService> service;
+    std::lock_guard lock(fExtractionLock);
+    fExtraction.swap(service);
 }

@@ -3,12 +3,15 @@
 // documents go to, and the one text to find. The window keeps only its widgets and calls in here.
 #pragma once
 
-#include "content/extraction_client.h"
+#include "content/extraction_service.h"
 #include "filesearch/file_list.h"
 #include "search/file_list_search_target.h"
 #include "search/search_control.h"
 #include "selection/shell_link.h"
 
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <QString>
 #include <QStringList>
 
@@ -33,8 +36,16 @@ public:
     TSearchControl &Control() { return fControl; }
     const TSearchControl &Control() const { return fControl; }
 
-    // Where the content check and the preview send documents for their text.
-    TExtractionServerAddress ExtractionServer;
+    // Where the content check and the preview send documents for their text: a fixed server,
+    // or with nullopt the automatic choice (a server on the default address, else the program's
+    // own one, started at the first document). Automatic until set; a change ends the program's
+    // own server once no check uses it any more.
+    void SetExtractionServer(const std::optional<TExtractionServerAddress> &aFixed);
+    // The service behind the current choice. Any thread.
+    std::shared_ptr<TExtractionService> Extraction() const;
+    // Ends the program's own extraction server (once no check uses it); the same choice starts
+    // one again when a document needs it.
+    void EndExtractionServer() { SetExtractionServer(fFixedServer); }
 
     // Ticks the folders given on the command line ("<folder>/*" entries) exactly as given: no
     // rule of the selection list is applied and nobody is notified.
@@ -56,5 +67,8 @@ private:
     TZorFileList fFileList;
     TFileListSearchTarget fSearchTarget;
     TSearchControl fControl;
+    mutable std::mutex fExtractionLock;
+    std::shared_ptr<TExtractionService> fExtraction;
+    std::optional<TExtractionServerAddress> fFixedServer;
     bool fClosed = false;
 };

@@ -357,14 +357,38 @@ TEST_F(FileContainsTextTest, NonAsciiNeedlesAgreeWithTheDecoder)
     }
 }
 
-TEST_F(FileContainsTextTest, FilesThatCannotBeReadAreNoMatch)
+// No match for a file that cannot be read, and the reason when a user should hear of it: an empty
+// or vanished file is no failure, an unreadable one and a document without a server are.
+TEST_F(FileContainsTextTest, FilesThatCannotBeReadAreNoMatchWithTheirReason)
 {
     TRawSearchOption on(true);
     const QByteArray fifo = QFile::encodeName(fDir.filePath("pipe.xyz"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    EXPECT_FALSE(Contains(fDir.filePath("pipe.xyz"), "x"));
-    EXPECT_FALSE(Contains(Write("empty.txt", ""), "x"));
-    EXPECT_FALSE(Contains(fDir.filePath("missing.xyz"), "x"));
+    const QString locked = Write("locked.txt", "nothing here");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+    const bool canReadAnyway = QFile(locked).open(QIODevice::ReadOnly); // as root
+    struct TCase
+    {
+        QString fPath;
+        TDocumentProblem fProblem;
+    };
+    const TCase cases[] = {
+        {fDir.filePath("pipe.xyz"), TDocumentProblem::UnreadableFile},
+        {Write("empty.txt", ""), TDocumentProblem::None},
+        {fDir.filePath("missing.xyz"), TDocumentProblem::None},
+        {Write("report.pdf", "%PDF-1.4 nothing here"), TDocumentProblem::NoServer},
+        {locked, canReadAnyway ? TDocumentProblem::None : TDocumentProblem::UnreadableFile},
+    };
+    for (const TCase &test : cases) {
+        TDocumentFailure failure{TDocumentProblem::Corrupt, QStringLiteral("stale")};
+        EXPECT_FALSE(FileContainsText(test.fPath, "needle", fNoServer, nullptr, &failure))
+            << test.fPath.toStdString();
+        EXPECT_EQ(failure.fProblem, test.fProblem) << test.fPath.toStdString();
+    }
+    // Found in the raw bytes after all, the document is listed and no failure is kept.
+    TDocumentFailure failure;
+    EXPECT_TRUE(FileContainsText(Write("raw.pdf", "%PDF needle"), "needle", fNoServer, nullptr, &failure));
+    EXPECT_EQ(failure.fProblem, TDocumentProblem::None);
 }
 
 } // namespace

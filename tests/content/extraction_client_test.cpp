@@ -88,12 +88,38 @@ TEST_F(ExtractionClientTest, EmptyReplyFailsWithoutErrorText)
     EXPECT_TRUE(fError.isEmpty());
 }
 
-TEST_F(ExtractionClientTest, ErrorStatusGivesStatusAndReason)
+// A refusal says why: its status and words, and the kind of failure the user is told about.
+TEST_F(ExtractionClientTest, ErrorStatusGivesStatusReasonAndKind)
 {
-    fServer.SetReply(TFakeReply::frUnprocessable);
-    EXPECT_FALSE(Extract(File()));
-    EXPECT_TRUE(fText.isEmpty());
-    EXPECT_EQ(fError, "HTTP error (422): Unprocessable Entity");
+    struct TCase
+    {
+        TFakeReply fReply;
+        const char *fError;
+        TDocumentProblem fProblem;
+    };
+    const TCase cases[] = {
+        {TFakeReply::frUnprocessable, "HTTP error (422): Unprocessable Entity (cannot parse)",
+         TDocumentProblem::Corrupt},
+        {TFakeReply::frEncrypted, "HTTP error (422): Unprocessable Entity (the workbook is locked)",
+         TDocumentProblem::Encrypted},
+        {TFakeReply::frTooLarge, "HTTP error (413): Payload Too Large", TDocumentProblem::TooLarge},
+        {TFakeReply::frCloseMidReply, nullptr, TDocumentProblem::ServerError},
+    };
+    for (const TCase &test : cases) {
+        fServer.SetReply(test.fReply);
+        TDocumentProblem problem = TDocumentProblem::None;
+        EXPECT_FALSE(ExtractTextViaServer(File(), fText, fError, fServer.Address(), nullptr, &problem));
+        EXPECT_TRUE(fText.isEmpty());
+        if (test.fError) {
+            EXPECT_EQ(fError, test.fError);
+        }
+        EXPECT_EQ(problem, test.fProblem) << fError.toStdString();
+    }
+    TDocumentProblem problem = TDocumentProblem::None;
+    TExtractionServerAddress nobody = fServer.Address();
+    nobody.fPort = UnusedLoopbackPort();
+    EXPECT_FALSE(ExtractTextViaServer(File(), fText, fError, nobody, nullptr, &problem));
+    EXPECT_EQ(problem, TDocumentProblem::NoServer) << fError.toStdString();
 }
 
 TEST_F(ExtractionClientTest, FileThatCannotBeOpenedSendsNothing)

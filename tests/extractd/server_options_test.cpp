@@ -34,7 +34,13 @@ TEST(ServerOptions, ValuesInBothForms)
     EXPECT_EQ(options.HeaderTimeoutMs, 300u);
     EXPECT_EQ(options.MinBodyRateKib, 8u);
     EXPECT_EQ(options.IdleTimeoutMs, 400u);
+    EXPECT_EQ(options.ReadyFd, -1);
+    EXPECT_EQ(options.ParentFd, -1);
+    options = ParseServerOptions({"--ready-fd", "3", "--parent-fd=4"});
+    EXPECT_EQ(options.ReadyFd, 3);
+    EXPECT_EQ(options.ParentFd, 4);
     EXPECT_THROW(ParseServerOptions({"--max-body-mb", "0"}), std::invalid_argument);
+    EXPECT_THROW(ParseServerOptions({"--ready-fd", "1"}), std::invalid_argument);
 }
 
 TEST(RequestHead, FramingEncodingAndLimit)

@@ -192,6 +192,7 @@ TEST(ExtractServer, EmptyBodyUnknownBinaryAndCorruptDocuments)
     auto corrupt = server.Put("PK\x03\x04 this is no zip at all");
     ASSERT_TRUE(corrupt);
     EXPECT_EQ(corrupt->status, 422);
+    EXPECT_EQ(corrupt->get_header_value("X-Extraction-Failure"), "corrupt");
     auto bomb = server.Put(MakeGzip(std::string(5 * 1000 * 1000, 'a')));
     ASSERT_TRUE(bomb);
     EXPECT_EQ(bomb->status, 422);
@@ -200,6 +201,7 @@ TEST(ExtractServer, EmptyBodyUnknownBinaryAndCorruptDocuments)
     ASSERT_TRUE(drm);
     EXPECT_EQ(drm->status, 422);
     EXPECT_EQ(drm->body, "the book is protected by DRM\n");
+    EXPECT_EQ(drm->get_header_value("X-Extraction-Failure"), "encrypted");
     EXPECT_NE(server.Log().find("note=encrypted reason=\"the book is protected by DRM\""), std::string::npos)
         << server.Log();
     ExpectAlive(server, 1);
@@ -227,6 +229,7 @@ TEST(ExtractServer, DocumentBeyondTheTimeLimitIsKilled)
     auto slow = server.Put(text);
     ASSERT_TRUE(slow);
     EXPECT_EQ(slow->status, 422);
+    EXPECT_EQ(slow->get_header_value("X-Extraction-Failure"), "timeout");
     EXPECT_NE(server.Log().find("note=timeout"), std::string::npos) << server.Log();
     auto quick = server.Put("after the time-out");
     ASSERT_TRUE(quick);

@@ -4,15 +4,18 @@
 #include "app/command_line.h"
 #include "filesearch/file_list.h"
 #include "gui/main_form/main_form.h"
+#include "gui/unread_documents_dialog.h"
 #include "gui/views/file_list_view.h"
 #include "search/search_control.h"
 #include "support/fake_extraction_server.h"
 #include "support/scoped_trash_home.h"
 #include "support/test_files.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
@@ -22,14 +25,19 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -161,7 +169,7 @@ TEST_F(MainFormSearch, StopDuringASearchRefusesEveryLaterPath)
     int checks = 0;
     // Checked as each path is offered, on the UI thread.
     fForm.SearchControl().CheckInBackground = nullptr;
-    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &, TDocumentFailure &) {
         ++checks;
         fForm.StopSearchButton->click(); // the user clicks Stop while the first file is read
         return true;
@@ -181,7 +189,7 @@ TEST_F(MainFormSearch, ACloseWhileAFileIsCheckedIsMadeAfterwards)
     Write("a/one.txt", "needle");
     // Checked as each path is offered, on the UI thread.
     fForm.SearchControl().CheckInBackground = nullptr;
-    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &) {
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &, TDocumentFailure &) {
         fForm.close();
         EXPECT_TRUE(fForm.isVisible());
         return true;
@@ -200,7 +208,7 @@ TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithIts
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frText,
                     "Quarterly report\r\nthe needle is on page two\r\nand a NEEDLE on three");
-    fForm.Session().ExtractionServer = server.Address();
+    fForm.Session().SetExtractionServer(server.Address());
     QStringList expected = {Write("a/report.pdf", "%PDF-1.4 stand-in for a real document"),
                             Write("b/notes.txt", "a needle in plain text")};
     expected.sort();
@@ -229,26 +237,106 @@ TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithIts
     EXPECT_EQ(fForm.StatusText(), fRoot.filePath(QStringLiteral("a/report.pdf")));
 }
 
-TEST_F(MainFormSearch, FilesThatVanishOrCannotBeReadAreLeftOutQuietly)
+// A file that vanishes before its check is left out quietly; a document the server refuses is
+// left out, noted in the status line, and listed with its reason by a click on the note.
+TEST_F(MainFormSearch, VanishedFilesAreLeftOutQuietlyRefusedDocumentsAreNoted)
 {
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frUnprocessable);
-    fForm.Session().ExtractionServer = server.Address();
+    fForm.Session().SetExtractionServer(server.Address());
     const QString found = Write("a/found.txt", "needle");
-    Write("a/broken.docx", "not really a document, but it holds the needle");
+    const QString broken = Write("a/broken.docx", "not really a document, but it holds the needle");
     const QString vanishing = Write("b/vanishing.txt", "needle");
     // Checked as each path is offered, on the UI thread.
     fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText =
-        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
+        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText,
+                                                            TDocumentFailure &aFailure) {
             QFile::remove(vanishing); // gone between the walk and the content check
-            return check(aPath, aText);
+            return check(aPath, aText, aFailure);
         };
 
     ASSERT_TRUE(Search(QStringLiteral("needle")));
     EXPECT_EQ(Results(), QStringList{found});
-    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1"));
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1 (1 document could not be read)"));
     EXPECT_TRUE(fForm.StartSearchButton->isEnabled());
+
+    QStatusBar *bar = fForm.statusBar();
+    auto *note = bar->findChild<QLabel *>();
+    ASSERT_TRUE(note);
+    QTest::mouseClick(note, Qt::LeftButton);
+    auto *dialog = fForm.findChild<TUnreadDocumentsDialog *>();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->RowsText().startsWith(
+        broken + QStringLiteral("\tThe document is damaged or cannot be read. (")))
+        << dialog->RowsText().toStdString();
+    dialog->btCopy->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), dialog->RowsText());
+    dialog->btClose->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(fForm.findChild<TUnreadDocumentsDialog *>());
+}
+
+// With no server at a fixed address plain text is still found; the documents are counted as not
+// read, listed through the result list's menu, and their preview says why it is missing.
+TEST_F(MainFormSearch, DocumentsWithoutAServerAreCountedListedAndExplained)
+{
+    TExtractionServerAddress nobody;
+    nobody.fPort = UnusedLoopbackPort();
+    fForm.Session().SetExtractionServer(nobody);
+    const QString found = Write("a/found.txt", "needle");
+    Write("a/report.pdf", "%PDF-1.4 needle");
+    Write("b/letter.docx", "PK needle");
+
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    EXPECT_EQ(Results(), QStringList{found});
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1 (2 documents could not be read)"));
+    QMenu menu;
+    fForm.SearchResultList->OnExtendMenu(menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    menu.actions().front()->trigger();
+    QCoreApplication::processEvents();
+    auto *dialog = fForm.findChild<TUnreadDocumentsDialog *>();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->List->topLevelItemCount(), 2);
+    EXPECT_TRUE(dialog->List->topLevelItem(0)->text(1).startsWith(
+        QStringLiteral("The text-extraction server does not answer.")));
+    dialog->close();
+
+    // Listed by a search without text, the document shows why it has no preview.
+    ASSERT_TRUE(Search(QString()));
+    SelectResult(QStringLiteral("report.pdf"));
+    EXPECT_TRUE(fForm.FPreview->document()->isEmpty());
+    EXPECT_TRUE(fForm.PreviewFailure->isVisible());
+    EXPECT_EQ(fForm.PreviewFailure->text(), QStringLiteral("The text-extraction server does not answer."));
+    SelectResult(QStringLiteral("found.txt"));
+    EXPECT_FALSE(fForm.PreviewFailure->isVisible());
+}
+
+// With nothing on the default address, the window starts the program's own server at the first
+// document, finds real documents through it, and ends it when it closes.
+TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
+{
+    if (ServerAnswers(TExtractionServerAddress{}, 1000))
+        GTEST_SKIP() << "a server answers on the default address; the window uses that one";
+    qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
+    fForm.Session().SetExtractionServer(std::nullopt);
+    qunsetenv("ORDWELL_EXTRACTD");
+    const QString documents = QStringLiteral(ORDWELL_TEST_SOURCE_DIR "/tests/extractd/documents/");
+    QStringList expected;
+    for (const char *name : {"keeper_log.docx", "keeper_log.pdf"}) {
+        expected << fRoot.filePath(QStringLiteral("a/") + QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::copy(documents + QString::fromLatin1(name), expected.back()));
+    }
+    Write("a/other.txt", "no such words");
+
+    ASSERT_TRUE(Search(QStringLiteral("rocky point")));
+    EXPECT_EQ(Results(), expected);
+    EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 2"));
+    const pid_t server = fForm.Session().Extraction()->OwnServerPid();
+    ASSERT_GT(server, 0);
+    fForm.close();
+    EXPECT_EQ(kill(server, 0), -1); // ended and reaped
 }
 
 TEST_F(MainFormSearch, ResultsCanBeRenamedInPlaceAndMovedToTheTrash)
@@ -294,13 +382,14 @@ TEST_F(MainFormSearch, StopEndsALargeSearchSoon)
     // Checked as each path is offered, on the UI thread.
     fForm.SearchControl().CheckInBackground = nullptr;
     fForm.SearchControl().FileContainsText =
-        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText) {
+        [&, check = fForm.SearchControl().FileContainsText](const QString &aPath, const QString &aText,
+                                                            TDocumentFailure &aFailure) {
             if (++checks == 50) // the click arrives as an event while the walk goes on
                 QTimer::singleShot(0, &fForm, [&] {
                     sinceStop.start();
                     fForm.StopSearchButton->click();
                 });
-            return check(aPath, aText);
+            return check(aPath, aText, aFailure);
         };
     fForm.edtTextToFind->setText(QStringLiteral("needle"));
     fForm.StartSearchButton->click();

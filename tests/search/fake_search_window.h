@@ -69,6 +69,11 @@ public:
         fLog.push_back("queue");
     }
     void CloseWindow() override { fLog.push_back("close"); }
+    void ReportServerNotStarted(const QString &aDetail) override
+    {
+        ServerNotStarted.push_back(aDetail);
+        fLog.push_back("server not started");
+    }
 
     // The main event loop's turn: runs what was queued.
     void RunDeferred()
@@ -88,6 +93,8 @@ public:
     bool StopEnabled = false;
     bool TimerActive = false;
     int TimerStarts = 0;
+    // The details of the server notices, in order.
+    std::vector<QString> ServerNotStarted;
     std::function<void()> OnProcessEvents;
     std::vector<std::function<void()>> Deferred;
 

@@ -21,7 +21,7 @@ protected:
         Control.SelectionPaths = [this] { return Window.Paths; };
         // Each reading of the clock is a second later unless a test holds it still.
         Control.Clock = [this] { return Now += TicksPerReading; };
-        Control.FileContainsText = [this](const QString &aPath, const QString &aText) {
+        Control.FileContainsText = [this](const QString &aPath, const QString &aText, TDocumentFailure &) {
             Checked.push_back(aPath.toStdString() + "|" + aText.toStdString());
             return aPath.contains(QStringLiteral("hit"));
         };
@@ -230,7 +230,7 @@ TEST_F(SearchControl, TakesTheVerdictComputedAheadForItsText)
 {
     std::vector<std::string> ahead;
     Control.CheckInBackground = [&](const QString &aPath, const QString &aText,
-                                    const ICancellationIndicator &) {
+                                    const ICancellationIndicator &, TDocumentFailure &) {
         ahead.push_back(aPath.toStdString() + "|" + aText.toStdString());
         return true;
     };
@@ -262,6 +262,58 @@ TEST_F(SearchControl, TakesTheVerdictComputedAheadForItsText)
     Control.CheckInBackground = nullptr;
     Control.Start();
     EXPECT_FALSE(List.Check);
+}
+
+// Documents that could not be read, by the checks ahead and on offer, are noted at the end of the
+// search; a cancelled check is not a failure; the window hears once per run that the server could
+// not be started.
+TEST_F(SearchControl, DocumentsNotReadAreNotedAndAMissingServerIsToldOnce)
+{
+    const auto failureOf = [](const QString &aPath) {
+        if (aPath.endsWith(u".pdf"))
+            return TDocumentFailure{TDocumentProblem::ServerNotStarted, QStringLiteral("not found")};
+        if (aPath.endsWith(u".docx"))
+            return TDocumentFailure{TDocumentProblem::Encrypted, {}};
+        return TDocumentFailure{};
+    };
+    Control.CheckInBackground = [&](const QString &aPath, const QString &, const ICancellationIndicator &,
+                                    TDocumentFailure &aFailure) {
+        aFailure = failureOf(aPath);
+        return false;
+    };
+    Control.FileContainsText = [&](const QString &aPath, const QString &, TDocumentFailure &aFailure) {
+        aFailure = failureOf(aPath);
+        return aFailure.fProblem == TDocumentProblem::None;
+    };
+    for (int search = 0; search < 2; ++search) {
+        Window.Values.edtTextToFind = QStringLiteral("needle");
+        Control.Start();
+        ASSERT_TRUE(List.Check);
+        TCustomCancellationToken running;
+        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/a.pdf"), running));
+        TCustomCancellationToken cancelled;
+        cancelled.Cancel();
+        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/b.pdf"), cancelled));
+        List.Check = nullptr; // checked on offer from here on
+        EXPECT_FALSE(Offer(QStringLiteral("/d/c.docx")));
+        EXPECT_TRUE(Offer(QStringLiteral("/d/d.txt")));
+        Control.EndSearch();
+        EXPECT_TRUE(Window.Status.endsWith(QStringLiteral(": 1 (2 documents could not be read)")))
+            << Window.Status.toStdString();
+        const std::vector<TUnreadDocument> unread = Control.UnreadDocuments().Entries();
+        ASSERT_EQ(unread.size(), 2u);
+        EXPECT_EQ(unread[0].fPath, QStringLiteral("/d/a.pdf"));
+        EXPECT_EQ(unread[1].fFailure.fProblem, TDocumentProblem::Encrypted);
+        EXPECT_EQ(Window.ServerNotStarted, std::vector<QString>{QStringLiteral("not found")});
+    }
+    // A search that reads everything ends with the plain count.
+    Control.CheckInBackground = nullptr;
+    Window.Values.edtTextToFind = QStringLiteral("needle");
+    Control.Start();
+    EXPECT_TRUE(Offer(QStringLiteral("/d/d.txt")));
+    Control.EndSearch();
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 1"));
+    EXPECT_EQ(Control.UnreadNote(), QString());
 }
 
 TEST_F(SearchControl, StatusTextsGoThroughTheTranslator)

@@ -119,7 +119,7 @@ TEST_F(SearchSession, CommandLineFoldersAreSearchedAndDocumentsGoToTheSessionsSe
     ASSERT_TRUE(Dir.isValid());
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frText, "a document about the needle");
-    Session.ExtractionServer = server.Address();
+    Session.SetExtractionServer(server.Address());
     const QString document = Write(QStringLiteral("docs/report.pdf"), "%PDF-1.4 not really");
     Write(QStringLiteral("docs/notes.txt"), "no such word\n");
     Session.TickCommandLineFolders({Dir.filePath(QStringLiteral("docs")) + QStringLiteral("/*")});
@@ -196,7 +196,7 @@ TEST_F(SearchSession, ChecksAheadListWhatCheckingOnOfferLists)
     ASSERT_TRUE(Dir.isValid());
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frText, "a document about the Zwölf needles");
-    Session.ExtractionServer = server.Address();
+    Session.SetExtractionServer(server.Address());
     QStringList expected;
     for (int i = 0; i < 40; ++i) {
         const QString folder = QStringLiteral("f%1/").arg(i % 7);
@@ -227,10 +227,10 @@ TEST_F(SearchSession, ChecksAheadListWhatCheckingOnOfferLists)
     List.SetCheckThreads(8);
     EXPECT_EQ(search(), expected);
     int offerChecks = 0;
-    Control.FileContainsText = [&, check = Control.FileContainsText](const QString &aPath,
-                                                                     const QString &aText) {
+    Control.FileContainsText = [&, check = Control.FileContainsText](
+                                   const QString &aPath, const QString &aText, TDocumentFailure &aFailure) {
         ++offerChecks;
-        return check(aPath, aText);
+        return check(aPath, aText, aFailure);
     };
     EXPECT_EQ(search(), expected);
     EXPECT_EQ(offerChecks, 0); // every verdict came from a check thread
@@ -247,7 +247,8 @@ TEST_F(SearchSession, ATextTypedDuringASearchStartedEmptyIsCheckedOnOffer)
     const QString hit = Write(QStringLiteral("a/hit.txt"), "typed later");
     Write(QStringLiteral("a/miss.txt"), "something else");
     std::atomic<int> aheadChecks = 0;
-    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &) {
+    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &,
+                                    TDocumentFailure &) {
         ++aheadChecks;
         return true;
     };
@@ -271,7 +272,8 @@ TEST_F(SearchSession, StopWithdrawsQueuedChecks)
     std::atomic<bool> ended = false;
     std::atomic<int> startedAfterEnd = 0;
     TGate firstCheckRuns;
-    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &aCancel) {
+    Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &aCancel,
+                                    TDocumentFailure &) {
         if (ended)
             ++startedAfterEnd;
         if (++started == 1)
@@ -306,10 +308,10 @@ TEST_F(SearchSession, AFileChangingAfterItsCheckIsListedAsChecked)
     const QString changing = Write(QStringLiteral("a/changing.txt"), "needle");
     const QString vanishing = Write(QStringLiteral("a/vanishing.txt"), "needle");
     const QString staying = Write(QStringLiteral("a/staying.txt"), "needle");
-    Control.CheckInBackground = [check = Control.CheckInBackground, changing,
-                                 vanishing](const QString &aPath, const QString &aText,
-                                            const ICancellationIndicator &aCancel) {
-        const bool holds = check(aPath, aText, aCancel);
+    Control.CheckInBackground = [check = Control.CheckInBackground, changing, vanishing](
+                                    const QString &aPath, const QString &aText,
+                                    const ICancellationIndicator &aCancel, TDocumentFailure &aFailure) {
+        const bool holds = check(aPath, aText, aCancel, aFailure);
         if (aPath == vanishing)
             QFile::remove(aPath);
         if (aPath == changing) {

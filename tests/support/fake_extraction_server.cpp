@@ -105,6 +105,14 @@ struct TFakeExtractionServer::TState
             aResponse.status = 422;
             aResponse.set_content("cannot parse", "text/plain");
             break;
+        case TFakeReply::frEncrypted:
+            aResponse.status = 422;
+            aResponse.set_header("X-Extraction-Failure", "encrypted");
+            aResponse.set_content("the workbook is locked", "text/plain");
+            break;
+        case TFakeReply::frTooLarge:
+            aResponse.status = 413;
+            break;
         case TFakeReply::frStall:
             fStopped.wait(lock, [this] { return fStopping; });
             aResponse.status = 503;

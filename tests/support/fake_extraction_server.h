@@ -22,6 +22,8 @@ enum class TFakeReply
     frWhiteSpace,    // 200 with " \r\n\t "
     frEmpty,         // 200 with an empty body
     frUnprocessable, // 422 Unprocessable Entity
+    frEncrypted,     // 422 with "X-Extraction-Failure: encrypted", as ordwell-extractd says it
+    frTooLarge,      // 413 Payload Too Large
     frStall,         // reads the request, then sends nothing until the server stops
     frCloseMidReply, // announces a body of 1000 bytes, sends a few and closes the connection
 };

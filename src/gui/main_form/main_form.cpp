@@ -7,8 +7,10 @@
 #include "gui/main_form/main_form_search.h"
 #include "gui/views/shell_tree.h"
 #include "gui/widgets/link_label.h"
+#include "i18n/translation.h"
 #include "platform/program_info.h"
 
+#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -80,6 +83,7 @@ void TMainForm::FormCreate()
     // centred.
     SettingsFileName = GetSettingsFileName();
     LoadSettings();
+    LoadProgramOptions();
     ApplyCommandLineFolders();
     UpdateLanguageMenu();
     TranslateInterface();
@@ -126,6 +130,7 @@ void TMainForm::closeEvent(QCloseEvent *aEvent)
 void TMainForm::FormClose()
 {
     SaveSettings();
+    fSession->EndExtractionServer();
     SearchResultList->FileList().Clear();
     SearchField->clear();
 }
@@ -147,6 +152,11 @@ void TMainForm::FormResize()
 bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
 {
     SearchKeyFilter(aWatched, aEvent);
+    if (aWatched == fStatusPanel && aEvent->type() == QEvent::MouseButtonRelease && fStatusLinksUnread &&
+        static_cast<QMouseEvent *>(aEvent)->button() == Qt::LeftButton) {
+        ShowUnreadDocuments();
+        return true;
+    }
     if (aEvent->type() == QEvent::Resize) {
         if (aWatched == Panel7)
             Panel7ConstrainedResize();
@@ -168,10 +178,27 @@ void TMainForm::Panel8ConstrainedResize()
     StaticText2->adjustSize();
     StaticText2->move(
         CentredPosition(Panel8->width(), Panel8->height(), StaticText2->width(), StaticText2->height()));
+    const int failureWidth = std::max(Panel8->width() - 16, 1);
+    PreviewFailure->setFixedWidth(failureWidth);
+    PreviewFailure->setFixedHeight(PreviewFailure->heightForWidth(failureWidth));
+    PreviewFailure->move((Panel8->width() - failureWidth) / 2, StaticText2->geometry().bottom() + 4);
+    PreviewFailure->raise();
 }
 
 void TMainForm::SetStatusText(const QString &aText)
 {
+    // The note of the documents a search could not read opens their list.
+    const QString note = SearchControl().UnreadNote();
+    const bool links = !note.isEmpty() && aText.endsWith(note);
+    if (links != fStatusLinksUnread) {
+        fStatusLinksUnread = links;
+        if (links)
+            fStatusPanel->setCursor(Qt::PointingHandCursor);
+        else
+            fStatusPanel->unsetCursor();
+        fStatusPanel->setToolTip(links ? Translate(QStringLiteral("Documents that could not be read..."))
+                                       : QString());
+    }
     fStatusPanel->setText(aText);
 }
 

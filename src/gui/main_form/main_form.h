@@ -68,6 +68,9 @@ public:
     QCheckBox *chkShowHidden = nullptr;
     QCheckBox *chSearchInSubfolders = nullptr;
     TWrapCheckBox *CheckBox1 = nullptr;
+    // The extraction server: empty for the automatic choice, or a URL.
+    QLabel *lblExtractionServer = nullptr;
+    QLineEdit *edtExtractionServer = nullptr;
     QLabel *Panel6 = nullptr; // "Where to search:" header
     TLinkLabel *Label8 = nullptr;
     // The folder tree goes into this widget's (empty) vertical layout.
@@ -94,6 +97,8 @@ public:
     QLabel *StaticText2 = nullptr;
     // Under the preview: says that only the start of a long text file is shown.
     QLabel *PreviewCutNotice = nullptr;
+    // Under "Preview is not Available": why the selected file's text could not be read.
+    QLabel *PreviewFailure = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     TLinkLabel *lbHomepageURL = nullptr;
     // Not visible.
@@ -136,6 +141,13 @@ public:
     void btNextClick();
     void btPreviousClick();
 
+    // ---- Documents that could not be read (main_form_search.cpp). UI thread only. ----
+    // Opens the list of the documents the latest search could not read, with their reasons.
+    void ShowUnreadDocuments();
+    // Says once, without waiting for an answer, that documents cannot be searched because the
+    // extraction server could not be started; plain-text search goes on.
+    void ReportServerNotStarted(const QString &aDetail);
+
     // ---- Settings file (main_form_settings.cpp). UI thread only. ----
     // The settings file's full path, computed once by FormCreate.
     QString SettingsFileName;
@@ -150,6 +162,11 @@ public:
     // ZorShellTree1->SelectedFolder() and its setter.
     QString SelectedFolderForSettings() const;
     void SetSelectedFolderFromSettings(const QString &aFolder);
+    // Reads the options of Ordwell.conf into their controls and applies them.
+    void LoadProgramOptions();
+    // Stores the options of their controls in Ordwell.conf (a value that is not valid is kept
+    // out) and applies them to the session.
+    void SaveProgramOptions();
 
     // ---- Language menu and translation (main_form_language.cpp). UI thread only. ----
     // Fills PopupMenuLang with one checkable entry per language of the table, the current one checked.
@@ -234,6 +251,10 @@ private:
 
     TCommandLine fCommandLine;
     QLabel *fStatusPanel = nullptr;
+    // The status line ends with the note of unread documents: a click on it opens their list.
+    bool fStatusLinksUnread = false;
+    // The extraction server setting the session uses now.
+    QString fAppliedExtractionServer = QStringLiteral("auto");
     std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
     std::unique_ptr<TSearchSession> fSession;
 };

@@ -6,6 +6,8 @@
 #include "i18n/translation.h"
 
 #include <QDate>
+#include <QLabel>
+#include <QLineEdit>
 #include <QStandardItemModel>
 #include <QToolButton>
 
@@ -13,6 +15,12 @@ void TMainForm::SetCaptions()
 {
     // The invisible button shows the plain English About box, so its hint stays English too.
     SpeedButton1->setToolTip(QStringLiteral("About Program"));
+    lblExtractionServer->setText(Translate(QStringLiteral("Text-extraction server:")));
+    edtExtractionServer->setPlaceholderText(Translate(QStringLiteral("automatic")));
+    edtExtractionServer->setToolTip(
+        Translate(QStringLiteral("Leave empty to let the program find or start its own server, or enter the "
+                                 "address of a Tika server, for example http://127.0.0.1:9998/tika")));
+    edtExtractionServer->setAccessibleName(lblExtractionServer->text());
     SearchResultList->FileList().SetColumnCaptions(
         {Translate(QStringLiteral("Name")), Translate(QStringLiteral("In Folder")),
          Translate(QStringLiteral("Size")), Translate(QStringLiteral("Type")),

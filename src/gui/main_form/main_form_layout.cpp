@@ -1,4 +1,5 @@
 // The main window's controls: creation, arrangement, fonts and initial states.
+#include "content/extraction_service.h"
 #include "gui/main_form/main_form.h"
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/page_control.h"
@@ -22,9 +23,21 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <QValidator>
 #include <QVBoxLayout>
 
 namespace {
+
+// Accepts what the extraction server setting can use: empty or "auto", or an http URL.
+class TExtractionServerValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &aInput, int &) const override
+    {
+        return ParseExtractionServerSetting(aInput) ? Acceptable : Intermediate;
+    }
+};
 
 constexpr int kFormPointSize = 8;
 constexpr int kListPointSize = 11;
@@ -272,7 +285,13 @@ QWidget *TMainForm::CreateAdvancedPage()
     grid->addWidget(chkShowHidden, 0, 0);
     grid->addWidget(chSearchInSubfolders, 1, 0);
     grid->addWidget(CheckBox1, 2, 0);
-    grid->setRowStretch(3, 1);
+    lblExtractionServer = new QLabel(SearchAdvanced);
+    edtExtractionServer = new QLineEdit(SearchAdvanced);
+    edtExtractionServer->setValidator(new TExtractionServerValidator(edtExtractionServer));
+    lblExtractionServer->setBuddy(edtExtractionServer);
+    grid->addWidget(lblExtractionServer, 3, 0);
+    grid->addWidget(edtExtractionServer, 4, 0);
+    grid->setRowStretch(5, 1);
     return SearchAdvanced;
 }
 
@@ -339,6 +358,15 @@ QWidget *TMainForm::CreatePreviewPane()
     PreviewCutNotice->setWordWrap(true);
     PreviewCutNotice->setVisible(false);
     Panel8->layout()->addWidget(PreviewCutNotice);
+    // Placed under the centred notice, in its colours.
+    PreviewFailure = new QLabel(Panel8);
+    PreviewFailure->setTextFormat(Qt::PlainText);
+    PreviewFailure->setWordWrap(true);
+    PreviewFailure->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    PreviewFailure->setAutoFillBackground(true);
+    PreviewFailure->setPalette(StaticText2->palette());
+    PreviewFailure->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PreviewFailure->setVisible(false);
     // The selection stays visible, in its usual colours, while the memo has no focus.
     QPalette palette = FPreview->palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -354,6 +382,7 @@ void TMainForm::CreateStatusBar()
     StatusBar1->setSizeGripEnabled(false);
     fStatusPanel = new QLabel(StatusBar1);
     fStatusPanel->setTextFormat(Qt::PlainText);
+    fStatusPanel->installEventFilter(this);
     StatusBar1->addWidget(fStatusPanel, 1);
     setStatusBar(StatusBar1);
 

@@ -49,6 +49,7 @@ void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
 void TMainForm::ClearPreview()
 {
     FPreview->clear();
+    PreviewFailure->clear();
     PreviewCutNotice->setVisible(false);
     UpdatePreviewNotice();
 }
@@ -70,6 +71,7 @@ void TMainForm::UpdatePreview()
     FPreview->clear();
     FPreview->setUpdatesEnabled(true);
     PreviewCutNotice->setVisible(false);
+    PreviewFailure->clear();
     const TZorFileList &list = SearchResultList->FileList();
     if (list.SelCount() == 0 || list.ItemIndex() < 0)
         return;
@@ -77,8 +79,15 @@ void TMainForm::UpdatePreview()
     if (!QFileInfo(path).isFile())
         return;
     QString text;
-    if (!ExtractFileText(path, kPreviewMaxBytes, text, fSession->ExtractionServer))
+    TDocumentFailure failure;
+    const std::shared_ptr<TExtractionService> extraction = fSession->Extraction();
+    if (!extraction || !ExtractFileText(path, kPreviewMaxBytes, text, *extraction, &failure)) {
+        // Why there is no preview, under the notice that says so.
+        if (failure.fProblem != TDocumentProblem::None)
+            PreviewFailure->setText(Translate(DocumentProblemPhrase(failure.fProblem)));
+        UpdatePreviewNotice();
         return;
+    }
     ShowPreviewText(text);
     // A text file is read up to the preview's limit (the search reads all of it).
     if (IsPlainTextExtension(ExtractFileExt(path)) && QFileInfo(path).size() > kPreviewMaxBytes) {
@@ -109,5 +118,9 @@ void TMainForm::btPreviousClick()
 
 void TMainForm::UpdatePreviewNotice()
 {
-    StaticText2->setVisible(FPreview->document()->isEmpty());
+    const bool empty = FPreview->document()->isEmpty();
+    StaticText2->setVisible(empty);
+    PreviewFailure->setVisible(empty && !PreviewFailure->text().isEmpty());
+    if (PreviewFailure->isVisible())
+        Panel8ConstrainedResize();
 }

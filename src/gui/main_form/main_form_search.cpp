@@ -3,9 +3,12 @@
 #include "gui/main_form/main_form_search.h"
 
 #include "gui/main_form/main_form.h"
+#include "gui/unread_documents_dialog.h"
 #include "gui/widgets/date_picker_value.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
+#include "i18n/translation.h"
+#include "platform/program_info.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +18,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
@@ -120,6 +125,11 @@ void TMainFormSearchWindow::CloseWindow()
     fForm.close();
 }
 
+void TMainFormSearchWindow::ReportServerNotStarted(const QString &aDetail)
+{
+    fForm.ReportServerNotStarted(aDetail);
+}
+
 void TMainForm::ConnectSearch()
 {
     connect(StartSearchButton, &QToolButton::clicked, this, &TMainForm::StartSearchButtonClick);
@@ -132,6 +142,38 @@ void TMainForm::ConnectSearch()
     // Enter in the form's edit fields starts a search; in the result list it opens the file.
     for (QWidget *field : SearchKeyFields())
         field->installEventFilter(this);
+    SearchResultList->OnExtendMenu = [this](QMenu &aMenu) {
+        if (SearchControl().State() != scIdle || SearchControl().UnreadDocuments().Count() == 0)
+            return;
+        if (!aMenu.isEmpty())
+            aMenu.addSeparator();
+        QAction *action = aMenu.addAction(Translate(QStringLiteral("Documents that could not be read...")));
+        // Opened once the menu has closed.
+        connect(action, &QAction::triggered, this,
+                [this] { QTimer::singleShot(0, this, &TMainForm::ShowUnreadDocuments); });
+    };
+}
+
+void TMainForm::ShowUnreadDocuments()
+{
+    auto *dialog = new TUnreadDocumentsDialog(SearchControl().UnreadDocuments().Entries(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void TMainForm::ReportServerNotStarted(const QString &aDetail)
+{
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, ApplicationTitle(),
+                        Translate(QStringLiteral("PDF files, office documents and other documents cannot be "
+                                                 "searched: the program that reads them (ordwell-extractd) "
+                                                 "could not be started. Plain-text files are still "
+                                                 "searched.")),
+                        QMessageBox::Ok, this);
+    box->setDetailedText(aDetail);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void TMainForm::StartSearchButtonClick()

@@ -29,6 +29,7 @@ public:
     void StartStopperTimer() override;
     void QueueDeferred(std::function<void()> aCall) override;
     void CloseWindow() override;
+    void ReportServerNotStarted(const QString &aDetail) override;
 
 private:
     TMainForm &fForm;

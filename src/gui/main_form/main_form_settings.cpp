@@ -1,8 +1,10 @@
 // The main window's settings: the search form, the window bounds, the panel sizes and the folder
 // tree's selected folder, read from "settings.dt" at creation and written at each search start
-// and on closing.
+// and on closing; and the options kept beside the language choice in Ordwell.conf.
+#include "app/program_settings.h"
 #include "app/settings_file.h"
 #include "app/window_geometry.h"
+#include "content/extraction_service.h"
 #include "gui/main_form/main_form.h"
 #include "gui/views/shell_tree.h"
 #include "gui/widgets/date_picker_value.h"
@@ -87,6 +89,36 @@ void TMainForm::SaveSettings()
     // A failure leaves the previous file whole and is not reported: the search starts, or the
     // window goes on closing.
     SaveSettingsFile(SettingsFileName, record);
+    SaveProgramOptions();
+}
+
+void TMainForm::LoadProgramOptions()
+{
+    const TProgramSettings settings = LoadProgramSettings();
+    const auto server = ParseExtractionServerSetting(settings.fExtractionServer);
+    // A value that is not valid is shown for the user to mend; the automatic choice stays.
+    const bool automatic = server && !*server;
+    edtExtractionServer->setText(automatic ? QString() : settings.fExtractionServer.trimmed());
+    if (server && *server) {
+        fAppliedExtractionServer = settings.fExtractionServer.trimmed();
+        fSession->SetExtractionServer(*server);
+    }
+}
+
+void TMainForm::SaveProgramOptions()
+{
+    const QString value = edtExtractionServer->text().trimmed();
+    const auto server = ParseExtractionServerSetting(value);
+    if (!server)
+        return;
+    const QString stored = *server ? value : QString::fromUtf16(AutomaticExtractionServer);
+    TProgramSettings settings;
+    settings.fExtractionServer = stored;
+    SaveProgramSettings(settings);
+    if (stored != fAppliedExtractionServer) {
+        fAppliedExtractionServer = stored;
+        fSession->SetExtractionServer(*server);
+    }
 }
 
 void TMainForm::LoadSettings()

@@ -396,6 +396,8 @@ void TFileListView::BuildContextMenu(QMenu &pMenu) const
             action->setEnabled(data && !FilePathsOfMimeData(*data).isEmpty());
         }
     }
+    if (OnExtendMenu)
+        OnExtendMenu(pMenu);
 }
 
 QString TFileListView::ShowContextMenu(const QPoint &pGlobalPos)
@@ -431,6 +433,14 @@ void TFileListView::contextMenuEvent(QContextMenuEvent *aEvent)
         index = indexAt(viewport()->mapFromGlobal(aEvent->globalPos()));
         if (index.isValid() && !selectionModel()->isRowSelected(index.row(), QModelIndex()))
             SelectRows({index.row()});
+    }
+    if (!index.isValid() && fContextMenu && OnExtendMenu) {
+        QMenu menu(this);
+        OnExtendMenu(menu);
+        if (!menu.isEmpty()) {
+            menu.exec(at);
+            return;
+        }
     }
     if (!index.isValid() || !fContextMenu) {
         QTreeView::contextMenuEvent(aEvent);

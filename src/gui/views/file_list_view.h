@@ -39,6 +39,10 @@ public:
     std::function<void(const QString &pMessage)> OnShowError;
     std::function<bool(const QUrl &pUrl)> OnOpenUrl;
 
+    // Adds the window's own entries at the end of the item menu; a right-click outside the items
+    // shows them alone when there are any. Their actions carry no verb and act when triggered.
+    std::function<void(QMenu &pMenu)> OnExtendMenu;
+
     // A read-only list refuses paste, cut, rename and delete. Off by default.
     bool ReadOnly() const { return fReadOnly; }
     void SetReadOnly(bool pValue) { fReadOnly = pValue; }

@@ -1,0 +1,43 @@
+// Reading and writing the options of Ordwell.conf through QSettings (INI).
+#include "app/program_settings.h"
+
+#include "platform/config_location.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString kExtractionServer = QStringLiteral("ExtractionServer");
+// The file holds a few short values; a larger one is not ours to parse.
+constexpr qint64 kMaxFileSize = 1024 * 1024;
+
+} // namespace
+
+TProgramSettings LoadProgramSettings()
+{
+    TProgramSettings settings;
+    const QString fileName = RegistryFileName();
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.isFile() || info.size() > kMaxFileSize)
+        return settings;
+    const QSettings file(fileName, QSettings::IniFormat);
+    if (file.status() != QSettings::NoError)
+        return settings;
+    const QVariant server = file.value(kExtractionServer);
+    if (server.typeId() == QMetaType::QString)
+        settings.fExtractionServer = server.toString();
+    return settings;
+}
+
+bool SaveProgramSettings(const TProgramSettings &aSettings)
+{
+    const QString fileName = RegistryFileName();
+    if (fileName.isEmpty() || !QDir().mkpath(QFileInfo(fileName).absolutePath()))
+        return false;
+    QSettings file(fileName, QSettings::IniFormat);
+    file.setValue(kExtractionServer, aSettings.fExtractionServer);
+    file.sync();
+    return file.status() == QSettings::NoError;
+}

@@ -1,0 +1,19 @@
+// The options kept in Ordwell.conf beside the language choice: everything the settings record
+// has no field for (its layout is fixed).
+#pragma once
+
+#include <QString>
+
+struct TProgramSettings
+{
+    // The extraction server: "auto" (find or start one) or a URL.
+    QString fExtractionServer = QStringLiteral("auto");
+};
+
+// The options stored in RegistryFileName(); the default of each one that is missing, of the
+// wrong type, or when the file is missing, unreadable or too large. Any thread once the
+// application object exists.
+TProgramSettings LoadProgramSettings();
+
+// Stores every option in RegistryFileName(), creating its folder; false on any failure.
+bool SaveProgramSettings(const TProgramSettings &aSettings);
