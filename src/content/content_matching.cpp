@@ -2,6 +2,7 @@
 // carried-over tail, and the skip list.
 #include "content/content_matching.h"
 
+#include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
@@ -245,7 +246,7 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TExtra
             QString text;
             QString errorText;
             if (ExtractTextViaServer(pPath, text, errorText, aServer, aCancel) &&
-                PosIgnoreCase(text, aNeedle) > 0)
+                ContainsSpacedText(text, aNeedle))
                 return true;
         }
     } catch (...) {
