@@ -87,6 +87,19 @@ struct TSpacedCase
     qsizetype fLength;
 };
 
+void PrintTo(const TSpacedCase &aCase, std::ostream *aOut)
+{
+    // One line of ASCII, as ctest names the case after it.
+    for (const char16_t *c : {aCase.fNeedle, u"_in_", aCase.fText}) {
+        for (; *c != 0; ++c) {
+            if (*c > u' ' && *c < 127)
+                *aOut << char(*c);
+            else
+                *aOut << '%' << std::hex << int(*c) << std::dec;
+        }
+    }
+}
+
 class SpacedTextFinderTest : public ::testing::TestWithParam<TSpacedCase>
 {
 };
