@@ -2,6 +2,7 @@
 // carried-over tail, and the skip list.
 #include "content/content_matching.h"
 
+#include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
@@ -250,7 +251,7 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
                 return true;
         } else {
             QString text;
-            if (aSource.Extract(pPath, text, failure, aCancel) && PosIgnoreCase(text, aNeedle) > 0)
+            if (aSource.Extract(pPath, text, failure, aCancel) && ContainsSpacedText(text, aNeedle))
                 return true;
         }
     } catch (...) {

@@ -1,8 +1,10 @@
-// PDF documents through poppler-cpp, page by page in reading order, with the request's password.
+// PDF documents through poppler-cpp, page by page in reading order, with the request's password;
+// words hyphenated at a line end are joined again.
 #include "extractd/pdf_extractor.h"
 
 #include "extractd/document_properties.h"
 #include "extractd/extract_error.h"
+#include "extractd/line_end_hyphens.h"
 
 #include <climits>
 #include <memory>
@@ -63,7 +65,8 @@ void TPdfExtractor::Extract(const TDocument &aDocument, TExtractContext &aContex
         if (!page)
             continue;
         poppler::byte_array utf8 = page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
-        sink.Append(std::string_view(utf8.data(), utf8.size()));
+        // Typeset text splits words at line ends; a search looks for them whole.
+        sink.Append(JoinLineEndHyphens(std::string_view(utf8.data(), utf8.size())));
         sink.EndLine();
     }
 }

@@ -1,8 +1,11 @@
 // Finding the text to find in the preview text and moving between its occurrences.
 #include "preview/match_navigation.h"
 
+#include "content/spaced_text_match.h"
+#include "content/text_extraction.h"
 #include "platform/lower_case.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -19,7 +22,19 @@ std::optional<TPreviewSelection> SelectionAt(int aPosition, const QString &aNeed
     return TPreviewSelection{aPosition - 1, ClampToInt(aNeedle.size())};
 }
 
+std::optional<TPreviewSelection> SelectionOf(const std::optional<TTextSpan> &aMatch)
+{
+    if (!aMatch || aMatch->Start >= INT_MAX)
+        return std::nullopt;
+    return TPreviewSelection{static_cast<int>(aMatch->Start), ClampToInt(aMatch->Length)};
+}
+
 } // namespace
+
+TMatchRule MatchRuleFor(const QString &pPath)
+{
+    return IsPlainTextExtension(ExtractFileExt(pPath)) ? TMatchRule::mrExact : TMatchRule::mrSpaceRuns;
+}
 
 QString NormalizeLineBreaks(const QString &aText)
 {
@@ -41,9 +56,28 @@ QString NormalizeLineBreaks(const QString &aText)
 
 namespace {
 
+// A match of pFinder across pPosition, starting within the last half of the piece from pStart,
+// moves the break to the match's start; a break within one of its white-space runs stays, as the
+// line break only lengthens the run.
+qsizetype KeepSpacedMatchWhole(const QString &pText, const TSpacedTextFinder &pFinder, qsizetype pStart,
+                               qsizetype pPosition)
+{
+    if (!pFinder.IsUsable() || IsRunSpace(pText.at(pPosition - 1).unicode()) ||
+        (pPosition < pText.size() && IsRunSpace(pText.at(pPosition).unicode())))
+        return pPosition;
+    qsizetype from = std::max(pStart + 1, pPosition - (pPosition - pStart) / 2);
+    while (const std::optional<TTextSpan> match = pFinder.Find(pText, from, pPosition - 1)) {
+        if (match->Start + match->Length > pPosition)
+            return match->Start;
+        from = match->Start + 1;
+    }
+    return pPosition;
+}
+
 // Where to break the piece of pText that starts at pStart and may run up to pEnd (exclusive).
+// pSpaced, when set, keeps its matches whole; otherwise pLowerNeedle's occurrences are kept.
 qsizetype BreakPosition(const QString &pText, const QString &pLowerText, const QString &pLowerNeedle,
-                        qsizetype pStart, qsizetype pEnd)
+                        const TSpacedTextFinder *pSpaced, qsizetype pStart, qsizetype pEnd)
 {
     qsizetype position = pEnd;
     const qsizetype lookBack = (pEnd - pStart) / 8;
@@ -53,7 +87,9 @@ qsizetype BreakPosition(const QString &pText, const QString &pLowerText, const Q
             break;
         }
     }
-    if (!pLowerNeedle.isEmpty() && pLowerNeedle.size() < (pEnd - pStart) / 2) {
+    if (pSpaced) {
+        position = KeepSpacedMatchWhole(pText, *pSpaced, pStart, position);
+    } else if (!pLowerNeedle.isEmpty() && pLowerNeedle.size() < (pEnd - pStart) / 2) {
         // An occurrence across the break moves the break to its start.
         const qsizetype from = position - pLowerNeedle.size() + 1;
         const qsizetype found = from > pStart ? pLowerText.indexOf(pLowerNeedle, from) : -1;
@@ -67,7 +103,7 @@ qsizetype BreakPosition(const QString &pText, const QString &pLowerText, const Q
 
 } // namespace
 
-QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole)
+QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole, TMatchRule pRule)
 {
     const qsizetype maxLine = qMax(pMaxLine, 64);
     bool anyLong = false;
@@ -80,8 +116,11 @@ QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepW
     }
     if (!anyLong)
         return pText;
-    const QString lowerText = LowerCasePerUnit(pText);
-    const QString lowerNeedle = LowerCasePerUnit(pKeepWhole);
+    const bool spaced = pRule == TMatchRule::mrSpaceRuns;
+    const QString lowerText = spaced ? QString() : LowerCasePerUnit(pText);
+    const QString lowerNeedle = spaced ? QString() : LowerCasePerUnit(pKeepWhole);
+    const std::optional<TSpacedTextFinder> finder =
+        spaced ? std::optional<TSpacedTextFinder>(pKeepWhole) : std::nullopt;
     QString result;
     result.reserve(pText.size() + pText.size() / maxLine + 1);
     qsizetype start = 0;
@@ -94,7 +133,8 @@ QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepW
             start = lineEnd + 1;
             continue;
         }
-        const qsizetype position = BreakPosition(pText, lowerText, lowerNeedle, start, start + maxLine);
+        const qsizetype position =
+            BreakPosition(pText, lowerText, lowerNeedle, finder ? &*finder : nullptr, start, start + maxLine);
         result.append(QStringView(pText).mid(start, position - start));
         result.append(u'\n');
         start = position;
@@ -125,16 +165,23 @@ int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pL
     return index < 0 ? 0 : ClampToInt(index + 1);
 }
 
-std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle)
+std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle, TMatchRule pRule)
 {
+    if (pRule == TMatchRule::mrSpaceRuns)
+        return SelectionOf(TSpacedTextFinder(pNeedle).Find(pText));
     return SelectionAt(PosIgnoreCaseFrom(pText, pNeedle, 1), pNeedle);
 }
 
 std::optional<TPreviewSelection> NextMatch(const QString &pText, const QString &pNeedle,
-                                           TPreviewSelection pCurrent)
+                                           TPreviewSelection pCurrent, TMatchRule pRule)
 {
     if (pNeedle.isEmpty())
         return std::nullopt;
+    if (pRule == TMatchRule::mrSpaceRuns) {
+        const TSpacedTextFinder finder(pNeedle);
+        std::optional<TTextSpan> match = finder.Find(pText, qsizetype(pCurrent.Start) + pCurrent.Length);
+        return SelectionOf(match ? match : finder.Find(pText));
+    }
     const qint64 from = qint64(pCurrent.Start) + pCurrent.Length + 1;
     int position = from > INT_MAX ? 0 : PosIgnoreCaseFrom(pText, pNeedle, static_cast<int>(from));
     if (position == 0)
@@ -143,10 +190,17 @@ std::optional<TPreviewSelection> NextMatch(const QString &pText, const QString &
 }
 
 std::optional<TPreviewSelection> PreviousMatch(const QString &pText, const QString &pNeedle,
-                                               TPreviewSelection pCurrent)
+                                               TPreviewSelection pCurrent, TMatchRule pRule)
 {
     if (pNeedle.isEmpty())
         return std::nullopt;
+    if (pRule == TMatchRule::mrSpaceRuns) {
+        const TSpacedTextFinder finder(pNeedle);
+        std::optional<TTextSpan> match;
+        if (pCurrent.Start > 0)
+            match = finder.FindLast(pText, pCurrent.Start - 1);
+        return SelectionOf(match ? match : finder.FindLast(pText));
+    }
     const int end = ClampToInt(pText.size() + 1);
     const int limit = pCurrent.Start > 0 ? pCurrent.Start + 1 : end;
     int position = LastPosIgnoreCaseBefore(pText, pNeedle, limit);

@@ -13,6 +13,20 @@ struct TPreviewSelection
     friend bool operator==(const TPreviewSelection &, const TPreviewSelection &) = default;
 };
 
+// How the text to find is matched in a shown text.
+enum class TMatchRule
+{
+    // Unit by unit without regard to case (PosIgnoreCaseFrom): the rule for plain-text files.
+    mrExact,
+    // The same, with a run of white space in the text to find standing for any run of white space
+    // (TSpacedTextFinder): the rule for documents, whose extracted text breaks lines anywhere.
+    mrSpaceRuns,
+};
+
+// The rule for the text of the file at pPath: mrExact for a plain-text extension, mrSpaceRuns for
+// any other file (its text comes from the extraction server), as FileContainsText decides. Pure.
+TMatchRule MatchRuleFor(const QString &pPath);
+
 // Replaces every CR LF pair, every lone CR and every lone LF by one line break, so that a text
 // shows one line per line break and selection positions refer to the shown text. The line break
 // is LF, the one the text widgets use themselves (their positions count it as one unit).
@@ -20,10 +34,12 @@ QString NormalizeLineBreaks(const QString &aText);
 
 // The text as the preview shows it: every line longer than pMaxLine units (at least 64) is broken
 // onto several lines, preferably after a space within the last eighth of each piece, never inside
-// a surrogate pair nor, where the piece allows, inside an occurrence of pKeepWhole (compared as by
-// PosIgnoreCaseFrom). The text widget lays out a line as a whole, so a single line of megabytes
-// would hold the window for seconds. Text without such lines is returned unchanged. Pure.
-QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole);
+// a surrogate pair nor, where the piece allows, inside an occurrence of pKeepWhole (by pRule; with
+// mrSpaceRuns a break within a white-space run keeps the match). The text widget lays out a line as
+// a whole, so a single line of megabytes would hold the window for seconds. Text without such lines
+// is returned unchanged. Pure.
+QString BreakLongLines(const QString &pText, int pMaxLine, const QString &pKeepWhole,
+                       TMatchRule pRule = TMatchRule::mrExact);
 
 // 1-based position of the first occurrence of pNeedle in pText that starts at or after pFrom
 // (raised to 1 when below 1); 0 when either text is empty or there is none. Comparison is without
@@ -35,16 +51,21 @@ int PosIgnoreCaseFrom(const QString &pText, const QString &pNeedle, int pFrom);
 // Same comparison as PosIgnoreCaseFrom. Never throws.
 int LastPosIgnoreCaseBefore(const QString &pText, const QString &pNeedle, int pLimit);
 
-// The selection of the first occurrence of pNeedle in pText, or none (also when pNeedle is empty).
-std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle);
+// The selection of the first occurrence of pNeedle in pText by pRule, or none (also when pNeedle
+// is empty). The selection spans the matched text, whose length may differ from pNeedle's with
+// mrSpaceRuns; so do those of NextMatch and PreviousMatch.
+std::optional<TPreviewSelection> FirstMatch(const QString &pText, const QString &pNeedle,
+                                            TMatchRule pRule = TMatchRule::mrExact);
 
 // The occurrence after the current selection (or caret), wrapping around to the first one;
 // none when pNeedle is empty or does not occur.
 std::optional<TPreviewSelection> NextMatch(const QString &pText, const QString &pNeedle,
-                                           TPreviewSelection pCurrent);
+                                           TPreviewSelection pCurrent,
+                                           TMatchRule pRule = TMatchRule::mrExact);
 
 // The last occurrence that starts before the current selection start, wrapping around to the
 // last one; with the selection at the very start, the last one. None when pNeedle is empty or
 // does not occur.
 std::optional<TPreviewSelection> PreviousMatch(const QString &pText, const QString &pNeedle,
-                                               TPreviewSelection pCurrent);
+                                               TPreviewSelection pCurrent,
+                                               TMatchRule pRule = TMatchRule::mrExact);

@@ -1,12 +1,14 @@
 // Content matching: the skip list, the text helpers, the byte matchers, and FileContainsText
 // with its text match and raw search across chunk borders.
 #include "content/content_matching.h"
+#include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QRandomGenerator>
@@ -74,6 +76,77 @@ TEST(ByteMatchersTest, ContainsBytesIgnoreAsciiCase)
     EXPECT_TRUE(ContainsBytesIgnoreAsciiCase("a[B]", "[b]"));
     EXPECT_FALSE(ContainsBytesIgnoreAsciiCase("\xC9", "\xE9")); // only A to Z fold
     EXPECT_FALSE(ContainsBytesIgnoreAsciiCase("@", "`"));
+}
+
+// The white-space-run rule of extracted text: where the match starts and how long it is, -1 for none.
+struct TSpacedCase
+{
+    const char16_t *fText;
+    const char16_t *fNeedle;
+    qsizetype fStart;
+    qsizetype fLength;
+};
+
+void PrintTo(const TSpacedCase &aCase, std::ostream *aOut)
+{
+    // One line of ASCII, as ctest names the case after it.
+    for (const char16_t *c : {aCase.fNeedle, u"_in_", aCase.fText}) {
+        for (; *c != 0; ++c) {
+            if (*c > u' ' && *c < 127)
+                *aOut << char(*c);
+            else
+                *aOut << '%' << std::hex << int(*c) << std::dec;
+        }
+    }
+}
+
+class SpacedTextFinderTest : public ::testing::TestWithParam<TSpacedCase>
+{
+};
+
+TEST_P(SpacedTextFinderTest, FindsTheFirstMatch)
+{
+    const TSpacedCase &c = GetParam();
+    const QString text = QString::fromUtf16(c.fText);
+    const QString needle = QString::fromUtf16(c.fNeedle);
+    const std::optional<TTextSpan> expected =
+        c.fStart >= 0 ? std::optional<TTextSpan>(TTextSpan{c.fStart, c.fLength}) : std::nullopt;
+    EXPECT_EQ(TSpacedTextFinder(needle).Find(text), expected);
+    EXPECT_EQ(ContainsSpacedText(text, needle), c.fStart >= 0);
+    // A needle without white space answers as PosIgnoreCase does.
+    const bool spaced =
+        std::any_of(needle.begin(), needle.end(), [](QChar u) { return IsRunSpace(u.unicode()); });
+    if (!spaced) {
+        EXPECT_EQ(PosIgnoreCase(text, needle), c.fStart + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpacedTextFinderTest,
+    ::testing::Values(TSpacedCase{u"Hello World", u"WORLD", 6, 5}, TSpacedCase{u"ABAB", u"bab", 1, 3},
+                      TSpacedCase{u"x ÄÖÜ", u"äöü", 2, 3}, TSpacedCase{u"abc", u"abcd", -1, 0},
+                      TSpacedCase{u"", u"a", -1, 0}, TSpacedCase{u"abc", u"", -1, 0},
+                      TSpacedCase{u"the quick\nbrown fox", u"Quick Brown", 4, 11},
+                      TSpacedCase{u"quick \r\n\t brown", u"quick brown", 0, 15},
+                      TSpacedCase{u"a quick\u00A0brown", u"quick brown", 2, 11},
+                      TSpacedCase{u"quick\u2028brown quick\u3000brown", u"quick brown", 0, 11},
+                      TSpacedCase{u"quick\f\vbrown", u"quick\tbrown", 0, 12},
+                      TSpacedCase{u"quickbrown quick-brown", u"quick brown", -1, 0},
+                      TSpacedCase{u"quick brownie", u"quick brown", 0, 11},
+                      TSpacedCase{u"quick  quick brown", u"quick   brown", 7, 11},
+                      TSpacedCase{u"a b", u"  a b  ", 0, 3}, TSpacedCase{u"a b", u" \n ", -1, 0},
+                      TSpacedCase{u"quick\u200Bbrown", u"quick brown", -1, 0}));
+
+TEST(SpacedTextFinder, FindsFromAndBackwardsWithinBounds)
+{
+    const TSpacedTextFinder finder(u"ab  cd");
+    const QString text = QStringLiteral("ab cd\nAB\n\nCD ab");
+    EXPECT_EQ(finder.Find(text, 1), (TTextSpan{6, 6}));
+    EXPECT_FALSE(finder.Find(text, 1, 5));
+    EXPECT_EQ(finder.FindLast(text), (TTextSpan{6, 6}));
+    EXPECT_EQ(finder.FindLast(text, 5), (TTextSpan{0, 5}));
+    EXPECT_FALSE(finder.FindLast(text.left(4)));
+    EXPECT_FALSE(TSpacedTextFinder(u" ").IsUsable());
 }
 
 // Random byte strings of well-formed, malformed, overlong and four-byte UTF-8: the byte scan
@@ -197,6 +270,17 @@ TEST_F(FileContainsTextTest, ServerTextIsSearched)
     EXPECT_FALSE(FileContainsText(path, "binary", server.Address()));
     server.SetReply(TFakeReply::frUnprocessable);
     EXPECT_FALSE(FileContainsText(path, "report", server.Address()));
+}
+
+TEST_F(FileContainsTextTest, ServerTextMatchesAPhraseAcrossLinesButPlainTextDoesNot)
+{
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Annual\r\nReport\t2024");
+    TRawSearchOption off(false);
+    EXPECT_TRUE(FileContainsText(Write("r.pdf", "%PDF"), "annual report 2024", server.Address()));
+    EXPECT_FALSE(
+        FileContainsText(Write("r.txt", "Annual\r\nReport 2024"), "annual report", server.Address()));
+    EXPECT_TRUE(FileContainsText(Write("s.txt", "Annual report"), "annual report", server.Address()));
 }
 
 TEST_F(FileContainsTextTest, RawSearchOnlyWithTheOption)

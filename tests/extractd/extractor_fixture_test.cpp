@@ -157,6 +157,14 @@ TEST(PdfExtractor, HandWrittenPdf)
     EXPECT_TRUE(Has(out, "Hello from a hand made PDF")) << out.Text;
 }
 
+TEST(PdfExtractor, WordHyphenatedAtALineEndIsJoined)
+{
+    // Two lines: the second text operator moves down a line.
+    TOutcome out = Extract(MakePdf("An exam-) Tj 0 -22 Td (ple of the rule"));
+    EXPECT_FALSE(out.Error);
+    EXPECT_TRUE(Has(out, "An example\nof the rule")) << out.Text;
+}
+
 TEST(PdfExtractor, BrokenPdfIsCorrupt)
 {
     TOutcome out = Extract("%PDF-1.4\n1 0 obj << /Type /Catalog >> garbage");

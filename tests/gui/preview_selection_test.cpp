@@ -3,6 +3,7 @@
 #include "filesearch/file_list.h"
 #include "gui/main_form/main_form.h"
 #include "gui/views/file_list_view.h"
+#include "support/fake_extraction_server.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,26 @@ TEST_F(PreviewSelection, AHugeOneLineFileIsShownInPiecesWithItsMatchesWhole)
     EXPECT_EQ(fForm.PreviewCutNotice->text(), QStringLiteral("Only the first 2 MB of this file are shown."));
     Select(Add("short.txt", "a short needle"));
     EXPECT_FALSE(fForm.PreviewCutNotice->isVisible());
+}
+
+TEST_F(PreviewSelection, ADocumentsPhraseAcrossALineBreakIsSelectedWholeUnlikePlainText)
+{
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Annual\r\nreport and an annual report");
+    fForm.Session().SetExtractionServer(server.Address());
+    fForm.Session().SetTextToFind(QStringLiteral("annual report"));
+    const int document = Add("r.pdf", "%PDF-1.4 stand-in");
+    const int text = Add("r.txt", "Annual\r\nreport and an annual report");
+    Select(document);
+    EXPECT_EQ(SelectionStart(), 0);
+    EXPECT_EQ(SelectedText(), QStringLiteral("Annual\u2029report")); // the widget's paragraph break
+    fForm.btNext->click();
+    EXPECT_EQ(SelectedText(), QStringLiteral("annual report"));
+    fForm.btNext->click();
+    EXPECT_EQ(SelectionStart(), 0);
+    Select(text);
+    EXPECT_EQ(SelectionStart(), 21);
+    EXPECT_EQ(SelectedText(), QStringLiteral("annual report"));
 }
 
 } // namespace

@@ -158,6 +158,36 @@ TEST_F(MatchNavigation, SelectionBeyondTheTextWrapsSafely)
     EXPECT_EQ(PreviousMatch(fText, fNeedle, {500, 0}), (TPreviewSelection{20, 4}));
 }
 
+TEST(MatchRuleFor, PlainTextFilesMatchExactlyDocumentsByWhiteSpaceRuns)
+{
+    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/notes.TXT")), TMatchRule::mrExact);
+    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/report.pdf")), TMatchRule::mrSpaceRuns);
+    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/letter.docx")), TMatchRule::mrSpaceRuns);
+}
+
+TEST_F(MatchNavigation, SpaceRunsSelectWholeMatchesAcrossLineBreaks)
+{
+    // "quick brown" matches at 0 (length 11), 16 (length 13) and 33 (length 11).
+    const QString text = QStringLiteral("Quick\nbrown and quick \n\tBROWN, quick\u00A0brown");
+    const QString needle = QStringLiteral("quick brown");
+    const auto rule = TMatchRule::mrSpaceRuns;
+    EXPECT_EQ(FirstMatch(text, needle, rule), (TPreviewSelection{0, 11}));
+    EXPECT_EQ(NextMatch(text, needle, {0, 11}, rule), (TPreviewSelection{16, 13}));
+    EXPECT_EQ(NextMatch(text, needle, {16, 13}, rule), (TPreviewSelection{31, 11}));
+    EXPECT_EQ(NextMatch(text, needle, {31, 11}, rule), (TPreviewSelection{0, 11}));
+    EXPECT_EQ(PreviousMatch(text, needle, {0, 11}, rule), (TPreviewSelection{31, 11}));
+    EXPECT_EQ(PreviousMatch(text, needle, {31, 11}, rule), (TPreviewSelection{16, 13}));
+    EXPECT_EQ(PreviousMatch(text, needle, {16, 0}, rule), (TPreviewSelection{0, 11}));
+    EXPECT_FALSE(FirstMatch(text, needle)); // the exact rule sees no phrase here
+    EXPECT_FALSE(FirstMatch(text, QString(), rule));
+    EXPECT_FALSE(NextMatch(text, QStringLiteral("brown fox"), {0, 0}, rule));
+    EXPECT_FALSE(PreviousMatch(text, QStringLiteral("brown fox"), {0, 0}, rule));
+    // A text to find without white space: the same selections as the exact rule.
+    EXPECT_EQ(FirstMatch(fText, fNeedle, rule), FirstMatch(fText, fNeedle));
+    EXPECT_EQ(NextMatch(fText, fNeedle, {10, 4}, rule), NextMatch(fText, fNeedle, {10, 4}));
+    EXPECT_EQ(PreviousMatch(fText, fNeedle, {0, 4}, rule), PreviousMatch(fText, fNeedle, {0, 4}));
+}
+
 } // namespace
 
 namespace {
@@ -200,6 +230,20 @@ TEST(BreakLongLines, NeverSplitsAnOccurrenceOrASurrogatePair)
     const QStringList pieces = BreakLongLines(emoji, 64, QString()).split(u'\n');
     EXPECT_EQ(pieces.first(), QString(63, u'y'));
     EXPECT_TRUE(pieces.at(1).startsWith(QString::fromUcs4(U"\U0001F600")));
+}
+
+TEST(BreakLongLines, SpaceRunsKeepAMatchWholeOrBreakInItsWhiteSpace)
+{
+    const auto rule = TMatchRule::mrSpaceRuns;
+    QString text(200, u'x');
+    text.replace(58, 8, QStringLiteral("AB\u00A0CDEFG")); // the word CDEFG spans the break at 64
+    QString shown = BreakLongLines(text, 64, QStringLiteral("ab cdefg"), rule);
+    EXPECT_EQ(shown.indexOf(u'\n'), 58); // moved to the match's start
+    EXPECT_EQ(FirstMatch(shown, QStringLiteral("ab cdefg"), rule), (TPreviewSelection{59, 8}));
+    text = QString(60, u'x') + QStringLiteral(" ab cd ") + QString(200, u'y');
+    shown = BreakLongLines(text, 64, QStringLiteral("ab cd"), rule);
+    EXPECT_EQ(shown.indexOf(u'\n'), 64); // after the space inside the match
+    EXPECT_EQ(FirstMatch(shown, QStringLiteral("ab cd"), rule), (TPreviewSelection{61, 6}));
 }
 
 } // namespace

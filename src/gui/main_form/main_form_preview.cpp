@@ -44,6 +44,15 @@ void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
     Select(aMemo, *aMatch);
 }
 
+// The match rule of the text the preview shows: that of the result list's selected file, whose
+// text it is; the exact rule when no file is selected.
+TMatchRule PreviewMatchRule(const TZorFileList &aList)
+{
+    if (aList.SelCount() == 0 || aList.ItemIndex() < 0)
+        return TMatchRule::mrExact;
+    return MatchRuleFor(aList.SelectedPath());
+}
+
 } // namespace
 
 void TMainForm::ClearPreview()
@@ -56,12 +65,13 @@ void TMainForm::ClearPreview()
 
 void TMainForm::ShowPreviewText(const QString &aText)
 {
+    const TMatchRule rule = PreviewMatchRule(SearchResultList->FileList());
     FPreview->setUpdatesEnabled(false);
     FPreview->setPlainText(
-        BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind()));
+        BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind(), rule));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
-    if (const auto match = FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind()))
+    if (const auto match = FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), rule))
         Select(FPreview, *match);
 }
 
@@ -107,13 +117,14 @@ void TMainForm::SearchResultListSelectionChanged()
 
 void TMainForm::btNextClick()
 {
-    GoTo(FPreview, NextMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
+    GoTo(FPreview, NextMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview),
+                             PreviewMatchRule(SearchResultList->FileList())));
 }
 
 void TMainForm::btPreviousClick()
 {
-    GoTo(FPreview,
-         PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview)));
+    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(),
+                                 SelectionOf(FPreview), PreviewMatchRule(SearchResultList->FileList())));
 }
 
 void TMainForm::UpdatePreviewNotice()
