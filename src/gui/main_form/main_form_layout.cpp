@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -276,22 +277,33 @@ QWidget *TMainForm::CreateSizePage()
 
 QWidget *TMainForm::CreateAdvancedPage()
 {
-    SearchAdvanced = new QWidget(this);
-    auto *grid = MakePageGrid(SearchAdvanced);
-    chkShowHidden = new QCheckBox(SearchAdvanced);
-    chSearchInSubfolders = new QCheckBox(SearchAdvanced);
+    // The page keeps the height of the others and scrolls when its options need more (a long
+    // language, a large font).
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SearchAdvanced = scroll;
+    auto *page = new QWidget(scroll);
+    page->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto *grid = MakePageGrid(page);
+    chkShowHidden = new QCheckBox(page);
+    chSearchInSubfolders = new QCheckBox(page);
     chSearchInSubfolders->setChecked(true);
-    CheckBox1 = new TWrapCheckBox(SearchAdvanced);
-    grid->addWidget(chkShowHidden, 0, 0);
-    grid->addWidget(chSearchInSubfolders, 1, 0);
-    grid->addWidget(CheckBox1, 2, 0);
-    lblExtractionServer = new QLabel(SearchAdvanced);
-    edtExtractionServer = new QLineEdit(SearchAdvanced);
+    CheckBox1 = new TWrapCheckBox(page);
+    grid->addWidget(chkShowHidden, 0, 0, 1, 2);
+    grid->addWidget(chSearchInSubfolders, 1, 0, 1, 2);
+    grid->addWidget(CheckBox1, 2, 0, 1, 2);
+    lblExtractionServer = new QLabel(page);
+    edtExtractionServer = new QLineEdit(page);
     edtExtractionServer->setValidator(new TExtractionServerValidator(edtExtractionServer));
     lblExtractionServer->setBuddy(edtExtractionServer);
     grid->addWidget(lblExtractionServer, 3, 0);
-    grid->addWidget(edtExtractionServer, 4, 0);
-    grid->setRowStretch(5, 1);
+    grid->addWidget(edtExtractionServer, 3, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(4, 1);
+    scroll->setWidget(page);
     return SearchAdvanced;
 }
 
