@@ -10,6 +10,7 @@
 namespace {
 
 const QString kExtractionServer = QStringLiteral("ExtractionServer");
+const QString kExclude = QStringLiteral("Exclude");
 // The file holds a few short values; a larger one is not ours to parse.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -28,6 +29,9 @@ TProgramSettings LoadProgramSettings()
     const QVariant server = file.value(kExtractionServer);
     if (server.typeId() == QMetaType::QString)
         settings.fExtractionServer = server.toString();
+    const QVariant exclude = file.value(kExclude);
+    if (exclude.typeId() == QMetaType::QString)
+        settings.fExclude = exclude.toString();
     return settings;
 }
 
@@ -38,6 +42,7 @@ bool SaveProgramSettings(const TProgramSettings &aSettings)
         return false;
     QSettings file(fileName, QSettings::IniFormat);
     file.setValue(kExtractionServer, aSettings.fExtractionServer);
+    file.setValue(kExclude, aSettings.fExclude);
     file.sync();
     return file.status() == QSettings::NoError;
 }

@@ -8,6 +8,8 @@ struct TProgramSettings
 {
     // The extraction server: "auto" (find or start one) or a URL.
     QString fExtractionServer = QStringLiteral("auto");
+    // "Exclude:" on the Filter page.
+    QString fExclude;
 };
 
 // The options stored in RegistryFileName(); the default of each one that is missing, of the

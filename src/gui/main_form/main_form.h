@@ -49,6 +49,9 @@ public:
     QLineEdit *SearchField = nullptr;
     QLabel *Label2 = nullptr;
     QLineEdit *edtTextToFind = nullptr;
+    // Names left out of the walk, masks separated by ";".
+    QLabel *lblExclude = nullptr;
+    QLineEdit *edtExclude = nullptr;
     QWidget *SearchDate = nullptr; // page "Date"
     QRadioButton *SearchAllRB = nullptr;
     QRadioButton *SearchDateRB = nullptr;
@@ -240,7 +243,7 @@ private:
     void ConnectSearch();
     // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
     void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
-    std::array<QWidget *, 5> SearchKeyFields() const;
+    std::array<QWidget *, 6> SearchKeyFields() const;
     void ApplySearchFormEnabling();
 
     void FormCreate();

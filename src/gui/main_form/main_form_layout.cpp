@@ -41,6 +41,7 @@ public:
 };
 
 constexpr int kFormPointSize = 8;
+constexpr int kExcludeRowHeight = 28;
 constexpr int kListPointSize = 11;
 constexpr int kStripWidth = 33;
 const QColor kNoticeColour(0x6D, 0x6D, 0x6D);
@@ -149,7 +150,8 @@ QWidget *TMainForm::CreateLeftColumn()
     column->setSpacing(0);
 
     SearchOptionControl = new TPageControl(30, Panel3);
-    SearchOptionControl->setFixedHeight(141);
+    // One row taller than the designed 141 pixels: the Filter page holds "Exclude:" too.
+    SearchOptionControl->setFixedHeight(141 + kExcludeRowHeight);
     SearchOptionControl->addTab(CreateFilterPage(), QString());
     SearchOptionControl->addTab(CreateDatePage(), QString());
     SearchOptionControl->addTab(CreateSizePage(), QString());
@@ -198,11 +200,18 @@ QWidget *TMainForm::CreateFilterPage()
     edtTextToFind = new QLineEdit(SearchValues);
     Label1->setBuddy(SearchField);
     Label2->setBuddy(edtTextToFind);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(SearchField, 1, 0);
-    grid->addWidget(Label2, 2, 0);
-    grid->addWidget(edtTextToFind, 3, 0);
-    grid->setRowStretch(4, 1);
+    lblExclude = new QLabel(SearchValues);
+    edtExclude = new QLineEdit(SearchValues);
+    edtExclude->setPlaceholderText(QStringLiteral(".git;node_modules;*.bak"));
+    lblExclude->setBuddy(edtExclude);
+    grid->addWidget(Label1, 0, 0, 1, 2);
+    grid->addWidget(SearchField, 1, 0, 1, 2);
+    grid->addWidget(Label2, 2, 0, 1, 2);
+    grid->addWidget(edtTextToFind, 3, 0, 1, 2);
+    grid->addWidget(lblExclude, 4, 0);
+    grid->addWidget(edtExclude, 4, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
     return SearchValues;
 }
 

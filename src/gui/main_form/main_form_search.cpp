@@ -40,6 +40,7 @@ TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
     values.chkShowHidden = fForm.chkShowHidden->isChecked();
     values.chSearchInSubfolders = fForm.chSearchInSubfolders->isChecked();
     values.CheckBox1 = fForm.CheckBox1->isChecked();
+    values.Exclude = fForm.edtExclude->text();
     return values;
 }
 
@@ -219,9 +220,9 @@ void TMainForm::SearchKeyFilter(QObject *aWatched, QEvent *aEvent)
             FormKeyPress(u'\r');
 }
 
-std::array<QWidget *, 5> TMainForm::SearchKeyFields() const
+std::array<QWidget *, 6> TMainForm::SearchKeyFields() const
 {
-    return {SearchField, edtTextToFind, SearchMinDate, SearchMaxDate, FileSize};
+    return {SearchField, edtTextToFind, edtExclude, SearchMinDate, SearchMaxDate, FileSize};
 }
 
 void TMainForm::SearchAllRBClick()
