@@ -295,8 +295,16 @@ TEST_F(MainFormSearch, DocumentsWithoutAServerAreCountedListedAndExplained)
     EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1 (2 documents could not be read)"));
     QMenu menu;
     fForm.SearchResultList->OnExtendMenu(menu);
-    ASSERT_EQ(menu.actions().size(), 1);
+    ASSERT_EQ(menu.actions().size(), 2);
+    // "Save results..." writes the list as CSV where the user says.
+    const QString csv = fRoot.filePath(QStringLiteral("results.csv"));
+    fForm.AskSaveFileName = [&] { return csv; };
     menu.actions().front()->trigger();
+    QCoreApplication::processEvents();
+    QFile saved(csv);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().split('\n').value(1).split(',').value(0), found.toUtf8());
+    menu.actions().back()->trigger();
     QCoreApplication::processEvents();
     auto *dialog = fForm.findChild<TUnreadDocumentsDialog *>();
     ASSERT_TRUE(dialog);

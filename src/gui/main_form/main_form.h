@@ -147,6 +147,12 @@ public:
     // ---- Documents that could not be read (main_form_search.cpp). UI thread only. ----
     // Opens the list of the documents the latest search could not read, with their reasons.
     void ShowUnreadDocuments();
+    // "Save results...": asks for a file name through AskSaveFileName and writes the result
+    // list there as CSV; a failure is told in a message box.
+    void SaveResults();
+    // Asks for the file the results go to; "" when the user cancels. A save dialog unless
+    // replaced (tests).
+    std::function<QString()> AskSaveFileName;
     // Says once, without waiting for an answer, that documents cannot be searched because the
     // extraction server could not be started; plain-text search goes on.
     void ReportServerNotStarted(const QString &aDetail);

@@ -3,6 +3,7 @@
 
 #include "filesearch/file_list.h"
 #include "filesearch/file_operations.h"
+#include "filesearch/result_export.h"
 #include "gui/views/file_list_delegate.h"
 #include "i18n/translation.h"
 #include "platform/file_name.h"
@@ -482,6 +483,10 @@ void TFileListView::keyPressEvent(QKeyEvent *aEvent)
         break;
     case lkRefresh:
         FullRefresh();
+        break;
+    case lkCopyRows:
+        if (fFileList->SelCount() > 0)
+            QApplication::clipboard()->setText(ResultsTabSeparated(*fFileList, fFileList->SelectedRows()));
         break;
     case lkCommand:
         if (action.fCommand == saDelete) {
