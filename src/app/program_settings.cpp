@@ -11,6 +11,16 @@ namespace {
 
 const QString kExtractionServer = QStringLiteral("ExtractionServer");
 const QString kExclude = QStringLiteral("Exclude");
+const QString kMatchCase = QStringLiteral("MatchCase");
+const QString kWholeWords = QStringLiteral("WholeWords");
+const QString kRegularExpression = QStringLiteral("RegularExpression");
+
+// A stored switch: "true" or "false" as QSettings writes them; anything else keeps aDefault.
+bool Switch(const QSettings &aFile, const QString &aKey, bool aDefault)
+{
+    const QString value = aFile.value(aKey).toString();
+    return value == u"true" ? true : value == u"false" ? false : aDefault;
+}
 // The file holds a few short values; a larger one is not ours to parse.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -32,6 +42,9 @@ TProgramSettings LoadProgramSettings()
     const QVariant exclude = file.value(kExclude);
     if (exclude.typeId() == QMetaType::QString)
         settings.fExclude = exclude.toString();
+    settings.fMatchCase = Switch(file, kMatchCase, settings.fMatchCase);
+    settings.fWholeWords = Switch(file, kWholeWords, settings.fWholeWords);
+    settings.fRegularExpression = Switch(file, kRegularExpression, settings.fRegularExpression);
     return settings;
 }
 
@@ -43,6 +56,9 @@ bool SaveProgramSettings(const TProgramSettings &aSettings)
     QSettings file(fileName, QSettings::IniFormat);
     file.setValue(kExtractionServer, aSettings.fExtractionServer);
     file.setValue(kExclude, aSettings.fExclude);
+    file.setValue(kMatchCase, aSettings.fMatchCase);
+    file.setValue(kWholeWords, aSettings.fWholeWords);
+    file.setValue(kRegularExpression, aSettings.fRegularExpression);
     file.sync();
     return file.status() == QSettings::NoError;
 }

@@ -10,6 +10,10 @@ struct TProgramSettings
     QString fExtractionServer = QStringLiteral("auto");
     // "Exclude:" on the Filter page.
     QString fExclude;
+    // The match options on the Advanced page.
+    bool fMatchCase = false;
+    bool fWholeWords = false;
+    bool fRegularExpression = false;
 };
 
 // The options stored in RegistryFileName(); the default of each one that is missing, of the

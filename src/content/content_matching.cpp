@@ -4,6 +4,7 @@
 
 #include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
+#include "content/text_matcher.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
 #include "platform/file_access.h"
@@ -233,10 +234,70 @@ bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
     }
 }
 
+// The matcher of this thread for a needle and options: built once and kept while the same
+// search asks, since a regular expression costs far more to build than to run on one file.
+const TTextMatcher &ThreadMatcher(const QString &aNeedle, const TMatchOptions &aOptions, bool aSpaced)
+{
+    struct TKept
+    {
+        QString fNeedle;
+        TMatchOptions fOptions;
+        std::optional<TTextMatcher> fMatcher;
+    };
+    thread_local TKept kept[2];
+    TKept &slot = kept[aSpaced ? 1 : 0];
+    if (!slot.fMatcher || slot.fNeedle != aNeedle || !(slot.fOptions == aOptions)) {
+        slot.fMatcher.emplace(aNeedle, aOptions, aSpaced);
+        slot.fNeedle = aNeedle;
+        slot.fOptions = aOptions;
+    }
+    return *slot.fMatcher;
+}
+
+// The text match of a plain-text file under match options other than the default: the file is
+// decoded a chunk at a time, as for its preview, with the last kCarriedUnits of the text before
+// in front, so a match up to that long is found across a chunk border.
+bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
+                          const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+{
+    constexpr qsizetype kCarriedUnits = 4096;
+    QString errorText;
+    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+    if (!file) {
+        aFailure = {TDocumentProblem::UnreadableFile, errorText};
+        return false;
+    }
+    if (file->Size() <= 0)
+        return false;
+    TTextChunks chunks(*file, 4);
+    if (!chunks.Next(0))
+        return false;
+    const QByteArrayView first = chunks.Bytes();
+    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
+        return false;
+    const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const bool ansi = MostlyQuestionMarks(first.sliced(bom));
+    QString carried;
+    qsizetype from = bom;
+    for (;;) {
+        const QByteArrayView bytes = chunks.Bytes().sliced(from);
+        const qsizetype end = ansi || chunks.AtEnd() ? bytes.size() : CompleteUnitsEnd(bytes);
+        const QString text =
+            carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
+        if (aMatcher.Contains(text))
+            return true;
+        carried = text.right(kCarriedUnits);
+        if (chunks.AtEnd() || IsCancelled(aCancel) || !chunks.Next(from + end))
+            return false;
+        from = 0;
+    }
+}
+
 } // namespace
 
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource,
-                      const ICancellationIndicator *aCancel, TDocumentFailure *aFailure)
+                      const ICancellationIndicator *aCancel, TDocumentFailure *aFailure,
+                      const TMatchOptions &aOptions)
 {
     TDocumentFailure unused;
     TDocumentFailure &failure = aFailure ? *aFailure : unused;
@@ -246,12 +307,17 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
     try {
         if (!FileExists(pPath))
             return false;
-        if (IsPlainTextExtension(ExtractFileExt(pPath))) {
+        const bool plainText = IsPlainTextExtension(ExtractFileExt(pPath));
+        if (plainText && aOptions.IsDefault()) {
             if (PlainTextFileContains(pPath, aNeedle, aCancel, failure))
+                return true;
+        } else if (plainText) {
+            if (PlainTextFileMatches(pPath, ThreadMatcher(aNeedle, aOptions, false), aCancel, failure))
                 return true;
         } else {
             QString text;
-            if (aSource.Extract(pPath, text, failure, aCancel) && ContainsSpacedText(text, aNeedle))
+            if (aSource.Extract(pPath, text, failure, aCancel) &&
+                ThreadMatcher(aNeedle, aOptions, true).Contains(text))
                 return true;
         }
     } catch (...) {

@@ -5,6 +5,7 @@
 #include "gui/main_form/main_form.h"
 #include "i18n/translation.h"
 
+#include <QCheckBox>
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,11 @@ void TMainForm::SetCaptions()
 {
     // The invisible button shows the plain English About box, so its hint stays English too.
     SpeedButton1->setToolTip(QStringLiteral("About Program"));
+    chkMatchCase->setText(Translate(QStringLiteral("Match case")));
+    chkWholeWords->setText(Translate(QStringLiteral("Whole words only")));
+    chkRegularExpression->setText(Translate(QStringLiteral("Regular expression")));
+    chkRegularExpression->setToolTip(Translate(QStringLiteral(
+        "The text to find is a regular expression (Perl syntax), for example invoice\\s+\\d+")));
     lblExclude->setText(Translate(QStringLiteral("Exclude:")));
     edtExclude->setToolTip(
         Translate(QStringLiteral("Names of folders and files to leave out, separated by \";\" "
