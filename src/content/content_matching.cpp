@@ -169,6 +169,33 @@ private:
     qsizetype fSize = 0;
 };
 
+// A plain-text file opened for the text match: one that cannot be opened is a failure (said in
+// aFailure), an empty one is simply no match.
+std::optional<TFileStream> OpenPlainText(const QString &pPath, TDocumentFailure &aFailure)
+{
+    QString errorText;
+    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+    if (!file)
+        aFailure = {TDocumentProblem::UnreadableFile, errorText};
+    if (!file || file->Size() <= 0)
+        return std::nullopt;
+    return file;
+}
+
+// Reads the first chunk: false when the file does not look like text; else its byte-order mark's
+// length and whether it is ANSI text, decided there as for the preview.
+bool StartTextChunks(TTextChunks &aChunks, qsizetype &aBom, bool &aAnsi)
+{
+    if (!aChunks.Next(0))
+        return false;
+    const QByteArrayView first = aChunks.Bytes();
+    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
+        return false;
+    aBom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    aAnsi = MostlyQuestionMarks(first.sliced(aBom));
+    return true;
+}
+
 // The text match of a plain-text file, over the whole file. Whether the file is UTF-8 or ANSI
 // text is decided on its first MaxPlainTextBytes bytes, as for its preview. UTF-8 text is
 // searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it leniently and
@@ -177,24 +204,16 @@ private:
 bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
                            const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
 {
-    QString errorText;
-    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-    if (!file) {
-        aFailure = {TDocumentProblem::UnreadableFile, errorText};
-        return false;
-    }
-    if (file->Size() <= 0)
+    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
+    if (!file)
         return false;
     // Three bytes per unit at most, and the lead byte of an incomplete sequence.
     const qsizetype carryRoom = 3 * aNeedle.size() + 4;
     TTextChunks chunks(*file, carryRoom);
-    if (!chunks.Next(0))
+    qsizetype bom = 0;
+    bool ansi = false;
+    if (!StartTextChunks(chunks, bom, ansi))
         return false;
-    const QByteArrayView first = chunks.Bytes();
-    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
-        return false;
-    const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const bool ansi = MostlyQuestionMarks(first.sliced(bom));
 
     if (!ansi) {
         const TUtf8TextFinder finder(aNeedle);
@@ -261,22 +280,14 @@ bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
                           const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
 {
     constexpr qsizetype kCarriedUnits = 4096;
-    QString errorText;
-    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-    if (!file) {
-        aFailure = {TDocumentProblem::UnreadableFile, errorText};
-        return false;
-    }
-    if (file->Size() <= 0)
+    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
+    if (!file)
         return false;
     TTextChunks chunks(*file, 4);
-    if (!chunks.Next(0))
+    qsizetype bom = 0;
+    bool ansi = false;
+    if (!StartTextChunks(chunks, bom, ansi))
         return false;
-    const QByteArrayView first = chunks.Bytes();
-    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
-        return false;
-    const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const bool ansi = MostlyQuestionMarks(first.sliced(bom));
     QString carried;
     qsizetype from = bom;
     for (;;) {
