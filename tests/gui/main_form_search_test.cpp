@@ -16,6 +16,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -402,6 +403,49 @@ TEST_F(MainFormSearch, MatchOptionsDecideTheListAndThePreview)
     for (QCheckBox *option : {fForm.chkMatchCase, fForm.chkWholeWords, fForm.chkRegularExpression})
         option->setChecked(false);
     fForm.SaveSettings(); // the next window of this run starts with the options off again
+}
+
+// The window's keys: Ctrl+Enter and Enter in a result list without a selected row start, Esc
+// stops, F3 and Shift+F3 move between matches without taking the focus, Ctrl+F goes to the text.
+TEST_F(MainFormSearch, KeysStartStopAndMoveBetweenMatches)
+{
+    Write("a/two.txt", "needle one, needle two");
+    QApplication::setActiveWindow(&fForm); // the keys belong to the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&fForm));
+    fForm.edtTextToFind->setText(QStringLiteral("needle"));
+    QTest::keyClick(fForm.edtTextToFind, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(Results().size(), 1);
+
+    fForm.SearchResultList->FileList().SetSelectedRows({});
+    fForm.SearchResultList->setFocus();
+    fForm.SearchResultList->FileList().Clear();
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_Return);
+    ASSERT_TRUE(AwaitEndOfSearch());
+    EXPECT_EQ(Results().size(), 1); // searched again
+
+    SelectResult(QStringLiteral("two.txt"));
+    fForm.SearchResultList->setFocus();
+    EXPECT_EQ(PreviewSelectionStart(), 0);
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_F3);
+    EXPECT_EQ(PreviewSelectionStart(), 12);
+    EXPECT_TRUE(fForm.SearchResultList->hasFocus());
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(PreviewSelectionStart(), 0);
+
+    QTest::keyClick(fForm.SearchResultList, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(fForm.edtTextToFind->hasFocus());
+
+    // Esc while a file is being checked stops the search.
+    for (int i = 0; i < 20; ++i)
+        Write(QStringLiteral("b/f%1.txt").arg(i), "needle");
+    fForm.SearchControl().CheckInBackground = nullptr;
+    fForm.SearchControl().FileContainsText = [&](const QString &, const QString &, TDocumentFailure &) {
+        QTest::keyClick(&fForm, Qt::Key_Escape);
+        return true;
+    };
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    EXPECT_LT(Results().size(), 20);
 }
 
 TEST_F(MainFormSearch, ResultsCanBeRenamedInPlaceAndMovedToTheTrash)

@@ -147,8 +147,12 @@ public:
     void UpdatePreview();
     // The result list's OnSelectionChanged: the preview, the status text, the notice.
     void SearchResultListSelectionChanged();
+    // The navigation buttons: the preview takes the focus and selects the match.
     void btNextClick();
     void btPreviousClick();
+    // Selects the next (or previous) match in the preview, wrapping around; the keyboard focus
+    // moves to the preview only with aTakeFocus (F3 leaves it where it is).
+    void GoToMatch(bool aNext, bool aTakeFocus);
     // The matcher of the text the preview shows: the search's text and match options, by the
     // rule of the selected file.
     TTextMatcher PreviewMatcher() const;

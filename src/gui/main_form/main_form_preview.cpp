@@ -38,15 +38,6 @@ void Select(QPlainTextEdit *aMemo, TPreviewSelection aSelection)
     aMemo->ensureCursorVisible();
 }
 
-// A match reached with a navigation button: the memo takes the focus and selects it.
-void GoTo(QPlainTextEdit *aMemo, const std::optional<TPreviewSelection> &aMatch)
-{
-    if (!aMatch)
-        return;
-    aMemo->setFocus();
-    Select(aMemo, *aMatch);
-}
-
 // The match rule of the text the preview shows: that of the result list's selected file, whose
 // text it is; the exact rule when no file is selected.
 TMatchRule PreviewMatchRule(const TZorFileList &aList)
@@ -154,22 +145,32 @@ void TMainForm::SearchResultListSelectionChanged()
 
 void TMainForm::btNextClick()
 {
-    if (!SearchControl().MatchOptions().IsDefault()) {
-        GoTo(FPreview, NextMatchBy(PreviewMatcher(), FPreview->toPlainText(), SelectionOf(FPreview)));
-        return;
-    }
-    GoTo(FPreview, NextMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview),
-                             PreviewMatchRule(SearchResultList->FileList())));
+    GoToMatch(true, true);
 }
 
 void TMainForm::btPreviousClick()
 {
+    GoToMatch(false, true);
+}
+
+void TMainForm::GoToMatch(bool aNext, bool aTakeFocus)
+{
+    const QString text = FPreview->toPlainText();
+    const TPreviewSelection current = SelectionOf(FPreview);
+    std::optional<TPreviewSelection> match;
     if (!SearchControl().MatchOptions().IsDefault()) {
-        GoTo(FPreview, PreviousMatchBy(PreviewMatcher(), FPreview->toPlainText(), SelectionOf(FPreview)));
-        return;
+        const TTextMatcher matcher = PreviewMatcher();
+        match = aNext ? NextMatchBy(matcher, text, current) : PreviousMatchBy(matcher, text, current);
+    } else {
+        const TMatchRule rule = PreviewMatchRule(SearchResultList->FileList());
+        match = aNext ? NextMatch(text, fSession->CurrentTextToFind(), current, rule)
+                      : PreviousMatch(text, fSession->CurrentTextToFind(), current, rule);
     }
-    GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(),
-                                 SelectionOf(FPreview), PreviewMatchRule(SearchResultList->FileList())));
+    if (!match)
+        return;
+    if (aTakeFocus)
+        FPreview->setFocus();
+    Select(FPreview, *match);
 }
 
 void TMainForm::UpdatePreviewNotice()

@@ -6,6 +6,7 @@
 #include "gui/main_form/main_form.h"
 #include "gui/unread_documents_dialog.h"
 #include "gui/widgets/date_picker_value.h"
+#include "gui/widgets/page_control.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
 #include "i18n/translation.h"
@@ -25,6 +26,7 @@
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
@@ -154,9 +156,30 @@ void TMainForm::ConnectSearch()
     connect(SearchDateRB, &QRadioButton::clicked, this, &TMainForm::SearchDateRBClick);
     connect(chSize1, &QRadioButton::clicked, this, &TMainForm::chSize2Click);
     connect(chSize2, &QRadioButton::clicked, this, &TMainForm::chSize2Click);
-    // Enter in the form's edit fields starts a search; in the result list it opens the file.
+    // Enter in the form's edit fields starts a search; in the result list it opens the file, or,
+    // with no row selected, starts a search too.
     for (QWidget *field : SearchKeyFields())
         field->installEventFilter(this);
+    SearchResultList->OnEnterWithoutSelection = [this] { StartSearchButtonClick(); };
+    // Keys that work wherever the focus is in the window.
+    const auto shortcut = [this](const QKeySequence &aKeys, auto aAction) {
+        auto *key = new QShortcut(aKeys, this);
+        key->setContext(Qt::WindowShortcut);
+        connect(key, &QShortcut::activated, this, aAction);
+    };
+    shortcut(QKeySequence(Qt::Key_Escape), [this] {
+        if (SearchControl().State() == scSearching)
+            StopSearchButtonClick();
+    });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { StartSearchButtonClick(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), [this] { StartSearchButtonClick(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        SearchOptionControl->setCurrentWidget(SearchValues);
+        edtTextToFind->setFocus(Qt::ShortcutFocusReason);
+        edtTextToFind->selectAll();
+    });
+    shortcut(QKeySequence(Qt::Key_F3), [this] { GoToMatch(true, false); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { GoToMatch(false, false); });
     SearchResultList->OnExtendMenu = [this](QMenu &aMenu) {
         if (SearchControl().State() != scIdle)
             return;

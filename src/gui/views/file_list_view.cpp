@@ -489,7 +489,9 @@ void TFileListView::keyPressEvent(QKeyEvent *aEvent)
             QApplication::clipboard()->setText(ResultsTabSeparated(*fFileList, fFileList->SelectedRows()));
         break;
     case lkCommand:
-        if (action.fCommand == saDelete) {
+        if (action.fCommand == saDefault && fFileList->SelCount() == 0 && OnEnterWithoutSelection) {
+            OnEnterWithoutSelection();
+        } else if (action.fCommand == saDelete) {
             // A file that cannot be moved stays on disk but leaves the list.
             if (!InvokeCommandOnSelected(TShellCommand::FromAction(saDelete)) && fFileList->SelCount() > 0 &&
                 fFileList->AllowDuplicates())

@@ -42,6 +42,8 @@ public:
     // Adds the window's own entries at the end of the item menu; a right-click outside the items
     // shows them alone when there are any. Their actions carry no verb and act when triggered.
     std::function<void(QMenu &pMenu)> OnExtendMenu;
+    // Enter with no row selected (nothing to open): the window's own use of the key.
+    std::function<void()> OnEnterWithoutSelection;
 
     // A read-only list refuses paste, cut, rename and delete. Off by default.
     bool ReadOnly() const { return fReadOnly; }
