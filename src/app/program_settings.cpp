@@ -10,6 +10,8 @@
 namespace {
 
 const QString kExtractionServer = QStringLiteral("ExtractionServer");
+const QString kTextCache = QStringLiteral("TextCache");
+const QString kTextCacheLimitMb = QStringLiteral("TextCacheLimitMB");
 // The file holds a few short values; a larger one is not ours to parse.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -28,6 +30,14 @@ TProgramSettings LoadProgramSettings()
     const QVariant server = file.value(kExtractionServer);
     if (server.typeId() == QMetaType::QString)
         settings.fExtractionServer = server.toString();
+    // INI values come back as text.
+    const QString cache = file.value(kTextCache).toString().trimmed().toLower();
+    if (cache == u"true" || cache == u"false")
+        settings.fTextCache = cache == u"true";
+    bool valid = false;
+    const qlonglong limit = file.value(kTextCacheLimitMb).toString().trimmed().toLongLong(&valid);
+    if (valid && limit >= 1)
+        settings.fTextCacheLimitMb = limit;
     return settings;
 }
 
@@ -38,6 +48,8 @@ bool SaveProgramSettings(const TProgramSettings &aSettings)
         return false;
     QSettings file(fileName, QSettings::IniFormat);
     file.setValue(kExtractionServer, aSettings.fExtractionServer);
+    file.setValue(kTextCache, aSettings.fTextCache);
+    file.setValue(kTextCacheLimitMb, qlonglong(aSettings.fTextCacheLimitMb));
     file.sync();
     return file.status() == QSettings::NoError;
 }

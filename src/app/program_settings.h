@@ -2,12 +2,17 @@
 // has no field for (its layout is fixed).
 #pragma once
 
+#include <cstdint>
 #include <QString>
 
 struct TProgramSettings
 {
     // The extraction server: "auto" (find or start one) or a URL.
     QString fExtractionServer = QStringLiteral("auto");
+    // Whether documents' text is kept in the text cache between searches.
+    bool fTextCache = true;
+    // The text cache's size limit in MiB (2 GiB by default); at least 1.
+    int64_t fTextCacheLimitMb = 2048;
 };
 
 // The options stored in RegistryFileName(); the default of each one that is missing, of the

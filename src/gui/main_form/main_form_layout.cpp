@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -291,7 +292,12 @@ QWidget *TMainForm::CreateAdvancedPage()
     lblExtractionServer->setBuddy(edtExtractionServer);
     grid->addWidget(lblExtractionServer, 3, 0);
     grid->addWidget(edtExtractionServer, 4, 0);
-    grid->setRowStretch(5, 1);
+    chkTextCache = new QCheckBox(SearchAdvanced);
+    chkTextCache->setChecked(true);
+    btnClearTextCache = new QPushButton(SearchAdvanced);
+    grid->addWidget(chkTextCache, 5, 0);
+    grid->addWidget(btnClearTextCache, 6, 0, Qt::AlignLeft);
+    grid->setRowStretch(7, 1);
     return SearchAdvanced;
 }
 

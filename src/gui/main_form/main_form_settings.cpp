@@ -99,6 +99,12 @@ void TMainForm::LoadProgramOptions()
     // A value that is not valid is shown for the user to mend; the automatic choice stays.
     const bool automatic = server && !*server;
     edtExtractionServer->setText(automatic ? QString() : settings.fExtractionServer.trimmed());
+    fTextCacheLimitMb = settings.fTextCacheLimitMb;
+    {
+        const QSignalBlocker quiet(chkTextCache);
+        chkTextCache->setChecked(settings.fTextCache);
+    }
+    ApplyTextCacheOptions();
     if (server && *server) {
         fAppliedExtractionServer = settings.fExtractionServer.trimmed();
         fSession->SetExtractionServer(*server);
@@ -114,11 +120,28 @@ void TMainForm::SaveProgramOptions()
     const QString stored = *server ? value : QString::fromUtf16(AutomaticExtractionServer);
     TProgramSettings settings;
     settings.fExtractionServer = stored;
+    settings.fTextCache = chkTextCache->isChecked();
+    settings.fTextCacheLimitMb = fTextCacheLimitMb;
     SaveProgramSettings(settings);
     if (stored != fAppliedExtractionServer) {
         fAppliedExtractionServer = stored;
         fSession->SetExtractionServer(*server);
     }
+}
+
+void TMainForm::ApplyTextCacheOptions()
+{
+    constexpr int64_t kBytesPerMb = 1024 * 1024;
+    fSession->ApplyTextCacheSettings(TTextCache::DefaultFolder(), chkTextCache->isChecked(),
+                                     fTextCacheLimitMb * kBytesPerMb);
+    UpdateClearTextCacheCaption();
+}
+
+void TMainForm::btnClearTextCacheClick()
+{
+    if (const std::shared_ptr<TTextCache> cache = fSession->TextCache())
+        cache->Clear();
+    UpdateClearTextCacheCaption();
 }
 
 void TMainForm::LoadSettings()
