@@ -47,7 +47,8 @@ void TSqliteStatement::Bind(int aIndex, int64_t aValue)
 
 void TSqliteStatement::BindBlob(int aIndex, const QByteArray &aValue)
 {
-    sqlite3_bind_blob64(fStatement, aIndex, aValue.constData(), sqlite3_uint64(aValue.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob64(fStatement, aIndex, aValue.constData(), sqlite3_uint64(aValue.size()),
+                        SQLITE_TRANSIENT);
 }
 
 void TSqliteStatement::BindText(int aIndex, std::string_view aValue)

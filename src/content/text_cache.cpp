@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <zstd.h>
 
@@ -24,7 +25,6 @@ namespace {
 // not ours and is set aside.
 constexpr int64_t kApplicationId = 0x4f726477;
 constexpr int64_t kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 5000;
 constexpr int kCompressionLevel = 3;
 // A hit refreshes an entry's last-use time only when it is older than this, so that a repeated
 // search reads without writing.
@@ -40,7 +40,7 @@ PRAGMA journal_mode = WAL;
 BEGIN;
 CREATE TABLE entries(
   id INTEGER PRIMARY KEY,
-  path BLOB NOT NULL UNIQUE,
+  path BLOB NOT NULL,
   device INTEGER NOT NULL,
   inode INTEGER NOT NULL,
   size INTEGER NOT NULL,
@@ -53,19 +53,20 @@ CREATE TABLE entries(
   body BLOB NOT NULL,
   stored INTEGER NOT NULL,
   used INTEGER NOT NULL);
-CREATE INDEX entries_used ON entries(used, id);
 PRAGMA application_id = 1332896887;
 PRAGMA user_version = 1;
 COMMIT;
 )";
 static_assert(kApplicationId == 1332896887 && kSchemaVersion == 1, "the schema text names both");
 
-constexpr char kFind[] = "SELECT id, problem, detail, text_bytes, body, used FROM entries WHERE path = ?1 AND "
-                         "device = ?2 AND inode = ?3 AND size = ?4 AND modified = ?5 AND changed = ?6 AND "
-                         "extractor = ?7";
-constexpr char kStore[] = "INSERT OR REPLACE INTO entries(path, device, inode, size, modified, changed, extractor, "
-                          "problem, detail, text_bytes, body, stored, used) "
-                          "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
+constexpr char kFind[] =
+    "SELECT id, problem, detail, text_bytes, body, used FROM entries WHERE id = ?14 AND path = ?1 AND "
+    "device = ?2 AND inode = ?3 AND size = ?4 AND modified = ?5 AND changed = ?6 AND "
+    "extractor = ?7";
+constexpr char kStore[] =
+    "INSERT OR REPLACE INTO entries(path, device, inode, size, modified, changed, extractor, "
+    "problem, detail, text_bytes, body, stored, used, id) "
+    "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)";
 constexpr char kTouch[] = "UPDATE entries SET used = ?1 WHERE id = ?2";
 constexpr char kDelete[] = "DELETE FROM entries WHERE id = ?1";
 
@@ -82,10 +83,35 @@ struct TZstdFree
     void operator()(ZSTD_DCtx *aContext) const { ZSTD_freeDCtx(aContext); }
 };
 
+// The row of a path: a hash of its bytes (FNV-1a, 63 bits), so that the table needs no index
+// beside its own. Two paths of one hash share a row: each finds the other's entry with another
+// path, a miss.
+int64_t RowOfPath(const QByteArray &aPath)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : aPath) {
+        hash ^= uint8_t(c);
+        hash *= 1099511628211ull;
+    }
+    return int64_t(hash >> 1);
+}
+
+// Writers hold the lock for well under a millisecond: short waits first, then longer ones, for
+// about five seconds in all.
+int WaitWhileBusy(void *, int aCount)
+{
+    if (aCount >= 5100)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(aCount < 100 ? 20 : 1000));
+    return 1;
+}
+
 void BindStamp(TSqliteStatement &aStatement, const QString &aPath, const TFileStamp &aStamp,
                const std::string &aExtractor)
 {
-    aStatement.BindBlob(1, QFile::encodeName(aPath));
+    const QByteArray path = QFile::encodeName(aPath);
+    aStatement.BindBlob(1, path);
+    aStatement.Bind(14, RowOfPath(path));
     aStatement.Bind(2, int64_t(aStamp.fDevice));
     aStatement.Bind(3, int64_t(aStamp.fInode));
     aStatement.Bind(4, aStamp.fSize);
@@ -117,7 +143,7 @@ struct TTextCache::TConnection
         connection->fDb = TSqliteDb(QFile::encodeName(aFileName), false);
         if (!connection->fDb.IsOpen() || !connection->fCompress || !connection->fDecompress)
             return nullptr;
-        sqlite3_busy_timeout(connection->fDb.Handle(), kBusyTimeoutMs);
+        sqlite3_busy_handler(connection->fDb.Handle(), WaitWhileBusy, nullptr);
         if (connection->fDb.Execute("PRAGMA synchronous = NORMAL") != SQLITE_OK)
             return nullptr;
         if (aMaxPageCount > 0) {
@@ -193,7 +219,8 @@ int64_t TTextCache::Now() const
 {
     if (fOptions.fClock)
         return fOptions.fClock();
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -269,11 +296,12 @@ bool TTextCache::PrepareDatabase()
         TSqliteDb db(file, false);
         if (!db.IsOpen())
             return false;
-        sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
+        sqlite3_busy_handler(db.Handle(), WaitWhileBusy, nullptr);
         int result = SQLITE_OK;
         const int64_t application = db.QueryInt("PRAGMA application_id", result);
         const int64_t version = result == SQLITE_OK ? db.QueryInt("PRAGMA user_version", result) : 0;
-        const int64_t tables = result == SQLITE_OK ? db.QueryInt("SELECT count(*) FROM sqlite_master", result) : 0;
+        const int64_t tables =
+            result == SQLITE_OK ? db.QueryInt("SELECT count(*) FROM sqlite_master", result) : 0;
         if (result == SQLITE_OK && application == kApplicationId && version == kSchemaVersion) {
             fPrepared = true;
             return true;
@@ -335,8 +363,9 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
             sound = ZSTD_getFrameContentSize(body.constData(), size_t(body.size())) == uint64_t(textBytes);
             if (sound) {
                 text.resize(textBytes);
-                const size_t size = ZSTD_decompressDCtx(connection->fDecompress.get(), text.data(),
-                                                        size_t(textBytes), body.constData(), size_t(body.size()));
+                const size_t size =
+                    ZSTD_decompressDCtx(connection->fDecompress.get(), text.data(), size_t(textBytes),
+                                        body.constData(), size_t(body.size()));
                 sound = !ZSTD_isError(size) && size == size_t(textBytes);
             }
         }
@@ -373,7 +402,8 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
 bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std::string &aExtractor,
                        const QString &aText, const TDocumentFailure &aFailure)
 {
-    if (!IsLastingProblem(aFailure.fProblem) || (aFailure.fProblem != TDocumentProblem::None && !aText.isEmpty()))
+    if (!IsLastingProblem(aFailure.fProblem) ||
+        (aFailure.fProblem != TDocumentProblem::None && !aText.isEmpty()))
         return false;
     try {
         const QByteArray text = aText.toUtf8();
@@ -393,7 +423,8 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
         }
         const std::string detail = aFailure.fDetail.toStdString();
         const QByteArray path = QFile::encodeName(aPath);
-        const int64_t stored = kEntryOverhead + body.size() + path.size() + int64_t(detail.size() + aExtractor.size());
+        const int64_t stored =
+            kEntryOverhead + body.size() + path.size() + int64_t(detail.size() + aExtractor.size());
         const int64_t limit = fLimitBytes;
         // One entry never takes more than a small share of the cache.
         if (stored > limit / 8)
@@ -465,8 +496,8 @@ int64_t TTextCache::SizeOnDisk() const
     const QString name = FileName();
     if (name.isEmpty())
         return 0;
-    return FileSize(name) + FileSize(name + QStringLiteral("-wal")) + FileSize(name + QStringLiteral("-shm")) +
-           FileSize(name + QStringLiteral(".broken"));
+    return FileSize(name) + FileSize(name + QStringLiteral("-wal")) +
+           FileSize(name + QStringLiteral("-shm")) + FileSize(name + QStringLiteral(".broken"));
 }
 
 int64_t TTextCache::Clear()

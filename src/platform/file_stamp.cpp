@@ -7,7 +7,9 @@
 std::optional<TFileStamp> FileStamp(const QString &aPath)
 {
     const QByteArray name = QFile::encodeName(aPath);
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     constexpr int64_t kNanosecondsPerSecond = 1000000000;

@@ -74,7 +74,9 @@ TEST_F(TextCache, SecondExtractionIsReadFromTheCache)
     auto later = Service(cache);
     EXPECT_TRUE(FileContainsText(pdf, QStringLiteral("EXTRACTED"), TDocumentSource(*later)));
     EXPECT_EQ(fServer.RequestCount(), 1u);
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(Database()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat(QFile::encodeName(fTree.Path(QStringLiteral("cache/Ordwell"))).constData(), &info), 0);
@@ -132,7 +134,9 @@ TEST_F(TextCache, TouchedRewrittenRenamedOrReplacedFilesAreSentAgain)
     const timespec later[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pdf).constData(), later, 0), 0);
     sentAgain("touch");
-    struct stat before{};
+    struct stat before
+    {
+    };
     ::stat(QFile::encodeName(pdf).constData(), &before);
     fTree.File(QStringLiteral("a.pdf"), "%PDF two");
     const timespec same[2] = {{0, UTIME_OMIT}, before.st_mtim};
@@ -236,8 +240,9 @@ TEST_F(TextCache, SeveralThreadsFillAndReadAtOnce)
                 const QString expected = QString::fromLatin1(RandomLetters(3000, unsigned(file)));
                 QString text;
                 TDocumentFailure failure;
-                if (cache.Find(path, stamp, kExtractor, text, failure) ? text != expected
-                                                                        : !cache.Store(path, stamp, kExtractor, expected, {}))
+                if (cache.Find(path, stamp, kExtractor, text, failure)
+                        ? text != expected
+                        : !cache.Store(path, stamp, kExtractor, expected, {}))
                     ++wrong;
             }
         });
@@ -247,8 +252,8 @@ TEST_F(TextCache, SeveralThreadsFillAndReadAtOnce)
     for (int file = 0; file < kFiles; ++file) {
         QString text;
         TDocumentFailure failure;
-        ASSERT_TRUE(cache.Find(QStringLiteral("/d/%1.pdf").arg(file), {1, uint64_t(file), 10, 20, 30}, kExtractor,
-                               text, failure));
+        ASSERT_TRUE(cache.Find(QStringLiteral("/d/%1.pdf").arg(file), {1, uint64_t(file), 10, 20, 30},
+                               kExtractor, text, failure));
         EXPECT_EQ(text, QString::fromLatin1(RandomLetters(3000, unsigned(file))));
     }
 }
@@ -265,8 +270,9 @@ TEST_F(TextCache, DamagedOrForeignFilesAreSetAsideAndRebuilt)
         {
             TTextCache cache(Options());
             for (int i = 0; i < 50; ++i)
-                ASSERT_TRUE(cache.Store(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4}, kExtractor,
-                                        QString::fromLatin1(RandomLetters(2000, unsigned(i))), {}));
+                ASSERT_TRUE(cache.Store(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4},
+                                        kExtractor, QString::fromLatin1(RandomLetters(2000, unsigned(i))),
+                                        {}));
         }
         const QByteArray name = QFile::encodeName(Database());
         if (damage == dTruncated) {
@@ -283,16 +289,19 @@ TEST_F(TextCache, DamagedOrForeignFilesAreSetAsideAndRebuilt)
             QString text;
             TDocumentFailure failure;
             // Never a wrong answer: a miss, or the text stored.
-            if (cache.Find(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4}, kExtractor, text, failure)) {
+            if (cache.Find(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4}, kExtractor, text,
+                           failure)) {
                 EXPECT_EQ(text, QString::fromLatin1(RandomLetters(2000, unsigned(i)))) << damage;
             }
         }
         // Usable again at once, the broken file set aside.
-        ASSERT_TRUE(cache.Store(QStringLiteral("/d/new.pdf"), {9, 9, 9, 9, 9}, kExtractor, QStringLiteral("new"), {}))
+        ASSERT_TRUE(
+            cache.Store(QStringLiteral("/d/new.pdf"), {9, 9, 9, 9, 9}, kExtractor, QStringLiteral("new"), {}))
             << damage;
         QString text;
         TDocumentFailure failure;
-        EXPECT_TRUE(cache.Find(QStringLiteral("/d/new.pdf"), {9, 9, 9, 9, 9}, kExtractor, text, failure)) << damage;
+        EXPECT_TRUE(cache.Find(QStringLiteral("/d/new.pdf"), {9, 9, 9, 9, 9}, kExtractor, text, failure))
+            << damage;
         if (damage != dTruncated) {
             EXPECT_TRUE(QFileInfo::exists(Database() + QStringLiteral(".broken"))) << damage;
         }
@@ -359,7 +368,8 @@ TEST_F(TextCache, ClearEmptiesItAndSaysWhatItFreed)
     QString text;
     TDocumentFailure failure;
     EXPECT_FALSE(cache.Find(QStringLiteral("/d/3.pdf"), {1, 3, 2, 3, 4}, kExtractor, text, failure));
-    EXPECT_TRUE(cache.Store(QStringLiteral("/d/3.pdf"), {1, 3, 2, 3, 4}, kExtractor, QStringLiteral("again"), {}));
+    EXPECT_TRUE(
+        cache.Store(QStringLiteral("/d/3.pdf"), {1, 3, 2, 3, 4}, kExtractor, QStringLiteral("again"), {}));
 }
 
 TEST(TextCacheFolder, FollowsXdgCacheHome)
