@@ -341,6 +341,15 @@ void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int
             withoutCache();
     }
     aForm.chkTextCache->setChecked(true);
+    const auto print = [](const char *aLabel, const std::vector<double> &aValues) {
+        std::printf("  %-8s", aLabel);
+        for (const double value : aValues)
+            std::printf(" %.3f", value);
+        std::printf("\n");
+    };
+    print("first", first);
+    print("repeat", repeat);
+    print("without", without);
     std::printf("%s: first search %.3f s, repeat (another text) %.3f s = %.1f%% of the first; without the "
                 "cache %.3f s (first/without %.3f); cache on disk %.0f bytes per document\n",
                 aWhat, Median(first), Median(repeat), 100 * Median(repeat) / Median(first), Median(without),

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
@@ -106,10 +107,10 @@ int WaitWhileBusy(void *, int aCount)
     return 1;
 }
 
-void BindStamp(TSqliteStatement &aStatement, const QString &aPath, const TFileStamp &aStamp,
+void BindStamp(TSqliteStatement &aStatement, const QByteArray &aPath, const TFileStamp &aStamp,
                const std::string &aExtractor)
 {
-    const QByteArray path = QFile::encodeName(aPath);
+    const QByteArray &path = aPath;
     aStatement.BindBlob(1, path);
     aStatement.Bind(14, RowOfPath(path));
     aStatement.Bind(2, int64_t(aStamp.fDevice));
@@ -162,6 +163,20 @@ struct TTextCache::TConnection
         ZSTD_CCtx_setParameter(connection->fCompress.get(), ZSTD_c_checksumFlag, 1);
         return connection;
     }
+};
+
+// An entry on its way to the database.
+struct TTextCache::TPendingEntry
+{
+    QByteArray fPath;
+    TFileStamp fStamp;
+    std::string fExtractor;
+    int64_t fProblem = 0;
+    std::string fDetail;
+    int64_t fTextBytes = 0;
+    QByteArray fBody;
+    int64_t fStored = 0;
+    int64_t fUsed = 0;
 };
 
 // Gives a connection back to the pool when the call ends, however it ends.
@@ -340,7 +355,7 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
             return false;
         TSqliteStatement &find = connection->fFind;
         find.Reset();
-        BindStamp(find, aPath, aStamp, aExtractor);
+        BindStamp(find, QFile::encodeName(aPath), aStamp, aExtractor);
         const int result = find.Step();
         if (result != SQLITE_ROW) {
             find.Reset();
@@ -412,37 +427,56 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
         TLease connection(*this);
         if (!connection)
             return false;
-        QByteArray body;
+        TPendingEntry entry{QFile::encodeName(aPath),
+                            aStamp,
+                            aExtractor,
+                            int64_t(aFailure.fProblem),
+                            aFailure.fDetail.toStdString(),
+                            text.size(),
+                            {},
+                            0,
+                            Now()};
         if (!text.isEmpty()) {
-            body.resize(qsizetype(ZSTD_compressBound(size_t(text.size()))));
-            const size_t size = ZSTD_compress2(connection->fCompress.get(), body.data(), size_t(body.size()),
-                                               text.constData(), size_t(text.size()));
+            entry.fBody.resize(qsizetype(ZSTD_compressBound(size_t(text.size()))));
+            const size_t size =
+                ZSTD_compress2(connection->fCompress.get(), entry.fBody.data(), size_t(entry.fBody.size()),
+                               text.constData(), size_t(text.size()));
             if (ZSTD_isError(size))
                 return false;
-            body.truncate(qsizetype(size));
+            entry.fBody.truncate(qsizetype(size));
         }
-        const std::string detail = aFailure.fDetail.toStdString();
-        const QByteArray path = QFile::encodeName(aPath);
-        const int64_t stored =
-            kEntryOverhead + body.size() + path.size() + int64_t(detail.size() + aExtractor.size());
+        entry.fStored = kEntryOverhead + entry.fBody.size() + entry.fPath.size() +
+                        int64_t(entry.fDetail.size() + aExtractor.size());
         const int64_t limit = fLimitBytes;
         // One entry never takes more than a small share of the cache.
-        if (stored > limit / 8)
+        if (entry.fStored > limit / 8)
             return false;
-        TSqliteStatement &store = connection->fStore;
-        store.Reset();
-        BindStamp(store, aPath, aStamp, aExtractor);
-        store.Bind(8, int64_t(aFailure.fProblem));
-        store.BindText(9, detail);
-        store.Bind(10, text.size());
-        store.BindBlob(11, body);
-        store.Bind(12, stored);
-        store.Bind(13, Now());
-        const int result = store.Step();
-        store.Reset();
-        if (result != SQLITE_DONE) {
-            connection.Failed(result);
-            return false;
+        const int64_t stored = entry.fStored;
+        // Whoever finds no writer at work writes what has come in meanwhile, in one transaction
+        // per round; the others go back to their documents at once.
+        {
+            std::lock_guard lock(fPendingLock);
+            fPending.push_back(std::move(entry));
+            if (fWriting)
+                return true;
+            fWriting = true;
+        }
+        bool written = true;
+        {
+            const auto done = qScopeGuard([this] {
+                std::lock_guard lock(fPendingLock);
+                fWriting = false;
+            });
+            for (;;) {
+                std::vector<TPendingEntry> batch;
+                {
+                    std::lock_guard lock(fPendingLock);
+                    if (fPending.empty())
+                        break;
+                    batch.swap(fPending);
+                }
+                written = WriteBatch(connection.Get(), batch, connection) && written;
+            }
         }
         // The size is looked at in batches: after about a sixteenth of the limit has been added.
         if (fAddedSinceCheck.fetch_add(stored) + stored >= std::max<int64_t>(limit / 16, 1) &&
@@ -451,10 +485,40 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
             EvictIfNeeded(connection.Get());
             fEvicting = false;
         }
-        return true;
+        return written;
     } catch (...) {
         return false;
     }
+}
+
+bool TTextCache::WriteBatch(TConnection &aConnection, const std::vector<TPendingEntry> &aBatch,
+                            TLease &aLease)
+{
+    int result = aConnection.fDb.Execute("BEGIN IMMEDIATE");
+    TSqliteStatement &store = aConnection.fStore;
+    for (size_t i = 0; result == SQLITE_OK && i < aBatch.size(); ++i) {
+        const TPendingEntry &entry = aBatch[i];
+        store.Reset();
+        BindStamp(store, entry.fPath, entry.fStamp, entry.fExtractor);
+        store.Bind(8, entry.fProblem);
+        store.BindText(9, entry.fDetail);
+        store.Bind(10, entry.fTextBytes);
+        store.BindBlob(11, entry.fBody);
+        store.Bind(12, entry.fStored);
+        store.Bind(13, entry.fUsed);
+        result = store.Step();
+        if (result == SQLITE_DONE)
+            result = SQLITE_OK;
+    }
+    store.Reset();
+    if (result == SQLITE_OK)
+        result = aConnection.fDb.Execute("COMMIT");
+    if (result == SQLITE_OK)
+        return true;
+    // A full disk or a damaged file: the batch is dropped, its documents are extracted again.
+    aConnection.fDb.Execute("ROLLBACK");
+    aLease.Failed(result);
+    return false;
 }
 
 void TTextCache::EvictIfNeeded(TConnection &aConnection)

@@ -53,8 +53,10 @@ public:
     // not be extracted. False on a miss and on any failure. Any thread.
     bool Find(const QString &aPath, const TFileStamp &aStamp, const std::string &aExtractor, QString &aText,
               TDocumentFailure &aFailure);
-    // Stores the outcome of extracting aPath (replacing any older entry for the path); false when
-    // it could not be stored. Now and then removes the least recently used entries to keep within
+    // Stores the outcome of extracting aPath (replacing any older entry for the path). While
+    // another thread writes, the entry is handed to it and the call returns true at once;
+    // otherwise this call writes (with any entries handed over meanwhile) and returns false when
+    // that failed. Now and then removes the least recently used entries to keep within
     // the size limit. Any thread.
     bool Store(const QString &aPath, const TFileStamp &aStamp, const std::string &aExtractor,
                const QString &aText, const TDocumentFailure &aFailure);
@@ -71,6 +73,7 @@ public:
 
 private:
     struct TConnection;
+    struct TPendingEntry;
     class TLease;
 
     std::unique_ptr<TConnection> Acquire(uint64_t &aGeneration);
@@ -80,6 +83,8 @@ private:
     bool PrepareDatabase();
     void MoveAside();
     void EvictIfNeeded(TConnection &aConnection);
+    // Writes aBatch in one transaction; false, nothing written, on any failure.
+    bool WriteBatch(TConnection &aConnection, const std::vector<TPendingEntry> &aBatch, TLease &aLease);
     int64_t Now() const;
 
     const TOptions fOptions;
@@ -91,4 +96,8 @@ private:
     bool fBroken = false;
     uint64_t fGeneration = 0;
     std::vector<std::unique_ptr<TConnection>> fIdle;
+    // Entries stored while another thread writes; that thread writes them too.
+    std::mutex fPendingLock;
+    std::vector<TPendingEntry> fPending;
+    bool fWriting = false;
 };
