@@ -215,6 +215,42 @@ TEST_F(TextCache, FailuresAboutTheDocumentAreKeptOthersNot)
     EXPECT_EQ(failure.fProblem, TDocumentProblem::NoServer);
 }
 
+TEST_F(TextCache, AFileChangedOrACheckCancelledWhileItIsExtractedIsNotKept)
+{
+    const QString pdf = fTree.File(QStringLiteral("a.pdf"), "%PDF one");
+    const auto cache = std::make_shared<TTextCache>(Options());
+    auto service = Service(cache);
+    TDocumentSource source(*service);
+    const std::optional<TFileStamp> before = FileStamp(pdf);
+    ASSERT_TRUE(before);
+    fServer.SetReply(TFakeReply::frSlowText, "ab");
+    std::thread check([&] {
+        QString text;
+        TDocumentFailure failure;
+        EXPECT_TRUE(source.Extract(pdf, text, failure));
+    });
+    // The server has the file's bytes once it records the request: the file changes meanwhile.
+    while (fServer.RequestCount() == 0)
+        std::this_thread::yield();
+    const timespec later[2] = {{0, UTIME_OMIT}, {1700000000, 5}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(pdf).constData(), later, 0);
+    check.join();
+    QString text;
+    TDocumentFailure failure;
+    // Neither under the stamp it had when the extraction began nor under the new one.
+    EXPECT_FALSE(cache->Find(pdf, *before, service->ServerIdentity(fServer.Address()), text, failure));
+    fServer.SetReply(TFakeReply::frText);
+    ASSERT_TRUE(source.Extract(pdf, text, failure));
+    EXPECT_EQ(fServer.RequestCount(), 2u);
+
+    const QString other = fTree.File(QStringLiteral("b.pdf"), "%PDF two");
+    TCustomCancellationToken cancelled;
+    cancelled.Cancel();
+    EXPECT_FALSE(source.Extract(other, text, failure, &cancelled));
+    ASSERT_TRUE(source.Extract(other, text, failure));
+    EXPECT_EQ(text, QStringLiteral("extracted text"));
+}
+
 TEST_F(TextCache, PlainTextFilesAreNeverCached)
 {
     const QString txt = fTree.File(QStringLiteral("a.txt"), "harbour");
