@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ordwell and starts it. Arguments are passed on to the program
-# (folders to tick). When nothing answers on port 9998, our extraction server runs beside it.
+# (folders to tick). The program starts its own extraction server when it first needs one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -14,10 +14,4 @@ if [ ! -x "$build/ordwell" ]; then
   exit 0
 fi
 
-server_pid=""
-if [ -x "$build/ordwell-extractd" ] && ! (exec 3<>/dev/tcp/127.0.0.1/9998) 2>/dev/null; then
-  "$build/ordwell-extractd" --port 9998 2>>"${TMPDIR:-/tmp}/ordwell-extractd.log" &
-  server_pid=$!
-  trap 'kill "$server_pid" 2>/dev/null || true' EXIT
-fi
-"$build/ordwell" "$@"
+exec "$build/ordwell" "$@"

@@ -1,10 +1,10 @@
 // The program's command line: --help and --version, and the folders to tick at start-up.
 #include "app/command_line.h"
 
+#include "platform/long_path_access.h"
 #include "platform/program_info.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 TCommandLine ParseCommandLine(const QStringList &aArguments)
 {
@@ -17,10 +17,11 @@ TCommandLine ParseCommandLine(const QStringList &aArguments)
         }
         if (argument.isEmpty())
             continue;
-        const QFileInfo info(argument);
-        if (!info.isDir())
+        // Asked of the system by the name's own bytes; the rest is spelling.
+        if (!IsFolder(argument))
             continue;
-        const QString folder = QDir::cleanPath(info.absoluteFilePath());
+        const QString folder =
+            QDir::cleanPath(argument.startsWith(u'/') ? argument : QDir::currentPath() + u'/' + argument);
         result.FolderEntries.append(folder.endsWith(u'/') ? folder + u'*' : folder + QStringLiteral("/*"));
         result.LastFolder = folder;
     }

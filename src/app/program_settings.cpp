@@ -10,6 +10,7 @@
 namespace {
 
 const QString kExtractionServer = QStringLiteral("ExtractionServer");
+const QString kExclude = QStringLiteral("Exclude");
 const QString kTextCache = QStringLiteral("TextCache");
 const QString kTextCacheLimitMb = QStringLiteral("TextCacheLimitMB");
 // The file holds a few short values; a larger one is not ours to parse.
@@ -30,6 +31,9 @@ TProgramSettings LoadProgramSettings()
     const QVariant server = file.value(kExtractionServer);
     if (server.typeId() == QMetaType::QString)
         settings.fExtractionServer = server.toString();
+    const QVariant exclude = file.value(kExclude);
+    if (exclude.typeId() == QMetaType::QString)
+        settings.fExclude = exclude.toString();
     // INI values come back as text.
     const QString cache = file.value(kTextCache).toString().trimmed().toLower();
     if (cache == u"true" || cache == u"false")
@@ -48,6 +52,7 @@ bool SaveProgramSettings(const TProgramSettings &aSettings)
         return false;
     QSettings file(fileName, QSettings::IniFormat);
     file.setValue(kExtractionServer, aSettings.fExtractionServer);
+    file.setValue(kExclude, aSettings.fExclude);
     file.setValue(kTextCache, aSettings.fTextCache);
     file.setValue(kTextCacheLimitMb, qlonglong(aSettings.fTextCacheLimitMb));
     file.sync();

@@ -9,6 +9,8 @@ struct TProgramSettings
 {
     // The extraction server: "auto" (find or start one) or a URL.
     QString fExtractionServer = QStringLiteral("auto");
+    // "Exclude:" on the Filter page.
+    QString fExclude;
     // Whether documents' text is kept in the text cache between searches.
     bool fTextCache = true;
     // The text cache's size limit in MiB (2 GiB by default); at least 1.

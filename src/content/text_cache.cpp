@@ -4,6 +4,7 @@
 
 #include "content/sqlite_db.h"
 #include "platform/config_location.h"
+#include "platform/file_name.h"
 #include "platform/program_info.h"
 
 #include <algorithm>
@@ -303,9 +304,9 @@ bool TTextCache::PrepareDatabase()
     const int descriptor = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0)
         return false;
-    const bool private_ = ::fchmod(descriptor, 0600) == 0;
+    const bool ownerOnly = ::fchmod(descriptor, 0600) == 0;
     ::close(descriptor);
-    if (!private_)
+    if (!ownerOnly)
         return false;
     for (int attempt = 0; attempt < 2; ++attempt) {
         TSqliteDb db(file, false);
@@ -355,7 +356,7 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
             return false;
         TSqliteStatement &find = connection->fFind;
         find.Reset();
-        BindStamp(find, QFile::encodeName(aPath), aStamp, aExtractor);
+        BindStamp(find, FileNameBytes(aPath), aStamp, aExtractor);
         const int result = find.Step();
         if (result != SQLITE_ROW) {
             find.Reset();
@@ -427,7 +428,7 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
         TLease connection(*this);
         if (!connection)
             return false;
-        TPendingEntry entry{QFile::encodeName(aPath),
+        TPendingEntry entry{FileNameBytes(aPath),
                             aStamp,
                             aExtractor,
                             int64_t(aFailure.fProblem),

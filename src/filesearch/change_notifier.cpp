@@ -17,7 +17,7 @@ TZorShellChangeNotifier::TZorShellChangeNotifier(QObject *aParent) : QObject(aPa
 {
     fDelay.setSingleShot(true);
     fDelay.setInterval(kCompareDelayMs);
-    connect(&fWatcher, &QFileSystemWatcher::directoryChanged, this, &TZorShellChangeNotifier::FolderChanged);
+    fWatcher.OnFolderChanged = [this](const QString &aFolder) { FolderChanged(aFolder); };
     connect(&fDelay, &QTimer::timeout, this, &TZorShellChangeNotifier::CompareDirtyFolders);
     fStart.setSingleShot(true);
     fStart.setInterval(0);
@@ -50,14 +50,12 @@ void TZorShellChangeNotifier::SetActive(bool pActive)
 
 QStringList TZorShellChangeNotifier::WatchedFolders() const
 {
-    return fWatcher.directories();
+    return fWatcher.Folders();
 }
 
 void TZorShellChangeNotifier::StopWatching()
 {
-    const QStringList folders = fWatcher.directories();
-    if (!folders.isEmpty())
-        fWatcher.removePaths(folders);
+    fWatcher.RemoveAll();
     fListings.clear();
     fDirty.clear();
     fDelay.stop();
@@ -97,7 +95,7 @@ bool TZorShellChangeNotifier::Watch(const QString &pFolder)
         return false;
     bool ok = false;
     TListing listing = ReadListing(pFolder, ok);
-    if (!ok || !fWatcher.addPath(pFolder))
+    if (!ok || !fWatcher.AddFolder(pFolder))
         return false;
     fListings.insert(pFolder, std::move(listing));
     return true;
@@ -143,7 +141,7 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
     if (!ok) {
         // The folder itself went; its parent's comparison reports it.
         fListings.remove(pFolder);
-        fWatcher.removePath(pFolder);
+        fWatcher.RemoveFolder(pFolder);
         return;
     }
     const TListing before = std::exchange(fListings[pFolder], now);
@@ -173,7 +171,7 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
             if (state.fIsFolder) {
                 const QString oldPath = Join(pFolder, name);
                 if (fListings.remove(oldPath) > 0)
-                    fWatcher.removePath(oldPath);
+                    fWatcher.RemoveFolder(oldPath);
                 Watch(Join(pFolder, newName));
             }
             Report(state.fIsFolder ? neFolderRename : neFileRename, Join(pFolder, name),
@@ -182,7 +180,7 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
         }
         const QString path = Join(pFolder, name);
         if (state.fIsFolder && fListings.remove(path) > 0)
-            fWatcher.removePath(path);
+            fWatcher.RemoveFolder(path);
         Report(state.fIsFolder ? neFolderDelete : neFileDelete, path);
     }
     for (const QString &name : std::as_const(come)) {

@@ -1,11 +1,11 @@
 // Change notification for the result list's automatic refresh: watches a folder and the folders
-// below it through inotify (QFileSystemWatcher) and reports what changed as kinds with paths.
+// below it through inotify (TFolderWatch) and reports what changed as kinds with paths.
 #pragma once
 
 #include "platform/find_data.h"
+#include "platform/folder_watch.h"
 
 #include <functional>
-#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -78,7 +78,7 @@ private:
     void CompareFolder(const QString &pFolder);
     void Report(TNotificationEvent pKind, const QString &pPath, const QString &pSecond = QString());
 
-    QFileSystemWatcher fWatcher;
+    TFolderWatch fWatcher;
     QTimer fDelay;
     QTimer fStart; // builds the watch from the event loop, not inside the caller
     QString fRootFolder;

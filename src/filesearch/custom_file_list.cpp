@@ -1,6 +1,7 @@
 // The result list's item store, selection and sorting as a table model.
 #include "filesearch/custom_file_list.h"
 
+#include "platform/file_name.h"
 #include "platform/path_routines.h"
 
 #include <algorithm>
@@ -409,8 +410,10 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
     if (!checkIndex(aIndex, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TZorFileListItem &item = *fItems[size_t(aIndex.row())];
-    if (aRole == PathRole || aRole == Qt::ToolTipRole)
+    if (aRole == PathRole)
         return item.DisplayPath();
+    if (aRole == Qt::ToolTipRole)
+        return DisplayFileName(item.DisplayPath());
     if (aRole == Qt::TextAlignmentRole && aIndex.column() == flcSize)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (aRole == Qt::EditRole && aIndex.column() == flcName)
@@ -419,9 +422,9 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
         return {};
     switch (aIndex.column()) {
     case flcName:
-        return item.Caption();
+        return DisplayFileName(item.Caption());
     case flcInFolder:
-        return item.InFolder();
+        return DisplayFileName(item.InFolder());
     case flcSize:
         return item.Size() < 0 ? QString() : QLocale().formattedDataSize(item.Size());
     case flcType:

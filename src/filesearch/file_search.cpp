@@ -171,6 +171,9 @@ bool TZorFileSearch::ExamineFolder(const TFolderHandle &aFolder, const QString &
     do {
         if (IsWorkItemCancelled())
             return false;
+        // An excluded entry is neither a hit nor, being a folder, entered.
+        if (fSearchOptions.IsExcluded(data.cFileName))
+            continue;
         if (fSearchOptions.Matches(data, pFolderPath)) {
             QString hit = pFolderPath + data.cFileName;
             if (data.IsDirectory())

@@ -76,6 +76,24 @@ void TZorSearchOptions::Assign(const TZorSearchOptions &Source)
     SetFilter(QString(Source.Filter())); // a copy: Source may be this object
     SetIncludeHidden(Source.IncludeHidden());
     SetUseFullPathWhenComparing(Source.UseFullPathWhenComparing());
+    SetExclude(QString(Source.Exclude()));
+}
+
+void TZorSearchOptions::SetExclude(const QString &pValue)
+{
+    fExclude = pValue;
+    fExcludeMasks.clear();
+    for (const QString &piece : pValue.split(u';')) {
+        const QString mask = piece.trimmed();
+        if (!mask.isEmpty() && !fExcludeMasks.contains(mask))
+            fExcludeMasks.append(mask);
+    }
+}
+
+bool TZorSearchOptions::IsExcluded(QStringView pName) const
+{
+    return std::any_of(fExcludeMasks.cbegin(), fExcludeMasks.cend(),
+                       [pName](const QString &aMask) { return PathMatchSpec(pName, aMask); });
 }
 
 void TZorSearchOptions::Reset()
@@ -89,6 +107,7 @@ void TZorSearchOptions::Reset()
     fFilesAndFolders = ffFilesAndFolders;
     fAutoWildcard = true;
     fUseFullPathWhenComparing = false;
+    SetExclude(QString());
     SetAccessDateMin(0);
     SetAccessDateMax(0);
     SetCreationDateMin(0);

@@ -121,6 +121,14 @@ public:
     // The masks, sorted without regard to case, no two equal without regard to case.
     const QStringList &FilterList() const { return fSplittedFilter; }
 
+    // Names left out of a walk: masks separated by ";" (".git;node_modules;*.bak"), each fitted
+    // to an entry's whole name by the wildcard matcher, with no widening. An excluded folder is
+    // not entered, an excluded file is no hit. Empty: nothing is excluded.
+    const QString &Exclude() const { return fExclude; }
+    void SetExclude(const QString &pValue);
+    // True when pName fits one of the exclusion masks. Const and free of shared state.
+    bool IsExcluded(QStringView pName) const;
+
 private:
     // Appends the trimmed pieces of pText between separators to the (emptied) mask list, then
     // widens the pieces without wildcards when AutoWildcard is on.
@@ -149,4 +157,6 @@ private:
     bool fAutoWildcard = true;
     bool fUseFullPathWhenComparing = false;
     QStringList fSplittedFilter;
+    QString fExclude;
+    QStringList fExcludeMasks;
 };

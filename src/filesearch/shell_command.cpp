@@ -63,6 +63,8 @@ TListKeyAction ListKeyAction(int pKey, Qt::KeyboardModifiers pModifiers, bool pR
     case Qt::Key_A:
         return ctrl ? TListKeyAction{lkSelectAll, saUnknown, true} : TListKeyAction{};
     case Qt::Key_C:
+        if (ctrl && pModifiers.testFlag(Qt::ShiftModifier))
+            return TListKeyAction{lkCopyRows, saUnknown, true};
         return ctrl ? command(saCopy, true) : TListKeyAction{};
     case Qt::Key_V:
         return ctrl && !pReadOnly ? command(saPaste, true) : TListKeyAction{};

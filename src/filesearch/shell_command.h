@@ -73,7 +73,8 @@ enum TListKeyEffect : int
     lkNone,
     lkCommand,
     lkSelectAll,
-    lkRefresh
+    lkRefresh,
+    lkCopyRows // the selected rows as text
 };
 
 struct TListKeyAction

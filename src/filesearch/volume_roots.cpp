@@ -1,6 +1,7 @@
 // Mount table reading and the walk roots of a search of every volume.
 #include "filesearch/volume_roots.h"
 
+#include "platform/file_name.h"
 #include "platform/path_routines.h"
 
 #include <array>
@@ -72,8 +73,8 @@ std::vector<TMountEntry> ParseMountInfo(const QByteArray &aText)
             continue;
         TMountEntry mount;
         mount.fDevice = fields[2];
-        mount.fRoot = QFile::decodeName(Unescape(fields[3]));
-        mount.fMountPoint = QFile::decodeName(Unescape(fields[4]));
+        mount.fRoot = FileNameText(Unescape(fields[3]));
+        mount.fMountPoint = FileNameText(Unescape(fields[4]));
         mount.fType = fields[dash + 1];
         if (!mount.fMountPoint.startsWith(PathSeparator))
             continue;

@@ -5,6 +5,7 @@
 #include "gui/main_form/main_form.h"
 #include "gui/new_version_dialog.h"
 #include "i18n/translation.h"
+#include "platform/file_name.h"
 #include "platform/program_info.h"
 #include "update/version_check.h"
 
@@ -17,7 +18,7 @@ QStringList ArgumentsAfterProgramName(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(FileNameText(argv[i]));
     return arguments;
 }
 

@@ -29,7 +29,7 @@ TUnreadDocumentsDialog::TUnreadDocumentsDialog(const std::vector<TUnreadDocument
     : QDialog(aParent)
 {
     setWindowTitle(Translate(QStringLiteral("Documents that could not be read")));
-    resize(760, 360);
+    resize(900, 360);
     auto *layout = new QVBoxLayout(this);
     List = new QTreeWidget(this);
     List->setColumnCount(2);
@@ -42,7 +42,7 @@ TUnreadDocumentsDialog::TUnreadDocumentsDialog(const std::vector<TUnreadDocument
         row->setToolTip(0, document.fPath);
         row->setToolTip(1, row->text(1));
     }
-    List->header()->resizeSection(0, 420);
+    List->header()->resizeSection(0, 380);
     layout->addWidget(List);
 
     auto *buttons = new QDialogButtonBox(this);

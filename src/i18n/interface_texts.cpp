@@ -66,7 +66,10 @@ QStringList RunTimePhrases()
         QStringLiteral(
             "PDF files, office documents and other documents cannot be searched: the program that "
             "reads them (ordwell-extractd) could not be started. Plain-text files are still searched."),
-        QStringLiteral("Text-extraction server:"), QStringLiteral("automatic"),
+        QStringLiteral("Text-extraction server:"), QStringLiteral("automatic"), QStringLiteral("Exclude:"),
+        QStringLiteral("Save results..."), QStringLiteral("The results could not be saved."),
+        QStringLiteral("Names of folders and files to leave out, separated by \";\" (wildcards * and ?), for "
+                       "example .git;node_modules;*.bak"),
         QStringLiteral(
             "Leave empty to let the program find or start its own server, or enter the address of a "
             "Tika server, for example http://127.0.0.1:9998/tika"),

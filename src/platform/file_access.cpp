@@ -1,6 +1,8 @@
 // File existence test and shared reading of files through POSIX descriptors.
 #include "platform/file_access.h"
 
+#include "platform/file_name.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,9 +21,15 @@ bool FileExists(const QString &pPath)
 {
     if (!IsUsablePath(pPath))
         return false;
-    const QByteArray name = QFile::encodeName(pPath);
+    const QByteArray name = FileNameBytes(pPath);
     struct stat info;
     return ::stat(name.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int64_t FileSize(const QString &pPath)
+{
+    struct stat info;
+    return ::stat(FileNameBytes(pPath).constData(), &info) == 0 ? int64_t(info.st_size) : -1;
 }
 
 TFileStream::TFileStream(TFileStream &&aOther) noexcept
@@ -79,7 +87,7 @@ std::optional<TFileStream> OpenFileForReading(const QString &pPath, QString &aEr
         aErrorText = OpenErrorText(ENOENT);
         return std::nullopt;
     }
-    const QByteArray name = QFile::encodeName(pPath);
+    const QByteArray name = FileNameBytes(pPath);
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused just below.
     int descriptor;
     do

@@ -10,6 +10,10 @@
 // links. Any thread. Never raises; an empty or unreachable path gives false.
 bool FileExists(const QString &pPath);
 
+// The size in bytes of what Path names, symbolic links followed; -1 when it cannot be examined.
+// Any thread; never raises.
+int64_t FileSize(const QString &pPath);
+
 // A file opened for reading. Move-only; closes the file when it goes.
 class TFileStream
 {

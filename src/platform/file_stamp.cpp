@@ -1,12 +1,13 @@
 // The stamp of a file from one stat call.
 #include "platform/file_stamp.h"
 
-#include <QFile>
+#include "platform/file_name.h"
+
 #include <sys/stat.h>
 
 std::optional<TFileStamp> FileStamp(const QString &aPath)
 {
-    const QByteArray name = QFile::encodeName(aPath);
+    const QByteArray name = FileNameBytes(aPath);
     struct stat info
     {
     };

@@ -1,6 +1,7 @@
 // File-system calls on paths of any length, built on openat, statx and readdir.
 #include "platform/long_path_access.h"
 
+#include "platform/file_name.h"
 #include "platform/path_routines.h"
 
 #include <cerrno>
@@ -121,7 +122,7 @@ struct TPathLookup
 
 bool StatPath(const QString &aPath, bool aFollowLinks, struct statx &aStat)
 {
-    return TPathLookup(QFile::encodeName(aPath)).Stat(aFollowLinks, aStat);
+    return TPathLookup(FileNameBytes(aPath)).Stat(aFollowLinks, aStat);
 }
 
 void FillFromStat(const struct statx &aStat, TWin32FindData &aData)
@@ -220,7 +221,7 @@ TFolderHandle &TFolderHandle::operator=(TFolderHandle &&aOther) noexcept
 
 TFolderHandle OpenFolder(const QString &aPath)
 {
-    return TFolderHandle(OpenPath(QFile::encodeName(GetUnicodeAPICallPath(aPath)), O_RDONLY | O_DIRECTORY));
+    return TFolderHandle(OpenPath(FileNameBytes(GetUnicodeAPICallPath(aPath)), O_RDONLY | O_DIRECTORY));
 }
 
 TFolderHandle OpenSubfolder(const TFolderHandle &aParent, const QString &aName)
@@ -229,7 +230,7 @@ TFolderHandle OpenSubfolder(const TFolderHandle &aParent, const QString &aName)
         errno = ENOENT;
         return TFolderHandle();
     }
-    return TFolderHandle(::openat(aParent.fFd, QFile::encodeName(aName).constData(),
+    return TFolderHandle(::openat(aParent.fFd, FileNameBytes(aName).constData(),
                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
@@ -268,7 +269,7 @@ TFindHandle FindFirstFile(const QString &Path, TWin32FindData &FindData)
     auto state = std::make_unique<TFindHandle::TState>();
     if (path == u"*" || path.endsWith(u"/*")) {
         const QString folder = path.size() == 1 ? QStringLiteral(".") : path.chopped(1);
-        const int fd = OpenPath(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY);
+        const int fd = OpenPath(FileNameBytes(folder), O_RDONLY | O_DIRECTORY);
         if (fd < 0)
             return TFindHandle();
         state->fDir = ::fdopendir(fd);
@@ -282,7 +283,7 @@ TFindHandle FindFirstFile(const QString &Path, TWin32FindData &FindData)
         return handle;
     }
 
-    const TPathLookup lookup(QFile::encodeName(path));
+    const TPathLookup lookup(FileNameBytes(path));
     struct statx probe = {};
     if (!lookup.Stat(false, probe))
         return TFindHandle();
@@ -322,7 +323,7 @@ bool FindNextFile(TFindHandle &aHandle, TWin32FindData &FindData)
     const dirent *entry = ::readdir(dir);
     if (!entry)
         return false;
-    DescribeEntry(::dirfd(dir), entry->d_name, QFile::decodeName(entry->d_name), entry->d_type, FindData);
+    DescribeEntry(::dirfd(dir), entry->d_name, FileNameText(entry->d_name), entry->d_type, FindData);
     return true;
 }
 
@@ -363,7 +364,7 @@ bool IsDriveAvailable(const QString &P, bool aInteractive)
     if (P.isEmpty())
         return false;
     struct statvfs info = {};
-    return ::statvfs(QFile::encodeName(P).constData(), &info) == 0;
+    return ::statvfs(FileNameBytes(P).constData(), &info) == 0;
 }
 
 bool IsNetworkFileSystemType(const QByteArray &aType)
@@ -394,7 +395,7 @@ bool IsNetworkFileSystemType(const QByteArray &aType)
 
 bool IsNetworkPath(const QString &P)
 {
-    if (P.isEmpty() || QFile::encodeName(P).size() >= PATH_MAX)
+    if (P.isEmpty() || FileNameBytes(P).size() >= PATH_MAX)
         return false;
     const QStorageInfo storage(P);
     return storage.isValid() && IsNetworkFileSystemType(storage.fileSystemType());
@@ -455,12 +456,12 @@ QString ResolveFolderShortcut(const QString &P)
                 return current;
             break; // ".." across a linked folder went elsewhere: ask the kernel
         }
-        const QString target = QFile::decodeName(TPathLookup(QFile::encodeName(current)).ReadLink());
+        const QString target = FileNameText(TPathLookup(FileNameBytes(current)).ReadLink());
         if (target.isEmpty())
             break;
         current = QDir::cleanPath(target.startsWith(PathSeparator) ? target : FolderPart(current) + target);
     }
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(QFile::encodeName(link).constData(), nullptr),
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(FileNameBytes(link).constData(), nullptr),
                                                      &std::free);
-    return real ? QFile::decodeName(real.get()) : QString();
+    return real ? FileNameText(real.get()) : QString();
 }

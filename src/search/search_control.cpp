@@ -4,6 +4,7 @@
 #include "content/content_matching.h"
 #include "content/text_extraction.h"
 #include "i18n/translation.h"
+#include "platform/file_name.h"
 #include "platform/tick_count.h"
 #include "search/search_roots.h"
 
@@ -241,7 +242,7 @@ void TSearchControl::ShowProgress()
     fLastProgressRepaint = Clock();
     fWindow.SetStatusText(Translate(QStringLiteral("Items found:")) + u' ' + QString::number(fProgressCount) +
                           QStringLiteral(". ") + Translate(QStringLiteral("Processing:")) + u' ' +
-                          fProgressPath);
+                          DisplayFileName(fProgressPath));
     fWindow.RepaintStatusLine();
 }
 

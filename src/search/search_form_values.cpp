@@ -52,6 +52,7 @@ void FillSearchOptions(const TSearchFormValues &aValues, TZorSearchOptions &aOpt
 {
     aOptions.Reset();
     aOptions.SetFilter(aValues.SearchField);
+    aOptions.SetExclude(aValues.Exclude);
 
     if (aValues.SearchDateRB) {
         const TDateTime first = WithTimeOfDay(aValues.SearchMinDate, QTime(0, 0));

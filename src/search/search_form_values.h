@@ -33,6 +33,7 @@ struct TSearchFormValues
     bool chkShowHidden = false;                  // "Show hidden objects in result"
     bool chSearchInSubfolders = true;            // "Search in subfolders"
     bool CheckBox1 = false;                      // "Search in unrecognized formats ..."
+    QString Exclude;                             // "Exclude:" masks separated by ";"
 };
 
 // Which groups of the form's controls are enabled for given form values.

@@ -2,8 +2,7 @@
 #include "search/search_roots.h"
 
 #include "content/text_extraction.h"
-
-#include <QFileInfo>
+#include "platform/long_path_access.h"
 
 std::optional<QString> FolderOfSelectionEntry(const QString &aEntry)
 {
@@ -19,7 +18,7 @@ QStringList WhereToSearchLines(const QStringList &aPaths)
     QStringList lines;
     for (const QString &entry : aPaths) {
         const std::optional<QString> folder = FolderOfSelectionEntry(entry);
-        if (folder && QFileInfo(*folder).isDir())
+        if (folder && IsFolder(*folder))
             lines.append(*folder);
     }
     return lines;

@@ -2,6 +2,7 @@
 #include "selection/shell_folder.h"
 
 #include "i18n/translation.h"
+#include "platform/file_name.h"
 #include "platform/path_routines.h"
 #include "platform/wildcard_match.h"
 
@@ -90,7 +91,7 @@ bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter,
         return false;
     // readdir's entry type is enough here: no per-entry status call for ordinary folders, so a
     // folder with tens of thousands of subfolders is listed quickly on the UI thread.
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(QFile::encodeName(folder).constData()), &::closedir);
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(FileNameBytes(folder).constData()), &::closedir);
     if (!dir)
         return false;
     const QString prefix = WithTrailingSeparator(folder);
@@ -98,7 +99,7 @@ bool EnumerateShellFolder(const TZorShellItem &aFolder, const QString &aFilter,
     while (const dirent *entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.') // ".", ".." and hidden names
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        const QString name = FileNameText(entry->d_name);
         if (!everyName && !PathMatchSpec(name, aFilter))
             continue;
         unsigned char type = entry->d_type;

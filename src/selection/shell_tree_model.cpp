@@ -1,6 +1,7 @@
 // The folder tree's node model and the rules of its check boxes.
 #include "selection/shell_tree_model.h"
 
+#include "platform/file_name.h"
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
 #include "threads/worker_thread_pool.h"
@@ -93,9 +94,9 @@ QVariant TZorShellTreeModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return node->Text();
+        return DisplayFileName(node->Text());
     case Qt::ToolTipRole:
-        return node->FullPath().isEmpty() ? node->Text() : node->FullPath();
+        return DisplayFileName(node->FullPath().isEmpty() ? node->Text() : node->FullPath());
     case StateIndexRole:
         if (!node->Shown()) {
             // The view asks because it paints the node: this is when a node is first updated.

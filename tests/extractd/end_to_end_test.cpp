@@ -1,6 +1,6 @@
 // The program's content check against our own server, end to end: FileContainsText sends
 // real files to ordwell-extractd and finds the text in a .docx and a .pdf, not in a file
-// without it.
+// without it, and says why a document it could not read was not read.
 #include "content/content_matching.h"
 #include "fixtures.h"
 #include "server_process.h"
@@ -38,6 +38,26 @@ TEST(EndToEnd, ContentCheckFindsTextInDocumentsThroughOurServer)
     EXPECT_TRUE(FileContainsText(docx, QStringLiteral("zebra FIGURES"), address));
     EXPECT_TRUE(FileContainsText(pdf, QStringLiteral("Zebra meeting"), address));
     EXPECT_FALSE(FileContainsText(other, QStringLiteral("zebra"), address));
+    // A document answered in time is no failure; a locked one and a broken one are, each with
+    // its own reason.
+    const std::string wholePdf = MakePdf("Zebra crossing");
+    const struct
+    {
+        QString fPath;
+        TDocumentProblem fProblem;
+    } unread[] = {
+        {other, TDocumentProblem::None},
+        {WriteFile(dir, QStringLiteral("locked.mobi"), MakeMobi("Locked", "A", "<p>zebra</p>", true)),
+         TDocumentProblem::Encrypted},
+        {WriteFile(dir, QStringLiteral("cut.pdf"), wholePdf.substr(0, wholePdf.size() / 3)),
+         TDocumentProblem::Corrupt},
+    };
+    for (const auto &document : unread) {
+        TDocumentFailure failure;
+        EXPECT_FALSE(FileContainsText(document.fPath, QStringLiteral("zebra"), address, nullptr, &failure));
+        EXPECT_EQ(failure.fProblem, document.fProblem)
+            << document.fPath.toStdString() << " " << failure.fDetail.toStdString();
+    }
     std::string log = server.Log();
     EXPECT_NE(log.find("type=application/vnd.openxmlformats-officedocument.wordprocessingml.document"),
               std::string::npos)

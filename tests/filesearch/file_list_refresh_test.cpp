@@ -2,9 +2,12 @@
 // folder, its throttles and limits, and the change notifier it is built on.
 #include "filesearch/change_notifier.h"
 #include "filesearch/file_list.h"
+#include "platform/file_name.h"
 #include "support/search_list_fixture.h"
+#include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -109,19 +112,24 @@ TEST_F(FileListRefreshTest, TheNotifierReportsKindsAndPaths)
     fTree.File("keep.txt", "1");
     fTree.File("old.txt", "2");
     fTree.Folder("sub");
+    // A folder whose name is not valid UTF-8 is watched under its own bytes.
+    const QByteArray rawFolder = FileNameBytes(fTree.Root()) + "/r\xFF";
+    ASSERT_EQ(::mkdir(rawFolder.constData(), 0700), 0);
     notifier.SetRootFolder(fTree.Root() + "/");
     notifier.SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return notifier.WatchedFolders().size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return notifier.WatchedFolders().size() == 3; }));
+    EXPECT_TRUE(notifier.WatchedFolders().contains(FileNameText(rawFolder)));
 
     fTree.File("keep.txt", "changed");
     QFile::rename(fTree.Path("old.txt"), fTree.Path("new.txt"));
     fTree.File("sub/made.txt");
+    const QString rawFile = WriteRawNamedFile(FileNameText(rawFolder), "f\xFE", "x");
     const auto has = [&](int aKind, const QString &a, const QString &b = {}) {
         return reports.contains({aKind, a, b});
     };
     ASSERT_TRUE(PumpUntil(
         [&] {
-            return has(neFileCreate, fTree.Path("sub/made.txt")) &&
+            return has(neFileCreate, fTree.Path("sub/made.txt")) && has(neFileCreate, rawFile) &&
                    has(neFileChange, fTree.Path("keep.txt")) &&
                    has(neFileRename, fTree.Path("old.txt"), fTree.Path("new.txt"));
         },

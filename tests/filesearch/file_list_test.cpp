@@ -3,6 +3,8 @@
 // contract.
 #include "filesearch/custom_file_list.h"
 #include "filesearch/file_list.h"
+#include "filesearch/result_export.h"
+#include "platform/file_name.h"
 #include "support/search_list_fixture.h"
 
 #include <gtest/gtest.h>
@@ -344,6 +346,55 @@ TEST_F(FileListTest, SortingOrdersByTheChosenColumnAndKeepsTheSelection)
     EXPECT_EQ(fList.Item(3).Caption(), "0.txt");
     fList.EndUpdate();
     EXPECT_EQ(fList.Item(0).Caption(), "0.txt");
+}
+
+// The export keeps every name exact: a CSV parser following RFC 4180 reads back the fields that
+// were written, commas, quotes, line breaks and bytes that are not UTF-8 included; the copied
+// rows are one line each.
+TEST_F(FileListTest, ExportedRowsReadBackExactly)
+{
+    const QList<QByteArray> names = {"plain.txt", "a,b.txt", "say \"hi\".txt", "two\nlines.txt", "r\xFF.txt"};
+    for (const QByteArray &name : names)
+        fList.Add(FileNameText("/data/in, \"here\"/" + name));
+    const QByteArray csv = ResultsCsv(fList);
+
+    // A small RFC 4180 reader: records of fields, quoted fields with doubled quotes.
+    QList<QList<QByteArray>> records(1, QList<QByteArray>(1));
+    for (qsizetype i = 0; i < csv.size(); ++i) {
+        const char c = csv[i];
+        QByteArray &field = records.back().back();
+        if (c == '"' && field.isEmpty()) {
+            for (++i; i < csv.size(); ++i) {
+                if (csv[i] == '"' && i + 1 < csv.size() && csv[i + 1] == '"')
+                    field += csv[++i];
+                else if (csv[i] == '"')
+                    break;
+                else
+                    field += csv[i];
+            }
+        } else if (c == ',') {
+            records.back().append(QByteArray());
+        } else if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
+            ++i;
+            records.append(QList<QByteArray>(1));
+        } else {
+            field += c;
+        }
+    }
+    records.removeLast(); // after the last CR LF
+    ASSERT_EQ(records.size(), names.size() + 1);
+    EXPECT_EQ(records[0],
+              (QList<QByteArray>{"path", "name", "folder", "size", "modified", "matches", "context"}));
+    for (qsizetype row = 0; row < names.size(); ++row) {
+        ASSERT_EQ(records[row + 1].size(), 7);
+        EXPECT_EQ(records[row + 1][0], "/data/in, \"here\"/" + names[row]);
+        EXPECT_EQ(records[row + 1][1], names[row]);
+        EXPECT_EQ(records[row + 1][2], "/data/in, \"here\"");
+    }
+    const QString rows = ResultsTabSeparated(fList, {3, 4});
+    EXPECT_EQ(rows.count(u'\n'), 2);
+    EXPECT_TRUE(rows.startsWith(QStringLiteral("/data/in, \"here\"/two lines.txt\ttwo lines.txt\t")));
+    EXPECT_TRUE(rows.contains(QString::fromUtf16(u"r\uFFFD.txt")));
 }
 
 } // namespace

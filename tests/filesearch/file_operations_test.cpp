@@ -1,9 +1,12 @@
 // Tests of what the result list's commands do on disk: rename without overwriting, the trash,
 // paste, clipboard data and the properties rows.
 #include "filesearch/file_operations.h"
+#include "platform/file_name.h"
 #include "support/scoped_trash_home.h"
+#include "support/temp_tree.h"
 #include "support/test_files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -11,6 +14,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -213,6 +217,61 @@ TEST_F(FileOperationsTest, PropertyRowsDescribeTheFile)
     EXPECT_EQ(rows[6].second, QStringLiteral("-rw-r-----"));
     EXPECT_EQ(PermissionText(fDir.path()).left(1), QStringLiteral("d"));
     EXPECT_TRUE(FilePropertyRows(Path("missing")).isEmpty());
+}
+
+// Names that are not valid UTF-8 keep their bytes through every command: two names that show
+// alike are never confused, and the clipboard and the trash carry the bytes.
+TEST(FileOperationsOnRawNames, LookAlikeNamesAreNeverConfused)
+{
+    TTempTree tree;
+    TScopedTrashHome trashHome;
+    ASSERT_TRUE(tree.IsValid());
+    const auto bytesOf = [](const QString &aPath) {
+        QFile file;
+        QByteArray content;
+        const int fd = ::open(FileNameBytes(aPath).constData(), O_RDONLY);
+        if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            content = file.readAll();
+        return content;
+    };
+    const auto exists = [](const QString &aPath) {
+        struct stat info;
+        return ::lstat(FileNameBytes(aPath).constData(), &info) == 0;
+    };
+    const QString raw = WriteRawNamedFile(tree.Root(), "x\xFF.txt", "raw");
+    const QString alike = WriteRawNamedFile(tree.Root(), "x\xEF\xBF\xBD.txt", "alike");
+    ASSERT_NE(raw, alike);
+    EXPECT_EQ(DisplayFileName(raw), DisplayFileName(alike));
+
+    bool cut = false;
+    const auto data = FileListMimeData({raw}, true);
+    EXPECT_TRUE(data->urls().value(0).toEncoded().endsWith("/x%FF.txt"));
+    EXPECT_EQ(FilePathsOfMimeData(*data, &cut), QStringList{raw});
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(FilePropertyRows(raw).value(0).second, DisplayFileName(raw));
+
+    const QString folder = tree.Folder(QStringLiteral("to"));
+    const TFileOperationResult copied = PasteFile(raw, folder, false);
+    ASSERT_TRUE(copied.fOk) << copied.fError.toStdString();
+    EXPECT_EQ(copied.fNewPath, FileNameText(FileNameBytes(folder) + "/x\xFF.txt"));
+    EXPECT_EQ(bytesOf(copied.fNewPath), "raw");
+
+    const TFileOperationResult renamed = RenameFileTo(raw, QStringLiteral("renamed.txt"));
+    ASSERT_TRUE(renamed.fOk) << renamed.fError.toStdString();
+    EXPECT_EQ(bytesOf(tree.Path(QStringLiteral("renamed.txt"))), "raw");
+    EXPECT_FALSE(exists(raw));
+    EXPECT_EQ(bytesOf(alike), "alike");
+
+    const QString other = WriteRawNamedFile(tree.Root(), "y\xFE.txt", "trashed");
+    const TFileOperationResult trashed = MoveFileToTrash(other);
+    ASSERT_TRUE(trashed.fOk) << trashed.fError.toStdString();
+    EXPECT_FALSE(exists(other));
+    EXPECT_EQ(bytesOf(trashed.fNewPath), "trashed");
+    EXPECT_TRUE(FileNameBytes(trashed.fNewPath).endsWith("/Trash/files/y\xFE.txt"));
+    const QByteArray info = bytesOf(trashHome.FilePath(QStringLiteral("Trash/info/")) +
+                                    FileNameText("y\xFE.txt") + QStringLiteral(".trashinfo"));
+    EXPECT_TRUE(info.contains("/y%FE.txt\n")) << info.toStdString();
+    EXPECT_EQ(bytesOf(alike), "alike");
 }
 
 } // namespace

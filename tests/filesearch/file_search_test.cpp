@@ -357,6 +357,45 @@ TEST_F(FileSearchTest, AHundredThousandFilesInOneFolder)
     EXPECT_EQ(fEndSearchCount, 1);
 }
 
+// Exclusions fit whole names at every depth: an excluded folder is neither listed nor entered,
+// an excluded file is not listed, and names that merely contain a mask are kept.
+TEST_F(FileSearchTest, ExcludedNamesAreLeftOutAtEveryDepth)
+{
+    fTree.File("keep.txt");
+    fTree.File(".git/config");
+    fTree.File("src/node_modules/lib/index.js");
+    fTree.File("src/deep/er/old.bak");
+    fTree.File("src/deep/er/kept.txt");
+    fTree.File("src/node_modules_notes.txt");
+    fList.SearchOptions().SetIncludeHidden(true);
+    fList.SearchOptions().SetFilesAndFolders(ffFilesOnly);
+    struct TCase
+    {
+        const char *fExclude;
+        QStringList fListed;
+    };
+    const TCase cases[] = {
+        {"",
+         {"keep.txt", ".git/config", "src/node_modules/lib/index.js", "src/deep/er/old.bak",
+          "src/deep/er/kept.txt", "src/node_modules_notes.txt"}},
+        {" .git ; node_modules;*.bak;", {"keep.txt", "src/deep/er/kept.txt", "src/node_modules_notes.txt"}},
+        {"deep", {"keep.txt", ".git/config", "src/node_modules/lib/index.js", "src/node_modules_notes.txt"}},
+        {"*.TXT;config", {"src/node_modules/lib/index.js", "src/deep/er/old.bak"}},
+    };
+    for (const TCase &test : cases) {
+        fList.Clear();
+        fList.SearchOptions().SetExclude(QString::fromUtf8(test.fExclude));
+        SearchAndWait({fTree.Root()});
+        QStringList expected;
+        for (const QString &relative : test.fListed)
+            expected << fTree.Path(relative);
+        QStringList listed = Paths();
+        listed.sort();
+        expected.sort();
+        EXPECT_EQ(listed, expected) << test.fExclude;
+    }
+}
+
 TEST_F(FileSearchTest, NamesThatAreNoUtf8AreWalked)
 {
     const QByteArray root = QFile::encodeName(fTree.Root());

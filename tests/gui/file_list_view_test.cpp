@@ -265,6 +265,8 @@ TEST_F(FileListViewTest, CopyCutAndPasteGoThroughTheClipboard)
     ASSERT_TRUE(QDir(fDir.path()).mkdir("target"));
     fView.FileList().Add(fDir.filePath("target") + u'/');
     fView.SelectRows({0});
+    Press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier); // the row as text
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(source + QStringLiteral("\tcopy me.txt\t")));
     Press(Qt::Key_C, Qt::ControlModifier);
     const QMimeData *data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);

@@ -6,9 +6,11 @@
 #include "gui/main_form/main_form.h"
 #include "gui/unread_documents_dialog.h"
 #include "gui/views/file_list_view.h"
+#include "platform/file_name.h"
 #include "search/search_control.h"
 #include "support/fake_extraction_server.h"
 #include "support/scoped_trash_home.h"
+#include "support/temp_tree.h"
 #include "support/test_files.h"
 
 #include <csignal>
@@ -327,8 +329,16 @@ TEST_F(MainFormSearch, DocumentsWithoutAServerAreCountedListedAndExplained)
     EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 1 (2 documents could not be read)"));
     QMenu menu;
     fForm.SearchResultList->OnExtendMenu(menu);
-    ASSERT_EQ(menu.actions().size(), 1);
+    ASSERT_EQ(menu.actions().size(), 2);
+    // "Save results..." writes the list as CSV where the user says.
+    const QString csv = fRoot.filePath(QStringLiteral("results.csv"));
+    fForm.AskSaveFileName = [&] { return csv; };
     menu.actions().front()->trigger();
+    QCoreApplication::processEvents();
+    QFile saved(csv);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().split('\n').value(1).split(',').value(0), found.toUtf8());
+    menu.actions().back()->trigger();
     QCoreApplication::processEvents();
     auto *dialog = fForm.findChild<TUnreadDocumentsDialog *>();
     ASSERT_TRUE(dialog);
@@ -371,6 +381,33 @@ TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
     ASSERT_GT(server, 0);
     fForm.close();
     EXPECT_EQ(kill(server, 0), -1); // ended and reaped
+}
+
+// Names that are not valid UTF-8 are walked, checked, listed and previewed under their own bytes:
+// of two names that show alike only the one that holds the text is listed, and it is shown with
+// the replacement mark.
+TEST_F(MainFormSearch, NamesOfAnyBytesAreSearchedListedAndPreviewedAsThemselves)
+{
+    const QString folder = fRoot.filePath(QStringLiteral("a"));
+    const QString raw = WriteRawNamedFile(folder, "x\xFF.txt", "hay only");
+    const QString alike = WriteRawNamedFile(folder, "x\xEF\xBF\xBD.txt", "a needle here");
+    const QString bad = WriteRawNamedFile(folder,
+                                          "bad\xFF\xFE"
+                                          "01025.txt",
+                                          "the needle too");
+    ASSERT_EQ(DisplayFileName(raw), DisplayFileName(alike));
+
+    ASSERT_TRUE(Search(QStringLiteral("needle")));
+    QStringList expected{alike, bad};
+    expected.sort();
+    EXPECT_EQ(Results(), expected);
+    SelectResult(QString::fromUtf16(u"bad\uFFFD\uFFFD"
+                                    "01025.txt"));
+    EXPECT_EQ(fForm.SearchResultList->FileList().SelectedPath(), bad);
+    EXPECT_EQ(fForm.FPreview->toPlainText(), QStringLiteral("the needle too"));
+    EXPECT_EQ(PreviewSelection(), QStringLiteral("needle"));
+    EXPECT_EQ(fForm.StatusText(), DisplayFileName(bad));
+    RemoveFolderContents(folder); // QTemporaryDir cannot remove such names
 }
 
 TEST_F(MainFormSearch, ResultsCanBeRenamedInPlaceAndMovedToTheTrash)

@@ -29,10 +29,16 @@ protected:
     {
         ASSERT_TRUE(fTemp.isValid());
         fOldAppData = qgetenv("APPDATA");
+        fOldConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("APPDATA", QFile::encodeName(fTemp.filePath(QStringLiteral("appdata"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(fTemp.filePath(QStringLiteral("config"))));
         fFileName = GetSettingsFileName();
     }
-    void TearDown() override { qputenv("APPDATA", fOldAppData); }
+    void TearDown() override
+    {
+        qputenv("APPDATA", fOldAppData);
+        qputenv("XDG_CONFIG_HOME", fOldConfigHome);
+    }
 
     std::unique_ptr<TMainForm> NewForm()
     {
@@ -66,6 +72,7 @@ protected:
 
     QTemporaryDir fTemp;
     QByteArray fOldAppData;
+    QByteArray fOldConfigHome;
     QString fFileName;
 };
 
@@ -115,6 +122,32 @@ TEST_F(MainFormSettings, EveryValueComesBackExactly)
     EXPECT_EQ(form->size(), QSize(900, 600));
     EXPECT_EQ(form->Panel3->width(), 300);
     EXPECT_EQ(form->SelectedFolderForSettings(), QDir::tempPath() /* a folder the tree can show */);
+}
+
+// The options kept beside the record come back after a restart; a server address that is not
+// valid is not stored over the one before.
+TEST_F(MainFormSettings, OptionsBesideTheRecordComeBack)
+{
+    {
+        auto form = NewForm();
+        EXPECT_TRUE(form->edtExclude->text().isEmpty());
+        EXPECT_TRUE(form->edtExtractionServer->text().isEmpty()); // automatic
+        form->edtExclude->setText(QStringLiteral(".git;node_modules;*.bak"));
+        form->edtExtractionServer->setText(QStringLiteral("http://127.0.0.1:9000/tika"));
+        form->close();
+    }
+    {
+        auto form = NewForm();
+        EXPECT_EQ(form->edtExclude->text(), QStringLiteral(".git;node_modules;*.bak"));
+        EXPECT_EQ(form->edtExtractionServer->text(), QStringLiteral("http://127.0.0.1:9000/tika"));
+        TDocumentFailure failure;
+        EXPECT_EQ(form->Session().Extraction()->Resolve(failure)->fPort, 9000);
+        form->edtExtractionServer->setText(QStringLiteral("ftp://nowhere"));
+        EXPECT_FALSE(form->edtExtractionServer->hasAcceptableInput());
+        form->close();
+    }
+    auto form = NewForm();
+    EXPECT_EQ(form->edtExtractionServer->text(), QStringLiteral("http://127.0.0.1:9000/tika"));
 }
 
 TEST_F(MainFormSettings, PanelSizesComeBack)

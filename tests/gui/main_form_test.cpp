@@ -119,7 +119,7 @@ TEST_F(MainForm, AdvancedPage)
 TEST_F(MainForm, LeftColumn)
 {
     EXPECT_EQ(fForm.Panel3->width(), 329);
-    EXPECT_EQ(fForm.SearchOptionControl->height(), 141);
+    EXPECT_EQ(fForm.SearchOptionControl->height(), 169); // the designed 141 and the "Exclude:" row
     EXPECT_EQ(fForm.Panel6->height(), 25);
     EXPECT_EQ(fForm.Panel6->text(), QStringLiteral("  Where to search:"));
     EXPECT_EQ(fForm.Label8->text(), QStringLiteral("Uncheck All"));

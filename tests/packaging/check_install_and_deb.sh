@@ -105,24 +105,25 @@ if [ "$has_app" = 1 ]; then
   grep -q "Ordwell $version" <<<"$out" || { echo "$out"; fail "installed ordwell --version did not print 'Ordwell $version'"; }
 fi
 if [ "$has_server" = 1 ]; then
-  port=""
-  for _ in $(seq 20); do
-    candidate=$((20000 + RANDOM % 40000))
-    (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null || { port=$candidate; break; }
-  done
-  "$prefix/bin/ordwell-extractd" --port "$port" 2>"$tmp/server.log" &
+  # Started from its installed path as the program starts it: any free port, told on descriptor
+  # 3, and descriptor 4 the read end of a pipe the starter holds; the server ends when it closes.
+  mkfifo "$tmp/ready" "$tmp/parent"
+  timeout 60 "$prefix/bin/ordwell-extractd" --host 127.0.0.1 --port 0 --ready-fd 3 --parent-fd 4 \
+    4<"$tmp/parent" 3>"$tmp/ready" 2>"$tmp/server.log" &
   server_pid=$!
+  exec 6>"$tmp/parent"
+  port=""
+  read -r -t 20 port <"$tmp/ready" || true
   greeting=""
-  for _ in $(seq 50); do
-    greeting=$(timeout 3 bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$1" &&
-      printf "GET /tika HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n" >&3 && cat <&3' _ "$port" 2>/dev/null) &&
-      [ -n "$greeting" ] && break
-    sleep 0.2
-  done
-  grep -q "Please PUT" <<<"$greeting" || { cat "$tmp/server.log"; fail "installed ordwell-extractd did not answer GET /tika"; }
-  kill "$server_pid" 2>/dev/null
-  wait "$server_pid" 2>/dev/null
+  [ -n "$port" ] && greeting=$(timeout 5 bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$1" &&
+      printf "GET /tika HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n" >&3 && cat <&3' _ "$port" 2>/dev/null)
+  grep -q "Please PUT" <<<"$greeting" ||
+    { cat "$tmp/server.log"; fail "installed ordwell-extractd did not report its port and answer GET /tika"; }
+  exec 6>&-
+  wait "$server_pid"
+  status=$?
   server_pid=""
+  [ "$status" = 0 ] || { cat "$tmp/server.log"; fail "installed ordwell-extractd did not end with its parent (status $status)"; }
 fi
 
 # ---- Debian package -------------------------------------------------------------------------

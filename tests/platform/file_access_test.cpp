@@ -1,5 +1,6 @@
 // File existence test and shared reading: regular files, folders, links, pipes, odd names.
 #include "platform/file_access.h"
+#include "platform/file_name.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,50 @@ TEST_F(FileAccessTest, UnreadableFileIsRefused)
     QString error;
     EXPECT_FALSE(OpenFileForReading(file, error));
     EXPECT_TRUE(error.startsWith("EFOpenError: "));
+}
+
+// Names as the system has them: every byte sequence comes back unchanged, two names that look
+// alike stay two names, and only the shown form has the replacement mark.
+TEST(FileNames, BytesRoundTripLosslesslyAndShowWithAReplacementMark)
+{
+    struct TCase
+    {
+        QByteArray fBytes;
+        const char16_t *fShown;
+        bool fRaw;
+    };
+    const TCase cases[] = {
+        {"plain.txt", u"plain.txt", false},
+        {"na\xC3\xAFve \xE6\x97\xA5\xF0\x9F\x98\x80", u"naïve 日😀", false},
+        {"x\xFF.txt", u"x\uFFFD.txt", true},
+        {"x\xEF\xBF\xBD.txt", u"x\uFFFD.txt", false}, // a real U+FFFD
+        {"bad\xFF\xFE"
+         "01025.txt",
+         u"bad\uFFFD\uFFFD"
+         "01025.txt",
+         true},
+        {"\xC0\xAF", u"\uFFFD\uFFFD", true},                     // overlong "/"
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", true},           // a surrogate written as UTF-8
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD", true}, // beyond U+10FFFF
+        {"end\xE6\x97", u"end\uFFFD\uFFFD", true},               // cut short
+        {"\x80lead", u"\uFFFDlead", true},
+    };
+    QStringList seen;
+    for (const TCase &test : cases) {
+        const QString path = FileNameText(test.fBytes);
+        EXPECT_EQ(FileNameBytes(path), test.fBytes) << test.fBytes.toHex().toStdString();
+        EXPECT_EQ(DisplayFileName(path), QString::fromUtf16(test.fShown))
+            << test.fBytes.toHex().toStdString();
+        EXPECT_EQ(HasRawBytes(path), test.fRaw) << test.fBytes.toHex().toStdString();
+        EXPECT_FALSE(seen.contains(path)) << test.fBytes.toHex().toStdString();
+        seen << path;
+        const QString full = QStringLiteral("/tmp/") + path;
+        const QUrl url = FileUrl(full);
+        EXPECT_EQ(PathOfFileUrl(url), full) << url.toEncoded().toStdString();
+        EXPECT_EQ(PathOfFileUrl(QUrl::fromEncoded(url.toEncoded())), full);
+    }
+    EXPECT_TRUE(FileUrl(FileNameText("/tmp/x\xFF.txt")).toEncoded().endsWith("/tmp/x%FF.txt"));
+    EXPECT_EQ(PathOfFileUrl(QUrl(QStringLiteral("https://example.org/x"))), QString());
 }
 
 } // namespace

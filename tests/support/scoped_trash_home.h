@@ -2,6 +2,8 @@
 // for the fixture's life, so that no test ever touches the user's own trash.
 #pragma once
 
+#include "support/temp_tree.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@ public:
     }
     ~TScopedTrashHome()
     {
+        RemoveFolderContents(fHome.path()); // names of any bytes too
         qputenv("XDG_DATA_HOME", fOldDataHome);
         qputenv("HOME", fOldHome);
     }

@@ -1,10 +1,13 @@
 // Test helpers: temporary folder trees, deep folders and chains, and capability-free threads.
 #include "support/temp_tree.h"
 
+#include "platform/file_name.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <QFileInfo>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -77,16 +80,35 @@ void RemoveContents(int aDirFd)
 
 } // namespace
 
-TTempTree::TTempTree() : fRoot(QFileInfo(fDir.path()).canonicalFilePath()) {}
-
-TTempTree::~TTempTree()
+void RemoveFolderContents(const QString &aFolder)
 {
-    // QTemporaryDir cannot remove folders beyond PATH_MAX or without permissions.
-    const int fd = ::open(QFile::encodeName(fRoot).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FileNameBytes(aFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         RemoveContents(fd);
         ::close(fd);
     }
+}
+
+QString WriteRawNamedFile(const QString &aFolder, const QByteArray &aName, const QByteArray &aContent)
+{
+    const QByteArray path = FileNameBytes(aFolder) + '/' + aName;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, aContent.constData(), size_t(aContent.size())) != aContent.size()) {
+        if (fd >= 0)
+            ::close(fd);
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    ::close(fd);
+    return FileNameText(path);
+}
+
+TTempTree::TTempTree() : fRoot(QFileInfo(fDir.path()).canonicalFilePath()) {}
+
+TTempTree::~TTempTree()
+{
+    // QTemporaryDir cannot remove folders beyond PATH_MAX, without permissions, or with names
+    // that are not valid UTF-8.
+    RemoveFolderContents(fRoot);
 }
 
 QString TTempTree::Path(const QString &aRelative) const

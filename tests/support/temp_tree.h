@@ -44,6 +44,14 @@ private:
     QString fRoot;
 };
 
+// Removes everything below aFolder at any depth, names of any bytes and folders without
+// permissions included; aFolder itself stays.
+void RemoveFolderContents(const QString &aFolder);
+
+// A file whose name is given as bytes (aFolder + "/" + aName): writes aContent and returns the
+// program's path for it (see FileNameText). Raises std::runtime_error when it cannot be written.
+QString WriteRawNamedFile(const QString &aFolder, const QByteArray &aName, const QByteArray &aContent);
+
 // Runs aRoutine on a thread that has given up the capabilities that let root read any folder,
 // so permission tests mean the same as for an ordinary user. Waits for it.
 void RunWithoutFileOverride(const std::function<void()> &aRoutine);

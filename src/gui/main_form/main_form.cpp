@@ -184,7 +184,7 @@ void TMainForm::Panel8ConstrainedResize()
         CentredPosition(Panel8->width(), Panel8->height(), StaticText2->width(), StaticText2->height()));
     const int failureWidth = std::max(Panel8->width() - 16, 1);
     PreviewFailure->setFixedWidth(failureWidth);
-    PreviewFailure->setFixedHeight(PreviewFailure->heightForWidth(failureWidth));
+    PreviewFailure->setFixedHeight(std::max(PreviewFailure->heightForWidth(failureWidth), 0));
     PreviewFailure->move((Panel8->width() - failureWidth) / 2, StaticText2->geometry().bottom() + 4);
     PreviewFailure->raise();
 }

@@ -50,6 +50,9 @@ public:
     QLineEdit *SearchField = nullptr;
     QLabel *Label2 = nullptr;
     QLineEdit *edtTextToFind = nullptr;
+    // Names left out of the walk, masks separated by ";".
+    QLabel *lblExclude = nullptr;
+    QLineEdit *edtExclude = nullptr;
     QWidget *SearchDate = nullptr; // page "Date"
     QRadioButton *SearchAllRB = nullptr;
     QRadioButton *SearchDateRB = nullptr;
@@ -148,6 +151,12 @@ public:
     // ---- Documents that could not be read (main_form_search.cpp). UI thread only. ----
     // Opens the list of the documents the latest search could not read, with their reasons.
     void ShowUnreadDocuments();
+    // "Save results...": asks for a file name through AskSaveFileName and writes the result
+    // list there as CSV; a failure is told in a message box.
+    void SaveResults();
+    // Asks for the file the results go to; "" when the user cancels. A save dialog unless
+    // replaced (tests).
+    std::function<QString()> AskSaveFileName;
     // Says once, without waiting for an answer, that documents cannot be searched because the
     // extraction server could not be started; plain-text search goes on.
     void ReportServerNotStarted(const QString &aDetail);
@@ -250,7 +259,7 @@ private:
     void ConnectSearch();
     // Enter in one of SearchKeyFields runs FormKeyPress; the event is never consumed.
     void SearchKeyFilter(QObject *aWatched, QEvent *aEvent);
-    std::array<QWidget *, 5> SearchKeyFields() const;
+    std::array<QWidget *, 6> SearchKeyFields() const;
     void ApplySearchFormEnabling();
 
     void FormCreate();

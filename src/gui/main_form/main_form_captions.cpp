@@ -17,6 +17,11 @@ void TMainForm::SetCaptions()
 {
     // The invisible button shows the plain English About box, so its hint stays English too.
     SpeedButton1->setToolTip(QStringLiteral("About Program"));
+    lblExclude->setText(Translate(QStringLiteral("Exclude:")));
+    edtExclude->setToolTip(
+        Translate(QStringLiteral("Names of folders and files to leave out, separated by \";\" "
+                                 "(wildcards * and ?), for example .git;node_modules;*.bak")));
+    edtExclude->setAccessibleName(lblExclude->text());
     lblExtractionServer->setText(Translate(QStringLiteral("Text-extraction server:")));
     edtExtractionServer->setPlaceholderText(Translate(QStringLiteral("automatic")));
     edtExtractionServer->setToolTip(

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -41,6 +42,7 @@ public:
 };
 
 constexpr int kFormPointSize = 8;
+constexpr int kExcludeRowHeight = 28;
 constexpr int kListPointSize = 11;
 constexpr int kStripWidth = 33;
 const QColor kNoticeColour(0x6D, 0x6D, 0x6D);
@@ -149,7 +151,8 @@ QWidget *TMainForm::CreateLeftColumn()
     column->setSpacing(0);
 
     SearchOptionControl = new TPageControl(30, Panel3);
-    SearchOptionControl->setFixedHeight(141);
+    // One row taller than the designed 141 pixels: the Filter page holds "Exclude:" too.
+    SearchOptionControl->setFixedHeight(141 + kExcludeRowHeight);
     SearchOptionControl->addTab(CreateFilterPage(), QString());
     SearchOptionControl->addTab(CreateDatePage(), QString());
     SearchOptionControl->addTab(CreateSizePage(), QString());
@@ -198,11 +201,18 @@ QWidget *TMainForm::CreateFilterPage()
     edtTextToFind = new QLineEdit(SearchValues);
     Label1->setBuddy(SearchField);
     Label2->setBuddy(edtTextToFind);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(SearchField, 1, 0);
-    grid->addWidget(Label2, 2, 0);
-    grid->addWidget(edtTextToFind, 3, 0);
-    grid->setRowStretch(4, 1);
+    lblExclude = new QLabel(SearchValues);
+    edtExclude = new QLineEdit(SearchValues);
+    edtExclude->setPlaceholderText(QStringLiteral(".git;node_modules;*.bak"));
+    lblExclude->setBuddy(edtExclude);
+    grid->addWidget(Label1, 0, 0, 1, 2);
+    grid->addWidget(SearchField, 1, 0, 1, 2);
+    grid->addWidget(Label2, 2, 0, 1, 2);
+    grid->addWidget(edtTextToFind, 3, 0, 1, 2);
+    grid->addWidget(lblExclude, 4, 0);
+    grid->addWidget(edtExclude, 4, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
     return SearchValues;
 }
 
@@ -277,27 +287,38 @@ QWidget *TMainForm::CreateSizePage()
 
 QWidget *TMainForm::CreateAdvancedPage()
 {
-    SearchAdvanced = new QWidget(this);
-    auto *grid = MakePageGrid(SearchAdvanced);
-    chkShowHidden = new QCheckBox(SearchAdvanced);
-    chSearchInSubfolders = new QCheckBox(SearchAdvanced);
+    // The page keeps the height of the others and scrolls when its options need more (a long
+    // language, a large font).
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SearchAdvanced = scroll;
+    auto *page = new QWidget(scroll);
+    page->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto *grid = MakePageGrid(page);
+    chkShowHidden = new QCheckBox(page);
+    chSearchInSubfolders = new QCheckBox(page);
     chSearchInSubfolders->setChecked(true);
-    CheckBox1 = new TWrapCheckBox(SearchAdvanced);
-    grid->addWidget(chkShowHidden, 0, 0);
-    grid->addWidget(chSearchInSubfolders, 1, 0);
-    grid->addWidget(CheckBox1, 2, 0);
-    lblExtractionServer = new QLabel(SearchAdvanced);
-    edtExtractionServer = new QLineEdit(SearchAdvanced);
+    CheckBox1 = new TWrapCheckBox(page);
+    grid->addWidget(chkShowHidden, 0, 0, 1, 2);
+    grid->addWidget(chSearchInSubfolders, 1, 0, 1, 2);
+    grid->addWidget(CheckBox1, 2, 0, 1, 2);
+    lblExtractionServer = new QLabel(page);
+    edtExtractionServer = new QLineEdit(page);
     edtExtractionServer->setValidator(new TExtractionServerValidator(edtExtractionServer));
     lblExtractionServer->setBuddy(edtExtractionServer);
     grid->addWidget(lblExtractionServer, 3, 0);
-    grid->addWidget(edtExtractionServer, 4, 0);
-    chkTextCache = new QCheckBox(SearchAdvanced);
+    grid->addWidget(edtExtractionServer, 3, 1);
+    chkTextCache = new QCheckBox(page);
     chkTextCache->setChecked(true);
-    btnClearTextCache = new QPushButton(SearchAdvanced);
-    grid->addWidget(chkTextCache, 5, 0);
-    grid->addWidget(btnClearTextCache, 6, 0, Qt::AlignLeft);
-    grid->setRowStretch(7, 1);
+    btnClearTextCache = new QPushButton(page);
+    grid->addWidget(chkTextCache, 4, 0, 1, 2);
+    grid->addWidget(btnClearTextCache, 5, 0, 1, 2, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(6, 1);
+    scroll->setWidget(page);
     return SearchAdvanced;
 }
 

@@ -4,9 +4,11 @@
 #include "filesearch/file_list.h"
 #include "gui/main_form/main_form.h"
 #include "i18n/translation.h"
+#include "platform/file_access.h"
+#include "platform/file_name.h"
+#include "platform/long_path_access.h"
 #include "preview/match_navigation.h"
 
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -86,7 +88,7 @@ void TMainForm::UpdatePreview()
     if (list.SelCount() == 0 || list.ItemIndex() < 0)
         return;
     const QString path = list.SelectedPath();
-    if (!QFileInfo(path).isFile())
+    if (!IsFile(path))
         return;
     QString text;
     TDocumentFailure failure;
@@ -100,7 +102,7 @@ void TMainForm::UpdatePreview()
     }
     ShowPreviewText(text);
     // A text file is read up to the preview's limit (the search reads all of it).
-    if (IsPlainTextExtension(ExtractFileExt(path)) && QFileInfo(path).size() > kPreviewMaxBytes) {
+    if (IsPlainTextExtension(ExtractFileExt(path)) && ::FileSize(path) > kPreviewMaxBytes) {
         PreviewCutNotice->setText(Translate(QStringLiteral("Only the first 2 MB of this file are shown.")));
         PreviewCutNotice->setVisible(true);
     }
@@ -111,7 +113,7 @@ void TMainForm::SearchResultListSelectionChanged()
     UpdatePreview();
     const TZorFileList &list = SearchResultList->FileList();
     if (list.ItemIndex() >= 0)
-        SetStatusText(list.SelectedPath());
+        SetStatusText(DisplayFileName(list.SelectedPath()));
     UpdatePreviewNotice();
 }
 

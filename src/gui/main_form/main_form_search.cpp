@@ -2,6 +2,7 @@
 // buttons, the stop timer, the result list and the Enter key, and the form's enabling rules.
 #include "gui/main_form/main_form_search.h"
 
+#include "filesearch/result_export.h"
 #include "gui/main_form/main_form.h"
 #include "gui/unread_documents_dialog.h"
 #include "gui/widgets/date_picker_value.h"
@@ -14,6 +15,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +24,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QTimer>
 #include <QToolButton>
 
@@ -40,6 +44,7 @@ TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
     values.chkShowHidden = fForm.chkShowHidden->isChecked();
     values.chSearchInSubfolders = fForm.chSearchInSubfolders->isChecked();
     values.CheckBox1 = fForm.CheckBox1->isChecked();
+    values.Exclude = fForm.edtExclude->text();
     return values;
 }
 
@@ -146,15 +151,42 @@ void TMainForm::ConnectSearch()
     for (QWidget *field : SearchKeyFields())
         field->installEventFilter(this);
     SearchResultList->OnExtendMenu = [this](QMenu &aMenu) {
-        if (SearchControl().State() != scIdle || SearchControl().UnreadDocuments().Count() == 0)
+        if (SearchControl().State() != scIdle)
+            return;
+        const bool unread = SearchControl().UnreadDocuments().Count() > 0;
+        const bool results = SearchResultList->FileList().Count() > 0;
+        if (!unread && !results)
             return;
         if (!aMenu.isEmpty())
             aMenu.addSeparator();
-        QAction *action = aMenu.addAction(Translate(QStringLiteral("Documents that could not be read...")));
-        // Opened once the menu has closed.
-        connect(action, &QAction::triggered, this,
-                [this] { QTimer::singleShot(0, this, &TMainForm::ShowUnreadDocuments); });
+        // Each opens its dialog once the menu has closed.
+        if (results)
+            connect(aMenu.addAction(Translate(QStringLiteral("Save results..."))), &QAction::triggered, this,
+                    [this] { QTimer::singleShot(0, this, &TMainForm::SaveResults); });
+        if (unread)
+            connect(aMenu.addAction(Translate(QStringLiteral("Documents that could not be read..."))),
+                    &QAction::triggered, this,
+                    [this] { QTimer::singleShot(0, this, &TMainForm::ShowUnreadDocuments); });
     };
+    AskSaveFileName = [this] {
+        return QFileDialog::getSaveFileName(this, Translate(QStringLiteral("Save results...")),
+                                            QDir::homePath() + QStringLiteral("/results.csv"),
+                                            QStringLiteral("CSV (*.csv)"));
+    };
+}
+
+void TMainForm::SaveResults()
+{
+    const QString fileName = AskSaveFileName ? AskSaveFileName() : QString();
+    if (fileName.isEmpty())
+        return;
+    // Written beside and renamed over, so a failure leaves an earlier file whole.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ResultsCsv(SearchResultList->FileList())) < 0 ||
+        !file.commit())
+        QMessageBox::warning(this, ApplicationTitle(),
+                             Translate(QStringLiteral("The results could not be saved.")) + u'\n' +
+                                 file.errorString());
 }
 
 void TMainForm::ShowUnreadDocuments()
@@ -222,9 +254,9 @@ void TMainForm::SearchKeyFilter(QObject *aWatched, QEvent *aEvent)
             FormKeyPress(u'\r');
 }
 
-std::array<QWidget *, 5> TMainForm::SearchKeyFields() const
+std::array<QWidget *, 6> TMainForm::SearchKeyFields() const
 {
-    return {SearchField, edtTextToFind, SearchMinDate, SearchMaxDate, FileSize};
+    return {SearchField, edtTextToFind, edtExclude, SearchMinDate, SearchMaxDate, FileSize};
 }
 
 void TMainForm::SearchAllRBClick()

@@ -95,6 +95,7 @@ void TMainForm::SaveSettings()
 void TMainForm::LoadProgramOptions()
 {
     const TProgramSettings settings = LoadProgramSettings();
+    edtExclude->setText(settings.fExclude);
     const auto server = ParseExtractionServerSetting(settings.fExtractionServer);
     // A value that is not valid is shown for the user to mend; the automatic choice stays.
     const bool automatic = server && !*server;
@@ -115,15 +116,17 @@ void TMainForm::SaveProgramOptions()
 {
     const QString value = edtExtractionServer->text().trimmed();
     const auto server = ParseExtractionServerSetting(value);
-    if (!server)
-        return;
-    const QString stored = *server ? value : QString::fromUtf16(AutomaticExtractionServer);
-    TProgramSettings settings;
+    TProgramSettings settings = LoadProgramSettings();
+    settings.fExclude = edtExclude->text();
+    // A server address that is not valid is kept out; the one stored stays.
+    const QString stored = !server   ? settings.fExtractionServer
+                           : *server ? value
+                                     : QString::fromUtf16(AutomaticExtractionServer);
     settings.fExtractionServer = stored;
     settings.fTextCache = chkTextCache->isChecked();
     settings.fTextCacheLimitMb = fTextCacheLimitMb;
     SaveProgramSettings(settings);
-    if (stored != fAppliedExtractionServer) {
+    if (server && stored != fAppliedExtractionServer) {
         fAppliedExtractionServer = stored;
         fSession->SetExtractionServer(*server);
     }

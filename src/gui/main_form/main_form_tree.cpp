@@ -3,6 +3,7 @@
 #include "gui/main_form/main_form.h"
 #include "gui/views/shell_tree.h"
 #include "gui/widgets/link_label.h"
+#include "platform/file_name.h"
 #include "search/search_roots.h"
 
 #include <QLabel>
@@ -41,7 +42,7 @@ void TMainForm::TimerListUpdateTimer()
     TimerListUpdate->stop();
     Memo1->clear();
     const QStringList lines = WhereToSearchLines(ZorShellLink1->SelectionList().Paths());
-    Memo1->setPlainText(lines.join(u'\n'));
+    Memo1->setPlainText(DisplayFileName(lines.join(u'\n')));
     Memo1->repaint();
     StaticText1->setVisible(lines.isEmpty());
 }

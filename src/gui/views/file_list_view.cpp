@@ -3,8 +3,12 @@
 
 #include "filesearch/file_list.h"
 #include "filesearch/file_operations.h"
+#include "filesearch/result_export.h"
 #include "gui/views/file_list_delegate.h"
 #include "i18n/translation.h"
+#include "platform/file_name.h"
+#include "platform/long_path_access.h"
+#include "platform/path_routines.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -13,7 +17,6 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -170,7 +173,7 @@ void TFileListView::FullRefresh()
     for (int i = fFileList->Count() - 1; i >= 0; --i) {
         TZorFileListItem &item = fFileList->Item(i);
         item.Refresh();
-        if (!item.Exists() && !QFileInfo(item.DisplayPath()).isSymLink())
+        if (!item.Exists() && !PathExists(item.DisplayPath()))
             fFileList->Delete(i);
     }
     if (fFileList->rowCount() > 0)
@@ -222,7 +225,7 @@ bool TFileListView::OpenSelected(const QStringList &pPaths)
 {
     bool allOpened = true;
     for (const QString &path : pPaths)
-        allOpened = OnOpenUrl(QUrl::fromLocalFile(path)) && allOpened;
+        allOpened = OnOpenUrl(FileUrl(path)) && allOpened;
     return allOpened;
 }
 
@@ -230,7 +233,7 @@ bool TFileListView::OpenContainingFolders(const QStringList &pPaths)
 {
     QStringList folders;
     for (const QString &path : pPaths) {
-        const QString folder = QFileInfo(path).absolutePath();
+        const QString folder = ParentFolder(path);
         if (!folders.contains(folder))
             folders.append(folder);
     }
@@ -254,14 +257,13 @@ bool TFileListView::PasteFromClipboard()
         return false;
     // Into the selected folder, or the folder that holds the selected file.
     const TZorFileListItem &target = fFileList->Item(fFileList->ItemIndex());
-    const QString folder = target.fIsFolder || QFileInfo(target.Path()).isDir()
-                               ? target.Path()
-                               : QFileInfo(target.Path()).absolutePath();
+    const QString folder =
+        target.fIsFolder || IsFolder(target.Path()) ? target.Path() : ParentFolder(target.Path());
     QStringList errors;
     for (const QString &source : sources) {
         const TFileOperationResult result = PasteFile(source, folder, cut);
         if (!result.fOk)
-            errors.append(source + QStringLiteral(": ") + result.fError);
+            errors.append(DisplayFileName(source) + QStringLiteral(": ") + result.fError);
         else if (cut)
             RenamePathInList(source, result.fNewPath);
     }
@@ -361,7 +363,7 @@ bool TFileListView::ShowProperties(const QString &pPath)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setObjectName(QStringLiteral("PropertiesDialog"));
     dialog->setWindowTitle(Translate(QStringLiteral("Properties")) + QStringLiteral(" - ") +
-                           QFileInfo(pPath).fileName());
+                           DisplayFileName(QStringView(pPath).mid(pPath.lastIndexOf(u'/') + 1)));
     auto *layout = new QVBoxLayout(dialog);
     auto *form = new QFormLayout;
     for (const auto &[label, value] : rows) {
@@ -481,6 +483,10 @@ void TFileListView::keyPressEvent(QKeyEvent *aEvent)
         break;
     case lkRefresh:
         FullRefresh();
+        break;
+    case lkCopyRows:
+        if (fFileList->SelCount() > 0)
+            QApplication::clipboard()->setText(ResultsTabSeparated(*fFileList, fFileList->SelectedRows()));
         break;
     case lkCommand:
         if (action.fCommand == saDelete) {
