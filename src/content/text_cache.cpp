@@ -27,7 +27,7 @@ namespace {
 // not ours and is set aside.
 constexpr int64_t kApplicationId = 0x4f726477;
 constexpr int64_t kSchemaVersion = 1;
-constexpr int kCompressionLevel = 3;
+constexpr int kCompressionLevel = 1;
 // A hit refreshes an entry's last-use time only when it is older than this, so that a repeated
 // search reads without writing.
 constexpr int64_t kTouchSeconds = 600;
