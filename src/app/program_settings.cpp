@@ -13,6 +13,8 @@ const QString kExtractionServer = QStringLiteral("ExtractionServer");
 const QString kExclude = QStringLiteral("Exclude");
 const QString kTextCache = QStringLiteral("TextCache");
 const QString kTextCacheLimitMb = QStringLiteral("TextCacheLimitMB");
+// A limit beyond any disk (1 PiB) is a typing error.
+constexpr qlonglong kMaxTextCacheLimitMb = 1LL << 30;
 // The file holds a few short values; a larger one is not ours to parse.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -40,7 +42,7 @@ TProgramSettings LoadProgramSettings()
         settings.fTextCache = cache == u"true";
     bool valid = false;
     const qlonglong limit = file.value(kTextCacheLimitMb).toString().trimmed().toLongLong(&valid);
-    if (valid && limit >= 1)
+    if (valid && limit >= 1 && limit <= kMaxTextCacheLimitMb)
         settings.fTextCacheLimitMb = limit;
     return settings;
 }

@@ -13,7 +13,7 @@ struct TProgramSettings
     QString fExclude;
     // Whether documents' text is kept in the text cache between searches.
     bool fTextCache = true;
-    // The text cache's size limit in MiB (2 GiB by default); at least 1.
+    // The text cache's size limit in MiB (2 GiB by default); at least 1, at most 2^30.
     int64_t fTextCacheLimitMb = 2048;
 };
 

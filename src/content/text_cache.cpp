@@ -571,8 +571,9 @@ int64_t TTextCache::Clear()
     if (name.isEmpty())
         return 0;
     const int64_t before = SizeOnDisk();
-    bool cleared = false;
-    {
+    // A cache never used is not made only to be emptied.
+    bool cleared = !QFileInfo::exists(name);
+    if (!cleared) {
         TLease connection(*this);
         if (connection) {
             TSqliteDb &db = connection->fDb;

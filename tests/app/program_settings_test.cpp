@@ -66,6 +66,7 @@ TEST_F(ProgramSettings, CacheValuesThatAreNotValidGiveTheDefaults)
         {"[General]\nTextCache=TRUE\nTextCacheLimitMB=0\n", true, 2048},
         {"[General]\nTextCache=maybe\nTextCacheLimitMB=-5\n", true, 2048},
         {"[General]\nTextCache=false\nTextCacheLimitMB=lots\n", false, 2048},
+        {"[General]\nTextCacheLimitMB=99999999999999\n", true, 2048},
     };
     for (const TCase &c : cases) {
         WriteConf(c.fConf);

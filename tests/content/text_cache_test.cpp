@@ -394,6 +394,8 @@ TEST_F(TextCache, TheLeastRecentlyUsedEntriesGoFirst)
 TEST_F(TextCache, ClearEmptiesItAndSaysWhatItFreed)
 {
     TTextCache cache(Options());
+    EXPECT_EQ(cache.Clear(), 0);
+    EXPECT_FALSE(QFileInfo::exists(Database()));
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(cache.Store(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4}, kExtractor,
                                 QString::fromLatin1(RandomLetters(20000, unsigned(i))), {}));
