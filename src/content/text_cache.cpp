@@ -180,6 +180,13 @@ struct TTextCache::TPendingEntry
     int64_t fUsed = 0;
 };
 
+// A hit's new last-use time on its way to the database.
+struct TTextCache::TPendingTouch
+{
+    int64_t fRow = 0;
+    int64_t fUsed = 0;
+};
+
 // Gives a connection back to the pool when the call ends, however it ends.
 class TTextCache::TLease
 {
@@ -398,14 +405,14 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
         aFailure = {TDocumentProblem(problem), detail};
         const int64_t now = Now();
         if (now - used >= kTouchSeconds || now < used) {
-            TSqliteStatement &touch = connection->fTouch;
-            touch.Reset();
-            touch.Bind(1, now);
-            touch.Bind(2, id);
-            const int touched = touch.Step();
-            touch.Reset();
-            if (touched != SQLITE_DONE)
-                connection.Failed(touched);
+            bool write = false;
+            {
+                std::lock_guard lock(fPendingLock);
+                fPendingTouches.push_back({id, now});
+                write = !std::exchange(fWriting, true);
+            }
+            if (write)
+                WritePending(connection);
         }
         return true;
     } catch (...) {
@@ -458,27 +465,10 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
         {
             std::lock_guard lock(fPendingLock);
             fPending.push_back(std::move(entry));
-            if (fWriting)
+            if (std::exchange(fWriting, true))
                 return true;
-            fWriting = true;
         }
-        bool written = true;
-        {
-            const auto done = qScopeGuard([this] {
-                std::lock_guard lock(fPendingLock);
-                fWriting = false;
-            });
-            for (;;) {
-                std::vector<TPendingEntry> batch;
-                {
-                    std::lock_guard lock(fPendingLock);
-                    if (fPending.empty())
-                        break;
-                    batch.swap(fPending);
-                }
-                written = WriteBatch(connection.Get(), batch, connection) && written;
-            }
-        }
+        const bool written = WritePending(connection);
         // The size is looked at in batches: after about a sixteenth of the limit has been added.
         if (fAddedSinceCheck.fetch_add(stored) + stored >= std::max<int64_t>(limit / 16, 1) &&
             !fEvicting.exchange(true)) {
@@ -492,11 +482,42 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
     }
 }
 
-bool TTextCache::WriteBatch(TConnection &aConnection, const std::vector<TPendingEntry> &aBatch,
-                            TLease &aLease)
+bool TTextCache::WritePending(TLease &aLease)
 {
-    int result = aConnection.fDb.Execute("BEGIN IMMEDIATE");
-    TSqliteStatement &store = aConnection.fStore;
+    bool written = true;
+    bool writing = true;
+    // Should a round raise (no memory), the role is given up all the same.
+    const auto release = qScopeGuard([&] {
+        if (writing) {
+            std::lock_guard lock(fPendingLock);
+            fWriting = false;
+        }
+    });
+    while (writing) {
+        std::vector<TPendingEntry> entries;
+        std::vector<TPendingTouch> touches;
+        {
+            // Found empty and given up in one step, so that nothing handed over is left behind.
+            std::lock_guard lock(fPendingLock);
+            if (fPending.empty() && fPendingTouches.empty()) {
+                fWriting = false;
+                writing = false;
+                break;
+            }
+            entries.swap(fPending);
+            touches.swap(fPendingTouches);
+        }
+        written = WriteBatch(aLease, entries, touches) && written;
+    }
+    return written;
+}
+
+bool TTextCache::WriteBatch(TLease &aLease, const std::vector<TPendingEntry> &aBatch,
+                            const std::vector<TPendingTouch> &aTouches)
+{
+    TConnection &connection = aLease.Get();
+    int result = connection.fDb.Execute("BEGIN IMMEDIATE");
+    TSqliteStatement &store = connection.fStore;
     for (size_t i = 0; result == SQLITE_OK && i < aBatch.size(); ++i) {
         const TPendingEntry &entry = aBatch[i];
         store.Reset();
@@ -512,12 +533,22 @@ bool TTextCache::WriteBatch(TConnection &aConnection, const std::vector<TPending
             result = SQLITE_OK;
     }
     store.Reset();
+    TSqliteStatement &touch = connection.fTouch;
+    for (size_t i = 0; result == SQLITE_OK && i < aTouches.size(); ++i) {
+        touch.Reset();
+        touch.Bind(1, aTouches[i].fUsed);
+        touch.Bind(2, aTouches[i].fRow);
+        result = touch.Step();
+        if (result == SQLITE_DONE)
+            result = SQLITE_OK;
+    }
+    touch.Reset();
     if (result == SQLITE_OK)
-        result = aConnection.fDb.Execute("COMMIT");
+        result = connection.fDb.Execute("COMMIT");
     if (result == SQLITE_OK)
         return true;
     // A full disk or a damaged file: the batch is dropped, its documents are extracted again.
-    aConnection.fDb.Execute("ROLLBACK");
+    connection.fDb.Execute("ROLLBACK");
     aLease.Failed(result);
     return false;
 }

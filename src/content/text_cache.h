@@ -74,6 +74,7 @@ public:
 private:
     struct TConnection;
     struct TPendingEntry;
+    struct TPendingTouch;
     class TLease;
 
     std::unique_ptr<TConnection> Acquire(uint64_t &aGeneration);
@@ -83,8 +84,12 @@ private:
     bool PrepareDatabase();
     void MoveAside();
     void EvictIfNeeded(TConnection &aConnection);
-    // Writes aBatch in one transaction; false, nothing written, on any failure.
-    bool WriteBatch(TConnection &aConnection, const std::vector<TPendingEntry> &aBatch, TLease &aLease);
+    // Called by the thread that took the writer's role: writes what has been handed over until
+    // nothing is left, then gives the role up. False when a round failed.
+    bool WritePending(TLease &aLease);
+    // Writes aBatch and aTouches in one transaction; false, nothing written, on any failure.
+    bool WriteBatch(TLease &aLease, const std::vector<TPendingEntry> &aBatch,
+                    const std::vector<TPendingTouch> &aTouches);
     int64_t Now() const;
 
     const TOptions fOptions;
@@ -96,8 +101,10 @@ private:
     bool fBroken = false;
     uint64_t fGeneration = 0;
     std::vector<std::unique_ptr<TConnection>> fIdle;
-    // Entries stored while another thread writes; that thread writes them too.
+    // Entries stored and hits' last-use times while another thread writes; that thread writes
+    // them too.
     std::mutex fPendingLock;
     std::vector<TPendingEntry> fPending;
+    std::vector<TPendingTouch> fPendingTouches;
     bool fWriting = false;
 };
