@@ -40,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -222,7 +223,18 @@ struct TWindowRun
 {
     double fSeconds = 0;
     double fLongestStallMs = 0;
+    // Processor time of this process (every thread of the window, not the extraction server).
+    double fCpuSeconds = 0;
 };
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString &aText)
 {
     aForm.ZorShellLink1->SelectionList().SetPaths({aRoot + QStringLiteral("/*")});
@@ -237,6 +249,7 @@ TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString 
         sinceTurn.restart();
     });
     QElapsedTimer timer;
+    const double cpuBefore = ProcessCpuSeconds();
     timer.start();
     sinceTurn.start();
     ticker.start();
@@ -246,6 +259,7 @@ TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString 
         QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     TWindowRun run;
     run.fSeconds = double(timer.nsecsElapsed()) / 1e9;
+    run.fCpuSeconds = ProcessCpuSeconds() - cpuBefore;
     ticker.stop();
     run.fLongestStallMs = longest;
     return run;
@@ -313,13 +327,15 @@ bool StartServer(QProcess &aServer, TMainForm &aForm, const QString &aSample)
 void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int aCount)
 {
     const std::shared_ptr<TTextCache> cache = aForm.Session().TextCache();
-    std::vector<double> first, repeat, without;
+    std::vector<double> first, repeat, without, firstCpu, withoutCpu;
     int64_t bytes = 0;
     aForm.chkTextCache->setChecked(false);
     SearchInWindow(aForm, aData, QStringLiteral("Zebracorn")); // warms the page cache and the server
     const auto withoutCache = [&] {
         aForm.chkTextCache->setChecked(false);
-        without.push_back(SearchInWindow(aForm, aData, QStringLiteral("Zebracorn")).fSeconds);
+        const TWindowRun run = SearchInWindow(aForm, aData, QStringLiteral("Zebracorn"));
+        without.push_back(run.fSeconds);
+        withoutCpu.push_back(run.fCpuSeconds);
     };
     for (int run = 0; run < Runs; ++run) {
         // The search without the cache comes first in every other run, so neither order wins.
@@ -327,7 +343,9 @@ void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int
             withoutCache();
         aForm.chkTextCache->setChecked(true);
         cache->Clear();
-        first.push_back(SearchInWindow(aForm, aData, QStringLiteral("Zebracorn")).fSeconds);
+        const TWindowRun cached = SearchInWindow(aForm, aData, QStringLiteral("Zebracorn"));
+        first.push_back(cached.fSeconds);
+        firstCpu.push_back(cached.fCpuSeconds);
         repeat.push_back(SearchInWindow(aForm, aData, QStringLiteral("Kaleidoscope")).fSeconds);
         // The database alone, its journal written back.
         TSqliteDb db(QFile::encodeName(cache->FileName()), false);
@@ -342,7 +360,7 @@ void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int
     }
     aForm.chkTextCache->setChecked(true);
     const auto print = [](const char *aLabel, const std::vector<double> &aValues) {
-        std::printf("  %-8s", aLabel);
+        std::printf("  %-12s", aLabel);
         for (const double value : aValues)
             std::printf(" %.3f", value);
         std::printf("\n");
@@ -350,6 +368,8 @@ void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int
     print("first", first);
     print("repeat", repeat);
     print("without", without);
+    print("cpu first", firstCpu);
+    print("cpu without", withoutCpu);
     std::printf("%s: first search %.3f s, repeat (another text) %.3f s = %.1f%% of the first; without the "
                 "cache %.3f s (first/without %.3f); cache on disk %.0f bytes per document\n",
                 aWhat, Median(first), Median(repeat), 100 * Median(repeat) / Median(first), Median(without),
