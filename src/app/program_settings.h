@@ -11,6 +11,10 @@ struct TProgramSettings
     QString fExtractionServer = QStringLiteral("auto");
     // "Exclude:" on the Filter page.
     QString fExclude;
+    // The match options on the Advanced page.
+    bool fMatchCase = false;
+    bool fWholeWords = false;
+    bool fRegularExpression = false;
     // Whether documents' text is kept in the text cache between searches.
     bool fTextCache = true;
     // The text cache's size limit in MiB (2 GiB by default); at least 1, at most 2^30.

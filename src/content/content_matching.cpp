@@ -4,6 +4,7 @@
 
 #include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
+#include "content/text_matcher.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
 #include "platform/file_access.h"
@@ -168,6 +169,33 @@ private:
     qsizetype fSize = 0;
 };
 
+// A plain-text file opened for the text match: one that cannot be opened is a failure (said in
+// aFailure), an empty one is simply no match.
+std::optional<TFileStream> OpenPlainText(const QString &pPath, TDocumentFailure &aFailure)
+{
+    QString errorText;
+    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+    if (!file)
+        aFailure = {TDocumentProblem::UnreadableFile, errorText};
+    if (!file || file->Size() <= 0)
+        return std::nullopt;
+    return file;
+}
+
+// Reads the first chunk: false when the file does not look like text; else its byte-order mark's
+// length and whether it is ANSI text, decided there as for the preview.
+bool StartTextChunks(TTextChunks &aChunks, qsizetype &aBom, bool &aAnsi)
+{
+    if (!aChunks.Next(0))
+        return false;
+    const QByteArrayView first = aChunks.Bytes();
+    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
+        return false;
+    aBom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    aAnsi = MostlyQuestionMarks(first.sliced(aBom));
+    return true;
+}
+
 // The text match of a plain-text file, over the whole file. Whether the file is UTF-8 or ANSI
 // text is decided on its first MaxPlainTextBytes bytes, as for its preview. UTF-8 text is
 // searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it leniently and
@@ -176,24 +204,16 @@ private:
 bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
                            const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
 {
-    QString errorText;
-    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-    if (!file) {
-        aFailure = {TDocumentProblem::UnreadableFile, errorText};
-        return false;
-    }
-    if (file->Size() <= 0)
+    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
+    if (!file)
         return false;
     // Three bytes per unit at most, and the lead byte of an incomplete sequence.
     const qsizetype carryRoom = 3 * aNeedle.size() + 4;
     TTextChunks chunks(*file, carryRoom);
-    if (!chunks.Next(0))
+    qsizetype bom = 0;
+    bool ansi = false;
+    if (!StartTextChunks(chunks, bom, ansi))
         return false;
-    const QByteArrayView first = chunks.Bytes();
-    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
-        return false;
-    const qsizetype bom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    const bool ansi = MostlyQuestionMarks(first.sliced(bom));
 
     if (!ansi) {
         const TUtf8TextFinder finder(aNeedle);
@@ -233,10 +253,62 @@ bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
     }
 }
 
+// The matcher of this thread for a needle and options: built once and kept while the same
+// search asks, since a regular expression costs far more to build than to run on one file.
+const TTextMatcher &ThreadMatcher(const QString &aNeedle, const TMatchOptions &aOptions, bool aSpaced)
+{
+    struct TKept
+    {
+        QString fNeedle;
+        TMatchOptions fOptions;
+        std::optional<TTextMatcher> fMatcher;
+    };
+    thread_local TKept kept[2];
+    TKept &slot = kept[aSpaced ? 1 : 0];
+    if (!slot.fMatcher || slot.fNeedle != aNeedle || !(slot.fOptions == aOptions)) {
+        slot.fMatcher.emplace(aNeedle, aOptions, aSpaced);
+        slot.fNeedle = aNeedle;
+        slot.fOptions = aOptions;
+    }
+    return *slot.fMatcher;
+}
+
+// The text match of a plain-text file under match options other than the default: the file is
+// decoded a chunk at a time, as for its preview, with the last kCarriedUnits of the text before
+// in front, so a match up to that long is found across a chunk border.
+bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
+                          const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+{
+    constexpr qsizetype kCarriedUnits = 4096;
+    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
+    if (!file)
+        return false;
+    TTextChunks chunks(*file, 4);
+    qsizetype bom = 0;
+    bool ansi = false;
+    if (!StartTextChunks(chunks, bom, ansi))
+        return false;
+    QString carried;
+    qsizetype from = bom;
+    for (;;) {
+        const QByteArrayView bytes = chunks.Bytes().sliced(from);
+        const qsizetype end = ansi || chunks.AtEnd() ? bytes.size() : CompleteUnitsEnd(bytes);
+        const QString text =
+            carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
+        if (aMatcher.Contains(text))
+            return true;
+        carried = text.right(kCarriedUnits);
+        if (chunks.AtEnd() || IsCancelled(aCancel) || !chunks.Next(from + end))
+            return false;
+        from = 0;
+    }
+}
+
 } // namespace
 
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource,
-                      const ICancellationIndicator *aCancel, TDocumentFailure *aFailure)
+                      const ICancellationIndicator *aCancel, TDocumentFailure *aFailure,
+                      const TMatchOptions &aOptions)
 {
     TDocumentFailure unused;
     TDocumentFailure &failure = aFailure ? *aFailure : unused;
@@ -246,12 +318,17 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
     try {
         if (!FileExists(pPath))
             return false;
-        if (IsPlainTextExtension(ExtractFileExt(pPath))) {
+        const bool plainText = IsPlainTextExtension(ExtractFileExt(pPath));
+        if (plainText && aOptions.IsDefault()) {
             if (PlainTextFileContains(pPath, aNeedle, aCancel, failure))
+                return true;
+        } else if (plainText) {
+            if (PlainTextFileMatches(pPath, ThreadMatcher(aNeedle, aOptions, false), aCancel, failure))
                 return true;
         } else {
             QString text;
-            if (aSource.Extract(pPath, text, failure, aCancel) && ContainsSpacedText(text, aNeedle))
+            if (aSource.Extract(pPath, text, failure, aCancel) &&
+                ThreadMatcher(aNeedle, aOptions, true).Contains(text))
                 return true;
         }
     } catch (...) {

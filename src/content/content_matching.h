@@ -4,6 +4,7 @@
 
 #include "content/document_failure.h"
 #include "content/extraction_service.h"
+#include "content/text_matcher.h"
 #include "threads/cancellation.h"
 
 #include <array>
@@ -50,9 +51,12 @@ std::atomic<bool> &SearchUnrecognizedFormats();
 // every failure, and once aCancel (asked between chunks and while the extraction server is asked)
 // is cancelled. When the answer is false because the file or its text could not be read,
 // aFailure (when given) says why (also when a cancellation ended the check: callers ask aCancel);
-// None otherwise. Blocks while the extraction server is asked. Any thread; never raises.
+// None otherwise. With match options other than the default, TTextMatcher decides instead, on
+// the decoded text (the raw byte search keeps its own rule). Blocks while the extraction server
+// is asked. Any thread; never raises.
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource = {},
-                      const ICancellationIndicator *aCancel = nullptr, TDocumentFailure *aFailure = nullptr);
+                      const ICancellationIndicator *aCancel = nullptr, TDocumentFailure *aFailure = nullptr,
+                      const TMatchOptions &aOptions = {});
 
 // True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
 bool IsSkippedExtension(QStringView aExt);

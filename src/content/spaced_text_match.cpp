@@ -97,8 +97,3 @@ std::optional<TTextSpan> TSpacedTextFinder::FindLast(QStringView aText, qsizetyp
     }
     return std::nullopt;
 }
-
-bool ContainsSpacedText(QStringView aText, QStringView aNeedle)
-{
-    return TSpacedTextFinder(aNeedle).Find(aText).has_value();
-}

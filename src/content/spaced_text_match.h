@@ -54,6 +54,3 @@ private:
     // The fewest units a match takes: the words and one unit for each run between them.
     qsizetype fMinLength = 0;
 };
-
-// True when aText holds aNeedle by the white-space-run rule of TSpacedTextFinder. Pure.
-bool ContainsSpacedText(QStringView aText, QStringView aNeedle);

@@ -68,6 +68,9 @@ QStringList RunTimePhrases()
             "reads them (ordwell-extractd) could not be started. Plain-text files are still searched."),
         QStringLiteral("Text-extraction server:"), QStringLiteral("automatic"), QStringLiteral("Exclude:"),
         QStringLiteral("Save results..."), QStringLiteral("The results could not be saved."),
+        QStringLiteral("Match case"), QStringLiteral("Whole words only"),
+        QStringLiteral("Regular expression"),
+        QStringLiteral("The text to find is a regular expression (Perl syntax), for example invoice\\s+\\d+"),
         QStringLiteral("Names of folders and files to leave out, separated by \";\" (wildcards * and ?), for "
                        "example .git;node_modules;*.bak"),
         QStringLiteral(

@@ -50,12 +50,12 @@ std::string ErrnoText(const char *aWhat)
 // Waits for aPid to end for at most aTimeoutMs; true when it has ended and has been reaped.
 bool ReapWithin(pid_t aPid, int aPidFd, int aTimeoutMs)
 {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(aTimeoutMs);
     if (aPidFd >= 0) {
         pollfd ended{aPidFd, POLLIN, 0};
         while (poll(&ended, 1, aTimeoutMs) < 0 && errno == EINTR) {
         }
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(aTimeoutMs);
     for (;;) {
         const pid_t result = waitpid(aPid, nullptr, WNOHANG);
         if (result == aPid || (result < 0 && errno != EINTR))

@@ -66,8 +66,21 @@ void TSearchControl::Start()
 
 void TSearchControl::StartNow()
 {
-    fStarting = true;
     const TSearchFormValues values = fWindow.SearchFormValues();
+    // A regular expression that does not compile is shown, and nothing starts.
+    const TMatchOptions options{values.MatchCase, values.WholeWords, values.RegularExpression};
+    const QString text = values.edtTextToFind.trimmed();
+    if (options.fRegex && !text.isEmpty()) {
+        const TTextMatcher probe(text, options, false);
+        fWindow.ShowTextToFindError(probe.ErrorText());
+        if (!probe.IsValid())
+            return;
+    } else {
+        fWindow.ShowTextToFindError(QString());
+    }
+    fMatchOptionBits =
+        uint8_t((options.fMatchCase ? 1 : 0) | (options.fWholeWords ? 2 : 0) | (options.fRegex ? 4 : 0));
+    fStarting = true;
     fWindow.SaveSettings();
     fStopRequested = false;
     fMatchCount = 0;
@@ -300,6 +313,12 @@ bool TSearchControl::DeferClose()
 void TSearchControl::WindowDestroying()
 {
     fDestroying = true;
+}
+
+TMatchOptions TSearchControl::MatchOptions() const
+{
+    const uint8_t bits = fMatchOptionBits.load();
+    return {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
 }
 
 QString TSearchControl::CurrentTextToFind() const

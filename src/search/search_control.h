@@ -4,10 +4,12 @@
 #pragma once
 
 #include "content/document_failure.h"
+#include "content/text_matcher.h"
 #include "filesearch/content_verdict.h"
 #include "filesearch/search_options.h"
 #include "search/search_form_values.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +53,9 @@ public:
     // the extraction server could not be started (aDetail says why, in English). Called once
     // per run at most.
     virtual void ReportServerNotStarted(const QString &aDetail) = 0;
+    // Shows why the text to find cannot be used (a regular expression that does not compile)
+    // next to its field; an empty text takes the message away.
+    virtual void ShowTextToFindError(const QString &aError) = 0;
 };
 
 // What the search control asks of the result list. Every call comes on the UI thread.
@@ -142,6 +147,9 @@ public:
     // The window is being destroyed: later end-of-search events and deferred calls do nothing.
     void WindowDestroying();
 
+    // The match options of the latest start (case, whole words, regular expression). Any thread.
+    TMatchOptions MatchOptions() const;
+
     // The trimmed text to find, captured at each start; empty until the first start.
     const QString &TextToFind() const { return FTextToFind; }
     // Replaces the captured text to find: what the acceptance and the preview look for next.
@@ -221,5 +229,8 @@ private:
     bool fEverProcessed = false;
     // Shared with the check threads of the latest search.
     std::shared_ptr<TUnreadDocuments> fUnread = std::make_shared<TUnreadDocuments>();
+    // The match options as bits (case 1, whole words 2, regular expression 4): read by the
+    // check threads, written at a start.
+    std::atomic<uint8_t> fMatchOptionBits{0};
     bool fServerNotStartedReported = false;
 };

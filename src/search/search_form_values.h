@@ -34,6 +34,9 @@ struct TSearchFormValues
     bool chSearchInSubfolders = true;            // "Search in subfolders"
     bool CheckBox1 = false;                      // "Search in unrecognized formats ..."
     QString Exclude;                             // "Exclude:" masks separated by ";"
+    bool MatchCase = false;                      // "Match case"
+    bool WholeWords = false;                     // "Whole words only"
+    bool RegularExpression = false;              // "Regular expression"
 };
 
 // Which groups of the form's controls are enabled for given form values.

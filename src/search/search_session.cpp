@@ -13,12 +13,14 @@ TSearchSession::TSearchSession(ISearchWindow &aWindow)
     fControl.FileContainsText = [this](const QString &aPath, const QString &aText,
                                        TDocumentFailure &aFailure) {
         const std::shared_ptr<TExtractionService> service = Extraction();
-        return service && ::FileContainsText(aPath, aText, *service, nullptr, &aFailure);
+        return service &&
+               ::FileContainsText(aPath, aText, *service, nullptr, &aFailure, fControl.MatchOptions());
     };
     fControl.CheckInBackground = [this](const QString &aPath, const QString &aText,
                                         const ICancellationIndicator &aCancel, TDocumentFailure &aFailure) {
         const std::shared_ptr<TExtractionService> service = Extraction();
-        return service && ::FileContainsText(aPath, aText, *service, &aCancel, &aFailure);
+        return service &&
+               ::FileContainsText(aPath, aText, *service, &aCancel, &aFailure, fControl.MatchOptions());
     };
     fControl.SelectionPaths = [this] { return SelectionList().Paths(); };
     ConnectSearchControl(fFileList, fControl);

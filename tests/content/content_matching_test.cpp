@@ -112,7 +112,7 @@ TEST_P(SpacedTextFinderTest, FindsTheFirstMatch)
     const std::optional<TTextSpan> expected =
         c.fStart >= 0 ? std::optional<TTextSpan>(TTextSpan{c.fStart, c.fLength}) : std::nullopt;
     EXPECT_EQ(TSpacedTextFinder(needle).Find(text), expected);
-    EXPECT_EQ(ContainsSpacedText(text, needle), c.fStart >= 0);
+    EXPECT_EQ(TTextMatcher(needle, {}, true).Contains(text), c.fStart >= 0);
     // A needle without white space answers as PosIgnoreCase does.
     const bool spaced =
         std::any_of(needle.begin(), needle.end(), [](QChar u) { return IsRunSpace(u.unicode()); });

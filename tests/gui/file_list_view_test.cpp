@@ -195,9 +195,16 @@ TEST_F(FileListViewTest, ARefusedRenameLeavesBothFilesAndTellsTheUser)
     auto *editor = fView.viewport()->findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("taken.txt"));
+    // While the refusal is told, the row already shows the old name: the editor is gone.
+    bool editorShownWhileTold = true;
+    fView.OnShowError = [&](const QString &pMessage) {
+        fErrors.append(pMessage);
+        editorShownWhileTold = editor->isVisible();
+    };
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the delegate commits from the event loop
     ASSERT_EQ(fErrors.size(), 1);
+    EXPECT_FALSE(editorShownWhileTold);
     EXPECT_TRUE(fErrors.first().startsWith(QStringLiteral("Cannot rename the file.")));
     QFile oldFile(old), takenFile(taken);
     ASSERT_TRUE(oldFile.open(QIODevice::ReadOnly));

@@ -410,6 +410,34 @@ TEST_F(MainFormSearch, NamesOfAnyBytesAreSearchedListedAndPreviewedAsThemselves)
     RemoveFolderContents(folder); // QTemporaryDir cannot remove such names
 }
 
+// The match options reach the check and the preview alike; a bad regular expression is shown
+// beside the text field and the search does not start.
+TEST_F(MainFormSearch, MatchOptionsDecideTheListAndThePreview)
+{
+    Write("a/words.txt", "tikaware first, then Tika itself");
+    Write("a/lower.txt", "only tika here");
+    fForm.chkMatchCase->setChecked(true);
+    fForm.chkWholeWords->setChecked(true);
+    ASSERT_TRUE(Search(QStringLiteral("Tika")));
+    EXPECT_EQ(Results(), QStringList{fRoot.filePath(QStringLiteral("a/words.txt"))});
+    SelectResult(QStringLiteral("words.txt"));
+    EXPECT_EQ(PreviewSelection(), QStringLiteral("Tika"));
+    EXPECT_EQ(PreviewSelectionStart(), 21);
+
+    fForm.chkRegularExpression->setChecked(true);
+    fForm.edtTextToFind->setText(QStringLiteral("Tika("));
+    fForm.StartSearchButton->click();
+    EXPECT_TRUE(fForm.StartSearchButton->isEnabled());
+    EXPECT_FALSE(fForm.lblTextToFindError->isHidden());
+    EXPECT_FALSE(fForm.lblTextToFindError->text().isEmpty());
+    ASSERT_TRUE(Search(QStringLiteral("T\\w+a")));
+    EXPECT_TRUE(fForm.lblTextToFindError->isHidden());
+    EXPECT_EQ(Results(), QStringList{fRoot.filePath(QStringLiteral("a/words.txt"))});
+    for (QCheckBox *option : {fForm.chkMatchCase, fForm.chkWholeWords, fForm.chkRegularExpression})
+        option->setChecked(false);
+    fForm.SaveSettings(); // the next window of this run starts with the options off again
+}
+
 TEST_F(MainFormSearch, ResultsCanBeRenamedInPlaceAndMovedToTheTrash)
 {
     TScopedTrashHome home(QStringLiteral("data"));

@@ -133,12 +133,17 @@ TEST_F(MainFormSettings, OptionsBesideTheRecordComeBack)
         EXPECT_TRUE(form->edtExclude->text().isEmpty());
         EXPECT_TRUE(form->edtExtractionServer->text().isEmpty()); // automatic
         form->edtExclude->setText(QStringLiteral(".git;node_modules;*.bak"));
+        form->chkWholeWords->setChecked(true);
+        form->chkRegularExpression->setChecked(true);
         form->edtExtractionServer->setText(QStringLiteral("http://127.0.0.1:9000/tika"));
         form->close();
     }
     {
         auto form = NewForm();
         EXPECT_EQ(form->edtExclude->text(), QStringLiteral(".git;node_modules;*.bak"));
+        EXPECT_FALSE(form->chkMatchCase->isChecked());
+        EXPECT_TRUE(form->chkWholeWords->isChecked());
+        EXPECT_TRUE(form->chkRegularExpression->isChecked());
         EXPECT_EQ(form->edtExtractionServer->text(), QStringLiteral("http://127.0.0.1:9000/tika"));
         TDocumentFailure failure;
         EXPECT_EQ(form->Session().Extraction()->Resolve(failure)->fPort, 9000);

@@ -69,6 +69,7 @@ public:
         fLog.push_back("queue");
     }
     void CloseWindow() override { fLog.push_back("close"); }
+    void ShowTextToFindError(const QString &aError) override { TextToFindError = aError; }
     void ReportServerNotStarted(const QString &aDetail) override
     {
         ServerNotStarted.push_back(aDetail);
@@ -93,6 +94,7 @@ public:
     bool StopEnabled = false;
     bool TimerActive = false;
     int TimerStarts = 0;
+    QString TextToFindError;
     // The details of the server notices, in order.
     std::vector<QString> ServerNotStarted;
     std::function<void()> OnProcessEvents;

@@ -71,6 +71,25 @@ TEST_F(SearchControl, StartRunsItsStepsInOrder)
     EXPECT_EQ(Control.State(), scSearching);
 }
 
+// A regular expression that does not compile is shown with the library's message and nothing
+// starts; a valid one takes the message away and the search starts with the options.
+TEST_F(SearchControl, ABadRegularExpressionIsShownAndNothingStarts)
+{
+    Window.Values.edtTextToFind = QStringLiteral("invoice(\\d+");
+    Window.Values.RegularExpression = true;
+    Control.Start();
+    EXPECT_TRUE(Log.empty());
+    EXPECT_FALSE(Window.TextToFindError.isEmpty());
+    EXPECT_EQ(Control.State(), scIdle);
+
+    Window.Values.edtTextToFind = QStringLiteral("invoice\\d+");
+    Window.Values.WholeWords = true;
+    Control.Start();
+    EXPECT_TRUE(Window.TextToFindError.isEmpty());
+    EXPECT_EQ(Control.State(), scSearching);
+    EXPECT_EQ(Control.MatchOptions(), (TMatchOptions{false, true, true}));
+}
+
 TEST_F(SearchControl, StartResetsFlagAndCountAndTrimsText)
 {
     Control.Start();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "content/text_matcher.h"
 #include "gui/views/file_list_view.h"
 #include "search/search_session.h"
 
@@ -50,6 +51,8 @@ public:
     QLineEdit *SearchField = nullptr;
     QLabel *Label2 = nullptr;
     QLineEdit *edtTextToFind = nullptr;
+    // Beside "Text to find:": why the text cannot be used (a regular expression's error).
+    QLabel *lblTextToFindError = nullptr;
     // Names left out of the walk, masks separated by ";".
     QLabel *lblExclude = nullptr;
     QLineEdit *edtExclude = nullptr;
@@ -72,6 +75,9 @@ public:
     QCheckBox *chkShowHidden = nullptr;
     QCheckBox *chSearchInSubfolders = nullptr;
     TWrapCheckBox *CheckBox1 = nullptr;
+    QCheckBox *chkMatchCase = nullptr;
+    QCheckBox *chkWholeWords = nullptr;
+    QCheckBox *chkRegularExpression = nullptr;
     // The extraction server: empty for the automatic choice, or a URL.
     QLabel *lblExtractionServer = nullptr;
     QLineEdit *edtExtractionServer = nullptr;
@@ -147,6 +153,9 @@ public:
     void SearchResultListSelectionChanged();
     void btNextClick();
     void btPreviousClick();
+    // The matcher of the text the preview shows: the search's text and match options, by the
+    // rule of the selected file.
+    TTextMatcher PreviewMatcher() const;
 
     // ---- Documents that could not be read (main_form_search.cpp). UI thread only. ----
     // Opens the list of the documents the latest search could not read, with their reasons.
@@ -234,6 +243,7 @@ public:
     void SearchDateRBClick();
     void chSize2Click();
     TSearchControl &SearchControl() { return fSession->Control(); }
+    const TSearchControl &SearchControl() const { return fSession->Control(); }
 
 protected:
     void resizeEvent(QResizeEvent *aEvent) override;

@@ -17,6 +17,11 @@ void TMainForm::SetCaptions()
 {
     // The invisible button shows the plain English About box, so its hint stays English too.
     SpeedButton1->setToolTip(QStringLiteral("About Program"));
+    chkMatchCase->setText(Translate(QStringLiteral("Match case")));
+    chkWholeWords->setText(Translate(QStringLiteral("Whole words only")));
+    chkRegularExpression->setText(Translate(QStringLiteral("Regular expression")));
+    chkRegularExpression->setToolTip(Translate(QStringLiteral(
+        "The text to find is a regular expression (Perl syntax), for example invoice\\s+\\d+")));
     lblExclude->setText(Translate(QStringLiteral("Exclude:")));
     edtExclude->setToolTip(
         Translate(QStringLiteral("Names of folders and files to leave out, separated by \";\" "

@@ -1,6 +1,7 @@
 // The main window's preview pane: shows a result's text with the first match selected and moves
 // between matches with the two navigation buttons, wrapping around at either end.
 #include "content/text_extraction.h"
+#include "content/text_matcher.h"
 #include "filesearch/file_list.h"
 #include "gui/main_form/main_form.h"
 #include "i18n/translation.h"
@@ -55,7 +56,38 @@ TMatchRule PreviewMatchRule(const TZorFileList &aList)
     return MatchRuleFor(aList.SelectedPath());
 }
 
+// The matches under match options other than the default, by the search's matcher, with the
+// same wrap-around as the plain rule's navigation.
+std::optional<TPreviewSelection> Selection(const std::optional<TTextSpan> &aSpan)
+{
+    if (!aSpan)
+        return std::nullopt;
+    return TPreviewSelection{int(aSpan->Start), int(aSpan->Length)};
+}
+
+std::optional<TPreviewSelection> NextMatchBy(const TTextMatcher &aMatcher, const QString &aText,
+                                             TPreviewSelection aCurrent)
+{
+    if (auto next = aMatcher.Find(aText, qsizetype(aCurrent.Start) + 1))
+        return Selection(next);
+    return Selection(aMatcher.Find(aText));
+}
+
+std::optional<TPreviewSelection> PreviousMatchBy(const TTextMatcher &aMatcher, const QString &aText,
+                                                 TPreviewSelection aCurrent)
+{
+    if (auto previous = aCurrent.Start > 0 ? aMatcher.FindLast(aText, aCurrent.Start) : std::nullopt)
+        return Selection(previous);
+    return Selection(aMatcher.FindLast(aText));
+}
+
 } // namespace
+
+TTextMatcher TMainForm::PreviewMatcher() const
+{
+    return TTextMatcher(fSession->CurrentTextToFind(), SearchControl().MatchOptions(),
+                        PreviewMatchRule(SearchResultList->FileList()) == TMatchRule::mrSpaceRuns);
+}
 
 void TMainForm::ClearPreview()
 {
@@ -73,7 +105,10 @@ void TMainForm::ShowPreviewText(const QString &aText)
         BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind(), rule));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
-    if (const auto match = FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), rule))
+    const auto match = SearchControl().MatchOptions().IsDefault()
+                           ? FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), rule)
+                           : Selection(PreviewMatcher().Find(FPreview->toPlainText()));
+    if (match)
         Select(FPreview, *match);
 }
 
@@ -119,12 +154,20 @@ void TMainForm::SearchResultListSelectionChanged()
 
 void TMainForm::btNextClick()
 {
+    if (!SearchControl().MatchOptions().IsDefault()) {
+        GoTo(FPreview, NextMatchBy(PreviewMatcher(), FPreview->toPlainText(), SelectionOf(FPreview)));
+        return;
+    }
     GoTo(FPreview, NextMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), SelectionOf(FPreview),
                              PreviewMatchRule(SearchResultList->FileList())));
 }
 
 void TMainForm::btPreviousClick()
 {
+    if (!SearchControl().MatchOptions().IsDefault()) {
+        GoTo(FPreview, PreviousMatchBy(PreviewMatcher(), FPreview->toPlainText(), SelectionOf(FPreview)));
+        return;
+    }
     GoTo(FPreview, PreviousMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(),
                                  SelectionOf(FPreview), PreviewMatchRule(SearchResultList->FileList())));
 }

@@ -45,6 +45,9 @@ TSearchFormValues TMainFormSearchWindow::SearchFormValues() const
     values.chSearchInSubfolders = fForm.chSearchInSubfolders->isChecked();
     values.CheckBox1 = fForm.CheckBox1->isChecked();
     values.Exclude = fForm.edtExclude->text();
+    values.MatchCase = fForm.chkMatchCase->isChecked();
+    values.WholeWords = fForm.chkWholeWords->isChecked();
+    values.RegularExpression = fForm.chkRegularExpression->isChecked();
     return values;
 }
 
@@ -131,6 +134,13 @@ void TMainFormSearchWindow::QueueDeferred(std::function<void()> aCall)
 void TMainFormSearchWindow::CloseWindow()
 {
     fForm.close();
+}
+
+void TMainFormSearchWindow::ShowTextToFindError(const QString &aError)
+{
+    fForm.lblTextToFindError->setText(aError);
+    fForm.lblTextToFindError->setToolTip(aError);
+    fForm.lblTextToFindError->setVisible(!aError.isEmpty());
 }
 
 void TMainFormSearchWindow::ReportServerNotStarted(const QString &aDetail)

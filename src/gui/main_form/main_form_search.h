@@ -30,6 +30,7 @@ public:
     void QueueDeferred(std::function<void()> aCall) override;
     void CloseWindow() override;
     void ReportServerNotStarted(const QString &aDetail) override;
+    void ShowTextToFindError(const QString &aError) override;
 
 private:
     TMainForm &fForm;

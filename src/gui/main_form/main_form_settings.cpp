@@ -96,6 +96,9 @@ void TMainForm::LoadProgramOptions()
 {
     const TProgramSettings settings = LoadProgramSettings();
     edtExclude->setText(settings.fExclude);
+    chkMatchCase->setChecked(settings.fMatchCase);
+    chkWholeWords->setChecked(settings.fWholeWords);
+    chkRegularExpression->setChecked(settings.fRegularExpression);
     const auto server = ParseExtractionServerSetting(settings.fExtractionServer);
     // A value that is not valid is shown for the user to mend; the automatic choice stays.
     const bool automatic = server && !*server;
@@ -118,6 +121,9 @@ void TMainForm::SaveProgramOptions()
     const auto server = ParseExtractionServerSetting(value);
     TProgramSettings settings = LoadProgramSettings();
     settings.fExclude = edtExclude->text();
+    settings.fMatchCase = chkMatchCase->isChecked();
+    settings.fWholeWords = chkWholeWords->isChecked();
+    settings.fRegularExpression = chkRegularExpression->isChecked();
     // A server address that is not valid is kept out; the one stored stays.
     const QString stored = !server   ? settings.fExtractionServer
                            : *server ? value

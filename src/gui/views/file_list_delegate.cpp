@@ -82,6 +82,9 @@ void TFileListDelegate::setModelData(QWidget *aEditor, QAbstractItemModel * /*aM
     if (!line || aIndex.column() != flcName || !OnRename)
         return;
     const QString name = line->text();
-    if (name != aIndex.data(Qt::DisplayRole).toString())
-        OnRename(aIndex.row(), name);
+    if (name == aIndex.data(Qt::EditRole).toString())
+        return;
+    // The row shows its old name again at once, also while a refusal is being told.
+    aEditor->hide();
+    OnRename(aIndex.row(), name);
 }

@@ -337,7 +337,7 @@ bool TFileListView::RenameRow(int pRow, const QString &pNewName)
     const QString oldPath = fFileList->Item(pRow).Path();
     const TFileOperationResult result = RenameFileTo(oldPath, pNewName);
     if (!result.fOk) {
-        OnShowError(Translate(QStringLiteral("Cannot rename the file.")) + u'\n' + oldPath +
+        OnShowError(Translate(QStringLiteral("Cannot rename the file.")) + u'\n' + DisplayFileName(oldPath) +
                     QStringLiteral(": ") + result.fError);
         return false;
     }

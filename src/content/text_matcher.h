@@ -1,0 +1,58 @@
+// The text to find with the user's match options (case, whole words, regular expression), as
+// one matcher that the content check, the columns and the preview all use.
+#pragma once
+
+#include "content/spaced_text_match.h"
+
+#include <optional>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringView>
+
+struct TMatchOptions
+{
+    bool fMatchCase = false;
+    bool fWholeWords = false;
+    bool fRegex = false;
+    // All off: the program's plain rule, without regard to case, anywhere in the text.
+    bool IsDefault() const { return !fMatchCase && !fWholeWords && !fRegex; }
+    friend bool operator==(const TMatchOptions &, const TMatchOptions &) = default;
+};
+
+// Built once per search (or preview) and const afterwards, so one matcher serves any number of
+// threads. With the default options it is the plain rule: PosIgnoreCase for plain text, the
+// white-space-run rule of TSpacedTextFinder for a document's text (aSpaced). Otherwise a
+// regular expression (PCRE2 through QRegularExpression, in UTF mode with Unicode properties; its
+// match limit stops a pattern that would backtrack without end): the needle itself with
+// "Regular expression", else the needle's words with white space between them (any run of
+// white space for aSpaced); "Whole words only" wants no letter, digit or "_" on either side; without
+// "Match case" case is ignored. An empty match never counts.
+class TTextMatcher
+{
+public:
+    TTextMatcher(const QString &aNeedle, const TMatchOptions &aOptions, bool aSpaced);
+
+    // False for a regular expression that does not compile; ErrorText then has the library's
+    // message and where it stopped. A matcher that is not valid finds nothing.
+    bool IsValid() const { return fError.isEmpty(); }
+    const QString &ErrorText() const { return fError; }
+
+    // The first match starting at or after aFrom; none when there is none. Pure.
+    std::optional<TTextSpan> Find(QStringView aText, qsizetype aFrom = 0) const;
+    // The last match starting before aLimit (the end when negative); none when there is none.
+    std::optional<TTextSpan> FindLast(QStringView aText, qsizetype aLimit = -1) const;
+    bool Contains(QStringView aText) const { return Find(aText).has_value(); }
+    // How many matches the text holds, one after the other without overlap.
+    qsizetype Count(QStringView aText) const;
+
+private:
+    // Find of the regular expression in a copy made once by the caller.
+    std::optional<TTextSpan> FindInCopy(const QString &aText, qsizetype aFrom) const;
+
+    QString fNeedle;
+    bool fPlain = true;
+    bool fSpaced = false;
+    std::optional<TSpacedTextFinder> fSpacedFinder;
+    QRegularExpression fExpression;
+    QString fError;
+};

@@ -1,0 +1,120 @@
+// The match options: case, whole words and regular expressions on plain and document text, the
+// plain rule unchanged with all of them off, and a pattern that would backtrack without end.
+#include "content/content_matching.h"
+#include "content/text_matcher.h"
+#include "support/fake_extraction_server.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+#include <QTemporaryDir>
+
+namespace {
+
+TMatchOptions Options(const char *aFlags)
+{
+    const std::string flags = aFlags;
+    return {flags.find('c') != std::string::npos, flags.find('w') != std::string::npos,
+            flags.find('r') != std::string::npos};
+}
+
+} // namespace
+
+TEST(TextMatcher, OptionsDecideWhatMatches)
+{
+    struct TCase
+    {
+        const char16_t *fText;
+        const char16_t *fNeedle;
+        const char *fOptions; // c: match case, w: whole words, r: regular expression, s: document text
+        qsizetype fStart;     // -1: no match
+        qsizetype fLength;
+    };
+    const TCase cases[] = {
+        {u"Apache TIKA and tikaware", u"Tika", "", 7, 4},
+        {u"Apache TIKA and tikaware", u"Tika", "c", -1, 0},
+        {u"Apache Tika and tikaware", u"Tika", "c", 7, 4},
+        {u"tikaware, then tika.", u"tika", "w", 15, 4},
+        {u"tika at the start", u"TIKA", "w", 0, 4},
+        {u"ends with tika", u"tika", "w", 10, 4},
+        {u"(tika)", u"tika", "w", 1, 4},
+        {u"métatika and tika_x and tika2", u"tika", "w", -1, 0},
+        {u"schön tika", u"schön", "w", 0, 5},
+        {u"überschön", u"schön", "w", -1, 0},
+        {u"a.b and axb", u"a.b", "", 0, 3},
+        {u"axb only", u"a.b", "", -1, 0},
+        {u"axb only", u"a.b", "r", 0, 3},
+        {u"invoice  2024-11", u"invoice\\s+(\\d{4})-(\\d\\d)", "r", 0, 16},
+        {u"net 40 EUR, gross 50 EUR", u"(?<=gross )\\d+", "r", 18, 2},
+        {u"Total: 12", u"total", "cr", -1, 0},
+        {u"Total: 12", u"total", "r", 0, 5},
+        {u"word-wrapped\nline", u"wrapped line", "ws", 5, 12},
+        {u"word-wrapped\nline", u"wrapped line", "w", -1, 0},
+        {u"a*b", u"x*", "r", -1, 0}, // an empty match never counts
+    };
+    for (const TCase &test : cases) {
+        const std::string flags = test.fOptions;
+        const TTextMatcher matcher(QString::fromUtf16(test.fNeedle), Options(test.fOptions),
+                                   flags.find('s') != std::string::npos);
+        ASSERT_TRUE(matcher.IsValid()) << matcher.ErrorText().toStdString();
+        const auto match = matcher.Find(QString::fromUtf16(test.fText));
+        const std::string label = QString::fromUtf16(test.fText).toStdString() + " / " +
+                                  QString::fromUtf16(test.fNeedle).toStdString() + " / " + flags;
+        if (test.fStart < 0) {
+            EXPECT_FALSE(match) << label;
+            continue;
+        }
+        ASSERT_TRUE(match) << label;
+        EXPECT_EQ(match->Start, test.fStart) << label;
+        EXPECT_EQ(match->Length, test.fLength) << label;
+    }
+}
+
+TEST(TextMatcher, CountsFindsLastAndRefusesBadPatterns)
+{
+    const TTextMatcher words(QStringLiteral("tika"), Options("w"), false);
+    const QString text = QStringLiteral("tika tikaware Tika (tika)");
+    EXPECT_EQ(words.Count(text), 3);
+    EXPECT_EQ(words.FindLast(text)->Start, 20);
+    EXPECT_EQ(words.FindLast(text, 20)->Start, 14);
+
+    const TTextMatcher broken(QStringLiteral("invoice(\\d+"), Options("r"), false);
+    EXPECT_FALSE(broken.IsValid());
+    EXPECT_FALSE(broken.ErrorText().isEmpty());
+    EXPECT_FALSE(broken.Contains(QStringLiteral("invoice(12")));
+
+    // Nested repetition on a subject that cannot match: the library's match limit ends it.
+    const TTextMatcher hostile(QStringLiteral("(a+)+$"), Options("r"), false);
+    ASSERT_TRUE(hostile.IsValid());
+    EXPECT_FALSE(hostile.Contains(QString(40, u'a') + u'b'));
+}
+
+// The content check applies the options to plain text (also across its reading chunks) and to a
+// document's text; with all of them off it answers as before.
+TEST(TextMatcher, TheContentCheckTakesTheOptions)
+{
+    QTemporaryDir dir;
+    QByteArray big(5 * 1024 * 1024, 'x');
+    big.replace(2 * 1024 * 1024 - 3, 9, " Tika 42 ");
+    const QString text = WriteTestFile(dir.filePath(QStringLiteral("big.txt")), big);
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Apache TIKA\nserver");
+    const QString document = WriteTestFile(dir.filePath(QStringLiteral("doc.pdf")), "%PDF");
+    struct TCase
+    {
+        const QString &fPath;
+        const char *fNeedle;
+        const char *fOptions;
+        bool fFound;
+    };
+    const TCase cases[] = {
+        {text, "tika", "", true},       {text, "tika", "c", false},
+        {text, "Tika", "cw", true},     {text, "Tika\\s+\\d+", "r", true},
+        {text, "xTika", "w", false},    {document, "tika server", "", true},
+        {document, "Tika", "c", false}, {document, "TIKA server", "cw", true},
+    };
+    for (const TCase &test : cases)
+        EXPECT_EQ(FileContainsText(test.fPath, QString::fromUtf8(test.fNeedle), server.Address(), nullptr,
+                                   nullptr, Options(test.fOptions)),
+                  test.fFound)
+            << test.fNeedle << " " << test.fOptions;
+}
