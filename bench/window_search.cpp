@@ -504,7 +504,11 @@ int main(int argc, char **argv)
                 for (int i = 0; i < 500; ++i) {
                     const QByteArray text = "Quarterly report number " + QByteArray::number(i) + ": " +
                                             Words(random, 2000, false).replace('\n', ' ');
-                    if (!WriteFile(QStringLiteral("%1/pdf/f%2.pdf").arg(aData).arg(i), MakePdf(text)) ||
+                    // The page shows the text in lines of about 80 characters, so all of it is read.
+                    QByteArray lines;
+                    for (qsizetype at = 0; at < text.size(); at += 80)
+                        lines += (at ? ") Tj 0 -14 Td (" : "") + text.mid(at, 80);
+                    if (!WriteFile(QStringLiteral("%1/pdf/f%2.pdf").arg(aData).arg(i), MakePdf(lines)) ||
                         !WriteFile(QStringLiteral("%1/docx/f%2.docx").arg(aData).arg(i), MakeDocx(text)))
                         return false;
                 }
