@@ -347,7 +347,8 @@ void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int
         first.push_back(cached.fSeconds);
         firstCpu.push_back(cached.fCpuSeconds);
         repeat.push_back(SearchInWindow(aForm, aData, QStringLiteral("Kaleidoscope")).fSeconds);
-        // The database alone, its journal written back.
+        // The database alone, with every entry and its journal written back.
+        cache->Flush();
         TSqliteDb db(QFile::encodeName(cache->FileName()), false);
         int result = 0;
         db.QueryInt("PRAGMA wal_checkpoint(TRUNCATE)", result);

@@ -31,6 +31,8 @@ constexpr int kCompressionLevel = 1;
 // A hit refreshes an entry's last-use time only when it is older than this, so that a repeated
 // search reads without writing.
 constexpr int64_t kTouchSeconds = 600;
+// Entries and last-use times written in one transaction: a commit costs far more than a row.
+constexpr size_t kBatchSize = 32;
 // Bytes counted for an entry beyond its blobs and strings (row and index overhead).
 constexpr int64_t kEntryOverhead = 96;
 // The longest text kept: twice the longest reply the client takes.
@@ -120,6 +122,20 @@ void BindStamp(TSqliteStatement &aStatement, const QByteArray &aPath, const TFil
     aStatement.Bind(5, aStamp.fModified);
     aStatement.Bind(6, aStamp.fChanged);
     aStatement.BindText(7, aExtractor);
+}
+
+// The text of a stored body, checked against its length and zstd's checksum.
+bool Decompress(ZSTD_DCtx *aContext, const QByteArray &aBody, int64_t aTextBytes, QByteArray &aText)
+{
+    aText.clear();
+    if (aTextBytes == 0)
+        return aBody.isEmpty();
+    if (ZSTD_getFrameContentSize(aBody.constData(), size_t(aBody.size())) != uint64_t(aTextBytes))
+        return false;
+    aText.resize(aTextBytes);
+    const size_t size = ZSTD_decompressDCtx(aContext, aText.data(), size_t(aTextBytes), aBody.constData(),
+                                            size_t(aBody.size()));
+    return !ZSTD_isError(size) && size == size_t(aTextBytes);
 }
 
 int64_t FileSize(const QString &aName)
@@ -225,7 +241,10 @@ TTextCache::TTextCache(TOptions aOptions)
 {
 }
 
-TTextCache::~TTextCache() = default;
+TTextCache::~TTextCache()
+{
+    Flush();
+}
 
 QString TTextCache::FileName() const
 {
@@ -361,9 +380,12 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
         TLease connection(*this);
         if (!connection)
             return false;
+        const QByteArray path = FileNameBytes(aPath);
+        if (FindPending(connection.Get(), path, aStamp, aExtractor, aText, aFailure))
+            return true;
         TSqliteStatement &find = connection->fFind;
         find.Reset();
-        BindStamp(find, FileNameBytes(aPath), aStamp, aExtractor);
+        BindStamp(find, path, aStamp, aExtractor);
         const int result = find.Step();
         if (result != SQLITE_ROW) {
             find.Reset();
@@ -382,16 +404,7 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
                      IsLastingProblem(TDocumentProblem(problem)) && textBytes >= 0 &&
                      textBytes <= MaxCachedTextBytes;
         QByteArray text;
-        if (sound && textBytes > 0) {
-            sound = ZSTD_getFrameContentSize(body.constData(), size_t(body.size())) == uint64_t(textBytes);
-            if (sound) {
-                text.resize(textBytes);
-                const size_t size =
-                    ZSTD_decompressDCtx(connection->fDecompress.get(), text.data(), size_t(textBytes),
-                                        body.constData(), size_t(body.size()));
-                sound = !ZSTD_isError(size) && size == size_t(textBytes);
-            }
-        }
+        sound = sound && Decompress(connection->fDecompress.get(), body, textBytes, text);
         if (!sound) {
             // Never a wrong answer: an entry that does not decode is dropped.
             TSqliteStatement &remove = connection->fDelete;
@@ -409,7 +422,8 @@ bool TTextCache::Find(const QString &aPath, const TFileStamp &aStamp, const std:
             {
                 std::lock_guard lock(fPendingLock);
                 fPendingTouches.push_back({id, now});
-                write = !std::exchange(fWriting, true);
+                write =
+                    fPending.size() + fPendingTouches.size() >= kBatchSize && !std::exchange(fWriting, true);
             }
             if (write)
                 WritePending(connection);
@@ -459,27 +473,81 @@ bool TTextCache::Store(const QString &aPath, const TFileStamp &aStamp, const std
         // One entry never takes more than a small share of the cache.
         if (entry.fStored > limit / 8)
             return false;
-        const int64_t stored = entry.fStored;
-        // Whoever finds no writer at work writes what has come in meanwhile, in one transaction
-        // per round; the others go back to their documents at once.
+        fAddedSinceCheck += entry.fStored;
+        // Entries wait until a batch is full; whoever fills it while no writer is at work writes
+        // it (and what comes in meanwhile); the others go back to their documents at once.
         {
             std::lock_guard lock(fPendingLock);
             fPending.push_back(std::move(entry));
-            if (std::exchange(fWriting, true))
+            if (fPending.size() + fPendingTouches.size() < kBatchSize || std::exchange(fWriting, true))
                 return true;
         }
         const bool written = WritePending(connection);
-        // The size is looked at in batches: after about a sixteenth of the limit has been added.
-        if (fAddedSinceCheck.fetch_add(stored) + stored >= std::max<int64_t>(limit / 16, 1) &&
-            !fEvicting.exchange(true)) {
-            fAddedSinceCheck = 0;
-            EvictIfNeeded(connection.Get());
-            fEvicting = false;
-        }
+        EvictIfDue(connection.Get());
         return written;
     } catch (...) {
         return false;
     }
+}
+
+bool TTextCache::FindPending(TConnection &aConnection, const QByteArray &aPath, const TFileStamp &aStamp,
+                             const std::string &aExtractor, QString &aText, TDocumentFailure &aFailure)
+{
+    QByteArray body;
+    int64_t textBytes = 0;
+    int64_t problem = 0;
+    std::string detail;
+    {
+        std::lock_guard lock(fPendingLock);
+        const auto newest =
+            std::find_if(fPending.rbegin(), fPending.rend(), [&](const TPendingEntry &aEntry) {
+                return aEntry.fPath == aPath && aEntry.fStamp == aStamp && aEntry.fExtractor == aExtractor;
+            });
+        if (newest == fPending.rend())
+            return false;
+        newest->fUsed = Now();
+        body = newest->fBody;
+        textBytes = newest->fTextBytes;
+        problem = newest->fProblem;
+        detail = newest->fDetail;
+    }
+    QByteArray text;
+    if (!Decompress(aConnection.fDecompress.get(), body, textBytes, text))
+        return false;
+    aText = QString::fromUtf8(text);
+    aFailure = {TDocumentProblem(problem), QString::fromStdString(detail)};
+    return true;
+}
+
+bool TTextCache::Flush()
+{
+    {
+        std::lock_guard lock(fPendingLock);
+        // A writer at work writes all that is there before it stops.
+        if ((fPending.empty() && fPendingTouches.empty()) || std::exchange(fWriting, true))
+            return true;
+    }
+    TLease connection(*this);
+    if (!connection) {
+        std::lock_guard lock(fPendingLock);
+        fPending.clear();
+        fPendingTouches.clear();
+        fWriting = false;
+        return false;
+    }
+    const bool written = WritePending(connection);
+    EvictIfDue(connection.Get());
+    return written;
+}
+
+void TTextCache::EvictIfDue(TConnection &aConnection)
+{
+    // The size is looked at in batches: after about a sixteenth of the limit has been added.
+    if (fAddedSinceCheck < std::max<int64_t>(fLimitBytes / 16, 1) || fEvicting.exchange(true))
+        return;
+    fAddedSinceCheck = 0;
+    EvictIfNeeded(aConnection);
+    fEvicting = false;
 }
 
 bool TTextCache::WritePending(TLease &aLease)
@@ -601,6 +669,12 @@ int64_t TTextCache::Clear()
     const QString name = FileName();
     if (name.isEmpty())
         return 0;
+    {
+        // What waits to be written goes too.
+        std::lock_guard lock(fPendingLock);
+        fPending.clear();
+        fPendingTouches.clear();
+    }
     const int64_t before = SizeOnDisk();
     // A cache never used is not made only to be emptied.
     bool cleared = !QFileInfo::exists(name);

@@ -53,13 +53,17 @@ public:
     // not be extracted. False on a miss and on any failure. Any thread.
     bool Find(const QString &aPath, const TFileStamp &aStamp, const std::string &aExtractor, QString &aText,
               TDocumentFailure &aFailure);
-    // Stores the outcome of extracting aPath (replacing any older entry for the path). While
-    // another thread writes, the entry is handed to it and the call returns true at once;
-    // otherwise this call writes (with any entries handed over meanwhile) and returns false when
-    // that failed. Now and then removes the least recently used entries to keep within
-    // the size limit. Any thread.
+    // Stores the outcome of extracting aPath (replacing any older entry for the path). Entries
+    // are written in batches: until its batch is written (by the call that fills it, or Flush),
+    // an entry is found in memory. Returns false when the entry cannot be stored or the batch
+    // this call wrote failed. Now and then removes the least recently used entries to keep
+    // within the size limit. Any thread.
     bool Store(const QString &aPath, const TFileStamp &aStamp, const std::string &aExtractor,
                const QString &aText, const TDocumentFailure &aFailure);
+
+    // Writes the entries and last-use times that wait for a full batch; false when that failed.
+    // The destructor does it too. Any thread.
+    bool Flush();
 
     // The bytes the cache takes on disk (the database, its journal files and a moved-aside one).
     // Any thread.
@@ -84,6 +88,11 @@ private:
     bool PrepareDatabase();
     void MoveAside();
     void EvictIfNeeded(TConnection &aConnection);
+    // EvictIfNeeded once enough has been added since the last look, by one thread at a time.
+    void EvictIfDue(TConnection &aConnection);
+    // The newest entry waiting to be written for the same path, stamp and extractor.
+    bool FindPending(TConnection &aConnection, const QByteArray &aPath, const TFileStamp &aStamp,
+                     const std::string &aExtractor, QString &aText, TDocumentFailure &aFailure);
     // Called by the thread that took the writer's role: writes what has been handed over until
     // nothing is left, then gives the role up. False when a round failed.
     bool WritePending(TLease &aLease);

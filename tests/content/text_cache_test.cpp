@@ -351,13 +351,19 @@ TEST_F(TextCache, AFullDiskLeavesTheSearchCorrect)
     TTextCache::TOptions options = Options();
     options.fMaxPageCount = 6;
     const auto cache = std::make_shared<TTextCache>(options);
-    EXPECT_FALSE(cache->Store(QStringLiteral("/d/big.pdf"), {1, 2, 3, 4, 5}, kExtractor,
-                              QString::fromLatin1(RandomLetters(200000, 1)), {}));
+    cache->Store(QStringLiteral("/d/big.pdf"), {1, 2, 3, 4, 5}, kExtractor,
+                 QString::fromLatin1(RandomLetters(200000, 1)), {});
+    EXPECT_FALSE(cache->Flush());
+    QString text;
+    TDocumentFailure failure;
+    EXPECT_FALSE(cache->Find(QStringLiteral("/d/big.pdf"), {1, 2, 3, 4, 5}, kExtractor, text, failure));
     const QString pdf = fTree.File(QStringLiteral("a.pdf"), "%PDF");
     fServer.SetReply(TFakeReply::frText, RandomLetters(100000, 2).toStdString() + " harbour");
     auto service = Service(cache);
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(FileContainsText(pdf, QStringLiteral("harbour"), TDocumentSource(*service)));
+        EXPECT_FALSE(cache->Flush());
+    }
     EXPECT_EQ(fServer.RequestCount(), 2u);
 }
 
@@ -380,6 +386,7 @@ TEST_F(TextCache, TheLeastRecentlyUsedEntriesGoFirst)
         fNow += 1000;
         ASSERT_TRUE(cache.Store(QStringLiteral("/d/%1.pdf").arg(i), stamp(i), kExtractor, text(i), {}));
     }
+    ASSERT_TRUE(cache.Flush());
     int kept = 0;
     for (int i = 0; i < 60; ++i)
         kept += cache.Find(QStringLiteral("/d/%1.pdf").arg(i), stamp(i), kExtractor, found, failure) ? 1 : 0;
@@ -399,6 +406,7 @@ TEST_F(TextCache, ClearEmptiesItAndSaysWhatItFreed)
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(cache.Store(QStringLiteral("/d/%1.pdf").arg(i), {1, uint64_t(i), 2, 3, 4}, kExtractor,
                                 QString::fromLatin1(RandomLetters(20000, unsigned(i))), {}));
+    ASSERT_TRUE(cache.Flush());
     const int64_t before = cache.SizeOnDisk();
     const int64_t freed = cache.Clear();
     EXPECT_GT(freed, 100000);
