@@ -10,9 +10,15 @@
 //   empty1m    1,000,000 empty files, a text that none holds
 //   listed100k 100,000 files listed with an empty text: wall time and bytes per listed result
 //   utf8       100 MB of UTF-8 text, a non-ASCII text: the content check alone against grep -rli
-//   pdf500     500 PDFs without the text, through ordwell-extractd (give its path in ORDWELL_EXTRACTD)
+//   pdf500     500 PDFs without the text, through ordwell-extractd (give its path in ORDWELL_EXTRACTD),
+//              the text cache off
+//   cache      500 PDFs and 500 .docx files, through ordwell-extractd: with an empty text cache a
+//              first search, then a search for another text (read from the cache), against a first
+//              search with the cache off; and the cache's size per document
 // DATA_DIR keeps the generated files between runs (made once); by default a temporary folder.
 #include "content/content_matching.h"
+#include "content/sqlite_db.h"
+#include "content/text_cache.h"
 #include "gui/main_form/main_form.h"
 
 #include <algorithm>
@@ -21,17 +27,20 @@
 #include <malloc.h>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -153,13 +162,79 @@ QByteArray MakePdf(const QByteArray &aText)
     return pdf;
 }
 
+// A .docx file (a zip archive, stored) whose one paragraph is aText.
+QByteArray MakeDocx(const QByteArray &aText)
+{
+    const QList<std::pair<QByteArray, QByteArray>> parts{
+        {"[Content_Types].xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+         "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+         "Extension=\"xml\" "
+         "ContentType=\"application/xml\"/><Override PartName=\"/word/document.xml\" "
+         "ContentType=\"application/"
+         "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+        {"_rels/.rels",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+         "Target=\"word/document.xml\"/></Relationships>"},
+        {"word/document.xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document "
+         "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body><w:p><w:r><w:t>" +
+             aText + "</w:t></w:r></w:p></w:body></w:document>"}};
+    const auto crc32 = [](const QByteArray &aBytes) {
+        uint32_t crc = 0xffffffffu;
+        for (const char c : aBytes) {
+            crc ^= uint8_t(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    };
+    const auto le = [](QByteArray &aOut, uint32_t aValue, int aBytes) {
+        for (int i = 0; i < aBytes; ++i)
+            aOut += char((aValue >> (8 * i)) & 0xff);
+    };
+    QByteArray zip, directory;
+    for (const auto &[name, data] : parts) {
+        const uint32_t offset = uint32_t(zip.size()), crc = crc32(data), size = uint32_t(data.size());
+        le(zip, 0x04034b50, 4), le(zip, 20, 2), le(zip, 0, 2), le(zip, 0, 2), le(zip, 0, 4);
+        le(zip, crc, 4), le(zip, size, 4), le(zip, size, 4), le(zip, uint32_t(name.size()), 2), le(zip, 0, 2);
+        zip += name + data;
+        le(directory, 0x02014b50, 4), le(directory, 20, 2), le(directory, 20, 2), le(directory, 0, 2);
+        le(directory, 0, 2), le(directory, 0, 4), le(directory, crc, 4), le(directory, size, 4);
+        le(directory, size, 4), le(directory, uint32_t(name.size()), 2), le(directory, 0, 2);
+        le(directory, 0, 2), le(directory, 0, 2), le(directory, 0, 2), le(directory, 0, 4);
+        le(directory, offset, 4);
+        directory += name;
+    }
+    const uint32_t start = uint32_t(zip.size());
+    zip += directory;
+    le(zip, 0x06054b50, 4), le(zip, 0, 2), le(zip, 0, 2), le(zip, uint32_t(parts.size()), 2);
+    le(zip, uint32_t(parts.size()), 2), le(zip, uint32_t(directory.size()), 4), le(zip, start, 4),
+        le(zip, 0, 2);
+    return zip;
+}
+
 // The window's whole search of aRoot for aText: seconds from the click on Start to the end, and
 // the longest time the event loop did not turn meanwhile.
 struct TWindowRun
 {
     double fSeconds = 0;
     double fLongestStallMs = 0;
+    // Processor time of this process (every thread of the window, not the extraction server).
+    double fCpuSeconds = 0;
 };
+
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString &aText)
 {
     aForm.ZorShellLink1->SelectionList().SetPaths({aRoot + QStringLiteral("/*")});
@@ -174,6 +249,7 @@ TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString 
         sinceTurn.restart();
     });
     QElapsedTimer timer;
+    const double cpuBefore = ProcessCpuSeconds();
     timer.start();
     sinceTurn.start();
     ticker.start();
@@ -183,6 +259,7 @@ TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString 
         QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     TWindowRun run;
     run.fSeconds = double(timer.nsecsElapsed()) / 1e9;
+    run.fCpuSeconds = ProcessCpuSeconds() - cpuBefore;
     ticker.stop();
     run.fLongestStallMs = longest;
     return run;
@@ -222,17 +299,95 @@ void Compare(TMainForm &aForm, const QString &aData, const QString &aText, const
                     *std::max_element(stalls.begin(), stalls.end()));
 }
 
+// Starts ordwell-extractd from $ORDWELL_EXTRACTD on port 19998, points the window at it and waits
+// until it answers for aSample.
+bool StartServer(QProcess &aServer, TMainForm &aForm, const QString &aSample)
+{
+    const QString program = qEnvironmentVariable("ORDWELL_EXTRACTD");
+    aServer.setStandardOutputFile(QProcess::nullDevice());
+    aServer.setStandardErrorFile(QProcess::nullDevice());
+    aServer.start(program, {QStringLiteral("--port"), QStringLiteral("19998")});
+    if (program.isEmpty() || !aServer.waitForStarted()) {
+        std::fprintf(stderr, "set ORDWELL_EXTRACTD to the path of ordwell-extractd\n");
+        return false;
+    }
+    TExtractionServerAddress server;
+    server.fPort = 19998;
+    aForm.Session().SetExtractionServer(server);
+    for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
+        QString text, error;
+        if (ExtractTextViaServer(aSample, text, error, server))
+            return true;
+    }
+    return false;
+}
+
+// The text cache on one folder of documents: per run, an emptied cache, a first search and a
+// search for another text; then a first search with the cache off. Medians of Runs.
+void CompareCache(TMainForm &aForm, const char *aWhat, const QString &aData, int aCount)
+{
+    const std::shared_ptr<TTextCache> cache = aForm.Session().TextCache();
+    std::vector<double> first, repeat, without, firstCpu, withoutCpu;
+    int64_t bytes = 0;
+    aForm.chkTextCache->setChecked(false);
+    SearchInWindow(aForm, aData, QStringLiteral("Zebracorn")); // warms the page cache and the server
+    const auto withoutCache = [&] {
+        aForm.chkTextCache->setChecked(false);
+        const TWindowRun run = SearchInWindow(aForm, aData, QStringLiteral("Zebracorn"));
+        without.push_back(run.fSeconds);
+        withoutCpu.push_back(run.fCpuSeconds);
+    };
+    for (int run = 0; run < Runs; ++run) {
+        // The search without the cache comes first in every other run, so neither order wins.
+        if (run % 2 == 0)
+            withoutCache();
+        aForm.chkTextCache->setChecked(true);
+        cache->Clear();
+        const TWindowRun cached = SearchInWindow(aForm, aData, QStringLiteral("Zebracorn"));
+        first.push_back(cached.fSeconds);
+        firstCpu.push_back(cached.fCpuSeconds);
+        repeat.push_back(SearchInWindow(aForm, aData, QStringLiteral("Kaleidoscope")).fSeconds);
+        // The database alone, with every entry and its journal written back.
+        cache->Flush();
+        TSqliteDb db(QFile::encodeName(cache->FileName()), false);
+        int result = 0;
+        db.QueryInt("PRAGMA wal_checkpoint(TRUNCATE)", result);
+        const int64_t entries = db.QueryInt("SELECT count(*) FROM entries", result);
+        if (entries != aCount)
+            std::printf("unexpected: %lld entries\n", static_cast<long long>(entries));
+        bytes = QFileInfo(cache->FileName()).size();
+        if (run % 2 == 1)
+            withoutCache();
+    }
+    aForm.chkTextCache->setChecked(true);
+    const auto print = [](const char *aLabel, const std::vector<double> &aValues) {
+        std::printf("  %-12s", aLabel);
+        for (const double value : aValues)
+            std::printf(" %.3f", value);
+        std::printf("\n");
+    };
+    print("first", first);
+    print("repeat", repeat);
+    print("without", without);
+    print("cpu first", firstCpu);
+    print("cpu without", withoutCpu);
+    std::printf("%s: first search %.3f s, repeat (another text) %.3f s = %.1f%% of the first; without the "
+                "cache %.3f s (first/without %.3f); cache on disk %.0f bytes per document\n",
+                aWhat, Median(first), Median(repeat), 100 * Median(repeat) / Median(first), Median(without),
+                Median(first) / Median(without), double(bytes) / aCount);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (config.path() + QStringLiteral("/cache")).toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(
-            stderr,
-            "usage: window_search text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500 [DATA_DIR]\n");
+        std::fprintf(stderr, "usage: window_search "
+                             "text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500|cache [DATA_DIR]\n");
         return 2;
     }
     const QString scenario = QString::fromLocal8Bit(argv[1]);
@@ -332,28 +487,40 @@ int main(int argc, char **argv)
                 return true;
             }))
             return 1;
-        const QString server = qEnvironmentVariable("ORDWELL_EXTRACTD");
         QProcess extractd;
-        extractd.setStandardOutputFile(QProcess::nullDevice());
-        extractd.setStandardErrorFile(QProcess::nullDevice());
-        extractd.start(server, {QStringLiteral("--port"), QStringLiteral("19998")});
-        if (server.isEmpty() || !extractd.waitForStarted()) {
-            std::fprintf(stderr, "set ORDWELL_EXTRACTD to the path of ordwell-extractd\n");
+        if (!StartServer(extractd, form, data + QStringLiteral("/f0.pdf")))
             return 2;
-        }
-        TExtractionServerAddress server19998;
-        server19998.fPort = 19998;
-        form.Session().SetExtractionServer(server19998);
-        // Waits until the server answers.
-        for (QDeadlineTimer deadline(10000); !deadline.hasExpired();) {
-            QString text, error;
-            if (ExtractTextViaServer(data + QStringLiteral("/f0.pdf"), text, error, server19998))
-                break;
-        }
+        // Extraction itself is measured: every search sends every document.
+        form.chkTextCache->setChecked(false);
         const QString loop =
             QStringLiteral("for f in '%1'/*.pdf; do pdftotext \"$f\" - >/dev/null; done").arg(data);
         Compare(form, data, needle,
                 {{QStringLiteral("pdftotext loop"), QStringLiteral("sh"), {QStringLiteral("-c"), loop}}});
+        extractd.terminate();
+        extractd.waitForFinished();
+    } else if (scenario == QStringLiteral("cache")) {
+        if (!MakeOnce(root, [&](const QString &aData) {
+                QDir().mkpath(aData + QStringLiteral("/pdf"));
+                QDir().mkpath(aData + QStringLiteral("/docx"));
+                for (int i = 0; i < 500; ++i) {
+                    const QByteArray text = "Quarterly report number " + QByteArray::number(i) + ": " +
+                                            Words(random, 2000, false).replace('\n', ' ');
+                    // The page shows the text in lines of about 80 characters, so all of it is read.
+                    QByteArray lines;
+                    for (qsizetype at = 0; at < text.size(); at += 80)
+                        lines += (at ? ") Tj 0 -14 Td (" : "") + text.mid(at, 80);
+                    if (!WriteFile(QStringLiteral("%1/pdf/f%2.pdf").arg(aData).arg(i), MakePdf(lines)) ||
+                        !WriteFile(QStringLiteral("%1/docx/f%2.docx").arg(aData).arg(i), MakeDocx(text)))
+                        return false;
+                }
+                return true;
+            }))
+            return 1;
+        QProcess extractd;
+        if (!StartServer(extractd, form, data + QStringLiteral("/pdf/f0.pdf")))
+            return 2;
+        CompareCache(form, "500 PDFs", data + QStringLiteral("/pdf"), 500);
+        CompareCache(form, "500 .docx", data + QStringLiteral("/docx"), 500);
         extractd.terminate();
         extractd.waitForFinished();
     } else {

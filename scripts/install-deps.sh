@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates clang-format
   # program
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins libcurl4-openssl-dev
-  libcpp-httplib-dev libssl-dev
+  libcpp-httplib-dev libssl-dev libsqlite3-dev libzstd-dev
   # extraction server
   libpoppler-cpp-dev libarchive-dev libxml2-dev libgmime-3.0-dev libgsf-1-dev libuchardet-dev
   libwpd-dev librevenge-dev

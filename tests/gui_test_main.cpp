@@ -1,6 +1,6 @@
 // Entry point of the window test executables: a QApplication, then every GoogleTest test. The
 // per-user folders point at a temporary folder, so no window test reads or writes the user's own
-// settings or language choice.
+// settings, language choice or text cache.
 #include "support/fresh_run_context.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@ int main(int argc, char **argv)
         return 1;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.filePath(QStringLiteral("config"))));
     qputenv("APPDATA", QFile::encodeName(configHome.filePath(QStringLiteral("appdata"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(configHome.filePath(QStringLiteral("cache"))));
     ::testing::InitGoogleTest(&argc, argv);
     StartEachTestWithAFreshRunContext();
     return RUN_ALL_TESTS();

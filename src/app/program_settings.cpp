@@ -14,6 +14,10 @@ const QString kExclude = QStringLiteral("Exclude");
 const QString kMatchCase = QStringLiteral("MatchCase");
 const QString kWholeWords = QStringLiteral("WholeWords");
 const QString kRegularExpression = QStringLiteral("RegularExpression");
+const QString kTextCache = QStringLiteral("TextCache");
+const QString kTextCacheLimitMb = QStringLiteral("TextCacheLimitMB");
+// A limit beyond any disk (1 PiB) is a typing error.
+constexpr qlonglong kMaxTextCacheLimitMb = 1LL << 30;
 
 // A stored switch: "true" or "false" as QSettings writes them; anything else keeps aDefault.
 bool Switch(const QSettings &aFile, const QString &aKey, bool aDefault)
@@ -21,6 +25,7 @@ bool Switch(const QSettings &aFile, const QString &aKey, bool aDefault)
     const QString value = aFile.value(aKey).toString();
     return value == u"true" ? true : value == u"false" ? false : aDefault;
 }
+
 // The file holds a few short values; a larger one is not ours to parse.
 constexpr qint64 kMaxFileSize = 1024 * 1024;
 
@@ -45,6 +50,11 @@ TProgramSettings LoadProgramSettings()
     settings.fMatchCase = Switch(file, kMatchCase, settings.fMatchCase);
     settings.fWholeWords = Switch(file, kWholeWords, settings.fWholeWords);
     settings.fRegularExpression = Switch(file, kRegularExpression, settings.fRegularExpression);
+    settings.fTextCache = Switch(file, kTextCache, settings.fTextCache);
+    bool valid = false;
+    const qlonglong limit = file.value(kTextCacheLimitMb).toString().trimmed().toLongLong(&valid);
+    if (valid && limit >= 1 && limit <= kMaxTextCacheLimitMb)
+        settings.fTextCacheLimitMb = limit;
     return settings;
 }
 
@@ -59,6 +69,8 @@ bool SaveProgramSettings(const TProgramSettings &aSettings)
     file.setValue(kMatchCase, aSettings.fMatchCase);
     file.setValue(kWholeWords, aSettings.fWholeWords);
     file.setValue(kRegularExpression, aSettings.fRegularExpression);
+    file.setValue(kTextCache, aSettings.fTextCache);
+    file.setValue(kTextCacheLimitMb, qlonglong(aSettings.fTextCacheLimitMb));
     file.sync();
     return file.status() == QSettings::NoError;
 }

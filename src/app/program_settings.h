@@ -2,6 +2,7 @@
 // has no field for (its layout is fixed).
 #pragma once
 
+#include <cstdint>
 #include <QString>
 
 struct TProgramSettings
@@ -14,6 +15,10 @@ struct TProgramSettings
     bool fMatchCase = false;
     bool fWholeWords = false;
     bool fRegularExpression = false;
+    // Whether documents' text is kept in the text cache between searches.
+    bool fTextCache = true;
+    // The text cache's size limit in MiB (2 GiB by default); at least 1, at most 2^30.
+    int64_t fTextCacheLimitMb = 2048;
 };
 
 // The options stored in RegistryFileName(); the default of each one that is missing, of the

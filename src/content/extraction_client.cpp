@@ -192,6 +192,45 @@ bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs)
            status < 300;
 }
 
+bool FetchServerVersion(const TExtractionServerAddress &aServer, int32_t aTimeoutMs, std::string &aVersion)
+{
+    aVersion.clear();
+    InitCurlOnce();
+    std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
+    if (!curl)
+        return false;
+    TExtractionServerAddress root = aServer;
+    root.fPath = "/version";
+    const std::string url = ServerUrl(root);
+    CURL *handle = curl.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_PROXY, "");
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(std::max(aTimeoutMs, 1)));
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &aVersion);
+    curl_easy_setopt(
+        handle, CURLOPT_WRITEFUNCTION, +[](char *aData, size_t aSize, size_t aCount, void *aTarget) {
+            auto &version = *static_cast<std::string *>(aTarget);
+            const size_t bytes = aSize * aCount;
+            // A version is a short line; a longer reply is not one.
+            if (version.size() + bytes > 1024)
+                return size_t(0);
+            version.append(aData, bytes);
+            return bytes;
+        });
+    long status = 0;
+    const bool answered = curl_easy_perform(handle) == CURLE_OK &&
+                          curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
+                          status >= 200 && status < 300;
+    aVersion = QString::fromStdString(aVersion).trimmed().toStdString();
+    if (!answered || aVersion.empty()) {
+        aVersion.clear();
+        return false;
+    }
+    return true;
+}
+
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
                           const TExtractionServerAddress &aServer, const ICancellationIndicator *aCancel,
                           TDocumentProblem *aProblem)

@@ -34,6 +34,11 @@ std::string ServerUrl(const TExtractionServerAddress &aServer);
 // True when the server answers a GET of its path with a 2xx status within aTimeoutMs. Any thread.
 bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs);
 
+// The server's answer to GET /version ("ordwell-extractd 2.3", "Apache Tika 2.9.1"), trimmed,
+// within aTimeoutMs; false with aVersion empty when it does not answer with a short 2xx reply.
+// Any thread.
+bool FetchServerVersion(const TExtractionServerAddress &aServer, int32_t aTimeoutMs, std::string &aVersion);
+
 // Sends the file at Path, whole, to the extraction server and puts the UTF-8 reply into Text.
 // Returns true when Text is not empty (a reply of white space counts). Both out values are
 // emptied first; on failure Text is empty and ErrorText says why: the open error when the file

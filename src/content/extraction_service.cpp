@@ -47,7 +47,10 @@ std::vector<std::string> TExtractionService::DefaultPrograms()
     return programs;
 }
 
-TExtractionService::TExtractionService(TOptions aOptions) : fOptions(std::move(aOptions)) {}
+TExtractionService::TExtractionService(TOptions aOptions)
+    : fOptions(std::move(aOptions)), fCache(fOptions.fCache)
+{
+}
 
 TExtractionService::~TExtractionService() = default;
 
@@ -120,6 +123,68 @@ pid_t TExtractionService::OwnServerPid() const
     return fOwnServer ? fOwnServer->Pid() : -1;
 }
 
+std::shared_ptr<TTextCache> TExtractionService::Cache() const
+{
+    std::lock_guard lock(fLock);
+    return fCache;
+}
+
+void TExtractionService::SetCache(std::shared_ptr<TTextCache> aCache)
+{
+    std::lock_guard lock(fLock);
+    fCache.swap(aCache);
+}
+
+std::string TExtractionService::ServerIdentity(const TExtractionServerAddress &aServer)
+{
+    const std::string server = aServer.fHost + ":" + std::to_string(aServer.fPort);
+    bool own = false;
+    {
+        std::lock_guard lock(fLock);
+        if (fIdentityServer == server)
+            return fIdentity;
+        own =
+            fOwnServer && fResolved && fResolved->fHost == aServer.fHost && fResolved->fPort == aServer.fPort;
+    }
+    std::string version;
+    std::string identity;
+    if (FetchServerVersion(aServer, kProbeTimeoutMs, version))
+        identity = own ? (version.starts_with(kServerProgram) ? version
+                                                              : std::string(kServerProgram) + " " + version)
+                       : ServerUrl(aServer) + " " + version;
+    std::lock_guard lock(fLock);
+    fIdentityServer = server;
+    fIdentity = identity;
+    return identity;
+}
+
+namespace {
+
+// Whether an outcome of the server is a fact about the document, to be kept in the cache.
+bool IsLastingOutcome(bool aExtracted, TDocumentProblem aProblem, const QString &aErrorText,
+                      const ICancellationIndicator *aCancel)
+{
+    if (aCancel && aCancel->IsCancellationRequested())
+        return false;
+    if (aExtracted)
+        return true;
+    switch (aProblem) {
+    case TDocumentProblem::Encrypted:
+    case TDocumentProblem::Corrupt:
+        return true;
+    case TDocumentProblem::TooLarge:
+        // Memory this process ran out of says nothing about the document.
+        return !aErrorText.endsWith(u"out of memory");
+    case TDocumentProblem::None:
+        // A reply without text; a cancellation also comes without a problem, but with its message.
+        return aErrorText.isEmpty();
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool TDocumentSource::Extract(const QString &aPath, QString &aText, TDocumentFailure &aFailure,
                               const ICancellationIndicator *aCancel) const
 {
@@ -131,9 +196,24 @@ bool TDocumentSource::Extract(const QString &aPath, QString &aText, TDocumentFai
         if (!server)
             return false;
     }
+    // The cache is asked for this file as it is now, and told only what was read from the same.
+    const std::shared_ptr<TTextCache> cache = fService ? fService->Cache() : nullptr;
+    std::string extractor;
+    std::optional<TFileStamp> before;
+    if (cache) {
+        extractor = fService->ServerIdentity(*server);
+        if (!extractor.empty())
+            before = FileStamp(aPath);
+        if (before && cache->Find(aPath, *before, extractor, aText, aFailure))
+            return aFailure.fProblem == TDocumentProblem::None && !aText.isEmpty();
+    }
     QString errorText;
     TDocumentProblem problem = TDocumentProblem::None;
-    if (ExtractTextViaServer(aPath, aText, errorText, *server, aCancel, &problem))
+    const bool extracted = ExtractTextViaServer(aPath, aText, errorText, *server, aCancel, &problem);
+    if (before && IsLastingOutcome(extracted, problem, errorText, aCancel) && FileStamp(aPath) == before)
+        cache->Store(aPath, *before, extractor, aText,
+                     extracted ? TDocumentFailure{} : TDocumentFailure{problem, errorText});
+    if (extracted)
         return true;
     if (problem == TDocumentProblem::NoServer && fService) {
         // The server of this run has gone: one more try with the one Resolve finds now.

@@ -5,6 +5,7 @@
 
 #include "content/document_failure.h"
 #include "content/extraction_client.h"
+#include "content/text_cache.h"
 #include "threads/cancellation.h"
 
 #include <chrono>
@@ -41,6 +42,8 @@ public:
         std::vector<std::string> fPrograms;
         std::chrono::milliseconds fStartTimeout{3000};
         std::chrono::milliseconds fRetryAfter{60000};
+        // Where documents' text is kept between runs; none: every document is extracted.
+        std::shared_ptr<TTextCache> fCache;
     };
 
     // The paths where ordwell-extractd is looked for: $ORDWELL_EXTRACTD when set, beside the
@@ -64,6 +67,16 @@ public:
     // The process of the program's own server; -1 when none runs.
     pid_t OwnServerPid() const;
 
+    // The text cache documents are read through now; null when off. Any thread.
+    std::shared_ptr<TTextCache> Cache() const;
+    // Switches the cache; a document already being extracted keeps the one it started with.
+    void SetCache(std::shared_ptr<TTextCache> aCache);
+    // Who extracts at aServer, as the text cache keys an entry: "ordwell-extractd <version>" for
+    // the program's own server (its port changes from run to run), the URL and the answer to
+    // GET /version for any other. Asked once per server; empty when the server does not say its
+    // version (then nothing is cached). Blocks at most a second the first time. Any thread.
+    std::string ServerIdentity(const TExtractionServerAddress &aServer);
+
 private:
     const TOptions fOptions;
     mutable std::mutex fLock;
@@ -71,6 +84,10 @@ private:
     std::unique_ptr<TChildServer> fOwnServer;
     std::optional<QString> fStartError;
     std::chrono::steady_clock::time_point fStartFailedAt;
+    std::shared_ptr<TTextCache> fCache;
+    // The identity last asked for, and the server it belongs to ("host:port").
+    std::string fIdentityServer;
+    std::string fIdentity;
 };
 
 // Where one call gets a document's text: a fixed server address, or a service. Cheap to copy;
@@ -81,8 +98,11 @@ public:
     TDocumentSource(const TExtractionServerAddress &aServer = {}) : fServer(aServer) {}
     TDocumentSource(TExtractionService &aService) : fService(&aService) {}
 
-    // The text of the document at aPath from the server (see ExtractTextViaServer). On failure,
-    // Text is empty and aFailure says why (None when cancelled). Blocks; any thread.
+    // The text of the document at aPath from the server (see ExtractTextViaServer), or from the
+    // service's text cache when it holds it for this very file and server. What the server said
+    // is stored there unless the failure is not about the document (no server, time-out,
+    // cancellation, a server error) or the file changed while it was read. On failure, Text is
+    // empty and aFailure says why (None when cancelled). Blocks; any thread.
     bool Extract(const QString &aPath, QString &aText, TDocumentFailure &aFailure,
                  const ICancellationIndicator *aCancel = nullptr) const;
 

@@ -75,7 +75,8 @@ QStringList RunTimePhrases()
                        "example .git;node_modules;*.bak"),
         QStringLiteral(
             "Leave empty to let the program find or start its own server, or enter the address of a "
-            "Tika server, for example http://127.0.0.1:9998/tika")};
+            "Tika server, for example http://127.0.0.1:9998/tika"),
+        QStringLiteral("Keep the text of documents in a cache"), QStringLiteral("Clear document cache")};
 }
 
 } // namespace

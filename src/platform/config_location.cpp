@@ -1,4 +1,4 @@
-// Where the program keeps its per-user files: the XDG config folder, the settings folder and the
+// Where the program keeps its per-user files: the XDG config and cache folders, the settings folder and the
 // file that stands in for the per-user registry key.
 #include "platform/config_location.h"
 
@@ -15,6 +15,17 @@ QString UserConfigFolder()
     const QString home = qEnvironmentVariable("HOME");
     if (!home.isEmpty() && QDir::isAbsolutePath(home))
         return QDir::cleanPath(home + QStringLiteral("/.config"));
+    return QString();
+}
+
+QString UserCacheFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return QDir::cleanPath(xdg);
+    const QString home = qEnvironmentVariable("HOME");
+    if (!home.isEmpty() && QDir::isAbsolutePath(home))
+        return QDir::cleanPath(home + QStringLiteral("/.cache"));
     return QString();
 }
 

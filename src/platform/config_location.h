@@ -1,4 +1,4 @@
-// Where the program keeps its per-user files: the XDG config folder, the settings folder and the
+// Where the program keeps its per-user files: the XDG config and cache folders, the settings folder and the
 // file that stands in for the per-user registry key.
 #pragma once
 
@@ -7,6 +7,10 @@
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; empty when neither can be had.
 // Reads the environment on every call, so tests can point it at a temporary folder. Any thread.
 QString UserConfigFolder();
+
+// $XDG_CACHE_HOME when it is an absolute path, else ~/.cache; empty when neither can be had.
+// Reads the environment on every call. Any thread.
+QString UserCacheFolder();
 
 // The folder named after the application that holds "settings.dt": "$APPDATA/Ordwell" when
 // APPDATA is set, else UserConfigFolder() + "/Ordwell", else the executable's folder +

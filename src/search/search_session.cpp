@@ -37,6 +37,8 @@ void TSearchSession::SetExtractionServer(const std::optional<TExtractionServerAd
     TExtractionService::TOptions options;
     options.fFixed = aFixed;
     options.fPrograms = TExtractionService::DefaultPrograms();
+    if (fTextCacheOn)
+        options.fCache = fTextCache;
     std::shared_ptr<TExtractionService> service = std::make_shared<TExtractionService>(std::move(options));
     std::lock_guard lock(fExtractionLock);
     fExtraction.swap(service);
@@ -47,6 +49,25 @@ std::shared_ptr<TExtractionService> TSearchSession::Extraction() const
 {
     std::lock_guard lock(fExtractionLock);
     return fExtraction;
+}
+
+void TSearchSession::ApplyTextCacheSettings(const QString &aFolder, bool aEnabled, int64_t aLimitBytes)
+{
+    if (!fTextCache || fTextCache->FileName() != aFolder + u'/' + TTextCache::DatabaseName()) {
+        TTextCache::TOptions options;
+        options.fFolder = aFolder;
+        options.fLimitBytes = aLimitBytes;
+        fTextCache = std::make_shared<TTextCache>(std::move(options));
+    }
+    fTextCache->SetLimit(aLimitBytes);
+    fTextCacheOn = aEnabled;
+    if (const std::shared_ptr<TExtractionService> service = Extraction())
+        service->SetCache(aEnabled ? fTextCache : nullptr);
+}
+
+std::shared_ptr<TTextCache> TSearchSession::TextCache() const
+{
+    return fTextCache;
 }
 
 void TSearchSession::TickCommandLineFolders(const QStringList &aFolderEntries)

@@ -1,6 +1,7 @@
 // One search session of the window, without widgets: the folders ticked to search, the result
 // list the walks fill, the search control that starts, stops and decides, the extraction server
-// documents go to, and the one text to find. The window keeps only its widgets and calls in here.
+// documents go to with their text cache, and the one text to find. The window keeps only its widgets and
+// calls in here.
 #pragma once
 
 #include "content/extraction_service.h"
@@ -47,6 +48,13 @@ public:
     // one again when a document needs it.
     void EndExtractionServer() { SetExtractionServer(fFixedServer); }
 
+    // Documents' text is read through the text cache in aFolder (made at the first document)
+    // when aEnabled, and kept within aLimitBytes. The same folder keeps the same cache object.
+    void ApplyTextCacheSettings(const QString &aFolder, bool aEnabled, int64_t aLimitBytes);
+    // The text cache, also while it is switched off (so that it can be cleared); null until
+    // ApplyTextCacheSettings.
+    std::shared_ptr<TTextCache> TextCache() const;
+
     // Ticks the folders given on the command line ("<folder>/*" entries) exactly as given: no
     // rule of the selection list is applied and nobody is notified.
     void TickCommandLineFolders(const QStringList &aFolderEntries);
@@ -70,5 +78,7 @@ private:
     mutable std::mutex fExtractionLock;
     std::shared_ptr<TExtractionService> fExtraction;
     std::optional<TExtractionServerAddress> fFixedServer;
+    std::shared_ptr<TTextCache> fTextCache;
+    bool fTextCacheOn = false;
     bool fClosed = false;
 };

@@ -240,6 +240,40 @@ TEST_F(MainFormSearch, ADocumentIsFoundThroughTheExtractionServerAndShownWithIts
     EXPECT_EQ(fForm.StatusText(), fRoot.filePath(QStringLiteral("a/report.pdf")));
 }
 
+// The text cache: a second search and the preview read the document's text from it; cleared, or
+// switched off, every search sends the document again.
+TEST_F(MainFormSearch, DocumentsAreExtractedOnceWhileTheCacheIsOn)
+{
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "the harbour master's log");
+    fForm.Session().SetExtractionServer(server.Address());
+    fForm.chkTextCache->setChecked(true);
+    Write("a/report.pdf", "%PDF-1.4 stand-in");
+
+    ASSERT_TRUE(Search(QStringLiteral("harbour")));
+    ASSERT_TRUE(Search(QStringLiteral("master")));
+    EXPECT_EQ(Results().size(), 1);
+    SelectResult(QStringLiteral("report.pdf"));
+    EXPECT_EQ(fForm.FPreview->toPlainText(), QStringLiteral("the harbour master's log"));
+    EXPECT_EQ(server.RequestCount(), 1u);
+
+    const std::shared_ptr<TTextCache> cache = fForm.Session().TextCache();
+    ASSERT_TRUE(cache);
+    EXPECT_TRUE(cache->FileName().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
+    fForm.SetCaptions();
+    EXPECT_TRUE(
+        fForm.btnClearTextCache->text().contains(fForm.locale().formattedDataSize(cache->SizeOnDisk())));
+    fForm.btnClearTextCache->click();
+    ASSERT_TRUE(Search(QStringLiteral("log")));
+    EXPECT_EQ(server.RequestCount(), 2u);
+
+    fForm.chkTextCache->setChecked(false);
+    ASSERT_TRUE(Search(QStringLiteral("log")));
+    ASSERT_TRUE(Search(QStringLiteral("log")));
+    EXPECT_EQ(server.RequestCount(), 4u);
+    fForm.chkTextCache->setChecked(true);
+}
+
 // A file that vanishes before its check is left out quietly; a document the server refuses is
 // left out, noted in the status line, and listed with its reason by a click on the note.
 TEST_F(MainFormSearch, VanishedFilesAreLeftOutQuietlyRefusedDocumentsAreNoted)

@@ -330,3 +330,23 @@ TEST_F(SearchSession, AFileChangingAfterItsCheckIsListedAsChecked)
 }
 
 } // namespace
+
+// The text cache follows its switch, keeps one object per folder, and a new server choice reads
+// through it too.
+TEST_F(SearchSession, TheTextCacheFollowsItsSwitch)
+{
+    EXPECT_FALSE(Session.TextCache());
+    const QString folder = Dir.filePath(QStringLiteral("cache"));
+    Session.ApplyTextCacheSettings(folder, true, 1 << 20);
+    const std::shared_ptr<TTextCache> cache = Session.TextCache();
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(Session.Extraction()->Cache(), cache);
+    Session.ApplyTextCacheSettings(folder, false, 1 << 20);
+    EXPECT_EQ(Session.TextCache(), cache);
+    EXPECT_FALSE(Session.Extraction()->Cache());
+    Session.ApplyTextCacheSettings(folder, true, 1 << 20);
+    Session.SetExtractionServer(TExtractionServerAddress{});
+    EXPECT_EQ(Session.Extraction()->Cache(), cache);
+    Session.ApplyTextCacheSettings(Dir.filePath(QStringLiteral("other")), true, 1 << 20);
+    EXPECT_NE(Session.TextCache(), cache);
+}

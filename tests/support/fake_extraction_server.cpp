@@ -67,6 +67,7 @@ struct TFakeExtractionServer::TState
     bool fStopping = false;
     TFakeReply fReply = TFakeReply::frText;
     std::string fText = "extracted text";
+    std::string fVersion = "fake extraction server 1";
     std::vector<TRecordedRequest> fRequests;
 
     void Handle(const httplib::Request &aRequest, httplib::Response &aResponse)
@@ -135,6 +136,13 @@ TFakeExtractionServer::TFakeExtractionServer() : fState(std::make_unique<TState>
     };
     state.fServer.Put(".*", handler);
     state.fServer.Post(".*", handler);
+    state.fServer.Get("/version", [&state](const httplib::Request &, httplib::Response &aResponse) {
+        std::lock_guard lock(state.fLock);
+        if (state.fVersion.empty())
+            aResponse.status = 404;
+        else
+            aResponse.set_content(state.fVersion, "text/plain");
+    });
     state.fServer.Get(".*", handler);
     const int port = state.fServer.bind_to_any_port("127.0.0.1");
     if (port <= 0)
@@ -166,6 +174,12 @@ void TFakeExtractionServer::SetReply(TFakeReply aReply, std::string aText)
     std::lock_guard lock(fState->fLock);
     fState->fReply = aReply;
     fState->fText = std::move(aText);
+}
+
+void TFakeExtractionServer::SetVersion(std::string aVersion)
+{
+    std::lock_guard lock(fState->fLock);
+    fState->fVersion = std::move(aVersion);
 }
 
 std::vector<TRecordedRequest> TFakeExtractionServer::Requests() const

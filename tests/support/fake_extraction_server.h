@@ -57,6 +57,8 @@ public:
     TExtractionServerAddress Address(int32_t aReadTimeoutMs = 5000) const;
     // Chooses the answer to the following requests. Any thread.
     void SetReply(TFakeReply aReply, std::string aText = "extracted text");
+    // Chooses the answer to GET /version (not recorded as a request); empty: 404. Any thread.
+    void SetVersion(std::string aVersion);
     // Copies of the requests received so far, oldest first. Any thread.
     std::vector<TRecordedRequest> Requests() const;
     size_t RequestCount() const;

@@ -11,6 +11,7 @@
 #include "platform/program_info.h"
 
 #include <algorithm>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -61,6 +63,8 @@ void TMainForm::ConnectHandlers()
     connect(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
     connect(btNext, &QToolButton::clicked, this, &TMainForm::btNextClick);
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
+    connect(chkTextCache, &QCheckBox::toggled, this, &TMainForm::ApplyTextCacheOptions);
+    connect(btnClearTextCache, &QPushButton::clicked, this, &TMainForm::btnClearTextCacheClick);
     SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
         SearchResultListSelectionChanged();
     };

@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QStatusBar;
@@ -80,6 +81,9 @@ public:
     // The extraction server: empty for the automatic choice, or a URL.
     QLabel *lblExtractionServer = nullptr;
     QLineEdit *edtExtractionServer = nullptr;
+    // The text cache: on or off, and emptied on demand (its caption shows its size).
+    QCheckBox *chkTextCache = nullptr;
+    QPushButton *btnClearTextCache = nullptr;
     QLabel *Panel6 = nullptr; // "Where to search:" header
     TLinkLabel *Label8 = nullptr;
     // The folder tree goes into this widget's (empty) vertical layout.
@@ -189,6 +193,12 @@ public:
     // Stores the options of their controls in Ordwell.conf (a value that is not valid is kept
     // out) and applies them to the session.
     void SaveProgramOptions();
+    // Applies the text cache's check box and limit to the session.
+    void ApplyTextCacheOptions();
+    // Empties the text cache; the button's caption then shows the size left (none).
+    void btnClearTextCacheClick();
+    // Sets the clear button's caption with the cache's size on disk now.
+    void UpdateClearTextCacheCaption();
 
     // ---- Language menu and translation (main_form_language.cpp). UI thread only. ----
     // Fills PopupMenuLang with one checkable entry per language of the table, the current one checked.
@@ -278,6 +288,8 @@ private:
     bool fStatusLinksUnread = false;
     // The extraction server setting the session uses now.
     QString fAppliedExtractionServer = QStringLiteral("auto");
+    // The text cache's size limit from Ordwell.conf (no control shows it).
+    int64_t fTextCacheLimitMb = 2048;
     std::unique_ptr<TMainFormSearchWindow> fSearchWindow;
     std::unique_ptr<TSearchSession> fSession;
 };

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QToolButton>
 
@@ -32,12 +33,22 @@ void TMainForm::SetCaptions()
         Translate(QStringLiteral("Leave empty to let the program find or start its own server, or enter the "
                                  "address of a Tika server, for example http://127.0.0.1:9998/tika")));
     edtExtractionServer->setAccessibleName(lblExtractionServer->text());
+    chkTextCache->setText(Translate(QStringLiteral("Keep the text of documents in a cache")));
+    UpdateClearTextCacheCaption();
     SearchResultList->FileList().SetColumnCaptions(
         {Translate(QStringLiteral("Name")), Translate(QStringLiteral("In Folder")),
          Translate(QStringLiteral("Size")), Translate(QStringLiteral("Type")),
          Translate(QStringLiteral("Date modified"))});
     Panel7ConstrainedResize();
     Panel8ConstrainedResize();
+}
+
+void TMainForm::UpdateClearTextCacheCaption()
+{
+    const std::shared_ptr<TTextCache> cache = fSession->TextCache();
+    const int64_t size = cache ? cache->SizeOnDisk() : 0;
+    btnClearTextCache->setText(Translate(QStringLiteral("Clear document cache")) + QStringLiteral(" (") +
+                               locale().formattedDataSize(size) + u')');
 }
 
 QString TMainForm::AboutText(bool aTranslated) const

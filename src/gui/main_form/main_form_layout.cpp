@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -324,8 +325,13 @@ QWidget *TMainForm::CreateAdvancedPage()
     lblExtractionServer->setBuddy(edtExtractionServer);
     grid->addWidget(lblExtractionServer, 6, 0);
     grid->addWidget(edtExtractionServer, 6, 1);
+    chkTextCache = new QCheckBox(page);
+    chkTextCache->setChecked(true);
+    btnClearTextCache = new QPushButton(page);
+    grid->addWidget(chkTextCache, 7, 0, 1, 2);
+    grid->addWidget(btnClearTextCache, 8, 0, 1, 2, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(7, 1);
+    grid->setRowStretch(9, 1);
     scroll->setWidget(page);
     return SearchAdvanced;
 }

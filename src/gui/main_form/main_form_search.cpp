@@ -98,6 +98,9 @@ void TMainFormSearchWindow::SetBusyCursor(bool aBusy)
 void TMainFormSearchWindow::EnableStartButton(bool aEnabled)
 {
     fForm.StartSearchButton->setEnabled(aEnabled);
+    // A search that ended may have filled the text cache.
+    if (aEnabled)
+        fForm.UpdateClearTextCacheCaption();
 }
 
 void TMainFormSearchWindow::EnableStopButton(bool aEnabled)

@@ -103,6 +103,12 @@ void TMainForm::LoadProgramOptions()
     // A value that is not valid is shown for the user to mend; the automatic choice stays.
     const bool automatic = server && !*server;
     edtExtractionServer->setText(automatic ? QString() : settings.fExtractionServer.trimmed());
+    fTextCacheLimitMb = settings.fTextCacheLimitMb;
+    {
+        const QSignalBlocker quiet(chkTextCache);
+        chkTextCache->setChecked(settings.fTextCache);
+    }
+    ApplyTextCacheOptions();
     if (server && *server) {
         fAppliedExtractionServer = settings.fExtractionServer.trimmed();
         fSession->SetExtractionServer(*server);
@@ -123,11 +129,28 @@ void TMainForm::SaveProgramOptions()
                            : *server ? value
                                      : QString::fromUtf16(AutomaticExtractionServer);
     settings.fExtractionServer = stored;
+    settings.fTextCache = chkTextCache->isChecked();
+    settings.fTextCacheLimitMb = fTextCacheLimitMb;
     SaveProgramSettings(settings);
     if (server && stored != fAppliedExtractionServer) {
         fAppliedExtractionServer = stored;
         fSession->SetExtractionServer(*server);
     }
+}
+
+void TMainForm::ApplyTextCacheOptions()
+{
+    constexpr int64_t kBytesPerMb = 1024 * 1024;
+    fSession->ApplyTextCacheSettings(TTextCache::DefaultFolder(), chkTextCache->isChecked(),
+                                     fTextCacheLimitMb * kBytesPerMb);
+    UpdateClearTextCacheCaption();
+}
+
+void TMainForm::btnClearTextCacheClick()
+{
+    if (const std::shared_ptr<TTextCache> cache = fSession->TextCache())
+        cache->Clear();
+    UpdateClearTextCacheCaption();
 }
 
 void TMainForm::LoadSettings()
