@@ -4,7 +4,9 @@
 #include "filesearch/file_list.h"
 #include "gui/views/file_list_delegate.h"
 #include "gui/views/file_list_view.h"
+#include "platform/file_name.h"
 #include "support/scoped_trash_home.h"
+#include "support/temp_tree.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -166,6 +169,19 @@ TEST_F(FileListViewTest, EnterOpensEverySelectedFileAndDoubleClickTheOneUnderThe
     EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("explore")));
     EXPECT_EQ(fOpened.last(), QUrl::fromLocalFile(fDir.path()));
     EXPECT_FALSE(fView.InvokeContextMenuCommand(QStringLiteral("printto")));
+
+    // A name that is not valid UTF-8 is opened by its own bytes, and so is its folder.
+    TTempTree tree;
+    const QString rawFolder = FileNameText(FileNameBytes(tree.Root()) + "/d\xFE");
+    ASSERT_EQ(::mkdir(FileNameBytes(rawFolder).constData(), 0700), 0);
+    fView.FileList().Add(WriteRawNamedFile(rawFolder, "x\xFF.txt", "raw"));
+    fView.SelectRows({2});
+    fOpened.clear();
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("explore")));
+    ASSERT_EQ(fOpened.size(), 2);
+    EXPECT_TRUE(fOpened[0].toEncoded().endsWith("/d%FE/x%FF.txt")) << fOpened[0].toEncoded().toStdString();
+    EXPECT_TRUE(fOpened[1].toEncoded().endsWith("/d%FE")) << fOpened[1].toEncoded().toStdString();
 }
 
 TEST_F(FileListViewTest, F2RenamesTheFileInPlace)
