@@ -170,7 +170,11 @@ std::string ServerUrl(const TExtractionServerAddress &aServer)
            std::to_string(aServer.fPort) + aServer.fPath;
 }
 
-bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs)
+namespace {
+
+// A GET of aServer's address within aTimeoutMs, keeping at most 1024 bytes of the reply in
+// aReply (nullptr: none kept); true for a 2xx status.
+bool GetFromServer(const TExtractionServerAddress &aServer, int32_t aTimeoutMs, std::string *aReply)
 {
     InitCurlOnce();
     std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
@@ -183,46 +187,38 @@ bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs)
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_PROXY, "");
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(std::max(aTimeoutMs, 1)));
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, aReply);
     curl_easy_setopt(
-        handle, CURLOPT_WRITEFUNCTION,
-        +[](char *, size_t aSize, size_t aCount, void *) { return aSize * aCount; });
+        handle, CURLOPT_WRITEFUNCTION, +[](char *aData, size_t aSize, size_t aCount, void *aTarget) {
+            const size_t bytes = aSize * aCount;
+            auto *reply = static_cast<std::string *>(aTarget);
+            if (!reply)
+                return bytes;
+            // A short answer is wanted; a longer reply is not one.
+            if (reply->size() + bytes > 1024)
+                return size_t(0);
+            reply->append(aData, bytes);
+            return bytes;
+        });
     long status = 0;
     return curl_easy_perform(handle) == CURLE_OK &&
            curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 &&
            status < 300;
 }
 
+} // namespace
+
+bool ServerAnswers(const TExtractionServerAddress &aServer, int32_t aTimeoutMs)
+{
+    return GetFromServer(aServer, aTimeoutMs, nullptr);
+}
+
 bool FetchServerVersion(const TExtractionServerAddress &aServer, int32_t aTimeoutMs, std::string &aVersion)
 {
     aVersion.clear();
-    InitCurlOnce();
-    std::unique_ptr<CURL, TCurlDeleter> curl(curl_easy_init());
-    if (!curl)
-        return false;
     TExtractionServerAddress root = aServer;
     root.fPath = "/version";
-    const std::string url = ServerUrl(root);
-    CURL *handle = curl.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_PROXY, "");
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, long(std::max(aTimeoutMs, 1)));
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &aVersion);
-    curl_easy_setopt(
-        handle, CURLOPT_WRITEFUNCTION, +[](char *aData, size_t aSize, size_t aCount, void *aTarget) {
-            auto &version = *static_cast<std::string *>(aTarget);
-            const size_t bytes = aSize * aCount;
-            // A version is a short line; a longer reply is not one.
-            if (version.size() + bytes > 1024)
-                return size_t(0);
-            version.append(aData, bytes);
-            return bytes;
-        });
-    long status = 0;
-    const bool answered = curl_easy_perform(handle) == CURLE_OK &&
-                          curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
-                          status >= 200 && status < 300;
+    const bool answered = GetFromServer(root, aTimeoutMs, &aVersion);
     aVersion = QString::fromStdString(aVersion).trimmed().toStdString();
     if (!answered || aVersion.empty()) {
         aVersion.clear();

@@ -138,7 +138,7 @@ int CopyFileNoReplace(const QString &pFrom, const QString &pTo)
     return error;
 }
 
-// The home trash of the freedesktop.org specification for a name Qt's own trash would change:
+// The desktop's home trash for a name Qt's own trash would change:
 // the entry is renamed into "files" beside its ".trashinfo", on the same file system only.
 TFileOperationResult MoveRawNameToHomeTrash(const QString &pPath, const QString &pTrash)
 {
