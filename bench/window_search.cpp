@@ -12,6 +12,8 @@
 //   utf8       100 MB of UTF-8 text, a non-ASCII text: the content check alone against grep -rli
 //   pdf500     500 PDFs without the text, through ordwell-extractd (give its path in ORDWELL_EXTRACTD),
 //              the text cache off
+//   columns    10,000 text files of 10 KB, the text three times in 10% of them: the window with the
+//              Matches and Context columns filled against the window without them, and rg -c
 //   cache      500 PDFs and 500 .docx files, through ordwell-extractd: with an empty text cache a
 //              first search, then a search for another text (read from the cache), against a first
 //              search with the cache off; and the cache's size per document
@@ -386,8 +388,9 @@ int main(int argc, char **argv)
     qputenv("XDG_CACHE_HOME", (config.path() + QStringLiteral("/cache")).toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_search "
-                             "text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500|cache [DATA_DIR]\n");
+        std::fprintf(stderr,
+                     "usage: window_search "
+                     "text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500|columns|cache [DATA_DIR]\n");
         return 2;
     }
     const QString scenario = QString::fromLocal8Bit(argv[1]);
@@ -425,6 +428,36 @@ int main(int argc, char **argv)
             }))
             return 1;
         Compare(form, data, needle, {rgPeer, grepPeer});
+    } else if (scenario == QStringLiteral("columns")) {
+        if (!MakeOnce(root, [&](const QString &aData) {
+                for (int i = 0; i < 10000; ++i) {
+                    const QString folder = QStringLiteral("%1/d%2").arg(aData).arg(i / 500);
+                    QDir().mkpath(folder);
+                    QByteArray text = Words(random, 10240, false);
+                    if (i % 10 == 0)
+                        for (const qsizetype at : {1000, 5000, 9000})
+                            text.replace(at, needle.size(), needle.toLatin1());
+                    if (!WriteFile(QStringLiteral("%1/f%2.txt").arg(folder).arg(i), text))
+                        return false;
+                }
+                return true;
+            }))
+            return 1;
+        std::vector<double> with, without, peer;
+        SearchInWindow(form, data, needle); // warms the page cache
+        for (int run = 0; run < Runs; ++run) {
+            // Alternating, so that neither order wins.
+            for (const bool fill : {run % 2 == 0, run % 2 != 0}) {
+                form.SearchControl().FillMatchColumns = fill;
+                (fill ? with : without).push_back(SearchInWindow(form, data, needle).fSeconds);
+            }
+            peer.push_back(RunPeer(QStringLiteral("rg"), {QStringLiteral("-ci"), needle, data}));
+        }
+        form.SearchControl().FillMatchColumns = true;
+        std::printf("listed: %d\n", form.SearchResultList->FileList().Count());
+        std::printf("with the columns %.3f s, without %.3f s: %+.1f%%\n", Median(with), Median(without),
+                    100 * (Median(with) / Median(without) - 1));
+        Report("window with the columns", Median(with), "rg -ci", Median(peer));
     } else if (scenario == QStringLiteral("empty200k") || scenario == QStringLiteral("empty1m")) {
         const int count = scenario == QStringLiteral("empty1m") ? 1000000 : 200000;
         if (!MakeOnce(root, [&](const QString &aData) { return MakeEmptyFiles(aData, count); }))

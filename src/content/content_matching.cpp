@@ -304,32 +304,141 @@ bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
     }
 }
 
+// Fills aSummary for a plain-text file that holds the text: the file is decoded a chunk at a
+// time, as for PlainTextFileMatches, and each chunk is searched up to its last line break, the
+// rest going in front of the next chunk, so a match within a line is counted once. A line longer
+// than a chunk is cut kCarriedUnits before its end.
+void SummarizePlainText(const QString &pPath, const TTextMatcher &aMatcher,
+                        const ICancellationIndicator *aCancel, TMatchSummary &aSummary)
+{
+    constexpr qsizetype kCarriedUnits = 4096;
+    TDocumentFailure unused;
+    std::optional<TFileStream> file = OpenPlainText(pPath, unused);
+    if (!file)
+        return;
+    TTextChunks chunks(*file, 4);
+    qsizetype bom = 0;
+    bool ansi = false;
+    if (!StartTextChunks(chunks, bom, ansi))
+        return;
+    qsizetype count = 0;
+    QString carried;
+    qsizetype from = bom;
+    for (;;) {
+        const QByteArrayView bytes = chunks.Bytes().sliced(from);
+        const bool last = chunks.AtEnd();
+        const qsizetype end = ansi || last ? bytes.size() : CompleteUnitsEnd(bytes);
+        const QString text =
+            carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
+        qsizetype cut = last ? text.size() : text.lastIndexOf(u'\n') + 1;
+        if (cut <= 0)
+            cut = std::max<qsizetype>(text.size() - kCarriedUnits, 0);
+        const TTextMatcher::TTally tally = aMatcher.Tally(text, cut);
+        if (tally.fFirst && aSummary.fContext.isEmpty())
+            aSummary.fContext = MatchContext(text, *tally.fFirst);
+        count += tally.fCount;
+        carried = text.sliced(cut);
+        if (last || IsCancelled(aCancel) || !chunks.Next(from + end))
+            break;
+        from = 0;
+    }
+    aSummary.fMatches = int32_t(std::min<qsizetype>(count, INT32_MAX));
+}
+
+// A found file's answer: at least one match, also where the summary's line-by-line count
+// missed one that runs across a line break.
+bool Found(TMatchSummary *aSummary)
+{
+    if (aSummary)
+        aSummary->fMatches = std::max(aSummary->fMatches, 1);
+    return true;
+}
+
+bool IsContextBreak(QChar aUnit)
+{
+    return aUnit == u'\n' || aUnit == u'\r' || aUnit == QChar(0x2028) || aUnit == QChar(0x2029);
+}
+
 } // namespace
+
+QString MatchContext(QStringView aText, TTextSpan aMatch)
+{
+    const qsizetype size = aText.size();
+    const qsizetype start = std::clamp<qsizetype>(aMatch.Start, 0, size);
+    qsizetype end = std::clamp<qsizetype>(aMatch.Start + aMatch.Length, start, size);
+    // A match longer than the whole context is shown from its start.
+    if (end - start > MatchContextUnits) {
+        end = start + MatchContextUnits;
+        if (aText[end - 1].isHighSurrogate())
+            --end;
+    }
+    const qsizetype room = MatchContextUnits - (end - start);
+    // The line around the match, looked for no further than the room allows on either side.
+    qsizetype from = start;
+    while (from > std::max<qsizetype>(start - room, 0) && !IsContextBreak(aText[from - 1]))
+        --from;
+    qsizetype to = end;
+    while (to < std::min(end + room, size) && !IsContextBreak(aText[to]))
+        ++to;
+    const qsizetype before = start - from;
+    const qsizetype after = to - end;
+    if (before + after > room) {
+        const qsizetype keepBefore = std::min(before, std::max(room / 2, room - after));
+        from = start - keepBefore;
+        to = end + std::min(after, room - keepBefore);
+    }
+    if (from < start && aText[from].isLowSurrogate())
+        ++from;
+    if (to > end && aText[to - 1].isHighSurrogate())
+        --to;
+    QString piece = aText.sliced(from, to - from).toString();
+    for (QChar &unit : piece)
+        if (unit.unicode() < 0x20 || unit.unicode() == 0x7F || unit.unicode() == 0x85 || IsContextBreak(unit))
+            unit = u' ';
+    piece = piece.simplified();
+    if (from > 0 && !IsContextBreak(aText[from - 1]))
+        piece.prepend(u'…');
+    if (to < size && !IsContextBreak(aText[to]))
+        piece.append(u'…');
+    return piece;
+}
 
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource,
                       const ICancellationIndicator *aCancel, TDocumentFailure *aFailure,
-                      const TMatchOptions &aOptions)
+                      const TMatchOptions &aOptions, TMatchSummary *aSummary)
 {
     TDocumentFailure unused;
     TDocumentFailure &failure = aFailure ? *aFailure : unused;
     failure = {};
+    if (aSummary)
+        *aSummary = {};
     if (aNeedle.isEmpty())
         return false;
     try {
         if (!FileExists(pPath))
             return false;
         const bool plainText = IsPlainTextExtension(ExtractFileExt(pPath));
-        if (plainText && aOptions.IsDefault()) {
-            if (PlainTextFileContains(pPath, aNeedle, aCancel, failure))
-                return true;
-        } else if (plainText) {
-            if (PlainTextFileMatches(pPath, ThreadMatcher(aNeedle, aOptions, false), aCancel, failure))
-                return true;
+        if (plainText) {
+            const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, false);
+            // The fast byte scan answers for the default options.
+            if (aOptions.IsDefault() ? PlainTextFileContains(pPath, aNeedle, aCancel, failure)
+                                     : PlainTextFileMatches(pPath, matcher, aCancel, failure)) {
+                if (aSummary)
+                    SummarizePlainText(pPath, matcher, aCancel, *aSummary);
+                return Found(aSummary);
+            }
         } else {
             QString text;
-            if (aSource.Extract(pPath, text, failure, aCancel) &&
-                ThreadMatcher(aNeedle, aOptions, true).Contains(text))
-                return true;
+            const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, true);
+            if (aSource.Extract(pPath, text, failure, aCancel) && matcher.Contains(text)) {
+                if (aSummary) {
+                    const TTextMatcher::TTally tally = matcher.Tally(text);
+                    aSummary->fMatches = int32_t(std::min<qsizetype>(tally.fCount, INT32_MAX));
+                    if (tally.fFirst)
+                        aSummary->fContext = MatchContext(text, *tally.fFirst);
+                }
+                return Found(aSummary);
+            }
         }
     } catch (...) {
         failure = {TDocumentProblem::TooLarge, QStringLiteral("Error: out of memory")};

@@ -38,6 +38,17 @@ inline constexpr std::array<QStringView, 145> SkippedExtensions{
 // Bytes read per step of the raw search.
 inline constexpr int32_t RawSearchChunkBytes = 65536;
 
+// The context of a match is cut to about this many units.
+inline constexpr qsizetype MatchContextUnits = 200;
+
+// What a file that holds the text holds besides the answer: how many matches its text has, one
+// after the other without overlap, and the line of the first one (MatchContext).
+struct TMatchSummary
+{
+    int32_t fMatches = 0;
+    QString fContext;
+};
+
 // The option "Search in unrecognized formats" of this run: set by the search control at each
 // start, read by FileContainsText to allow the raw byte search. Any thread.
 std::atomic<bool> &SearchUnrecognizedFormats();
@@ -52,11 +63,19 @@ std::atomic<bool> &SearchUnrecognizedFormats();
 // is cancelled. When the answer is false because the file or its text could not be read,
 // aFailure (when given) says why (also when a cancellation ended the check: callers ask aCancel);
 // None otherwise. With match options other than the default, TTextMatcher decides instead, on
-// the decoded text (the raw byte search keeps its own rule). Blocks while the extraction server
-// is asked. Any thread; never raises.
+// the decoded text (the raw byte search keeps its own rule). When the answer is true and
+// aSummary is given, it is filled by the same matcher over the whole text; a file found only in
+// its raw bytes leaves it empty. Blocks while the extraction server is asked. Any thread; never
+// raises.
 bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocumentSource &aSource = {},
                       const ICancellationIndicator *aCancel = nullptr, TDocumentFailure *aFailure = nullptr,
-                      const TMatchOptions &aOptions = {});
+                      const TMatchOptions &aOptions = {}, TMatchSummary *aSummary = nullptr);
+
+// The line of aText that holds aMatch (from the line break before it to the one after it), on
+// one line: line breaks inside the match and other control characters become spaces, white space
+// at either end is dropped. A line longer than MatchContextUnits is cut to about that many units
+// around the match, "…" marking each cut; a surrogate pair is never split. Pure.
+QString MatchContext(QStringView aText, TTextSpan aMatch);
 
 // True when Ext, lower-cased unit by unit, equals an entry of SkippedExtensions. Pure.
 bool IsSkippedExtension(QStringView aExt);

@@ -72,13 +72,18 @@ std::optional<TTextSpan> TTextMatcher::Find(QStringView aText, qsizetype aFrom) 
             return std::nullopt;
         return TTextSpan{aFrom + at - 1, fNeedle.size()};
     }
-    return FindInCopy(aText.toString(), aFrom);
+    const QString copy = aText.toString();
+    return FindInCopy(copy, aFrom, copy.isValidUtf16());
 }
 
-std::optional<TTextSpan> TTextMatcher::FindInCopy(const QString &aText, qsizetype aFrom) const
+std::optional<TTextSpan> TTextMatcher::FindInCopy(const QString &aText, qsizetype aFrom, bool aValid) const
 {
+    // The library would check the whole text again at every call.
+    const QRegularExpression::MatchOptions options =
+        aValid ? QRegularExpression::DontCheckSubjectStringMatchOption : QRegularExpression::NoMatchOption;
     for (qsizetype from = aFrom; from <= aText.size();) {
-        const QRegularExpressionMatch match = fExpression.match(aText, from);
+        const QRegularExpressionMatch match =
+            fExpression.match(aText, from, QRegularExpression::NormalMatch, options);
         if (!match.hasMatch())
             return std::nullopt;
         if (match.capturedLength() > 0)
@@ -96,7 +101,10 @@ std::optional<TTextSpan> TTextMatcher::FindLast(QStringView aText, qsizetype aLi
         return aLimit == 0 ? std::nullopt : fSpacedFinder->FindLast(aText, aLimit - 1);
     // The regular expression gets one copy of the text for the whole walk.
     const QString copy = fPlain ? QString() : aText.toString();
-    const auto next = [&](qsizetype aFrom) { return fPlain ? Find(aText, aFrom) : FindInCopy(copy, aFrom); };
+    const bool valid = !fPlain && copy.isValidUtf16();
+    const auto next = [&](qsizetype aFrom) {
+        return fPlain ? Find(aText, aFrom) : FindInCopy(copy, aFrom, valid);
+    };
     std::optional<TTextSpan> last;
     if (!IsValid() || fNeedle.isEmpty())
         return last;
@@ -106,14 +114,23 @@ std::optional<TTextSpan> TTextMatcher::FindLast(QStringView aText, qsizetype aLi
     return last;
 }
 
-qsizetype TTextMatcher::Count(QStringView aText) const
+TTextMatcher::TTally TTextMatcher::Tally(QStringView aText, qsizetype aStartsBefore) const
 {
+    TTally tally;
     if (!IsValid() || fNeedle.isEmpty())
-        return 0;
+        return tally;
+    if (aStartsBefore < 0 || aStartsBefore > aText.size())
+        aStartsBefore = aText.size();
     const QString copy = fPlain ? QString() : aText.toString();
-    const auto next = [&](qsizetype aFrom) { return fPlain ? Find(aText, aFrom) : FindInCopy(copy, aFrom); };
-    qsizetype count = 0;
-    for (std::optional<TTextSpan> match = next(0); match; match = next(match->Start + match->Length))
-        ++count;
-    return count;
+    const bool valid = !fPlain && copy.isValidUtf16();
+    const auto next = [&](qsizetype aFrom) {
+        return fPlain ? Find(aText, aFrom) : FindInCopy(copy, aFrom, valid);
+    };
+    for (std::optional<TTextSpan> match = next(0); match && match->Start < aStartsBefore;
+         match = next(match->Start + match->Length)) {
+        if (!tally.fFirst)
+            tally.fFirst = match;
+        ++tally.fCount;
+    }
+    return tally;
 }

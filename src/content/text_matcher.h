@@ -42,12 +42,21 @@ public:
     // The last match starting before aLimit (the end when negative); none when there is none.
     std::optional<TTextSpan> FindLast(QStringView aText, qsizetype aLimit = -1) const;
     bool Contains(QStringView aText) const { return Find(aText).has_value(); }
-    // How many matches the text holds, one after the other without overlap.
-    qsizetype Count(QStringView aText) const;
+
+    // The matches of a text, one after the other without overlap: how many, and the first.
+    struct TTally
+    {
+        qsizetype fCount = 0;
+        std::optional<TTextSpan> fFirst;
+    };
+    // The matches that start before aStartsBefore (the end of the text when negative).
+    TTally Tally(QStringView aText, qsizetype aStartsBefore = -1) const;
+    qsizetype Count(QStringView aText) const { return Tally(aText).fCount; }
 
 private:
-    // Find of the regular expression in a copy made once by the caller.
-    std::optional<TTextSpan> FindInCopy(const QString &aText, qsizetype aFrom) const;
+    // Find of the regular expression in a copy made once by the caller; aValid when the caller
+    // has found the copy to be valid UTF-16 (the library then does not check it again).
+    std::optional<TTextSpan> FindInCopy(const QString &aText, qsizetype aFrom, bool aValid) const;
 
     QString fNeedle;
     bool fPlain = true;

@@ -21,9 +21,11 @@ bool IsSchemePath(const QString &aPath)
 } // namespace
 
 TZorCustomFileList::TZorCustomFileList(QObject *aParent)
-    : QAbstractTableModel(aParent), fColumnCaptions{QStringLiteral("Name"), QStringLiteral("In Folder"),
-                                                    QStringLiteral("Size"), QStringLiteral("Type"),
-                                                    QStringLiteral("Date modified")}
+    : QAbstractTableModel(aParent), fColumnCaptions{
+                                        QStringLiteral("Name"),          QStringLiteral("In Folder"),
+                                        QStringLiteral("Size"),          QStringLiteral("Type"),
+                                        QStringLiteral("Date modified"), QStringLiteral("Matches"),
+                                        QStringLiteral("Context")}
 {
     connect(&fSelection, &QItemSelectionModel::selectionChanged, this,
             &TZorCustomFileList::SelectionModelChanged);
@@ -327,6 +329,12 @@ bool TZorCustomFileList::LessThan(const TZorFileListItem &a, const TZorFileListI
     case flcDateModified:
         order = a.DateModified() < b.DateModified() ? -1 : (b.DateModified() < a.DateModified() ? 1 : 0);
         break;
+    case flcMatches:
+        order = a.Matches() < b.Matches() ? -1 : (a.Matches() > b.Matches() ? 1 : 0);
+        break;
+    case flcContext:
+        order = a.Context().compare(b.Context(), Qt::CaseInsensitive);
+        break;
     default:
         order = a.Caption().compare(b.Caption(), Qt::CaseInsensitive);
         break;
@@ -412,9 +420,11 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
     const TZorFileListItem &item = *fItems[size_t(aIndex.row())];
     if (aRole == PathRole)
         return item.DisplayPath();
+    if (aRole == Qt::ToolTipRole && aIndex.column() == flcContext && item.Matches() > 0)
+        return item.Context();
     if (aRole == Qt::ToolTipRole)
         return DisplayFileName(item.DisplayPath());
-    if (aRole == Qt::TextAlignmentRole && aIndex.column() == flcSize)
+    if (aRole == Qt::TextAlignmentRole && (aIndex.column() == flcSize || aIndex.column() == flcMatches))
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (aRole == Qt::EditRole && aIndex.column() == flcName)
         return item.Caption();
@@ -432,6 +442,10 @@ QVariant TZorCustomFileList::data(const QModelIndex &aIndex, int aRole) const
     case flcDateModified:
         return item.DateModified().isValid() ? QLocale().toString(item.DateModified(), QLocale::ShortFormat)
                                              : QString();
+    case flcMatches:
+        return item.Matches() > 0 ? QLocale().toString(item.Matches()) : QString();
+    case flcContext:
+        return item.Context();
     default:
         return {};
     }

@@ -98,11 +98,13 @@ void TZorFileList::EndHandOver()
     --fHandOverDepth;
 }
 
-void TZorFileList::OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText)
+void TZorFileList::OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText,
+                                  const TMatchFinding &aFinding)
 {
     // Another walk's hand-over may run inside the acceptance: each offer sees its own verdict.
     const QScopedValueRollback verdict(fOfferedVerdict, aVerdict);
     const QScopedValueRollback text(fOfferedCheckText, &aCheckedText);
+    const QScopedValueRollback finding(fOfferedFinding, &aFinding);
     Add(aPath, false, -1);
 }
 
@@ -170,8 +172,11 @@ void TZorFileList::SetAutomaticRefresh(bool pValue)
         fChangeNotifier.SetActive(false);
 }
 
-void TZorFileList::ItemAccepted(TZorFileListItem &)
+void TZorFileList::ItemAccepted(TZorFileListItem &pItem)
 {
+    // Accepted as holding the text: its columns show what the check found.
+    if (fOfferedFinding && fOfferedVerdict == TContentVerdict::Present)
+        pItem.SetFinding(*fOfferedFinding);
     fChangeNotifier.SetActive(fAutomaticRefresh);
 }
 

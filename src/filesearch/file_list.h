@@ -107,7 +107,8 @@ private:
     // progress.
     void BeginHandOver() override;
     void EndHandOver() override;
-    void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText) override;
+    void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText,
+                        const TMatchFinding &aFinding) override;
     bool IsPathListed(const QString &aPath) const override;
     int FoundCount() const override { return Count(); }
     void ResortFound() override { Resort(); }
@@ -135,9 +136,10 @@ private:
     QTimer fAddLaterTimer;
     TZorShellChangeNotifier fChangeNotifier;
     std::shared_ptr<const TContentCheck> fContentCheck;
-    // The path being offered: its verdict and the text it answers for.
+    // The path being offered: its verdict, the text it answers for and what the check found.
     TContentVerdict fOfferedVerdict = TContentVerdict::None;
     const QString *fOfferedCheckText = nullptr;
+    const TMatchFinding *fOfferedFinding = nullptr;
     // Declared before the walks' pool: walks use it until they end.
     std::unique_ptr<TCheckPool> fCheckPool;
     int fCheckThreads = 0;

@@ -98,3 +98,11 @@ bool TZorFileListItem::Exists() const
 {
     return Details().fExists;
 }
+
+void TZorFileListItem::SetFinding(const TMatchFinding &aFinding)
+{
+    if (aFinding.fMatches > 0 || !aFinding.fContext.isEmpty())
+        fFinding = std::make_unique<TMatchFinding>(aFinding);
+    else
+        fFinding.reset();
+}

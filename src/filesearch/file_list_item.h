@@ -1,7 +1,10 @@
-// One entry of the result list: its path, caption and kind, and the column data (size, type,
-// date modified) read from the file system the first time a column asks for it. The path is kept
+// One entry of the result list: its path, caption and kind, the column data (size, type,
+// date modified) read from the file system the first time a column asks for it, and what the
+// content check found (matches, context). The path is kept
 // as its folder and its name; items of one folder share the folder's string.
 #pragma once
+
+#include "filesearch/content_verdict.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,6 +19,8 @@ enum TZorFileListColumn : int
     flcSize,
     flcType,
     flcDateModified,
+    flcMatches,
+    flcContext,
     flcColumnCount
 };
 
@@ -56,6 +61,12 @@ public:
     // Whether the path named an existing entry when the details were last read.
     bool Exists() const;
 
+    // What the content check found: the Matches column (0: not known, shown empty) and the
+    // Context column. Kept across a rename and a refresh.
+    void SetFinding(const TMatchFinding &aFinding);
+    int32_t Matches() const { return fFinding ? fFinding->fMatches : 0; }
+    QString Context() const { return fFinding ? fFinding->fContext : QString(); }
+
 private:
     struct TDetails
     {
@@ -72,4 +83,5 @@ private:
     QString fName;
     bool fIsVirtual = false;
     mutable std::unique_ptr<TDetails> fDetails; // only for items whose columns were shown
+    std::unique_ptr<TMatchFinding> fFinding;    // only for items found by their text
 };

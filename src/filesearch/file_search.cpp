@@ -230,7 +230,7 @@ void TZorFileSearch::PostChecks()
                 bool holds = false;
                 try {
                     if (aRun && !IsCancellationRequested())
-                        holds = fContentCheck->fContains(hit.fPath, *this);
+                        holds = fContentCheck->fContains(hit.fPath, *this, hit.fFinding);
                 } catch (...) {
                     // A check that fails finds nothing, as FileContainsText does.
                 }
@@ -348,7 +348,9 @@ void TZorFileSearch::HandOverToSink(qsizetype aCount)
             if (fOnlyNewFiles && sink->IsPathListed(path))
                 continue;
             fWereItemsAddedSinceLastSort = true;
-            sink->OfferFoundPath(path, hit.fVerdict.load(), fContentCheck ? fContentCheck->fText : QString());
+            const TMatchFinding finding = hit.fFinding;
+            sink->OfferFoundPath(path, hit.fVerdict.load(), fContentCheck ? fContentCheck->fText : QString(),
+                                 finding);
         }
     }
     QueueResort();

@@ -82,7 +82,8 @@ private:
         explicit THit(QString aPath) : fPath(std::move(aPath)) {}
         QString fPath;
         std::atomic<TContentVerdict> fVerdict{TContentVerdict::None};
-        bool fChecked = false; // a job computes fVerdict
+        TMatchFinding fFinding; // written by the check job before fVerdict
+        bool fChecked = false;  // a job computes fVerdict
     };
     // Hits up to the first still being checked.
     qsizetype ReadyHitCount() const;

@@ -17,9 +17,9 @@ public:
     virtual void BeginHandOver() = 0;
     virtual void EndHandOver() = 0;
     // Offers one hit to the list (the acceptance may run the event loop, and may throw), with its
-    // content verdict for aCheckedText (None: not computed).
-    virtual void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict,
-                                const QString &aCheckedText) = 0;
+    // content verdict for aCheckedText (None: not computed) and, when Present, what the check found.
+    virtual void OfferFoundPath(const QString &aPath, TContentVerdict aVerdict, const QString &aCheckedText,
+                                const TMatchFinding &aFinding) = 0;
     // Whether aPath is listed already; a refresh walk hands over only paths that are not.
     virtual bool IsPathListed(const QString &aPath) const = 0;
     // How many paths are listed, and re-sorting them after hits were added.

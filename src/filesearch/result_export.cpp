@@ -53,8 +53,8 @@ QByteArray ResultsCsv(const TZorCustomFileList &aList, const QList<int> &aRows)
             FileNameBytes(item.InFolder()),
             SizeText(item.Size()).toUtf8(),
             item.DateModified().isValid() ? item.DateModified().toString(Qt::ISODate).toUtf8() : QByteArray(),
-            QByteArray(),
-            QByteArray()};
+            item.Matches() > 0 ? QByteArray::number(item.Matches()) : QByteArray(),
+            item.Context().toUtf8()};
         for (qsizetype i = 0; i < fields.size(); ++i)
             csv += (i > 0 ? "," : "") + CsvField(fields[i]);
         csv += "\r\n";
@@ -69,10 +69,14 @@ QString ResultsTabSeparated(const TZorCustomFileList &aList, const QList<int> &a
         if (row < 0 || row >= aList.Count())
             continue;
         const TZorFileListItem &item = aList.Item(row);
-        const QStringList fields = {DisplayFileName(item.DisplayPath()), DisplayFileName(item.Caption()),
-                                    DisplayFileName(item.InFolder()), SizeText(item.Size()),
+        const QStringList fields = {DisplayFileName(item.DisplayPath()),
+                                    DisplayFileName(item.Caption()),
+                                    DisplayFileName(item.InFolder()),
+                                    SizeText(item.Size()),
                                     item.DateModified().isValid() ? item.DateModified().toString(Qt::ISODate)
-                                                                  : QString()};
+                                                                  : QString(),
+                                    item.Matches() > 0 ? QString::number(item.Matches()) : QString(),
+                                    item.Context()};
         QStringList cleaned;
         for (const QString &field : fields)
             cleaned << TabField(field);

@@ -14,7 +14,8 @@ class TZorCustomFileList;
 // are written as they are, so the paths stay exact. Pure; UI thread (it reads the list).
 QByteArray ResultsCsv(const TZorCustomFileList &aList, const QList<int> &aRows = {});
 
-// The rows as tab-separated text, one line per row (path, name, folder, size, modified): what
+// The rows as tab-separated text, one line per row (path, name, folder, size, modified, matches,
+// context): what
 // Ctrl+Shift+C copies. Tabs and line breaks inside a field become spaces; names are shown as in
 // the list. Pure; UI thread.
 QString ResultsTabSeparated(const TZorCustomFileList &aList, const QList<int> &aRows);

@@ -46,8 +46,8 @@ TSearchControl::TSearchControl(ISearchWindow &aWindow, ISearchResultList &aList)
           return ::FileContainsText(aPath, aText, {}, nullptr, &aFailure);
       }),
       CheckInBackground([](const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel,
-                           TDocumentFailure &aFailure) {
-          return ::FileContainsText(aPath, aText, {}, &aCancel, &aFailure);
+                           TDocumentFailure &aFailure, TMatchSummary *aSummary) {
+          return ::FileContainsText(aPath, aText, {}, &aCancel, &aFailure, {}, aSummary);
       }),
       Clock([] { return GetTickCount(); }), fWindow(aWindow), fList(aList)
 {
@@ -268,16 +268,19 @@ std::shared_ptr<const ::TContentCheck> TSearchControl::ContentCheckFor(const QSt
     // The skip list is the program's own (pure, so safe on any thread); the acceptance applies
     // IsSkippedExtension again before it looks at a verdict.
     // A document that could not be read goes to the search's list, unless the search is ending.
-    check->fContains = [background = CheckInBackground, aText,
-                        unread = fUnread](const QString &aPath, const ICancellationIndicator &aCancel) {
-        if (::IsSkippedExtension(ExtractFileExt(aPath)))
-            return false;
-        TDocumentFailure failure;
-        const bool contains = background(aPath, aText, aCancel, failure);
-        if (!contains && !aCancel.IsCancellationRequested())
-            unread->Add(aPath, failure);
-        return contains;
-    };
+    check->fContains =
+        [background = CheckInBackground, aText, unread = fUnread, summarize = FillMatchColumns](
+            const QString &aPath, const ICancellationIndicator &aCancel, TMatchFinding &aFinding) {
+            if (::IsSkippedExtension(ExtractFileExt(aPath)))
+                return false;
+            TDocumentFailure failure;
+            TMatchSummary summary;
+            const bool contains = background(aPath, aText, aCancel, failure, summarize ? &summary : nullptr);
+            if (!contains && !aCancel.IsCancellationRequested())
+                unread->Add(aPath, failure);
+            aFinding = {summary.fMatches, std::move(summary.fContext)};
+            return contains;
+        };
     return check;
 }
 

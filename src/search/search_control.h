@@ -3,6 +3,7 @@
 // The window and the result list are reached through the two small interfaces below.
 #pragma once
 
+#include "content/content_matching.h"
 #include "content/document_failure.h"
 #include "content/text_matcher.h"
 #include "filesearch/content_verdict.h"
@@ -101,9 +102,11 @@ public:
     // says why.
     using TContentCheck =
         std::function<bool(const QString &aPath, const QString &aText, TDocumentFailure &aFailure)>;
+    // The check run ahead: the same, and for a file that holds the text, when aSummary is given,
+    // its matches and context.
     using TBackgroundCheck =
         std::function<bool(const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel,
-                           TDocumentFailure &aFailure)>;
+                           TDocumentFailure &aFailure, TMatchSummary *aSummary)>;
     using TSelectionPaths = std::function<QStringList()>;
     using TClock = std::function<uint32_t()>;
 
@@ -176,6 +179,9 @@ public:
     // extraction server unless replaced. Empty: no verdicts ahead, every path is checked by
     // FileContainsText as it is offered.
     TBackgroundCheck CheckInBackground;
+    // Whether the checks run ahead fill the Matches and Context columns (on unless turned off,
+    // e.g. to measure what they cost). Read at each start.
+    bool FillMatchColumns = true;
     // Milliseconds of a monotonic clock (GetTickCount unless replaced).
     TClock Clock;
     // What a start searches: the selection list's entries ("<folder>/*" or a file path). None

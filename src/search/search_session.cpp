@@ -17,10 +17,11 @@ TSearchSession::TSearchSession(ISearchWindow &aWindow)
                ::FileContainsText(aPath, aText, *service, nullptr, &aFailure, fControl.MatchOptions());
     };
     fControl.CheckInBackground = [this](const QString &aPath, const QString &aText,
-                                        const ICancellationIndicator &aCancel, TDocumentFailure &aFailure) {
+                                        const ICancellationIndicator &aCancel, TDocumentFailure &aFailure,
+                                        TMatchSummary *aSummary) {
         const std::shared_ptr<TExtractionService> service = Extraction();
-        return service &&
-               ::FileContainsText(aPath, aText, *service, &aCancel, &aFailure, fControl.MatchOptions());
+        return service && ::FileContainsText(aPath, aText, *service, &aCancel, &aFailure,
+                                             fControl.MatchOptions(), aSummary);
     };
     fControl.SelectionPaths = [this] { return SelectionList().Paths(); };
     ConnectSearchControl(fFileList, fControl);

@@ -118,3 +118,93 @@ TEST(TextMatcher, TheContentCheckTakesTheOptions)
                   test.fFound)
             << test.fNeedle << " " << test.fOptions;
 }
+
+// A found file also says how many matches its text holds and shows the line of the first: plain
+// text line by line across its reading chunks (a line longer than a chunk too), a document's text
+// with its white-space runs.
+TEST(TextMatcher, FoundFilesCountTheirMatchesAndShowTheFirstLine)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const char *aName, const QByteArray &aBytes) {
+        return WriteTestFile(dir.filePath(QString::fromUtf8(aName)), aBytes);
+    };
+    const QString lines = write("lines.txt", "first line\nA tika here, tikaware there\r\nno\tTIKA\n");
+    QByteArray rows;
+    for (int i = 0; i < 200000; ++i)
+        rows += "row " + QByteArray::number(i) + " Tika ok\n";
+    const QString many = write("many.txt", rows);
+    QByteArray line(5 * 1024 * 1024, 'x');
+    int32_t inLine = 0;
+    for (qsizetype at = 10; at + 4 < line.size(); at += 997, ++inLine)
+        line.replace(at, 4, "tika");
+    const QString longLine = write("line.txt", line);
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Apache TIKA\nserver, tika\n\nserver");
+    const QString document = write("doc.pdf", "%PDF");
+    struct TCase
+    {
+        const QString &fPath;
+        const char *fNeedle;
+        const char *fOptions;
+        int32_t fMatches;
+        const char *fContext; // null: not compared
+    };
+    const TCase cases[] = {
+        {lines, "tika", "", 3, "A tika here, tikaware there"},
+        {lines, "tika", "w", 2, "A tika here, tikaware there"},
+        {lines, "TIKA", "c", 1, "no TIKA"},
+        {lines, "t\\w*a", "r", 3, "A tika here, tikaware there"},
+        {many, "tika", "", 200000, "row 0 Tika ok"},
+        {many, "Tika ok", "cw", 200000, "row 0 Tika ok"},
+        {longLine, "tika", "", inLine, nullptr},
+        {document, "tika server", "", 2, "Apache TIKA server, tika"},
+        {document, "server", "w", 2, "server, tika"},
+    };
+    for (const TCase &test : cases) {
+        TMatchSummary summary;
+        EXPECT_TRUE(FileContainsText(test.fPath, QString::fromUtf8(test.fNeedle), server.Address(), nullptr,
+                                     nullptr, Options(test.fOptions), &summary))
+            << test.fNeedle << " " << test.fOptions;
+        EXPECT_EQ(summary.fMatches, test.fMatches) << test.fNeedle << " " << test.fOptions;
+        if (test.fContext) {
+            EXPECT_EQ(summary.fContext, QString::fromUtf8(test.fContext))
+                << test.fNeedle << " " << test.fOptions;
+        }
+    }
+    TMatchSummary missed{7, QStringLiteral("old")};
+    EXPECT_FALSE(
+        FileContainsText(lines, QStringLiteral("absent"), server.Address(), nullptr, nullptr, {}, &missed));
+    EXPECT_EQ(missed.fMatches, 0);
+    EXPECT_TRUE(missed.fContext.isEmpty());
+}
+
+// The context is the match's line on one line, cut around the match to about 200 units.
+TEST(TextMatcher, MatchContextShowsTheLineAroundTheMatch)
+{
+    const auto context = [](const QString &aText, const QString &aMatched) {
+        const qsizetype at = aText.indexOf(aMatched);
+        return MatchContext(aText, TTextSpan{at, aMatched.size()});
+    };
+    const QString a(1000, u'a');
+    const QString b(1000, u'b');
+    EXPECT_EQ(context(QStringLiteral("one\ntwo needle three\r\nfour"), QStringLiteral("needle")),
+              QStringLiteral("two needle three"));
+    EXPECT_EQ(context(QStringLiteral("a\nb needle\nrun c\nd"), QStringLiteral("needle\nrun")),
+              QStringLiteral("b needle run c"));
+    EXPECT_EQ(context(QStringLiteral("  x\tneedle\x01y  "), QStringLiteral("needle")),
+              QStringLiteral("x needle y"));
+    EXPECT_EQ(context(a + QStringLiteral("needle") + b, QStringLiteral("needle")),
+              u'…' + QString(97, u'a') + QStringLiteral("needle") + QString(97, u'b') + u'…');
+    EXPECT_EQ(context(QStringLiteral("needle") + b, QStringLiteral("needle")),
+              QStringLiteral("needle") + QString(194, u'b') + u'…');
+    EXPECT_EQ(context(a + QStringLiteral("\nneedle"), QStringLiteral("needle")), QStringLiteral("needle"));
+    EXPECT_EQ(context(QStringLiteral("x ") + QString(300, u'n') + QStringLiteral(" y"), QString(300, u'n')),
+              u'…' + QString(200, u'n') + u'…');
+    QString faces;
+    for (int i = 0; i < 150; ++i)
+        faces += QString::fromUtf8("😀");
+    const QString cut = context(faces + QStringLiteral("needle") + faces, QStringLiteral("needle"));
+    EXPECT_TRUE(cut.contains(QStringLiteral("needle")));
+    EXPECT_TRUE(cut.isValidUtf16());
+    EXPECT_LE(cut.size(), MatchContextUnits + 2);
+}

@@ -356,6 +356,7 @@ TEST_F(FileListTest, ExportedRowsReadBackExactly)
     const QList<QByteArray> names = {"plain.txt", "a,b.txt", "say \"hi\".txt", "two\nlines.txt", "r\xFF.txt"};
     for (const QByteArray &name : names)
         fList.Add(FileNameText("/data/in, \"here\"/" + name));
+    fList.Item(1).SetFinding({4, QStringLiteral("say \"x\", y")});
     const QByteArray csv = ResultsCsv(fList);
 
     // A small RFC 4180 reader: records of fields, quoted fields with doubled quotes.
@@ -390,7 +391,10 @@ TEST_F(FileListTest, ExportedRowsReadBackExactly)
         EXPECT_EQ(records[row + 1][0], "/data/in, \"here\"/" + names[row]);
         EXPECT_EQ(records[row + 1][1], names[row]);
         EXPECT_EQ(records[row + 1][2], "/data/in, \"here\"");
+        EXPECT_EQ(records[row + 1][5], row == 1 ? "4" : "");
+        EXPECT_EQ(records[row + 1][6], row == 1 ? "say \"x\", y" : "");
     }
+    EXPECT_TRUE(ResultsTabSeparated(fList, {1}).endsWith(QStringLiteral("\t4\tsay \"x\", y\n")));
     const QString rows = ResultsTabSeparated(fList, {3, 4});
     EXPECT_EQ(rows.count(u'\n'), 2);
     EXPECT_TRUE(rows.startsWith(QStringLiteral("/data/in, \"here\"/two lines.txt\ttwo lines.txt\t")));

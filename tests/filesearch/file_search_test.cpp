@@ -62,7 +62,8 @@ class TRecordingSink : public IZorFileSearchSink
 public:
     void BeginHandOver() override { ++fBatches; }
     void EndHandOver() override {}
-    void OfferFoundPath(const QString &aPath, TContentVerdict, const QString &) override
+    void OfferFoundPath(const QString &aPath, TContentVerdict, const QString &,
+                        const TMatchFinding &) override
     {
         fPaths.append(aPath);
     }

@@ -69,12 +69,12 @@ protected:
     QList<QUrl> fOpened;
 };
 
-TEST_F(FileListViewTest, ShowsTheModelsItemsWithFiveColumnsAndIcons)
+TEST_F(FileListViewTest, ShowsTheModelsItemsWithSevenColumnsAndIcons)
 {
     AddFile("b.txt", "bb");
     AddFile("a.log", "a");
     ASSERT_EQ(fView.model()->rowCount(), 2);
-    EXPECT_EQ(fView.model()->columnCount(), 5);
+    EXPECT_EQ(fView.model()->columnCount(), 7);
     EXPECT_EQ(fView.model()->headerData(flcInFolder, Qt::Horizontal).toString(), QStringLiteral("In Folder"));
     EXPECT_EQ(NameAt(0), QStringLiteral("b.txt"));
     EXPECT_EQ(fView.model()->index(0, flcInFolder).data().toString(), fDir.path());

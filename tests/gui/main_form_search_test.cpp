@@ -109,7 +109,7 @@ protected:
 
 TEST_F(MainFormSearch, StartListsExactlyTheFilesOfTheTickedFoldersThatHoldTheText)
 {
-    QStringList expected = {Write("a/one.txt", "first line\nthe Needle is here\n"),
+    QStringList expected = {Write("a/one.txt", "first line\nthe Needle is here, needle\tthere\n"),
                             Write("b/deep/two.txt", "NEEDLE")};
     expected.sort();
     Write("a/other.txt", "nothing to see");
@@ -128,6 +128,22 @@ TEST_F(MainFormSearch, StartListsExactlyTheFilesOfTheTickedFoldersThatHoldTheTex
     EXPECT_EQ(Results(), expected);
     EXPECT_EQ(fForm.StatusText(), QStringLiteral("Items found: 2"));
     EXPECT_EQ(fForm.SearchMinDate->time(), QTime(0, 0));
+    // The columns show how often and where each file holds the text.
+    const QAbstractItemModel *rows = fForm.SearchResultList->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const bool one = rows->index(row, flcName).data().toString() == QStringLiteral("one.txt");
+        EXPECT_EQ(rows->index(row, flcMatches).data().toString(),
+                  one ? QStringLiteral("2") : QStringLiteral("1"));
+        EXPECT_EQ(rows->index(row, flcContext).data().toString(),
+                  one ? QStringLiteral("the Needle is here, needle there") : QStringLiteral("NEEDLE"));
+    }
+    // Without a text the columns stay empty.
+    ASSERT_TRUE(Search(QString()));
+    ASSERT_GT(rows->rowCount(), 0);
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        EXPECT_TRUE(rows->index(row, flcMatches).data().toString().isEmpty());
+        EXPECT_TRUE(rows->index(row, flcContext).data().toString().isEmpty());
+    }
 }
 
 TEST_F(MainFormSearch, EnterInTheTextFieldStartsASearchWithTheCurrentText)

@@ -190,7 +190,8 @@ TEST_F(MainForm, ResultListAndPreviewArea)
         headers << model->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(headers,
               (QStringList{QStringLiteral("Name"), QStringLiteral("In Folder"), QStringLiteral("Size"),
-                           QStringLiteral("Type"), QStringLiteral("Date modified")}));
+                           QStringLiteral("Type"), QStringLiteral("Date modified"), QStringLiteral("Matches"),
+                           QStringLiteral("Context")}));
     EXPECT_EQ(fForm.Splitter2->orientation(), Qt::Vertical);
     EXPECT_EQ(fForm.Splitter2->handleWidth(), 8);
     EXPECT_EQ(fForm.pnlPreview->height(), 101);

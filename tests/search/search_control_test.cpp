@@ -249,8 +249,11 @@ TEST_F(SearchControl, TakesTheVerdictComputedAheadForItsText)
 {
     std::vector<std::string> ahead;
     Control.CheckInBackground = [&](const QString &aPath, const QString &aText,
-                                    const ICancellationIndicator &, TDocumentFailure &) {
+                                    const ICancellationIndicator &, TDocumentFailure &,
+                                    TMatchSummary *aSummary) {
         ahead.push_back(aPath.toStdString() + "|" + aText.toStdString());
+        if (aSummary)
+            *aSummary = {3, QStringLiteral("a Needle here")};
         return true;
     };
     Window.Values.edtTextToFind = QStringLiteral(" Needle ");
@@ -258,8 +261,11 @@ TEST_F(SearchControl, TakesTheVerdictComputedAheadForItsText)
     ASSERT_TRUE(List.Check);
     EXPECT_EQ(List.Check->fText, QStringLiteral("Needle"));
     TCustomCancellationToken cancel;
-    EXPECT_TRUE(List.Check->fContains(QStringLiteral("/d/a.txt"), cancel));
-    EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/photo.mp4"), cancel));
+    TMatchFinding finding;
+    EXPECT_TRUE(List.Check->fContains(QStringLiteral("/d/a.txt"), cancel, finding));
+    EXPECT_EQ(finding.fMatches, 3);
+    EXPECT_EQ(finding.fContext, QStringLiteral("a Needle here"));
+    EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/photo.mp4"), cancel, finding));
     EXPECT_EQ(ahead, std::vector<std::string>{"/d/a.txt|Needle"});
 
     List.Verdict = false;
@@ -296,7 +302,7 @@ TEST_F(SearchControl, DocumentsNotReadAreNotedAndAMissingServerIsToldOnce)
         return TDocumentFailure{};
     };
     Control.CheckInBackground = [&](const QString &aPath, const QString &, const ICancellationIndicator &,
-                                    TDocumentFailure &aFailure) {
+                                    TDocumentFailure &aFailure, TMatchSummary *) {
         aFailure = failureOf(aPath);
         return false;
     };
@@ -309,10 +315,11 @@ TEST_F(SearchControl, DocumentsNotReadAreNotedAndAMissingServerIsToldOnce)
         Control.Start();
         ASSERT_TRUE(List.Check);
         TCustomCancellationToken running;
-        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/a.pdf"), running));
+        TMatchFinding finding;
+        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/a.pdf"), running, finding));
         TCustomCancellationToken cancelled;
         cancelled.Cancel();
-        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/b.pdf"), cancelled));
+        EXPECT_FALSE(List.Check->fContains(QStringLiteral("/d/b.pdf"), cancelled, finding));
         List.Check = nullptr; // checked on offer from here on
         EXPECT_FALSE(Offer(QStringLiteral("/d/c.docx")));
         EXPECT_TRUE(Offer(QStringLiteral("/d/d.txt")));

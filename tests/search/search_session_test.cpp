@@ -248,7 +248,7 @@ TEST_F(SearchSession, ATextTypedDuringASearchStartedEmptyIsCheckedOnOffer)
     Write(QStringLiteral("a/miss.txt"), "something else");
     std::atomic<int> aheadChecks = 0;
     Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &,
-                                    TDocumentFailure &) {
+                                    TDocumentFailure &, TMatchSummary *) {
         ++aheadChecks;
         return true;
     };
@@ -273,7 +273,7 @@ TEST_F(SearchSession, StopWithdrawsQueuedChecks)
     std::atomic<int> startedAfterEnd = 0;
     TGate firstCheckRuns;
     Control.CheckInBackground = [&](const QString &, const QString &, const ICancellationIndicator &aCancel,
-                                    TDocumentFailure &) {
+                                    TDocumentFailure &, TMatchSummary *) {
         if (ended)
             ++startedAfterEnd;
         if (++started == 1)
@@ -308,10 +308,11 @@ TEST_F(SearchSession, AFileChangingAfterItsCheckIsListedAsChecked)
     const QString changing = Write(QStringLiteral("a/changing.txt"), "needle");
     const QString vanishing = Write(QStringLiteral("a/vanishing.txt"), "needle");
     const QString staying = Write(QStringLiteral("a/staying.txt"), "needle");
-    Control.CheckInBackground = [check = Control.CheckInBackground, changing, vanishing](
-                                    const QString &aPath, const QString &aText,
-                                    const ICancellationIndicator &aCancel, TDocumentFailure &aFailure) {
-        const bool holds = check(aPath, aText, aCancel, aFailure);
+    Control.CheckInBackground = [check = Control.CheckInBackground, changing,
+                                 vanishing](const QString &aPath, const QString &aText,
+                                            const ICancellationIndicator &aCancel, TDocumentFailure &aFailure,
+                                            TMatchSummary *aSummary) {
+        const bool holds = check(aPath, aText, aCancel, aFailure, aSummary);
         if (aPath == vanishing)
             QFile::remove(aPath);
         if (aPath == changing) {

@@ -38,7 +38,8 @@ void TMainForm::SetCaptions()
     SearchResultList->FileList().SetColumnCaptions(
         {Translate(QStringLiteral("Name")), Translate(QStringLiteral("In Folder")),
          Translate(QStringLiteral("Size")), Translate(QStringLiteral("Type")),
-         Translate(QStringLiteral("Date modified"))});
+         Translate(QStringLiteral("Date modified")), Translate(QStringLiteral("Matches")),
+         Translate(QStringLiteral("Context"))});
     Panel7ConstrainedResize();
     Panel8ConstrainedResize();
 }

@@ -82,7 +82,7 @@ TFileListView::TFileListView(QWidget *aParent) : QTreeView(aParent)
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(-1, Qt::AscendingOrder);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header()->setStretchLastSection(false);
+    header()->setStretchLastSection(true); // the Context column reaches the edge
 
     OnConfirm = [this](const QString &pQuestion) {
         return QMessageBox::question(this, QApplication::applicationDisplayName(), pQuestion) ==
@@ -159,7 +159,7 @@ void TFileListView::FitColumns()
     const int widest = std::max(120, int(viewport()->width() * kMaxFittedShare));
     for (int column = 0; column < flcColumnCount; ++column) {
         int width = std::max(sizeHintForColumn(column), header()->sectionSizeHint(column));
-        if (column == flcName || column == flcInFolder)
+        if (column == flcName || column == flcInFolder || column == flcContext)
             width = std::min(width, widest);
         header()->resizeSection(column, width + 8);
     }
