@@ -114,11 +114,11 @@ std::optional<TTextSpan> TTextMatcher::FindLast(QStringView aText, qsizetype aLi
     return last;
 }
 
-TTextMatcher::TTally TTextMatcher::Tally(QStringView aText, qsizetype aStartsBefore) const
+void TTextMatcher::ForEachMatch(QStringView aText, qsizetype aStartsBefore,
+                                const std::function<bool(const TTextSpan &)> &aVisit) const
 {
-    TTally tally;
     if (!IsValid() || fNeedle.isEmpty())
-        return tally;
+        return;
     if (aStartsBefore < 0 || aStartsBefore > aText.size())
         aStartsBefore = aText.size();
     const QString copy = fPlain ? QString() : aText.toString();
@@ -127,10 +127,29 @@ TTextMatcher::TTally TTextMatcher::Tally(QStringView aText, qsizetype aStartsBef
         return fPlain ? Find(aText, aFrom) : FindInCopy(copy, aFrom, valid);
     };
     for (std::optional<TTextSpan> match = next(0); match && match->Start < aStartsBefore;
-         match = next(match->Start + match->Length)) {
+         match = next(match->Start + match->Length))
+        if (!aVisit(*match))
+            return;
+}
+
+TTextMatcher::TTally TTextMatcher::Tally(QStringView aText, qsizetype aStartsBefore) const
+{
+    TTally tally;
+    ForEachMatch(aText, aStartsBefore, [&](const TTextSpan &aMatch) {
         if (!tally.fFirst)
-            tally.fFirst = match;
+            tally.fFirst = aMatch;
         ++tally.fCount;
-    }
+        return true;
+    });
     return tally;
+}
+
+std::vector<TTextSpan> TTextMatcher::FindAll(QStringView aText, qsizetype aMost) const
+{
+    std::vector<TTextSpan> spans;
+    ForEachMatch(aText, -1, [&](const TTextSpan &aMatch) {
+        spans.push_back(aMatch);
+        return qsizetype(spans.size()) < aMost;
+    });
+    return spans;
 }

@@ -4,10 +4,12 @@
 
 #include "content/spaced_text_match.h"
 
+#include <functional>
 #include <optional>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 struct TMatchOptions
 {
@@ -52,8 +54,14 @@ public:
     // The matches that start before aStartsBefore (the end of the text when negative).
     TTally Tally(QStringView aText, qsizetype aStartsBefore = -1) const;
     qsizetype Count(QStringView aText) const { return Tally(aText).fCount; }
+    // The matches of a text, one after the other without overlap, at most aMost of them.
+    std::vector<TTextSpan> FindAll(QStringView aText, qsizetype aMost) const;
 
 private:
+    // Calls aVisit for each match, one after the other without overlap, that starts before
+    // aStartsBefore (the end when negative), until it returns false.
+    void ForEachMatch(QStringView aText, qsizetype aStartsBefore,
+                      const std::function<bool(const TTextSpan &)> &aVisit) const;
     // Find of the regular expression in a copy made once by the caller; aValid when the caller
     // has found the copy to be valid UTF-16 (the library then does not check it again).
     std::optional<TTextSpan> FindInCopy(const QString &aText, qsizetype aFrom, bool aValid) const;

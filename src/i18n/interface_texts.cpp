@@ -77,7 +77,10 @@ QStringList RunTimePhrases()
         QStringLiteral(
             "Leave empty to let the program find or start its own server, or enter the address of a "
             "Tika server, for example http://127.0.0.1:9998/tika"),
-        QStringLiteral("Keep the text of documents in a cache"), QStringLiteral("Clear document cache")};
+        QStringLiteral("Keep the text of documents in a cache"), QStringLiteral("Clear document cache"),
+        // keys, screen readers, folders and the preview's count
+        QStringLiteral("Add folder..."), QStringLiteral("Search options"), QStringLiteral("Selected folders"),
+        QStringLiteral("Search results"), QStringLiteral("Preview"), QStringLiteral("Match %1 of %2")};
 }
 
 } // namespace

@@ -107,6 +107,13 @@ QVariant TZorShellTreeModel::data(const QModelIndex &index, int role) const
             self->fInData = false;
         }
         return node->StateIndex();
+    case Qt::CheckStateRole: {
+        // What the check-box image shows, for assistive technology.
+        if (!fCheckBoxes)
+            return {};
+        const int state = data(index, StateIndexRole).toInt();
+        return state == ssChecked ? Qt::Checked : state == ssGrayed ? Qt::PartiallyChecked : Qt::Unchecked;
+    }
     case FullPathRole:
         return node->FullPath();
     case IconKindRole:
@@ -122,6 +129,8 @@ Qt::ItemFlags TZorShellTreeModel::flags(const QModelIndex &index) const
     if (!node)
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (fCheckBoxes && node->StateIndex() != ssDisabled)
+        result |= Qt::ItemIsUserCheckable;
     if (!node->MayHaveChildren())
         result |= Qt::ItemNeverHasChildren;
     return result;

@@ -5,6 +5,7 @@
 #include "gui/widgets/page_control.h"
 #include "gui/widgets/up_down.h"
 #include "gui/widgets/wrap_check_box.h"
+#include "i18n/mnemonics.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractItemModel>
@@ -49,28 +50,28 @@ TEST_F(MainForm, FilterPage)
     ASSERT_NE(fForm.SearchOptionControl, nullptr);
     EXPECT_EQ(fForm.SearchOptionControl->count(), 4);
     EXPECT_EQ(fForm.SearchOptionControl->currentWidget(), fForm.SearchValues);
-    EXPECT_EQ(fForm.SearchOptionControl->tabText(0), QStringLiteral("Filter"));
-    EXPECT_EQ(fForm.Label1->text(), QStringLiteral("File Name Filter:"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchOptionControl->tabText(0)), QStringLiteral("Filter"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label1->text()), QStringLiteral("File Name Filter:"));
     EXPECT_EQ(fForm.SearchField->text(), QStringLiteral("*.*"));
-    EXPECT_EQ(fForm.Label2->text(), QStringLiteral("Text to find:"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label2->text()), QStringLiteral("Text to find:"));
     EXPECT_TRUE(fForm.edtTextToFind->text().isEmpty());
 }
 
 TEST_F(MainForm, DatePageStartsDisabledWithModifiedAndLastThirtyDays)
 {
-    EXPECT_EQ(fForm.SearchOptionControl->tabText(1), QStringLiteral("Date"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchOptionControl->tabText(1)), QStringLiteral("Date"));
     EXPECT_EQ(fForm.SearchOptionControl->widget(1), fForm.SearchDate);
-    EXPECT_EQ(fForm.SearchAllRB->text(), QStringLiteral("All files"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchAllRB->text()), QStringLiteral("All files"));
     EXPECT_TRUE(fForm.SearchAllRB->isChecked());
-    EXPECT_EQ(fForm.SearchDateRB->text(), QStringLiteral("Find files"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchDateRB->text()), QStringLiteral("Find files"));
     EXPECT_FALSE(fForm.SearchDateRB->isChecked());
     ASSERT_EQ(fForm.SearchOptionsCombo->count(), 3);
     EXPECT_EQ(fForm.SearchOptionsCombo->itemText(0), QStringLiteral("Accessed"));
     EXPECT_EQ(fForm.SearchOptionsCombo->itemText(1), QStringLiteral("Created"));
     EXPECT_EQ(fForm.SearchOptionsCombo->itemText(2), QStringLiteral("Modified"));
     EXPECT_EQ(fForm.SearchOptionsCombo->currentIndex(), 2);
-    EXPECT_EQ(fForm.Label3->text(), QStringLiteral("between"));
-    EXPECT_EQ(fForm.Label4->text(), QStringLiteral("and"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label3->text()), QStringLiteral("between"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label4->text()), QStringLiteral("and"));
     for (QWidget *control : std::initializer_list<QWidget *>{
              fForm.SearchOptionsCombo, fForm.Label3, fForm.SearchMinDate, fForm.Label4, fForm.SearchMaxDate})
         EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
@@ -84,18 +85,18 @@ TEST_F(MainForm, DatePageStartsDisabledWithModifiedAndLastThirtyDays)
 
 TEST_F(MainForm, SizePageStartsDisabled)
 {
-    EXPECT_EQ(fForm.SearchOptionControl->tabText(2), QStringLiteral("Size"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchOptionControl->tabText(2)), QStringLiteral("Size"));
     EXPECT_EQ(fForm.SearchOptionControl->widget(2), fForm.TabSheet1);
-    EXPECT_EQ(fForm.chSize1->text(), QStringLiteral("All files"));
+    EXPECT_EQ(WithoutMnemonic(fForm.chSize1->text()), QStringLiteral("All files"));
     EXPECT_TRUE(fForm.chSize1->isChecked());
-    EXPECT_EQ(fForm.chSize2->text(), QStringLiteral("Size is:"));
+    EXPECT_EQ(WithoutMnemonic(fForm.chSize2->text()), QStringLiteral("Size is:"));
     EXPECT_FALSE(fForm.chSize2->isChecked());
     ASSERT_EQ(fForm.FileSizeCombo->count(), 2);
     EXPECT_EQ(fForm.FileSizeCombo->itemText(0), QStringLiteral("greater or equals"));
     EXPECT_EQ(fForm.FileSizeCombo->itemText(1), QStringLiteral("less or equals"));
     EXPECT_EQ(fForm.FileSizeCombo->currentIndex(), 0);
     EXPECT_EQ(fForm.FileSize->text(), QStringLiteral("0"));
-    EXPECT_EQ(fForm.Label6->text(), QStringLiteral("KB"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label6->text()), QStringLiteral("KB"));
     EXPECT_EQ(fForm.UpDown1->Minimum(), 0);
     EXPECT_EQ(fForm.UpDown1->Maximum(), 100000000);
     for (QWidget *control :
@@ -105,13 +106,13 @@ TEST_F(MainForm, SizePageStartsDisabled)
 
 TEST_F(MainForm, AdvancedPage)
 {
-    EXPECT_EQ(fForm.SearchOptionControl->tabText(3), QStringLiteral("Advanced"));
+    EXPECT_EQ(WithoutMnemonic(fForm.SearchOptionControl->tabText(3)), QStringLiteral("Advanced"));
     EXPECT_EQ(fForm.SearchOptionControl->widget(3), fForm.SearchAdvanced);
-    EXPECT_EQ(fForm.chkShowHidden->text(), QStringLiteral("Show hidden objects in result"));
+    EXPECT_EQ(WithoutMnemonic(fForm.chkShowHidden->text()), QStringLiteral("Show hidden objects in result"));
     EXPECT_FALSE(fForm.chkShowHidden->isChecked());
-    EXPECT_EQ(fForm.chSearchInSubfolders->text(), QStringLiteral("Search in subfolders"));
+    EXPECT_EQ(WithoutMnemonic(fForm.chSearchInSubfolders->text()), QStringLiteral("Search in subfolders"));
     EXPECT_TRUE(fForm.chSearchInSubfolders->isChecked());
-    EXPECT_EQ(fForm.CheckBox1->Caption(),
+    EXPECT_EQ(WithoutMnemonic(fForm.CheckBox1->Caption()),
               QStringLiteral("Search in unrecognized formats (preview is unavailable)"));
     EXPECT_FALSE(fForm.CheckBox1->isChecked());
 }
@@ -122,7 +123,7 @@ TEST_F(MainForm, LeftColumn)
     EXPECT_EQ(fForm.SearchOptionControl->height(), 169); // the designed 141 and the "Exclude:" row
     EXPECT_EQ(fForm.Panel6->height(), 25);
     EXPECT_EQ(fForm.Panel6->text(), QStringLiteral("  Where to search:"));
-    EXPECT_EQ(fForm.Label8->text(), QStringLiteral("Uncheck All"));
+    EXPECT_EQ(WithoutMnemonic(fForm.Label8->text()), QStringLiteral("Uncheck All"));
     EXPECT_TRUE(fForm.Label8->font().underline());
     EXPECT_EQ(fForm.Label8->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_GT(fForm.Label8->geometry().left(), fForm.Panel6->width() / 2);
@@ -150,11 +151,13 @@ TEST_F(MainForm, ButtonStripHintsIconsAndStates)
         bool Enabled;
     };
     for (const TExpected &expected :
-         {TExpected{fForm.StartSearchButton, "Search Now", true},
-          TExpected{fForm.StopSearchButton, "Cancel Search", false},
+         {TExpected{fForm.StartSearchButton, "Search Now (Ctrl+Return)", true},
+          TExpected{fForm.StopSearchButton, "Cancel Search (Esc)", false},
           TExpected{fForm.SpeedButton2, "Language", true}, TExpected{fForm.SpeedButton3, "About......", true},
-          TExpected{fForm.btPrevious, "Previous match", true}, TExpected{fForm.btNext, "Next match", true}}) {
+          TExpected{fForm.btPrevious, "Previous match (Shift+F3)", true},
+          TExpected{fForm.btNext, "Next match (F3)", true}}) {
         EXPECT_EQ(expected.Button->toolTip(), QString::fromLatin1(expected.Hint));
+        EXPECT_EQ(expected.Button->focusPolicy(), Qt::TabFocus) << expected.Hint;
         EXPECT_EQ(expected.Button->isEnabled(), expected.Enabled) << expected.Hint;
         EXPECT_TRUE(expected.Button->isVisible()) << expected.Hint;
         EXPECT_TRUE(expected.Button->autoRaise()) << expected.Hint;

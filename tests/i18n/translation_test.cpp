@@ -1,6 +1,7 @@
 // The translation table, the language choice and Translate.
 #include "i18n/interface_texts.h"
 #include "i18n/language_choice.h"
+#include "i18n/mnemonics.h"
 #include "i18n/translation.h"
 #include "platform/config_location.h"
 #include "support/i18n_test_support.h"
@@ -281,6 +282,42 @@ TEST_F(TranslationTest, AboutBoxTextIsTranslated)
     EXPECT_TRUE(text.startsWith(QStringLiteral("Ordwell\nVersion: 2.3\n\nWebseite: "))) << text.toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("2026 Brannick Software"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("https://")));
+}
+
+// Mnemonics: word starts first, no two alike in a group (or with what is taken already), a
+// literal "&" kept, and an added Latin letter where the script offers none; WithoutMnemonic
+// gives the caption back.
+TEST(Mnemonics, EveryCaptionOfAGroupGetsItsOwn)
+{
+    struct TCase
+    {
+        QStringList fCaptions;
+        const char *fTaken;
+        QStringList fExpected;
+    };
+    const TCase cases[] = {
+        {{"File name:", "Text to find:", "Exclude:"}, "", {"&File name:", "&Text to find:", "&Exclude:"}},
+        {{"Match case", "Match words", "Mx"}, "", {"&Match case", "Match &words", "M&x"}},
+        {{"Size is:", "Search"}, "s", {"Size &is:", "S&earch"}},
+        {{"Tom & Jerry"}, "t", {"Tom && &Jerry"}},
+        {{QString::fromUtf8("文件名："), QString::fromUtf8("检索")},
+         "a",
+         {QString::fromUtf8("文件名(&B)："), QString::fromUtf8("检索(&C)")}},
+        {{QString::fromUtf8("Größe:"), QString::fromUtf8("Ändern")},
+         "g",
+         {QString::fromUtf8("G&röße:"), QString::fromUtf8("&Ändern")}},
+        {{QString::fromUtf8("بحث"), ""}, "", {QString::fromUtf8("&بحث"), ""}},
+    };
+    for (const TCase &test : cases) {
+        QString taken = QString::fromUtf8(test.fTaken);
+        const QStringList marked = WithMnemonics(test.fCaptions, taken);
+        EXPECT_EQ(marked, test.fExpected) << test.fCaptions.join(u'|').toStdString();
+        for (qsizetype i = 0; i < marked.size(); ++i)
+            EXPECT_EQ(WithoutMnemonic(marked[i]), test.fCaptions[i]) << marked[i].toStdString();
+    }
+    // More captions than letters: the rest stay as they are rather than clash.
+    QString taken = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+    EXPECT_EQ(WithMnemonics({QStringLiteral("Zebra 42")}, taken), QStringList{QStringLiteral("Zebra 42")});
 }
 
 } // namespace

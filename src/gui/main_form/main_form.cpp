@@ -7,20 +7,25 @@
 #include "gui/main_form/main_form_search.h"
 #include "gui/views/shell_tree.h"
 #include "gui/widgets/link_label.h"
+#include "i18n/mnemonics.h"
 #include "i18n/translation.h"
 #include "platform/program_info.h"
 
 #include <algorithm>
+#include <array>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QDateTimeEdit>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardItemModel>
@@ -65,11 +70,23 @@ void TMainForm::ConnectHandlers()
     connect(btPrevious, &QToolButton::clicked, this, &TMainForm::btPreviousClick);
     connect(chkTextCache, &QCheckBox::toggled, this, &TMainForm::ApplyTextCacheOptions);
     connect(btnClearTextCache, &QPushButton::clicked, this, &TMainForm::btnClearTextCacheClick);
+    connect(btnAddFolder, &QToolButton::clicked, this, &TMainForm::btnAddFolderClick);
+    AskFolder = [this] {
+        return QFileDialog::getExistingDirectory(this, WithoutMnemonic(btnAddFolder->text()),
+                                                 QDir::homePath());
+    };
     SearchResultList->FileList().OnSelectionChanged = [this](TZorCustomFileList &, const QString &) {
         SearchResultListSelectionChanged();
     };
     Panel7->installEventFilter(this);
     Panel8->installEventFilter(this);
+    // Folders dropped from a file manager on the tree or the where-to-search list are ticked.
+    const std::array<QAbstractScrollArea *, 2> dropTargets{ZorShellTree1, Memo1};
+    for (QAbstractScrollArea *target : dropTargets) {
+        target->setAcceptDrops(true);
+        target->viewport()->setAcceptDrops(true);
+        target->viewport()->installEventFilter(this);
+    }
     ConnectFolderTree();
     ConnectSearch();
 }
@@ -88,6 +105,13 @@ void TMainForm::FormCreate()
     SettingsFileName = GetSettingsFileName();
     LoadSettings();
     LoadProgramOptions();
+    // At a first start the home folder is open below the root, where a user's folders are; the
+    // selection stays on the root.
+    if (ZorShellTree1->SelectedFolder().isEmpty() && !fCommandLine.HasArguments) {
+        ZorShellTree1->SetSelectedFolder(QDir::homePath());
+        ZorShellTree1->expand(ZorShellTree1->currentIndex());
+        ZorShellTree1->SetSelectedFolder(QString());
+    }
     ApplyCommandLineFolders();
     UpdateLanguageMenu();
     TranslateInterface();
@@ -156,6 +180,8 @@ void TMainForm::FormResize()
 bool TMainForm::eventFilter(QObject *aWatched, QEvent *aEvent)
 {
     SearchKeyFilter(aWatched, aEvent);
+    if (FolderDropFilter(aWatched, aEvent))
+        return true;
     if (aWatched == fStatusPanel && aEvent->type() == QEvent::MouseButtonRelease && fStatusLinksUnread &&
         static_cast<QMouseEvent *>(aEvent)->button() == Qt::LeftButton) {
         ShowUnreadDocuments();

@@ -85,6 +85,8 @@ public:
     QCheckBox *chkTextCache = nullptr;
     QPushButton *btnClearTextCache = nullptr;
     QLabel *Panel6 = nullptr; // "Where to search:" header
+    // In the header: ticks a folder picked in a folder dialog.
+    QToolButton *btnAddFolder = nullptr;
     TLinkLabel *Label8 = nullptr;
     // The folder tree goes into this widget's (empty) vertical layout.
     QWidget *fFolderTreePlace = nullptr;
@@ -112,6 +114,8 @@ public:
     QLabel *PreviewCutNotice = nullptr;
     // Under "Preview is not Available": why the selected file's text could not be read.
     QLabel *PreviewFailure = nullptr;
+    // Under the preview: "Match i of N" while the shown text holds matches.
+    QLabel *lblMatchCount = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     TLinkLabel *lbHomepageURL = nullptr;
     // Not visible.
@@ -160,6 +164,25 @@ public:
     // The matcher of the text the preview shows: the search's text and match options, by the
     // rule of the selected file.
     TTextMatcher PreviewMatcher() const;
+
+    // Shows "Match i of N" for the preview's selection and marks every match of the shown text.
+    void UpdateMatchMarks();
+
+    // ---- Keys, screen readers and folders (main_form_access.cpp). UI thread only. ----
+    // Sets the mnemonics, the hints that name keys and the accessible names and descriptions,
+    // from the captions and hints now shown; SetCaptions calls it after every language change.
+    void SetKeyboardAccess();
+    // Gives the captions of each page, the tabs and the header's button mnemonics that do not clash.
+    void AssignMnemonics();
+    // "Add folder...": ticks the folder AskFolder picks.
+    void btnAddFolderClick();
+    // Asks for a folder to search; "" when the user cancels. A folder dialog unless replaced (tests).
+    std::function<QString()> AskFolder;
+    // Ticks aFolders in the folder tree (as a tick on each would) and shows the last one there.
+    void AddFolders(const QStringList &aFolders);
+    // Drags of folders over the tree and the where-to-search list: accepted, and their drop
+    // ticks them. True when the event was taken.
+    bool FolderDropFilter(QObject *aWatched, QEvent *aEvent);
 
     // ---- Documents that could not be read (main_form_search.cpp). UI thread only. ----
     // Opens the list of the documents the latest search could not read, with their reasons.

@@ -40,8 +40,10 @@ void TMainForm::SetCaptions()
          Translate(QStringLiteral("Size")), Translate(QStringLiteral("Type")),
          Translate(QStringLiteral("Date modified")), Translate(QStringLiteral("Matches")),
          Translate(QStringLiteral("Context"))});
+    btnAddFolder->setText(Translate(QStringLiteral("Add folder...")));
     Panel7ConstrainedResize();
     Panel8ConstrainedResize();
+    SetKeyboardAccess();
 }
 
 void TMainForm::UpdateClearTextCacheCaption()
@@ -50,6 +52,7 @@ void TMainForm::UpdateClearTextCacheCaption()
     const int64_t size = cache ? cache->SizeOnDisk() : 0;
     btnClearTextCache->setText(Translate(QStringLiteral("Clear document cache")) + QStringLiteral(" (") +
                                locale().formattedDataSize(size) + u')');
+    AssignMnemonics();
 }
 
 QString TMainForm::AboutText(bool aTranslated) const

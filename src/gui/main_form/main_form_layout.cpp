@@ -61,7 +61,8 @@ QToolButton *MakeIconButton(const QString &aIconName, QWidget *aParent)
     button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(aIconName)));
     button->setIconSize(QSize(25, 25));
     button->setFixedSize(31, 31);
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the focus where it is.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -168,7 +169,14 @@ QWidget *TMainForm::CreateLeftColumn()
     Panel6->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto *header = new QHBoxLayout(Panel6);
     header->setContentsMargins(0, 0, 8, 0);
+    header->setSpacing(8);
     header->addStretch(1);
+    btnAddFolder = new QToolButton(Panel6);
+    btnAddFolder->setAutoRaise(true);
+    btnAddFolder->setFocusPolicy(Qt::TabFocus);
+    btnAddFolder->setIcon(QIcon::fromTheme(QStringLiteral("folder-new")));
+    btnAddFolder->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    header->addWidget(btnAddFolder);
     Label8 = new TLinkLabel(Panel6);
     header->addWidget(Label8);
     column->addWidget(Panel6);
@@ -237,6 +245,8 @@ QWidget *TMainForm::CreateDatePage()
     Label4 = new QLabel(SearchDate);
     SearchMinDate = new QDateTimeEdit(SearchDate);
     SearchMaxDate = new QDateTimeEdit(SearchDate);
+    Label3->setBuddy(SearchMinDate);
+    Label4->setBuddy(SearchMaxDate);
     for (QDateTimeEdit *picker : {SearchMinDate, SearchMaxDate}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
@@ -271,6 +281,7 @@ QWidget *TMainForm::CreateSizePage()
     FileSize = new QLineEdit(QStringLiteral("0"), TabSheet1);
     UpDown1 = new TUpDown(FileSize, 0, 100000000, TabSheet1);
     Label6 = new QLabel(TabSheet1);
+    Label6->setBuddy(FileSize);
     for (QWidget *control : {static_cast<QWidget *>(FileSizeCombo), static_cast<QWidget *>(FileSize),
                              static_cast<QWidget *>(UpDown1), static_cast<QWidget *>(Label6)})
         control->setEnabled(false);
@@ -362,8 +373,9 @@ QWidget *TMainForm::CreateRightArea()
     SearchResultList->SetFileList(&fSession->FileList());
     SearchResultList->setFont(SansFont(kListPointSize));
     SearchResultList->setMinimumHeight(50);
-    const int widths[] = {260, 330, 90, 140, 150};
-    for (int column = 0; column < 5; ++column)
+    // The Context column, the last, takes the rest of the width.
+    const int widths[] = {260, 330, 90, 140, 150, 70};
+    for (int column = 0; column < int(std::size(widths)); ++column)
         SearchResultList->header()->resizeSection(column, widths[column]);
     Splitter2->addWidget(SearchResultList);
     Splitter2->addWidget(CreatePreviewPane());
@@ -399,6 +411,10 @@ QWidget *TMainForm::CreatePreviewPane()
     PreviewCutNotice->setWordWrap(true);
     PreviewCutNotice->setVisible(false);
     Panel8->layout()->addWidget(PreviewCutNotice);
+    lblMatchCount = new QLabel(Panel8);
+    lblMatchCount->setTextFormat(Qt::PlainText);
+    lblMatchCount->setVisible(false);
+    Panel8->layout()->addWidget(lblMatchCount);
     // Placed under the centred notice, in its colours.
     PreviewFailure = new QLabel(Panel8);
     PreviewFailure->setTextFormat(Qt::PlainText);

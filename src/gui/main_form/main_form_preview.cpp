@@ -1,5 +1,6 @@
-// The main window's preview pane: shows a result's text with the first match selected and moves
-// between matches with the two navigation buttons, wrapping around at either end.
+// The main window's preview pane: shows a result's text with every match marked and the first
+// selected, counts them, and moves between them with the two navigation buttons, wrapping around
+// at either end.
 #include "content/text_extraction.h"
 #include "content/text_matcher.h"
 #include "filesearch/file_list.h"
@@ -10,10 +11,12 @@
 #include "platform/long_path_access.h"
 #include "preview/match_navigation.h"
 
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextEdit>
 
 namespace {
 
@@ -21,6 +24,10 @@ namespace {
 constexpr int32_t kPreviewMaxBytes = 2097152;
 // Longer lines are shown broken into pieces of at most this many characters.
 constexpr int kPreviewMaxLine = 4096;
+// At most this many matches are marked and counted.
+constexpr qsizetype kMostMarkedMatches = 100000;
+// The background of the matches other than the selected one.
+const QColor kMatchMark(0xFF, 0xE5, 0x7A);
 
 TPreviewSelection SelectionOf(const QPlainTextEdit *aMemo)
 {
@@ -83,6 +90,7 @@ TTextMatcher TMainForm::PreviewMatcher() const
 void TMainForm::ClearPreview()
 {
     FPreview->clear();
+    UpdateMatchMarks();
     PreviewFailure->clear();
     PreviewCutNotice->setVisible(false);
     UpdatePreviewNotice();
@@ -101,6 +109,7 @@ void TMainForm::ShowPreviewText(const QString &aText)
                            : Selection(PreviewMatcher().Find(FPreview->toPlainText()));
     if (match)
         Select(FPreview, *match);
+    UpdateMatchMarks();
 }
 
 void TMainForm::UpdatePreview()
@@ -108,6 +117,7 @@ void TMainForm::UpdatePreview()
     FPreview->setUpdatesEnabled(false);
     FPreview->clear();
     FPreview->setUpdatesEnabled(true);
+    UpdateMatchMarks();
     PreviewCutNotice->setVisible(false);
     PreviewFailure->clear();
     const TZorFileList &list = SearchResultList->FileList();
@@ -171,6 +181,39 @@ void TMainForm::GoToMatch(bool aNext, bool aTakeFocus)
     if (aTakeFocus)
         FPreview->setFocus();
     Select(FPreview, *match);
+    UpdateMatchMarks();
+}
+
+void TMainForm::UpdateMatchMarks()
+{
+    const QString text = FPreview->toPlainText();
+    const std::vector<TTextSpan> spans =
+        text.isEmpty() ? std::vector<TTextSpan>() : PreviewMatcher().FindAll(text, kMostMarkedMatches);
+    QList<QTextEdit::ExtraSelection> marks;
+    marks.reserve(qsizetype(spans.size()));
+    QTextCharFormat format;
+    format.setBackground(kMatchMark);
+    format.setForeground(Qt::black);
+    for (const TTextSpan &span : spans) {
+        QTextEdit::ExtraSelection mark{QTextCursor(FPreview->document()), format};
+        mark.cursor.setPosition(int(span.Start));
+        mark.cursor.setPosition(int(span.Start + span.Length), QTextCursor::KeepAnchor);
+        marks.append(mark);
+    }
+    FPreview->setExtraSelections(marks);
+    if (spans.empty()) {
+        lblMatchCount->setVisible(false);
+        return;
+    }
+    // The selected match, or the last one before the caret.
+    const qsizetype caret = FPreview->textCursor().selectionStart();
+    const auto after =
+        std::upper_bound(spans.begin(), spans.end(), caret,
+                         [](qsizetype aAt, const TTextSpan &aSpan) { return aAt < aSpan.Start; });
+    const qsizetype index = std::max<qsizetype>(after - spans.begin(), 1);
+    lblMatchCount->setText(Translate(QStringLiteral("Match %1 of %2"))
+                               .arg(QLocale().toString(index), QLocale().toString(qsizetype(spans.size()))));
+    lblMatchCount->setVisible(true);
 }
 
 void TMainForm::UpdatePreviewNotice()

@@ -90,9 +90,19 @@ TZorShellTree::TZorShellTree(QWidget *aParent) : QTreeView(aParent), fModel(new 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(new TZorShellTreeDelegate(*this));
-    // The one column is as wide as the view; long names are elided. (Sizing it to its contents
-    // would measure every row on each change: seconds for a folder with 20000 subfolders.)
-    header()->setStretchLastSection(true);
+    // The one column is as wide as its longest name needs, measured over the rows around those
+    // shown (measuring every row would take seconds for a folder with 20000 subfolders), a moment
+    // after the rows change; a longer name scrolls sideways.
+    header()->setStretchLastSection(false);
+    header()->setResizeContentsPrecision(200);
+    fFitTimer.setSingleShot(true);
+    fFitTimer.setInterval(100);
+    connect(&fFitTimer, &QTimer::timeout, this, &TZorShellTree::FitColumn);
+    const auto fitLater = [this] { fFitTimer.start(); };
+    connect(this, &QTreeView::expanded, this, fitLater);
+    connect(this, &QTreeView::collapsed, this, fitLater);
+    connect(fModel, &QAbstractItemModel::rowsInserted, this, fitLater);
+    connect(fModel, &QAbstractItemModel::modelReset, this, fitLater);
     setModel(fModel);
     setSelectionModel(fModel->SelectionModel());
 
@@ -169,7 +179,8 @@ void TZorShellTree::SetSelectedFolder(const QString &Value)
         return;
     for (TZorShellTreeNode *parent = node->Parent(); parent; parent = parent->Parent())
         expand(fModel->IndexFromNode(parent));
-    scrollTo(fModel->IndexFromNode(node));
+    // In the middle, so that the folders above it show where it lies.
+    scrollTo(fModel->IndexFromNode(node), PositionAtCenter);
 }
 
 void TZorShellTree::Refresh(TRefreshLevel pRefreshLevel, const TZorShellItem &pItemIdList)
@@ -259,6 +270,17 @@ void TZorShellTree::keyPressEvent(QKeyEvent *aEvent)
         return;
     }
     QTreeView::keyPressEvent(aEvent);
+}
+
+void TZorShellTree::resizeEvent(QResizeEvent *aEvent)
+{
+    QTreeView::resizeEvent(aEvent);
+    FitColumn();
+}
+
+void TZorShellTree::FitColumn()
+{
+    header()->resizeSection(0, std::max(viewport()->width(), sizeHintForColumn(0)));
 }
 
 void TZorShellTree::changeEvent(QEvent *aEvent)

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <QTimer>
 #include <QTreeView>
 
 class TZorSelectionStateImageList;
@@ -76,14 +77,19 @@ protected:
     void keyPressEvent(QKeyEvent *aEvent) override;
     void changeEvent(QEvent *aEvent) override;
     void showEvent(QShowEvent *aEvent) override;
+    void resizeEvent(QResizeEvent *aEvent) override;
 
 private:
     // Handles a left press or double click on a check box; false when it is not on one.
     bool ClickOnCheckBox(QMouseEvent *aEvent);
     // Fills the model if needed and expands its root.
     void EnsureFilled();
+    // The one column as wide as the widest shown name needs, at least the view's width; a longer
+    // one scrolls sideways.
+    void FitColumn();
 
     TZorShellTreeModel *fModel; // owned through Qt parenting
     std::unique_ptr<TZorSelectionStateImageList> fStateImages;
     bool fPressedOnCheckBox = false;
+    QTimer fFitTimer;
 };

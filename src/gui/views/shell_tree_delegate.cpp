@@ -45,3 +45,9 @@ QSize TZorShellTreeDelegate::sizeHint(const QStyleOptionViewItem &option, const 
     }
     return size;
 }
+
+void TZorShellTreeDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+}

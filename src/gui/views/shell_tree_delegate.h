@@ -17,6 +17,11 @@ public:
     // The item's own size plus the check-box image's width; at least the image's height.
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+protected:
+    // The check state the model reports is for assistive technology: the image shows it, so the
+    // style draws no check box of its own.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
 private:
     TZorShellTree &fTree;
 };

@@ -11,6 +11,8 @@ TWrapCheckBox::TWrapCheckBox(QWidget *aParent) : QCheckBox(aParent), fCaption(ne
     fCaption->setWordWrap(true);
     fCaption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     fCaption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // A mnemonic in the caption ticks the box.
+    fCaption->setBuddy(this);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);

@@ -11,7 +11,8 @@ class TWrapCheckBox : public QCheckBox
 public:
     explicit TWrapCheckBox(QWidget *aParent = nullptr);
 
-    // The caption, drawn word-wrapped beside the box (QCheckBox::text() stays empty).
+    // The caption, drawn word-wrapped beside the box (QCheckBox::text() stays empty); an "&"
+    // marks its mnemonic.
     void SetCaption(const QString &aCaption);
     QString Caption() const;
 
