@@ -13,17 +13,21 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -321,6 +325,98 @@ TEST_F(MainFormLanguage, MenuPopsUpBelowTheButtonLeftAligned)
     EXPECT_EQ(fForm->PopupMenuLang->pos(),
               fForm->SpeedButton2->mapToGlobal(QPoint(0, fForm->SpeedButton2->height())));
     fForm->PopupMenuLang->hide();
+}
+
+// In every language: every control that takes the focus has a name a screen reader announces
+// (walked through the accessibility tree, as a screen reader does), no two captions shown
+// together share a mnemonic, Arabic mirrors the window, and the tree's items tell their check
+// states.
+TEST_F(MainFormLanguage, EveryLanguageIsReachableByKeysAndScreenReaders)
+{
+    QAccessible::setActive(true);
+    fForm->resize(1371, 663);
+    int named = 0;
+    const auto walk = [&named](QAccessibleInterface *aNode, const std::string &aWhere, int aDepth,
+                               const auto &aSelf) -> void {
+        if (!aNode || aDepth > 12)
+            return;
+        const QAccessible::State state = aNode->state();
+        if (state.focusable && !state.invisible && aNode->role() != QAccessible::Client) {
+            ++named;
+            EXPECT_FALSE(aNode->text(QAccessible::Name).trimmed().isEmpty())
+                << aWhere << ": role " << aNode->role() << " of "
+                << (aNode->object() ? aNode->object()->metaObject()->className() : "?");
+        }
+        // The rows of the lists are the data, not controls.
+        if (aNode->role() == QAccessible::Tree || aNode->role() == QAccessible::Table ||
+            aNode->role() == QAccessible::List)
+            return;
+        for (int i = 0; i < aNode->childCount(); ++i)
+            aSelf(aNode->child(i), aWhere, aDepth + 1, aSelf);
+    };
+    const auto mnemonicOf = [](const QString &aCaption) {
+        const qsizetype at = aCaption.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+        return at < 0 ? QChar() : aCaption[at + 1].toLower();
+    };
+    for (int i = 0; i < TranslationTable().size(); ++i) {
+        fForm->PopupMenuLang->actions()[i]->trigger();
+        QCoreApplication::processEvents();
+        const QString code = TranslationTable()[i][1];
+        const std::string where = code.toStdString();
+        for (int page = 0; page < fForm->SearchOptionControl->count(); ++page) {
+            fForm->SearchOptionControl->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            walk(QAccessible::queryAccessibleInterface(fForm.get()), where + " page " + std::to_string(page),
+                 0, walk);
+            // The page's captions, the tabs and the header's button: one mnemonic each, none twice.
+            QStringList captions{fForm->btnAddFolder->text()};
+            for (int tab = 0; tab < fForm->SearchOptionControl->count(); ++tab)
+                captions << fForm->SearchOptionControl->tabText(tab);
+            QWidget *shown = fForm->SearchOptionControl->widget(page);
+            for (QAbstractButton *button : shown->findChildren<QAbstractButton *>())
+                captions << (qobject_cast<TWrapCheckBox *>(button)
+                                 ? qobject_cast<TWrapCheckBox *>(button)->Caption()
+                                 : button->text());
+            for (QLabel *label : shown->findChildren<QLabel *>())
+                if (label->buddy() && !qobject_cast<TWrapCheckBox *>(label->parentWidget()))
+                    captions << label->text();
+            QString seen;
+            for (const QString &caption : captions) {
+                if (caption.isEmpty())
+                    continue;
+                const QChar mnemonic = mnemonicOf(caption);
+                EXPECT_FALSE(mnemonic.isNull()) << where << ": " << caption.toStdString();
+                EXPECT_FALSE(!mnemonic.isNull() && seen.contains(mnemonic))
+                    << where << ": " << caption.toStdString();
+                seen += mnemonic;
+            }
+        }
+        EXPECT_EQ(fForm->layoutDirection(), code == u"ar" ? Qt::RightToLeft : Qt::LeftToRight) << where;
+    }
+    fForm->PopupMenuLang->actions()[0]->trigger();
+    // The walk met the controls: four pages of every language, each with the window's controls.
+    EXPECT_GT(named, TranslationTable().size() * 4 * 15);
+
+    // The tree's items: checked and partly checked, as the images show.
+    const QString ticked = fTemp.filePath(QStringLiteral("outer/inner"));
+    ASSERT_TRUE(QDir().mkpath(ticked));
+    ASSERT_TRUE(QDir().mkpath(fTemp.filePath(QStringLiteral("outer/other"))));
+    fForm->ZorShellLink1->SelectionList().SetPaths({ticked + QStringLiteral("/*")});
+    fForm->ZorShellTree1->SetSelectedFolder(ticked);
+    QTreeView *tree = fForm->ZorShellTree1;
+    const QModelIndex tickedIndex = tree->currentIndex();
+    const QDeadlineTimer deadline(10000);
+    const auto stateOf = [&](const QModelIndex &aIndex) {
+        return tree->model()->data(aIndex, Qt::CheckStateRole).toInt();
+    };
+    while ((stateOf(tickedIndex) != Qt::Checked || stateOf(tickedIndex.parent()) != Qt::PartiallyChecked) &&
+           !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(stateOf(tickedIndex), Qt::Checked);
+    EXPECT_EQ(stateOf(tickedIndex.parent()), Qt::PartiallyChecked);
+    EXPECT_TRUE(tree->model()->flags(tickedIndex) & Qt::ItemIsUserCheckable);
+    fForm->ZorShellLink1->SelectionList().Clear();
+    QAccessible::setActive(false);
 }
 
 } // namespace

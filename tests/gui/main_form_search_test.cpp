@@ -6,6 +6,8 @@
 #include "gui/main_form/main_form.h"
 #include "gui/unread_documents_dialog.h"
 #include "gui/views/file_list_view.h"
+#include "gui/views/shell_tree.h"
+#include "gui/widgets/link_label.h"
 #include "platform/file_name.h"
 #include "search/search_control.h"
 #include "support/fake_extraction_server.h"
@@ -485,6 +487,25 @@ TEST_F(MainFormSearch, KeysStartStopAndMoveBetweenMatches)
 
     QTest::keyClick(fForm.SearchResultList, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(fForm.edtTextToFind->hasFocus());
+
+    // Tab goes through the window in reading order, the buttons and links included.
+    QList<QWidget *> order;
+    for (QWidget *at = fForm.edtTextToFind; at && !order.contains(at) && order.size() < 80;
+         at = QApplication::focusWidget()) {
+        order << at;
+        QTest::keyClick(at, Qt::Key_Tab);
+    }
+    const QList<QWidget *> expected = {fForm.edtTextToFind, fForm.edtExclude,    fForm.btnAddFolder,
+                                       fForm.Label8,        fForm.ZorShellTree1, fForm.StartSearchButton,
+                                       fForm.SpeedButton2,  fForm.SpeedButton3,  fForm.SearchResultList,
+                                       fForm.btPrevious,    fForm.btNext,        fForm.lbHomepageURL};
+    qsizetype previous = -1;
+    for (QWidget *control : expected) {
+        const qsizetype at = order.indexOf(control);
+        EXPECT_GT(at, previous) << control->metaObject()->className() << " "
+                                << control->objectName().toStdString();
+        previous = std::max(previous, at);
+    }
 
     // Esc while a file is being checked stops the search.
     for (int i = 0; i < 20; ++i)

@@ -8,11 +8,15 @@
 #include "support/temp_tree.h"
 
 #include <gtest/gtest.h>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 
 namespace {
 
@@ -144,6 +148,52 @@ TEST_F(MainFormTree, CommandLineFoldersAreTickedAndTheLastOneSelected)
     EXPECT_EQ(form.Memo1->toPlainText(), fTree.Path("Data/One") + "\n" + fTree.Path("Notes"));
     ASSERT_TRUE(WaitForCheckStates());
     EXPECT_EQ(Node(form, "Notes")->StateIndex(), int(ssChecked));
+}
+
+// Folders come in without the tree: "Add folder..." ticks the picked one, a drop of folders from
+// a file manager on the tree or the where-to-search list ticks them (files and other URLs are
+// refused), Enter on the focused "Uncheck All" empties the list, and the ticked folder is shown
+// with the folders above it.
+TEST_F(MainFormTree, FoldersAreAddedByTheDialogAndByDropping)
+{
+    TMainForm form{TCommandLine{}};
+    form.show();
+    QString picked = fTree.Path("Data/One");
+    form.AskFolder = [&] { return picked; };
+    form.btnAddFolder->click();
+    EXPECT_EQ(form.ZorShellLink1->SelectionList().Paths(), QStringList{picked + "/*"});
+    EXPECT_EQ(form.ZorShellTree1->SelectedFolder(), picked);
+    EXPECT_TRUE(form.ZorShellTree1->visualRect(form.ZorShellTree1->currentIndex().parent()).isValid());
+    picked.clear(); // cancelled
+    form.btnAddFolder->click();
+    EXPECT_EQ(form.ZorShellLink1->SelectionList().Paths().size(), 1);
+
+    const auto drop = [&](QWidget *aTarget, const QList<QUrl> &aUrls) {
+        QMimeData data;
+        data.setUrls(aUrls);
+        const QPoint at = aTarget->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(aTarget, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                           Qt::NoModifier);
+        QCoreApplication::sendEvent(aTarget, &dropped);
+        return dropped.isAccepted();
+    };
+    EXPECT_FALSE(drop(form.ZorShellTree1->viewport(), {QUrl::fromLocalFile(fTree.Path("file.txt")),
+                                                       QUrl(QStringLiteral("https://example.org/"))}));
+    EXPECT_TRUE(drop(form.ZorShellTree1->viewport(), {QUrl::fromLocalFile(fTree.Path("Notes"))}));
+    EXPECT_TRUE(drop(form.Memo1->viewport(), {QUrl::fromLocalFile(fTree.Path("Data/Two")),
+                                              QUrl::fromLocalFile(fTree.Path("file.txt"))}));
+    QStringList ticked = form.ZorShellLink1->SelectionList().Paths();
+    ticked.sort();
+    // Both folders of Data ticked: Data itself stands for them.
+    EXPECT_EQ(ticked, (QStringList{fTree.Path("Data") + "/*", fTree.Path("Notes") + "/*"}));
+
+    form.Label8->setFocus();
+    QTest::keyClick(form.Label8, Qt::Key_Return);
+    EXPECT_TRUE(form.ZorShellLink1->SelectionList().Paths().isEmpty());
 }
 
 } // namespace

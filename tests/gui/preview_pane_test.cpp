@@ -1,5 +1,6 @@
 // The main window's preview pane through its widgets: the shown text, the first match, the
 // navigation buttons with wrap-around, the text to find and the notice.
+#include "content/text_matcher.h"
 #include "gui/main_form/main_form.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,15 @@ TEST_F(PreviewPane, NextAndPreviousWrapAroundThroughTheButtons)
     EXPECT_EQ(SelectedText(), QStringLiteral("aB"));
     fForm.btPrevious->click();
     EXPECT_EQ(SelectionStart(), 3);
+    // Every match is marked, as many as the matcher counts, and the count follows the selection.
+    EXPECT_EQ(fForm.FPreview->extraSelections().size(),
+              fForm.PreviewMatcher().Count(fForm.FPreview->toPlainText()));
+    EXPECT_EQ(fForm.FPreview->extraSelections().size(), 3);
+    EXPECT_EQ(fForm.lblMatchCount->text(), QStringLiteral("Match 2 of 3"));
+    EXPECT_FALSE(fForm.lblMatchCount->isHidden());
+    fForm.ClearPreview();
+    EXPECT_TRUE(fForm.FPreview->extraSelections().isEmpty());
+    EXPECT_TRUE(fForm.lblMatchCount->isHidden());
 }
 
 TEST_F(PreviewPane, NavigationGivesTheMemoTheFocus)

@@ -14,12 +14,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QDateTimeEdit>
+#include <QDropEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,7 +54,8 @@ struct TCaption
 
 TCaption CaptionOf(QAbstractButton *aButton)
 {
-    return {[aButton] { return aButton->text(); }, [aButton](const QString &aText) { aButton->setText(aText); }};
+    return {[aButton] { return aButton->text(); },
+            [aButton](const QString &aText) { aButton->setText(aText); }};
 }
 
 TCaption CaptionOf(QLabel *aLabel)
@@ -81,12 +82,13 @@ void TMainForm::SetKeyboardAccess()
 
     // The names screen readers announce: a control's own caption, else the caption of its label,
     // else its hint; a hint that says more than the name becomes the description.
-    for (QToolButton *button : {StartSearchButton, StopSearchButton, SpeedButton2, SpeedButton3, btPrevious,
-                                btNext})
+    for (QToolButton *button :
+         {StartSearchButton, StopSearchButton, SpeedButton2, SpeedButton3, btPrevious, btNext})
         button->setAccessibleName(NameOf(button->toolTip()));
 
     // The hints name the keys that do the same.
-    StartSearchButton->setToolTip(WithKey(StartSearchButton->toolTip(), QKeySequence(Qt::CTRL | Qt::Key_Return)));
+    StartSearchButton->setToolTip(
+        WithKey(StartSearchButton->toolTip(), QKeySequence(Qt::CTRL | Qt::Key_Return)));
     StopSearchButton->setToolTip(WithKey(StopSearchButton->toolTip(), QKeySequence(Qt::Key_Escape)));
     btPrevious->setToolTip(WithKey(btPrevious->toolTip(), QKeySequence(Qt::SHIFT | Qt::Key_F3)));
     btNext->setToolTip(WithKey(btNext->toolTip(), QKeySequence(Qt::Key_F3)));
@@ -107,7 +109,8 @@ void TMainForm::SetKeyboardAccess()
     SearchMinDate->setAccessibleName(NameOf(SearchDateRB->text()) + u' ' + NameOf(Label3->text()));
     SearchMaxDate->setAccessibleName(NameOf(SearchDateRB->text()) + u' ' + NameOf(Label4->text()));
     FileSizeCombo->setAccessibleName(NameOf(chSize2->text()));
-    FileSize->setAccessibleName(NameOf(chSize2->text()) + QStringLiteral(" (") + NameOf(Label6->text()) + u')');
+    FileSize->setAccessibleName(NameOf(chSize2->text()) + QStringLiteral(" (") + NameOf(Label6->text()) +
+                                u')');
     UpDown1->setAccessibleName(FileSize->accessibleName());
     CheckBox1->setAccessibleName(NameOf(CheckBox1->Caption()));
     chkRegularExpression->setAccessibleDescription(chkRegularExpression->toolTip());
@@ -125,8 +128,9 @@ void TMainForm::AssignMnemonics()
     // them.
     std::vector<TCaption> window;
     for (int page = 0; page < SearchOptionControl->count(); ++page)
-        window.push_back({[this, page] { return SearchOptionControl->tabText(page); },
-                          [this, page](const QString &aText) { SearchOptionControl->setTabText(page, aText); }});
+        window.push_back(
+            {[this, page] { return SearchOptionControl->tabText(page); },
+             [this, page](const QString &aText) { SearchOptionControl->setTabText(page, aText); }});
     window.push_back(CaptionOf(btnAddFolder));
     AssignGroup(window, {});
     QString taken;
@@ -138,7 +142,8 @@ void TMainForm::AssignMnemonics()
     }
 
     AssignGroup({CaptionOf(Label1), CaptionOf(Label2), CaptionOf(lblExclude)}, taken);
-    AssignGroup({CaptionOf(SearchAllRB), CaptionOf(SearchDateRB), CaptionOf(Label3), CaptionOf(Label4)}, taken);
+    AssignGroup({CaptionOf(SearchAllRB), CaptionOf(SearchDateRB), CaptionOf(Label3), CaptionOf(Label4)},
+                taken);
     AssignGroup({CaptionOf(chSize1), CaptionOf(chSize2), CaptionOf(Label6)}, taken);
     AssignGroup({CaptionOf(chkShowHidden), CaptionOf(chSearchInSubfolders),
                  TCaption{[this] { return CheckBox1->Caption(); },

@@ -12,8 +12,10 @@
 #include <functional>
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QRadioButton>
 #include <QToolButton>
@@ -126,6 +128,8 @@ void TMainForm::TranslateInterface()
         if (setter != setters.constEnd())
             (*setter)(TranslatedInterfaceTexts(row));
     }
+    // A right-to-left language mirrors the whole window (and the program's dialogs).
+    QGuiApplication::setLayoutDirection(QLocale(CurrentLanguageCode()).textDirection());
     // The tree's root is the drives folder, whose name is translated too.
     if (ZorShellTree1)
         ZorShellTree1->Model().SetRootText(Translate(QStringLiteral("Computer")));
