@@ -63,6 +63,16 @@ TEST_F(ShellTree, ClickOnTheBoxTicksAndDoesNotSelect)
     EXPECT_EQ(fView.currentIndex(), before);
     ASSERT_TRUE(WaitForCheckStates());
     EXPECT_EQ(fView.Model().data(a, TZorShellTreeModel::StateIndexRole).toInt(), int(ssChecked));
+
+    // Mirrored for a right-to-left language: the box is at the row's right end.
+    fView.setLayoutDirection(Qt::RightToLeft);
+    const QRect item = fView.visualRect(a);
+    const QPoint mirroredBox(item.right() - fView.StateImages()->ImageSize().width() / 2, item.center().y());
+    EXPECT_TRUE(fView.IsOnCheckBox(a, mirroredBox));
+    EXPECT_FALSE(fView.IsOnCheckBox(a, BoxPoint(a)));
+    QTest::mouseClick(fView.viewport(), Qt::LeftButton, {}, mirroredBox);
+    EXPECT_TRUE(fLink.SelectionList().Paths().isEmpty());
+    fView.setLayoutDirection(Qt::LeftToRight);
 }
 
 TEST_F(ShellTree, ClickOnTheTextSelectsAndDoesNotTick)

@@ -172,8 +172,12 @@ void TMainForm::resizeEvent(QResizeEvent *aEvent)
 void TMainForm::FormResize()
 {
     const QRect bar = StatusBar1->geometry();
-    lbHomepageURL->move(HomepageLinkPosition(width(), lbHomepageURL->width(), lbHomepageURL->height(),
-                                             bar.top(), bar.height()));
+    QPoint link = HomepageLinkPosition(width(), lbHomepageURL->width(), lbHomepageURL->height(), bar.top(),
+                                       bar.height());
+    // The link keeps to the status line's trailing end, mirrored for a right-to-left language.
+    if (isRightToLeft())
+        link.setX(width() - link.x() - lbHomepageURL->width());
+    lbHomepageURL->move(link);
     lbHomepageURL->raise();
 }
 

@@ -130,6 +130,7 @@ void TMainForm::TranslateInterface()
     }
     // A right-to-left language mirrors the whole window (and the program's dialogs).
     QGuiApplication::setLayoutDirection(QLocale(CurrentLanguageCode()).textDirection());
+    FormResize();
     // The tree's root is the drives folder, whose name is translated too.
     if (ZorShellTree1)
         ZorShellTree1->Model().SetRootText(Translate(QStringLiteral("Computer")));

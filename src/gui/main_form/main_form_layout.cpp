@@ -168,7 +168,7 @@ QWidget *TMainForm::CreateLeftColumn()
     Panel6->setFixedHeight(25);
     Panel6->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto *header = new QHBoxLayout(Panel6);
-    header->setContentsMargins(0, 0, 8, 0);
+    header->setContentsMargins(8, 0, 8, 0);
     header->setSpacing(8);
     header->addStretch(1);
     btnAddFolder = new QToolButton(Panel6);
@@ -445,6 +445,10 @@ void TMainForm::CreateStatusBar()
 
     lbHomepageURL = new TLinkLabel(this);
     lbHomepageURL->setFixedSize(264, 17);
+    // The status text ends before the link, which lies over the status line.
+    auto *linkRoom = new QWidget(StatusBar1);
+    linkRoom->setFixedWidth(lbHomepageURL->width());
+    StatusBar1->addPermanentWidget(linkRoom);
     lbHomepageURL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lbHomepageURL->raise();
 }

@@ -194,6 +194,13 @@ bool TZorShellTree::IsOnCheckBox(const QModelIndex &aIndex, const QPoint &aPoint
     if (!node || !fStateImages)
         return false;
     const QRect item = visualRect(aIndex);
+    if (isRightToLeft()) {
+        // Mirrored: the box is at the item's right end, where the delegate draws it.
+        const QSize image = fStateImages->ImageSize();
+        const int gap = (item.height() - image.height()) / 2;
+        return item.right() - image.width() < aPoint.x() && aPoint.x() <= item.right() &&
+               item.top() + gap <= aPoint.y() && aPoint.y() <= item.top() + item.height() - gap;
+    }
     const QRect row(header()->sectionPosition(0), item.top(), viewport()->width(), item.height());
     return IsClickOnCheckBox(row, aPoint, horizontalOffset(), indentation(), node->Level(), rootIsDecorated(),
                              fStateImages->ImageSize());

@@ -25,14 +25,19 @@ void TZorShellTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem 
     QStyle *style = option.widget ? option.widget->style() : QApplication::style();
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, option.widget);
 
+    // The box leads the row: at its left, or at its right in a right-to-left layout.
+    const bool mirrored = option.direction == Qt::RightToLeft;
     const QSize imageSize = images->ImageSize();
     const QPixmap image = images->Image(index.data(TZorShellTreeModel::StateIndexRole).toInt());
+    const int imageLeft = mirrored ? option.rect.right() + 1 - imageSize.width() : option.rect.left();
     if (!image.isNull())
         painter->drawPixmap(
-            QPoint(option.rect.left(), option.rect.top() + (option.rect.height() - imageSize.height()) / 2),
-            image);
+            QPoint(imageLeft, option.rect.top() + (option.rect.height() - imageSize.height()) / 2), image);
     QStyleOptionViewItem content = option;
-    content.rect.setLeft(option.rect.left() + imageSize.width());
+    if (mirrored)
+        content.rect.setRight(option.rect.right() - imageSize.width());
+    else
+        content.rect.setLeft(option.rect.left() + imageSize.width());
     QStyledItemDelegate::paint(painter, content, index);
 }
 
