@@ -89,6 +89,10 @@ TEST_F(FileListViewTest, ShowsTheModelsItemsWithSevenColumnsAndIcons)
     AddFile("c.TXT", "c");
     EXPECT_EQ(fView.Delegate().IconOf(fDir.filePath("c.TXT"), false).cacheKey(),
               fView.Delegate().IconOf(fDir.filePath("b.txt"), false).cacheKey());
+    // One icon per type: two extensions of one type share it.
+    EXPECT_EQ(fView.Delegate().IconOf(fDir.filePath("page.htm"), false).cacheKey(),
+              fView.Delegate().IconOf(fDir.filePath("page.html"), false).cacheKey());
+    EXPECT_FALSE(fView.Delegate().IconOf(fDir.filePath("page.html"), false).isNull());
 }
 
 TEST_F(FileListViewTest, AClickOnAHeaderSortsAndASecondClickReverses)

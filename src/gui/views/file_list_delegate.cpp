@@ -4,8 +4,8 @@
 #include "filesearch/custom_file_list.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QPalette>
 
 namespace {
@@ -38,11 +38,23 @@ QIcon TFileListDelegate::IconOf(const QString &pPath, bool pIsFolder) const
     auto found = fIcons.constFind(key);
     if (found != fIcons.constEnd())
         return *found;
-    // The provider looks at the file itself; the first file of an extension stands for all.
-    QIcon icon = pIsFolder ? fIconProvider.icon(QAbstractFileIconProvider::Folder)
-                           : fIconProvider.icon(QFileInfo(pPath));
-    if (icon.isNull())
-        icon = fIconProvider.icon(QAbstractFileIconProvider::File);
+    QIcon icon;
+    if (pIsFolder) {
+        icon = fIconProvider.icon(QAbstractFileIconProvider::Folder);
+    } else {
+        // The type by the name alone (the file is not read), and one icon per type from the theme:
+        // ".htm" and ".html" share theirs.
+        const QMimeType type =
+            QMimeDatabase().mimeTypeForFile(QStringLiteral("x") + key, QMimeDatabase::MatchExtension);
+        auto ofType = fTypeIcons.constFind(type.name());
+        if (ofType == fTypeIcons.constEnd()) {
+            QIcon themed = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+            if (themed.isNull())
+                themed = fIconProvider.icon(QAbstractFileIconProvider::File);
+            ofType = fTypeIcons.insert(type.name(), themed);
+        }
+        icon = *ofType;
+    }
     fIcons.insert(key, icon);
     return icon;
 }

@@ -33,7 +33,8 @@ public:
     void SetCutPaths(const QStringList &pPaths);
     bool IsCut(const QString &pPath) const { return fCutPaths.contains(pPath); }
 
-    // The icon of a path: one per extension (folders share one), asked of the icon provider once.
+    // The icon of a path: the icon theme's for its type, known by its extension (folders share
+    // the provider's folder icon); asked once per extension and per type.
     QIcon IconOf(const QString &pPath, bool pIsFolder) const;
     // The icon the row of aIndex is drawn with (null when it has none).
     QIcon IconAt(const QModelIndex &aIndex) const;
@@ -47,6 +48,7 @@ protected:
 private:
     const TZorCustomFileList *fList = nullptr;
     QFileIconProvider fIconProvider;
-    mutable QHash<QString, QIcon> fIcons; // lower-case extension (or "/" for folders) -> icon
+    mutable QHash<QString, QIcon> fIcons;     // lower-case extension (or "/" for folders) -> icon
+    mutable QHash<QString, QIcon> fTypeIcons; // MIME type name -> icon
     QSet<QString> fCutPaths;
 };
