@@ -23,7 +23,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTabBar>
 #include <QToolButton>
 #include <QUrl>
@@ -63,8 +62,9 @@ TCaption CaptionOf(QLabel *aLabel)
     return {[aLabel] { return aLabel->text(); }, [aLabel](const QString &aText) { aLabel->setText(aText); }};
 }
 
-// Gives the captions of a group their mnemonics, none of aTaken's.
-void AssignGroup(const std::vector<TCaption> &aGroup, QString aTaken)
+// Gives the captions of a group their mnemonics, none of aTaken's; returns aTaken with the
+// group's added.
+QString AssignGroup(const std::vector<TCaption> &aGroup, QString aTaken)
 {
     QStringList plain;
     for (const TCaption &caption : aGroup)
@@ -72,6 +72,7 @@ void AssignGroup(const std::vector<TCaption> &aGroup, QString aTaken)
     const QStringList marked = WithMnemonics(plain, aTaken);
     for (size_t i = 0; i < aGroup.size(); ++i)
         aGroup[i].fSet(marked[qsizetype(i)]);
+    return aTaken;
 }
 
 } // namespace
@@ -132,14 +133,7 @@ void TMainForm::AssignMnemonics()
             {[this, page] { return SearchOptionControl->tabText(page); },
              [this, page](const QString &aText) { SearchOptionControl->setTabText(page, aText); }});
     window.push_back(CaptionOf(btnAddFolder));
-    AssignGroup(window, {});
-    QString taken;
-    for (const TCaption &caption : window) {
-        const QString text = caption.fGet();
-        const qsizetype mark = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
-        if (mark >= 0)
-            taken += text[mark + 1].toLower();
-    }
+    const QString taken = AssignGroup(window, {});
 
     AssignGroup({CaptionOf(Label1), CaptionOf(Label2), CaptionOf(lblExclude)}, taken);
     AssignGroup({CaptionOf(SearchAllRB), CaptionOf(SearchDateRB), CaptionOf(Label3), CaptionOf(Label4)},

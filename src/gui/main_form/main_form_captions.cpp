@@ -26,13 +26,11 @@ void TMainForm::SetCaptions()
     edtExclude->setToolTip(
         Translate(QStringLiteral("Names of folders and files to leave out, separated by \";\" "
                                  "(wildcards * and ?), for example .git;node_modules;*.bak")));
-    edtExclude->setAccessibleName(lblExclude->text());
     lblExtractionServer->setText(Translate(QStringLiteral("Text-extraction server:")));
     edtExtractionServer->setPlaceholderText(Translate(QStringLiteral("automatic")));
     edtExtractionServer->setToolTip(
         Translate(QStringLiteral("Leave empty to let the program find or start its own server, or enter the "
                                  "address of a Tika server, for example http://127.0.0.1:9998/tika")));
-    edtExtractionServer->setAccessibleName(lblExtractionServer->text());
     chkTextCache->setText(Translate(QStringLiteral("Keep the text of documents in a cache")));
     UpdateClearTextCacheCaption();
     SearchResultList->FileList().SetColumnCaptions(
