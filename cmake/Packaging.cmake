@@ -11,7 +11,18 @@ set(ORDWELL_PACKAGING_BINARY_DIR ${CMAKE_BINARY_DIR}/packaging)
 if(ORDWELL_SELF_UPDATE)
   set(ORDWELL_UPDATE_NOTE [=[At start-up Ordwell asks its vendor's web server whether a newer version exists, and offers
 the download when there is one.]=])
+  set(ORDWELL_UPDATE_FILES [=[.TP
+.I $TMPDIR/ordwell\-<uid>/brannick_update.exe
+The installer of a newer version while \(lqUpdate Now\(rq downloads it, in a folder readable by
+you alone
+.RI ( /tmp
+when
+.B TMPDIR
+is not set).
+A download that fails, does not match the checksum its vendor publishes, or that you decline
+to start is removed.]=])
 else()
+  set(ORDWELL_UPDATE_FILES [=[.\" This build never downloads an installer.]=])
   set(ORDWELL_UPDATE_NOTE [=[At start-up Ordwell asks its vendor's web server whether a newer version exists, and tells
 you when there is one: the system's package manager installs it.
 Ordwell never downloads or starts an installer itself.]=])
