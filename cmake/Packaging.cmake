@@ -7,6 +7,27 @@ set(ORDWELL_APP_ID example.ordwell.Ordwell)
 set(ORDWELL_PACKAGING_SOURCE_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(ORDWELL_PACKAGING_BINARY_DIR ${CMAKE_BINARY_DIR}/packaging)
 
+# What the manual page says of newer versions: a package leaves them to the package manager.
+if(ORDWELL_SELF_UPDATE)
+  set(ORDWELL_UPDATE_NOTE [=[At start-up Ordwell asks its vendor's web server whether a newer version exists, and offers
+the download when there is one.]=])
+  set(ORDWELL_UPDATE_FILES [=[.TP
+.I $TMPDIR/ordwell\-<uid>/brannick_update.exe
+The installer of a newer version while \(lqUpdate Now\(rq downloads it, in a folder readable by
+you alone
+.RI ( /tmp
+when
+.B TMPDIR
+is not set).
+A download that fails, does not match the checksum its vendor publishes, or that you decline
+to start is removed.]=])
+else()
+  set(ORDWELL_UPDATE_FILES [=[.\" This build never downloads an installer.]=])
+  set(ORDWELL_UPDATE_NOTE [=[At start-up Ordwell asks its vendor's web server whether a newer version exists, and tells
+you when there is one: the system's package manager installs it.
+Ordwell never downloads or starts an installer itself.]=])
+endif()
+
 # Fills in packaging/<name>.in, compresses it to <name>.gz and installs that into <destination>.
 function(ordwell_install_gzipped name destination)
   set(text ${ORDWELL_PACKAGING_BINARY_DIR}/${name})
@@ -94,6 +115,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ORDWELL_VENDOR_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# A distribution package is updated by the package manager: cpack warns when this build would
+# fetch and start installers itself (configure with -DORDWELL_SELF_UPDATE=OFF).
+set(CPACK_ORDWELL_SELF_UPDATE ${ORDWELL_SELF_UPDATE})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/PackageChecks.cmake)
 include(CPack)
 
 if(ORDWELL_BUILD_TESTS)

@@ -15,6 +15,7 @@ packages=(
   antiword catdoc poppler-utils djvulibre-bin
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev googletest xvfb xauth imagemagick
+  dbus-daemon
   desktop-file-utils appstream
   # packaging (cpack's dpkg-shlibdeps and file; rsvg-convert for packaging/render-icons.sh)
   dpkg-dev file librsvg2-bin

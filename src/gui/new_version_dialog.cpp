@@ -1,5 +1,6 @@
 // The new-version dialog: the offer, the download with its progress bar and abort, the question
-// before an unverified installer starts, the error box and the result marker that start-up reads.
+// before an unverified installer starts, the error box and the result marker that start-up reads;
+// in a package only the news and "Close".
 #include "gui/new_version_dialog.h"
 
 #include "i18n/translation.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+#include <utility>
 
 // The dialog's image is compiled into the GUI library; the dialog may come before the main window,
 // so it registers the resources itself. Q_INIT_RESOURCE must be used outside any namespace.
@@ -37,8 +39,8 @@ constexpr int kMargin = 8;
 
 } // namespace
 
-TfrmNewVersion::TfrmNewVersion(const QString &aBaseUrl, QWidget *aParent)
-    : QDialog(aParent), fBaseUrl(aBaseUrl)
+TfrmNewVersion::TfrmNewVersion(const QString &aBaseUrl, TSelfUpdate aSelfUpdate, QWidget *aParent)
+    : QDialog(aParent), fBaseUrl(aBaseUrl), fSelfUpdate(std::move(aSelfUpdate))
 {
     InitDialogIconResources();
     setWindowTitle(QStringLiteral("New Version"));
@@ -64,6 +66,9 @@ TfrmNewVersion::TfrmNewVersion(const QString &aBaseUrl, QWidget *aParent)
     btUpdateNow = new QPushButton(QStringLiteral("Update Now"), this);
     btCancel = new QPushButton(QStringLiteral("Cancel"), this);
     btUpdateNow->setDefault(true);
+    // A package is updated by the package manager: nothing to start here.
+    btUpdateNow->setVisible(fSelfUpdate.fEnabled);
+    btCancel->setDefault(!fSelfUpdate.fEnabled);
     PlaceButtons();
     connect(btUpdateNow, &QPushButton::clicked, this, &TfrmNewVersion::btUpdateNowClick);
     connect(btCancel, &QPushButton::clicked, this, &TfrmNewVersion::btCancelClick);
@@ -96,15 +101,19 @@ void TfrmNewVersion::FormShow()
     Tag = 1;
     setWindowTitle(u' ' + ApplicationTitle());
     btUpdateNow->setText(Translate(QStringLiteral("Update Now")));
-    btCancel->setText(UpdateRequired() ? Translate(QStringLiteral("Exit"))
-                                       : Translate(QStringLiteral("Skip")));
+    if (!fSelfUpdate.fEnabled)
+        btCancel->setText(Translate(QStringLiteral("Close")));
+    else
+        btCancel->setText(UpdateRequired() ? Translate(QStringLiteral("Exit"))
+                                           : Translate(QStringLiteral("Skip")));
     Label1->setText(QString(UpdateMessage()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     PlaceButtons();
 }
 
 void TfrmNewVersion::FormClose()
 {
-    if (UpdateRequired())
+    // A package cannot update itself, so a required update does not end it.
+    if (UpdateRequired() && fSelfUpdate.fEnabled)
         Tag = 0;
 }
 
@@ -128,6 +137,8 @@ void TfrmNewVersion::btCancelClick()
 
 void TfrmNewVersion::btUpdateNowClick()
 {
+    if (!fSelfUpdate.fEnabled)
+        return;
     UpdateRequired() = true;
     fDownloading = true;
     btCancel->setText(Translate(QStringLiteral("Abort")));
@@ -141,7 +152,7 @@ void TfrmNewVersion::btUpdateNowClick()
     bool declined = false;
     QString failure;
     try {
-        const TDownloadedInstaller installer = DownloadUpdate(fBaseUrl, [this](int64_t, int aPercent) {
+        const TDownloadedInstaller installer = fSelfUpdate.fDownload(fBaseUrl, [this](int64_t, int aPercent) {
             if (aPercent >= 0) {
                 ProgressBar1->setValue(aPercent);
                 ProgressBar1->repaint();
@@ -185,9 +196,9 @@ bool TfrmNewVersion::AskToStartUnverified()
     return box.clickedButton() == start;
 }
 
-int ShowNewVersionDialog(const QString &aBaseUrl)
+int ShowNewVersionDialog(const QString &aBaseUrl, const TSelfUpdate &aSelfUpdate)
 {
-    TfrmNewVersion frmNewVersion(aBaseUrl);
+    TfrmNewVersion frmNewVersion(aBaseUrl, aSelfUpdate);
     frmNewVersion.exec();
     return frmNewVersion.Tag;
 }

@@ -32,12 +32,12 @@ QString StartupVendorBaseUrl()
 
 } // namespace
 
-bool RunStartupSequence(const QString &aVendorBaseUrl)
+bool RunStartupSequence(const QString &aVendorBaseUrl, const TSelfUpdate &aSelfUpdate)
 {
     LoadTranslations();
-    if (!CheckForNewVersion(aVendorBaseUrl))
+    if (!CheckForNewVersion(aVendorBaseUrl, aSelfUpdate.fEnabled))
         return true;
-    return ShowNewVersionDialog(aVendorBaseUrl) != 0;
+    return ShowNewVersionDialog(aVendorBaseUrl, aSelfUpdate) != 0;
 }
 
 int RunOrdwell(int argc, char **argv)

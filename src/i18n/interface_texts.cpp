@@ -51,7 +51,8 @@ QStringList RunTimePhrases()
                        "been removed and was not started."),
         QStringLiteral("The download cannot be verified: the vendor has published no checksum for it. Start "
                        "it anyway?"),
-        QStringLiteral("Start Anyway"), QStringLiteral("Only the first 2 MB of this file are shown."),
+        QStringLiteral("Start Anyway"), QStringLiteral("Install it with your system's package manager."),
+        QStringLiteral("Only the first 2 MB of this file are shown."),
         // documents that could not be read, the extraction server
         QStringLiteral("1 document could not be read"), QStringLiteral("%s documents could not be read"),
         QStringLiteral("Documents that could not be read..."),

@@ -1,4 +1,5 @@
-// The program's name, version and the vendor's web address, fixed at build time.
+// The program's name, version, the vendor's web address and whether it updates itself, fixed at
+// build time.
 #include "platform/program_info.h"
 
 QString ApplicationTitle()
@@ -17,4 +18,9 @@ QString VendorBaseUrl()
     while (url.endsWith(u'/'))
         url.chop(1);
     return url;
+}
+
+bool UpdatesItself()
+{
+    return ORDWELL_SELF_UPDATE != 0;
 }

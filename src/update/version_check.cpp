@@ -61,7 +61,7 @@ QString DisplayVersion(const QString &aVersionText)
     return text;
 }
 
-bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChanges)
+bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChanges, bool aUpdatesItself)
 {
     const qsizetype slash = aVersionLine.indexOf(u'/');
     if (slash < 0)
@@ -83,6 +83,10 @@ bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChang
         return false;
     }
     offer.replace(QStringLiteral("%s"), version);
+    // A package is updated by the system's package manager, never by the program.
+    if (!aUpdatesItself)
+        offer += QStringLiteral("\n\n") +
+                 Translate(QStringLiteral("Install it with your system's package manager."));
     QString message = offer + QStringLiteral("\n\n") + Translate(QStringLiteral("What's new:")) + u'\n';
     for (const QString &line : aChanges)
         message += line + u'\n';
@@ -90,7 +94,7 @@ bool EvaluateVersionPages(const QString &aVersionLine, const QStringList &aChang
     return true;
 }
 
-bool CheckForNewVersion(const QString &aBaseUrl)
+bool CheckForNewVersion(const QString &aBaseUrl, bool aUpdatesItself)
 {
     UpdateRequired() = false;
     UpdateMessage().clear();
@@ -112,7 +116,7 @@ bool CheckForNewVersion(const QString &aBaseUrl)
         changes.removeAll(QString());
         if (versionLines.isEmpty())
             throw std::runtime_error("The version page is empty");
-        return EvaluateVersionPages(versionLines.first(), changes);
+        return EvaluateVersionPages(versionLines.first(), changes, aUpdatesItself);
     } catch (const std::exception &) {
         // The check is housekeeping: without an answer the program simply starts.
         return false;

@@ -1,10 +1,13 @@
 // The result list view through its widgets: rows from the model, icons, sorting by a header
 // click, the selection shared with the model, and the commands by key: open, select all, rename in
-// place (and a refused rename), move to trash (and a file that cannot be moved), the item menu.
+// place (and a refused rename), move to trash (and a file that cannot be moved), the item menu,
+// and "Open containing folder" through a stand-in file manager on a bus of the test's own.
 #include "filesearch/file_list.h"
 #include "gui/views/file_list_delegate.h"
 #include "gui/views/file_list_view.h"
 #include "platform/file_name.h"
+#include "support/private_bus.h"
+#include "support/pump.h"
 #include "support/scoped_trash_home.h"
 #include "support/temp_tree.h"
 #include "support/test_files.h"
@@ -12,6 +15,9 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -44,6 +50,8 @@ protected:
             fOpened.append(pUrl);
             return true;
         };
+        // No file manager: "Open containing folder" opens the folders, whatever bus the machine has.
+        fView.fFileManager.fService.clear();
         fView.resize(800, 400);
         fView.show();
     }
@@ -357,4 +365,138 @@ TEST_F(FileListViewTest, AltEnterShowsPropertiesAndCopyPathPutsThePathsAsText)
     EXPECT_EQ(QApplication::clipboard()->text(), a + u'\n' + b);
 }
 
+const QString kFakeFileManager = QStringLiteral("example.ordwell.TestFileManager");
+const QString kServiceConnection = QStringLiteral("ordwell-test-file-manager");
+const QString kViewConnection = QStringLiteral("ordwell-test-view");
+
+// Stands in for a file manager on the test's bus: records each ShowItems call, or refuses it.
+class TFakeFileManager : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QList<QStringList> fCalls;
+    QStringList fStartupIds;
+    bool fRefuse = false;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList &aUris, const QString &aStartupId)
+    {
+        fCalls.append(aUris);
+        fStartupIds.append(aStartupId);
+        if (fRefuse)
+            sendErrorReply(QDBusError::Failed, QStringLiteral("refused by the test"));
+    }
+};
+
+class FileListViewFileManager : public FileListViewTest
+{
+protected:
+    void SetUp() override
+    {
+        FileListViewTest::SetUp();
+        if (!TPrivateBus::Available())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        ASSERT_TRUE(fTree.IsValid());
+        ASSERT_TRUE(fBus.Start());
+        ASSERT_TRUE(fBus.Connect(kServiceConnection));
+        ASSERT_TRUE(fBus.Connect(kViewConnection));
+        QDBusConnection service(kServiceConnection);
+        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &fFake,
+                                           QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(service.registerService(kFakeFileManager));
+        fView.fFileManager.fService = kFakeFileManager;
+        fView.fFileManager.fConnectionName = kViewConnection;
+    }
+    void TearDown() override
+    {
+        fView.fFileManager.fService.clear();
+        QDBusConnection(kServiceConnection).unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
+        fBus.Stop();
+        FileListViewTest::TearDown();
+    }
+
+    // Returns once every answer the stand-in has sent has reached the view: its connection sends
+    // in order, so the answer to a later ping comes after them.
+    void WaitForTheAnswers()
+    {
+        const QDBusMessage reply =
+            QDBusConnection(kViewConnection)
+                .call(QDBusMessage::createMethodCall(kFakeFileManager, QStringLiteral("/"),
+                                                     QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                     QStringLiteral("Ping")));
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    TTempTree fTree;
+    TPrivateBus fBus;
+    TFakeFileManager fFake;
+};
+
+TEST_F(FileListViewFileManager, OpenContainingFolderShowsTheSelectedFilesByTheirOwnBytes)
+{
+    const QString a = AddFile("a b.txt", "a");
+    const QString rawFolder = FileNameText(FileNameBytes(fTree.Root()) + "/d\xFE");
+    ASSERT_EQ(::mkdir(FileNameBytes(rawFolder).constData(), 0700), 0);
+    const QString raw = WriteRawNamedFile(rawFolder, "x\xFF.txt", "raw");
+    fView.FileList().Add(raw);
+    fView.SelectRows({0, 1});
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("explore")));
+    ASSERT_TRUE(PumpUntil([this] { return !fFake.fCalls.isEmpty(); }));
+    WaitForTheAnswers();
+    ASSERT_EQ(fFake.fCalls.size(), 1);
+    const QByteArray treeUrl = QUrl::fromLocalFile(fTree.Root()).toEncoded();
+    EXPECT_EQ(fFake.fCalls.front(), (QStringList{QString::fromLatin1(QUrl::fromLocalFile(a).toEncoded()),
+                                                 QString::fromLatin1(treeUrl + "/d%FE/x%FF.txt")}));
+    EXPECT_TRUE(fFake.fCalls.front().front().endsWith(QStringLiteral("/a%20b.txt")));
+    EXPECT_EQ(fFake.fStartupIds, QStringList{QString()});
+    EXPECT_TRUE(fOpened.isEmpty()); // the file manager answered: no folder opened besides
+}
+
+// When the file manager cannot show the files, their folders open as before.
+struct TFallbackCase
+{
+    const char *fName;
+    // The stand-in refuses the call; otherwise the view asks a name nobody owns.
+    bool fRefused;
+};
+
+void PrintTo(const TFallbackCase &aCase, std::ostream *aStream)
+{
+    *aStream << aCase.fName;
+}
+
+class FileListViewFileManagerFallback : public FileListViewFileManager,
+                                        public ::testing::WithParamInterface<TFallbackCase>
+{
+};
+
+TEST_P(FileListViewFileManagerFallback, OpensTheFoldersInstead)
+{
+    const TFallbackCase &c = GetParam();
+    fFake.fRefuse = c.fRefused;
+    if (!c.fRefused)
+        fView.fFileManager.fService = QStringLiteral("example.ordwell.NobodyHere");
+    const QString a = AddFile("a.txt", "a");
+    const QString raw = WriteRawNamedFile(fTree.Folder(QStringLiteral("sub")), "y\xFE.txt", "raw");
+    fView.FileList().Add(raw);
+    fView.SelectRows({0, 1});
+    EXPECT_TRUE(fView.InvokeContextMenuCommand(QStringLiteral("explore")));
+    ASSERT_TRUE(PumpUntil([this] { return fOpened.size() == 2; }));
+    EXPECT_EQ(fOpened,
+              (QList<QUrl>{QUrl::fromLocalFile(fDir.path()), FileUrl(fTree.Path(QStringLiteral("sub")))}));
+    EXPECT_EQ(fFake.fCalls.size(), c.fRefused ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FileListViewFileManagerFallback,
+                         ::testing::Values(TFallbackCase{"Refused", true},
+                                           TFallbackCase{"NoSuchService", false}),
+                         [](const ::testing::TestParamInfo<TFallbackCase> &aInfo) {
+                             return std::string(aInfo.param.fName);
+                         });
+
 } // namespace
+
+#include "file_list_view_test.moc"

@@ -1,6 +1,6 @@
 // Start-up against a loopback vendor server: the new-version dialog's offer, "Skip" and "Exit",
-// the program ending before the main window when required, and "Update Now" with "Abort" and
-// with a matching, tampered or missing published checksum.
+// the program ending before the main window when required, "Update Now" with "Abort" and with a
+// matching, tampered or missing published checksum, and a package's dialog, which only tells.
 #include "gui/new_version_dialog.h"
 #include "gui/startup.h"
 #include "i18n/translation.h"
@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <stdexcept>
 
 namespace {
 
@@ -135,7 +136,7 @@ protected:
                 finished = true;
         });
         driver.start();
-        const bool goOn = RunStartupSequence(fServer.BaseUrl());
+        const bool goOn = RunStartupSequence(fServer.BaseUrl(), fSelfUpdate);
         driver.stop();
         return goOn;
     }
@@ -150,6 +151,8 @@ protected:
     TSeen fSeen;
     // The caption of the button pressed in a question box.
     QString fAnswer;
+    // A build that updates itself, whatever this build's option says; package cases change it.
+    TSelfUpdate fSelfUpdate{true, DownloadUpdate};
 };
 
 void Click(QPushButton *aButton)
@@ -390,6 +393,113 @@ INSTANTIATE_TEST_SUITE_P(
                       TUpdateCase{"NonePublishedAndDeclined", 404, false, "Cancel", false},
                       TUpdateCase{"NonePublishedAndAccepted", 404, true, "Start Anyway", true}),
     [](const ::testing::TestParamInfo<TUpdateCase> &aInfo) { return std::string(aInfo.param.fName); });
+
+// The download start-up runs on "Update Now" is the one it is given.
+TEST_F(NewVersionDialog, UpdateNowRunsTheGivenDownload)
+{
+    ServeVersion("24/20", "");
+    int downloads = 0;
+    fSelfUpdate.fDownload = [&downloads](const QString &, const TDownloadProgress &) -> TDownloadedInstaller {
+        ++downloads;
+        throw std::runtime_error("no installer here");
+    };
+    bool clicked = false;
+    const bool goOn = RunStartup([&clicked](TfrmNewVersion *aDialog) {
+        if (!aDialog || clicked)
+            return clicked;
+        Click(aDialog->btUpdateNow);
+        clicked = true;
+        return false;
+    });
+    EXPECT_FALSE(goOn);
+    EXPECT_EQ(downloads, 1);
+    EXPECT_EQ(fSeen.fErrorBox, DownloadFailureText(QStringLiteral("no installer here")));
+}
+
+// How the user leaves a package's dialog.
+enum TPackageClose
+{
+    pcCloseButton,
+    pcCloseBox,
+    pcUpdateNowByCode
+};
+
+struct TPackageCase
+{
+    const char *fName;
+    const char *fVersionLine;
+    bool fRequired;
+    const char *fStart;
+    TPackageClose fClose;
+};
+
+void PrintTo(const TPackageCase &aCase, std::ostream *aStream)
+{
+    *aStream << aCase.fName;
+}
+
+class NewVersionDialogPackage : public NewVersionDialog, public ::testing::WithParamInterface<TPackageCase>
+{
+};
+
+TEST_P(NewVersionDialogPackage, TellsOfTheNewVersionButNeverDownloadsNorEnds)
+{
+    const TPackageCase &c = GetParam();
+    ServeVersion(c.fVersionLine, "Faster search\n");
+    int downloads = 0;
+    fSelfUpdate.fEnabled = false;
+    fSelfUpdate.fDownload = [&downloads](const QString &, const TDownloadProgress &) {
+        ++downloads;
+        return TDownloadedInstaller{};
+    };
+    bool updateNowShown = true;
+    const bool goOn = RunStartup([&c, &updateNowShown](TfrmNewVersion *aDialog) {
+        if (!aDialog)
+            return false;
+        updateNowShown = aDialog->btUpdateNow->isVisible();
+        if (c.fClose == pcCloseButton) {
+            Click(aDialog->btCancel);
+            return true;
+        }
+        // The hidden button's handler, reached by code, does nothing either.
+        if (c.fClose == pcUpdateNowByCode)
+            aDialog->btUpdateNowClick();
+        QMetaObject::invokeMethod(aDialog, "close", Qt::QueuedConnection);
+        return true;
+    });
+    EXPECT_TRUE(goOn);
+    EXPECT_EQ(downloads, 0);
+    EXPECT_EQ(UpdateRequired(), c.fRequired);
+    EXPECT_FALSE(updateNowShown);
+    EXPECT_EQ(fSeen.fCancel, QStringLiteral("Close"));
+    EXPECT_EQ(fSeen.fTag, 1);
+    EXPECT_EQ(fSeen.fMessage, QString::fromUtf8(c.fStart) +
+                                  QStringLiteral("\n\nInstall it with your system's package manager.\n\n"
+                                                 "What's new:\nFaster search\n"));
+    EXPECT_FALSE(fSeen.fProgressShown);
+    EXPECT_TRUE(fSeen.fErrorBox.isEmpty());
+    EXPECT_TRUE(fCatcher.fOpened.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(InstallerFileName()));
+    EXPECT_FALSE(SettingsWritten());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Offers, NewVersionDialogPackage,
+    ::testing::Values(TPackageCase{"OptionalClosedByButton", "24/20", false,
+                                   "The new version 2.4 is available", pcCloseButton},
+                      TPackageCase{"RequiredClosedByButton", "30/25", true,
+                                   "This version of the software is out of date. You must download the "
+                                   "current version 3.0 to continue using the software.",
+                                   pcCloseButton},
+                      TPackageCase{"RequiredClosedByCloseBox", "30/25", true,
+                                   "This version of the software is out of date. You must download the "
+                                   "current version 3.0 to continue using the software.",
+                                   pcCloseBox},
+                      TPackageCase{"RequiredWithUpdateNowByCode", "30/25", true,
+                                   "This version of the software is out of date. You must download the "
+                                   "current version 3.0 to continue using the software.",
+                                   pcUpdateNowByCode}),
+    [](const ::testing::TestParamInfo<TPackageCase> &aInfo) { return std::string(aInfo.param.fName); });
 
 } // namespace
 

@@ -152,7 +152,7 @@ done
 depends=$(field Depends)
 dep_names=$(tr ',|' '\n\n' <<<"$depends" | sed -E 's/\(.*\)//; s/^ +//; s/ +$//' | grep -v '^$' | sort -u)
 wanted=()
-[ "$has_app" = 1 ] && wanted+=(libqt6widgets6 libqt6svg6 libsqlite3-0 libzstd1)
+[ "$has_app" = 1 ] && wanted+=(libqt6widgets6 libqt6svg6 libqt6dbus6 libsqlite3-0 libzstd1)
 [ ${#programs[@]} -gt 0 ] && wanted+=(libc6)
 [ "$has_server" = 1 ] && wanted+=(antiword catdoc djvulibre-bin)
 for w in "${wanted[@]}"; do

@@ -61,6 +61,8 @@ struct TVersionCase
     bool fOffered;
     bool fRequired;
     const char *fStart;
+    // A build that updates itself; a package's message also names the package manager.
+    bool fUpdatesItself = true;
 };
 
 class VersionLines : public VersionServer, public ::testing::WithParamInterface<TVersionCase>
@@ -71,7 +73,7 @@ TEST_P(VersionLines, DecideTheOffer)
 {
     const TVersionCase &c = GetParam();
     fVersionPage = c.fLine;
-    EXPECT_EQ(CheckForNewVersion(fServer.BaseUrl()), c.fOffered);
+    EXPECT_EQ(CheckForNewVersion(fServer.BaseUrl(), c.fUpdatesItself), c.fOffered);
     EXPECT_EQ(UpdateRequired(), c.fRequired);
     if (c.fOffered)
         EXPECT_TRUE(UpdateMessage().startsWith(QString::fromUtf8(c.fStart))) << UpdateMessage().toStdString();
@@ -95,12 +97,22 @@ INSTANTIATE_TEST_SUITE_P(
         TVersionCase{" 25 / 20 \n", true, false, "The new version 2.5 is available\n"},
         TVersionCase{"2420\n", false, false, ""}, TVersionCase{"x/20\n", false, false, ""},
         TVersionCase{"24/\n", false, false, ""}, TVersionCase{"/20\n", false, false, ""},
-        TVersionCase{"\n24/20\n", false, false, ""}, TVersionCase{"", false, false, ""}));
+        TVersionCase{"\n24/20\n", false, false, ""}, TVersionCase{"", false, false, ""},
+        TVersionCase{"24/20\n", true, false,
+                     "The new version 2.4 is available\n\nInstall it with your system's package manager.\n\n"
+                     "What's new:\nFaster search\n",
+                     false},
+        TVersionCase{"30/25", true, true,
+                     "This version of the software is out of date. You must download the current version 3.0 "
+                     "to continue using the software.\n\nInstall it with your system's package manager.\n\n"
+                     "What's new:\n",
+                     false},
+        TVersionCase{"23/20\n", false, false, "", false}));
 
 TEST_F(VersionServer, BlankLinesOfTheChangesPageAreDropped)
 {
     fChangesPage = "Faster search\r\n\r\nNew icons\n\n\nFixes\n";
-    ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
+    ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl(), true));
     EXPECT_EQ(
         UpdateMessage(),
         QStringLiteral("The new version 2.4 is available\n\nWhat's new:\nFaster search\nNew icons\nFixes\n"));
@@ -144,7 +156,7 @@ TEST_F(VersionServer, MessageUsesTheCurrentLanguage)
                            QStringLiteral("Die neue Version %s ist verfügbar"),
                            QStringLiteral("Neuigkeiten:")}};
     CurrentLanguageIndex() = 1;
-    ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl()));
+    ASSERT_TRUE(CheckForNewVersion(fServer.BaseUrl(), true));
     EXPECT_EQ(UpdateMessage(),
               QStringLiteral("Die neue Version 2.4 ist verfügbar\n\nNeuigkeiten:\nFaster search\n"));
 }

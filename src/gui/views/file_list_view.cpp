@@ -237,6 +237,10 @@ bool TFileListView::OpenContainingFolders(const QStringList &pPaths)
         if (!folders.contains(folder))
             folders.append(folder);
     }
+    // The file manager shows the files selected in their folders; when none answers, or it
+    // fails, the folders are opened as they are.
+    if (fFileManager.ShowItems(pPaths, this, [this, folders] { OpenSelected(folders); }))
+        return true;
     return OpenSelected(folders);
 }
 

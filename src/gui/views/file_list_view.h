@@ -4,6 +4,7 @@
 #pragma once
 
 #include "filesearch/shell_command.h"
+#include "gui/file_manager_link.h"
 
 #include <functional>
 #include <QTimer>
@@ -38,6 +39,9 @@ public:
     std::function<bool(const QString &pQuestion)> OnConfirm;
     std::function<void(const QString &pMessage)> OnShowError;
     std::function<bool(const QUrl &pUrl)> OnOpenUrl;
+    // The file manager "Open containing folder" asks to show the selected files (tests name a
+    // service of their own, or none); when it cannot, the folders are opened through OnOpenUrl.
+    TFileManagerLink fFileManager;
 
     // Adds the window's own entries at the end of the item menu; a right-click outside the items
     // shows them alone when there are any. Their actions carry no verb and act when triggered.
@@ -57,7 +61,8 @@ public:
     // told). saRename with one selected item starts the in-place edit of its name and returns true.
     // saDelete asks first and moves the files to the trash; a refused question changes nothing
     // and returns true; rows of files that were moved leave the list, rows of files that could not
-    // be moved stay selected.
+    // be moved stay selected. saExplore asks the file manager to show the items selected and
+    // returns true once asked (their folders are opened when it fails later), or opens the folders.
     bool InvokeCommandOnSelected(TShellCommand pCommand);
     // InvokeCommandOnSelected with the command of the verb text Command.
     bool InvokeContextMenuCommand(const QString &Command);
