@@ -3,6 +3,7 @@
 
 #include "platform/long_path_access.h"
 #include "platform/program_info.h"
+#include "selection/selection_list.h"
 
 #include <QDir>
 
@@ -22,7 +23,7 @@ TCommandLine ParseCommandLine(const QStringList &aArguments)
             continue;
         const QString folder =
             QDir::cleanPath(argument.startsWith(u'/') ? argument : QDir::currentPath() + u'/' + argument);
-        result.FolderEntries.append(folder.endsWith(u'/') ? folder + u'*' : folder + QStringLiteral("/*"));
+        result.FolderEntries.append(FolderEntry(folder));
         result.LastFolder = folder;
     }
     return result;

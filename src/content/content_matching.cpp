@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 bool IsSkippedExtension(QStringView aExt)
@@ -273,13 +274,13 @@ const TTextMatcher &ThreadMatcher(const QString &aNeedle, const TMatchOptions &a
     return *slot.fMatcher;
 }
 
-// The text match of a plain-text file under match options other than the default: the file is
-// decoded a chunk at a time, as for its preview, with the last kCarriedUnits of the text before
-// in front, so a match up to that long is found across a chunk border.
-bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
-                          const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+// A plain-text file decoded a chunk at a time, as for its preview: aStep gets the text of each
+// chunk with what the step before carried over in front, and whether it is the last, and returns
+// how many units at the text's end to carry into the next (negative: stop). False when the file
+// cannot be read as text; true once aStep has seen its last chunk or stopped.
+bool ForEachTextChunk(const QString &pPath, const ICancellationIndicator *aCancel, TDocumentFailure &aFailure,
+                      const std::function<qsizetype(const QString &aText, bool aLast)> &aStep)
 {
-    constexpr qsizetype kCarriedUnits = 4096;
     std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
     if (!file)
         return false;
@@ -292,56 +293,54 @@ bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
     qsizetype from = bom;
     for (;;) {
         const QByteArrayView bytes = chunks.Bytes().sliced(from);
-        const qsizetype end = ansi || chunks.AtEnd() ? bytes.size() : CompleteUnitsEnd(bytes);
-        const QString text =
-            carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
-        if (aMatcher.Contains(text))
-            return true;
-        carried = text.right(kCarriedUnits);
-        if (chunks.AtEnd() || IsCancelled(aCancel) || !chunks.Next(from + end))
-            return false;
-        from = 0;
-    }
-}
-
-// Fills aSummary for a plain-text file that holds the text: the file is decoded a chunk at a
-// time, as for PlainTextFileMatches, and each chunk is searched up to its last line break, the
-// rest going in front of the next chunk, so a match within a line is counted once. A line longer
-// than a chunk is cut kCarriedUnits before its end.
-void SummarizePlainText(const QString &pPath, const TTextMatcher &aMatcher,
-                        const ICancellationIndicator *aCancel, TMatchSummary &aSummary)
-{
-    constexpr qsizetype kCarriedUnits = 4096;
-    TDocumentFailure unused;
-    std::optional<TFileStream> file = OpenPlainText(pPath, unused);
-    if (!file)
-        return;
-    TTextChunks chunks(*file, 4);
-    qsizetype bom = 0;
-    bool ansi = false;
-    if (!StartTextChunks(chunks, bom, ansi))
-        return;
-    qsizetype count = 0;
-    QString carried;
-    qsizetype from = bom;
-    for (;;) {
-        const QByteArrayView bytes = chunks.Bytes().sliced(from);
         const bool last = chunks.AtEnd();
         const qsizetype end = ansi || last ? bytes.size() : CompleteUnitsEnd(bytes);
         const QString text =
             carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
-        qsizetype cut = last ? text.size() : text.lastIndexOf(u'\n') + 1;
-        if (cut <= 0)
-            cut = std::max<qsizetype>(text.size() - kCarriedUnits, 0);
-        const TTextMatcher::TTally tally = aMatcher.Tally(text, cut);
-        if (tally.fFirst && aSummary.fContext.isEmpty())
-            aSummary.fContext = MatchContext(text, *tally.fFirst);
-        count += tally.fCount;
-        carried = text.sliced(cut);
-        if (last || IsCancelled(aCancel) || !chunks.Next(from + end))
-            break;
+        const qsizetype carry = aStep(text, last);
+        if (carry < 0 || last)
+            return true;
+        carried = text.right(carry);
+        if (IsCancelled(aCancel) || !chunks.Next(from + end))
+            return true;
         from = 0;
     }
+}
+
+// Units of the text before a chunk kept in front of it, so a match up to that long is found
+// across a chunk border.
+constexpr qsizetype kCarriedUnits = 4096;
+
+// The text match of a plain-text file under match options other than the default.
+bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
+                          const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+{
+    bool found = false;
+    ForEachTextChunk(pPath, aCancel, aFailure, [&](const QString &aText, bool) {
+        found = aMatcher.Contains(aText);
+        return found ? qsizetype(-1) : kCarriedUnits;
+    });
+    return found;
+}
+
+// Fills aSummary for a plain-text file that holds the text. Each chunk is searched up to its last
+// line break, the rest going in front of the next chunk, so a match within a line is counted
+// once; a line longer than a chunk is cut kCarriedUnits before its end.
+void SummarizePlainText(const QString &pPath, const TTextMatcher &aMatcher,
+                        const ICancellationIndicator *aCancel, TMatchSummary &aSummary)
+{
+    qsizetype count = 0;
+    TDocumentFailure unused;
+    ForEachTextChunk(pPath, aCancel, unused, [&](const QString &aText, bool aLast) {
+        qsizetype cut = aLast ? aText.size() : aText.lastIndexOf(u'\n') + 1;
+        if (cut <= 0)
+            cut = std::max<qsizetype>(aText.size() - kCarriedUnits, 0);
+        const TTextMatcher::TTally tally = aMatcher.Tally(aText, cut);
+        if (tally.fFirst && aSummary.fContext.isEmpty())
+            aSummary.fContext = MatchContext(aText, *tally.fFirst);
+        count += tally.fCount;
+        return aText.size() - cut;
+    });
     aSummary.fMatches = int32_t(std::min<qsizetype>(count, INT32_MAX));
 }
 

@@ -29,12 +29,6 @@ template <typename TVisit> bool ForEachChild(const QString &aDir, TVisit aVisit)
     return true;
 }
 
-// "<folder>/*" for a folder path.
-QString FolderEntry(const QString &aFolder)
-{
-    return WithTrailingSeparator(aFolder) + u'*';
-}
-
 // Ends the update bracket however the bracketed call ends.
 class TUpdateBracket
 {
@@ -64,6 +58,11 @@ int TZorBaseSelectionList::Count() const
 {
     TZorReadLock lock(fLockObj);
     return int(fList.size());
+}
+
+QString FolderEntry(const QString &aFolder)
+{
+    return WithTrailingSeparator(aFolder) + u'*';
 }
 
 TZorSelectionList::TZorSelectionList(TZorShellLink *aParent) : TZorBaseSelectionList(aParent) {}

@@ -13,6 +13,9 @@
 
 class TZorShellLink;
 
+// The entry that ticks aFolder with everything below it: "<folder>/*". Pure.
+QString FolderEntry(const QString &aFolder);
+
 enum TZorSelectionState
 {
     ssUnused,    // never produced

@@ -209,7 +209,7 @@ void TMainForm::AddFolders(const QStringList &aFolders)
     for (const QString &folder : aFolders) {
         if (folder.isEmpty())
             continue;
-        list.AddPathToSelection(folder.endsWith(u'/') ? folder + u'*' : folder + QStringLiteral("/*"));
+        list.AddPathToSelection(FolderEntry(folder));
         last = folder;
     }
     list.EndUpdate();

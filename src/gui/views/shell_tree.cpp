@@ -282,12 +282,14 @@ void TZorShellTree::keyPressEvent(QKeyEvent *aEvent)
 void TZorShellTree::resizeEvent(QResizeEvent *aEvent)
 {
     QTreeView::resizeEvent(aEvent);
-    FitColumn();
+    // The names were measured when the rows changed; a new width only takes them again.
+    header()->resizeSection(0, std::max(viewport()->width(), fNamesWidth));
 }
 
 void TZorShellTree::FitColumn()
 {
-    header()->resizeSection(0, std::max(viewport()->width(), sizeHintForColumn(0)));
+    fNamesWidth = sizeHintForColumn(0);
+    header()->resizeSection(0, std::max(viewport()->width(), fNamesWidth));
 }
 
 void TZorShellTree::changeEvent(QEvent *aEvent)

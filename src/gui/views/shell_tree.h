@@ -92,4 +92,5 @@ private:
     std::unique_ptr<TZorSelectionStateImageList> fStateImages;
     bool fPressedOnCheckBox = false;
     QTimer fFitTimer;
+    int fNamesWidth = 0; // what the shown names need, as FitColumn last measured
 };
