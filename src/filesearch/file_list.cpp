@@ -42,7 +42,7 @@ void TZorFileList::Search(const QString &Path)
     fPathsToAddLater.clear();
     fChangeNotifier.SetRootFolder(Path);
     fLastSearchPath = Path;
-    fLastSearchTickCount = GetTickCount();
+    fLastSearchTickCount = Clock();
     if (!fSearchThreadPool) {
         fSearchThreadPool = std::make_unique<TWorkerThreadPool>(true);
         // Runs on whichever thread ends the last walk: it only queues, through a pointer made here.
@@ -51,7 +51,7 @@ void TZorFileList::Search(const QString &Path)
         };
     }
     auto walk = std::make_shared<TZorFileSearch>(fSearchOptions, static_cast<IZorFileSearchSink &>(*this),
-                                                 *this, Path, false);
+                                                 *this, Path, false, Clock);
     if (fContentCheck) {
         if (!fCheckPool)
             fCheckPool =
@@ -230,7 +230,7 @@ bool TZorFileList::IsWithinLastSearch(const QString &pPath) const
 
 void TZorFileList::AddPathIfNew(const QString &pPath)
 {
-    const uint32_t now = GetTickCount();
+    const uint32_t now = Clock();
     if (Count() > MaxItemsForRefresh || pPath.isEmpty())
         return;
     const uint32_t since = TicksBetween(fLastAddIfNotExistsSearch, now);
@@ -265,19 +265,19 @@ void TZorFileList::RescanFolder(const QString &pFolder)
 {
     if (Count() > MaxItemsForRefresh || !fSearchThreadPool)
         return;
-    if (TicksBetween(fLastSearchTickCount, GetTickCount()) < 5000 && SamePath(pFolder, fLastSearchPath))
+    if (TicksBetween(fLastSearchTickCount, Clock()) < 5000 && SamePath(pFolder, fLastSearchPath))
         return;
     if (!SamePath(pFolder, fLastSearchPath) && !IsWithinLastSearch(WithTrailingSeparator(pFolder) + u'x'))
         return;
     TZorSearchOptions options(fSearchOptions);
     options.SetRecursiveSearch(false);
     fSearchThreadPool->AddWorkItem(std::make_shared<TZorFileSearch>(
-        options, static_cast<IZorFileSearchSink &>(*this), *this, pFolder, true));
+        options, static_cast<IZorFileSearchSink &>(*this), *this, pFolder, true, Clock));
 }
 
 void TZorFileList::RecheckItemsBelow(const QString &pPath)
 {
-    const uint32_t now = GetTickCount();
+    const uint32_t now = Clock();
     if (Count() > MaxItemsForRefresh || TicksBetween(fLastDeleteIfNotExistsSearch, now) < 1000)
         return;
     fLastDeleteIfNotExistsSearch = now;

@@ -7,6 +7,7 @@
 #include "filesearch/custom_file_list.h"
 #include "filesearch/file_search_sink.h"
 #include "filesearch/search_options.h"
+#include "platform/tick_count.h"
 
 #include <cstdint>
 #include <functional>
@@ -42,6 +43,10 @@ public:
     TOnSearchProgress OnSearchProgress;
     // Raised on the UI thread when the last walk of a burst has ended, or by Stop.
     TOnEndSearch OnEndSearch;
+    // Milliseconds of a monotonic clock for the refresh's throttles and the walks' hand-overs
+    // (GetTickCount unless replaced; walks call it on their threads). Each walk takes the one set
+    // when it is created.
+    TTickClock Clock = GetTickCount;
 
     // The criteria of the next Search; each walk takes a copy when it is created.
     TZorSearchOptions &SearchOptions() { return fSearchOptions; }

@@ -39,12 +39,14 @@ private:
 } // namespace
 
 TZorFileSearch::TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFileSearchSink &aSink,
-                               QObject &aSinkOwner, const QString &aInitialPath, bool pOnlyNewFiles)
+                               QObject &aSinkOwner, const QString &aInitialPath, bool pOnlyNewFiles,
+                               TTickClock aClock)
     : fSearchOptions(aSearchOptions), fSink(aSink), fSinkOwner(&aSinkOwner), fInitialPath(aInitialPath),
-      fOnlyNewFiles(pOnlyNewFiles), fHasProgressHandler(aSink.WantsSearchProgress())
+      fClock(aClock ? std::move(aClock) : TTickClock(GetTickCount)), fOnlyNewFiles(pOnlyNewFiles),
+      fHasProgressHandler(aSink.WantsSearchProgress())
 {
-    fLastResortTickCount = GetTickCount();
-    fLastUpdateTickCount = GetTickCount();
+    fLastResortTickCount = fClock();
+    fLastUpdateTickCount = fLastResortTickCount;
 }
 
 void TZorFileSearch::SetContentCheck(std::shared_ptr<const TContentCheck> aCheck, TCheckPool &aPool)
@@ -70,7 +72,7 @@ void TZorFileSearch::DoWork()
     }
     fSearchComplete = true;
     try {
-        RunOnUiThread([this] { HandOverToSink(); });
+        RunOnUiThread([this] { AddItemsToList(); });
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -86,7 +88,7 @@ void TZorFileSearch::Walk()
     const std::vector<TMountEntry> mounts = ReadMountTable();
     fFoldersNotEntered = FoldersNeverEntered(mounts);
     if (!fInitialPath.isEmpty()) {
-        WalkTree(WithTrailingSeparator(fInitialPath));
+        WalkFolder(WithTrailingSeparator(fInitialPath));
     } else if (fSearchOptions.RecursiveSearch()) {
         // Each volume gets its own walk, so none of them is entered from another.
         const QStringList roots = VolumeRoots(mounts);
@@ -94,9 +96,9 @@ void TZorFileSearch::Walk()
             fFoldersNotEntered.insert(root);
         for (const QString &root : roots)
             if (IsDriveAvailable(root, true))
-                WalkTree(root);
+                WalkFolder(root);
     } else {
-        WalkTree(WithTrailingSeparator(DesktopFolder()));
+        WalkFolder(WithTrailingSeparator(DesktopFolder()));
     }
 }
 
@@ -109,7 +111,7 @@ void TZorFileSearch::Walk()
 // same folder (device and inode) as before, else by its path. So a walk holds at most
 // kOpenFolders + 2 descriptors at any depth, and a tree less than kOpenFolders levels deep
 // reopens nothing.
-void TZorFileSearch::WalkTree(const QString &pRootPath)
+void TZorFileSearch::WalkFolder(const QString &pRootPath)
 {
     struct TLevel
     {
@@ -268,7 +270,7 @@ void TZorFileSearch::HandOverReadyHits()
 {
     const qsizetype ready = ReadyHitCount();
     if (ready > 0)
-        RunOnUiThread([this, ready] { HandOverToSink(ready); });
+        RunOnUiThread([this, ready] { AddItemsToList(ready); });
 }
 
 void TZorFileSearch::FinishChecks()
@@ -292,20 +294,20 @@ void TZorFileSearch::FinishChecks()
                 return;
         }
         // Results keep coming while the last checks (documents, large files) run.
-        if (!withdrawn && TicksBetween(fLastUpdateTickCount, GetTickCount()) > HandOverIntervalMs)
+        if (!withdrawn && TicksBetween(fLastUpdateTickCount, fClock()) > HandOverIntervalMs)
             HandOverReadyHits();
     }
 }
 
 void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pName)
 {
-    const uint32_t now = GetTickCount();
+    const uint32_t now = fClock();
     if (TicksBetween(fLastUpdateTickCount, now) <= HandOverIntervalMs)
         return;
     const qsizetype ready = ReadyHitCount();
     const bool pending = ready > 0;
     if (pending)
-        RunOnUiThread([this, ready] { HandOverToSink(ready); });
+        RunOnUiThread([this, ready] { AddItemsToList(ready); });
     if (fHasProgressHandler) {
         fCurrentlyScannedPath = pFolderPath + pName;
         auto self = std::static_pointer_cast<TZorFileSearch>(shared_from_this());
@@ -316,7 +318,7 @@ void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pN
     }
 }
 
-void TZorFileSearch::HandOverToSink(qsizetype aCount)
+void TZorFileSearch::AddItemsToList(qsizetype aCount)
 {
     IZorFileSearchSink *sink = Sink();
     if (IsCancellationRequested() || !sink)
@@ -333,7 +335,7 @@ void TZorFileSearch::HandOverToSink(qsizetype aCount)
                 fItemsToAdd.pop_front();
             fFirstUnposted = std::max<qsizetype>(fFirstUnposted - taken, 0);
             sink->EndHandOver();
-            fLastUpdateTickCount = GetTickCount();
+            fLastUpdateTickCount = fClock();
         });
         const qsizetype count =
             aCount < 0 ? qsizetype(fItemsToAdd.size()) : std::min(aCount, qsizetype(fItemsToAdd.size()));
@@ -361,7 +363,7 @@ void TZorFileSearch::QueueResort()
     IZorFileSearchSink *sink = Sink();
     if (!fWereItemsAddedSinceLastSort || !sink || IsCancellationRequested())
         return;
-    const uint32_t now = GetTickCount();
+    const uint32_t now = fClock();
     if (!fSearchComplete && (TicksBetween(fLastResortTickCount, now) <= 1000 || sink->FoundCount() >= 10000))
         return;
     sink->ResortFound();

@@ -4,6 +4,7 @@
 
 #include "filesearch/file_search_sink.h"
 #include "filesearch/search_options.h"
+#include "platform/tick_count.h"
 #include "threads/work_item.h"
 
 #include <condition_variable>
@@ -40,9 +41,10 @@ public:
     // destruction ends the sink's life (hand-overs and reports that come later do nothing).
     // aInitialPath: the root folder (with or without trailing "/"); "" walks "/" and every volume
     // mount point when the options are recursive, else lists the desktop folder. pOnlyNewFiles:
-    // hand over only paths the sink does not list yet.
+    // hand over only paths the sink does not list yet. aClock times the hand-overs and resorts
+    // (GetTickCount when empty); the walker thread calls it too.
     TZorFileSearch(const TZorSearchOptions &aSearchOptions, IZorFileSearchSink &aSink, QObject &aSinkOwner,
-                   const QString &aInitialPath, bool pOnlyNewFiles);
+                   const QString &aInitialPath, bool pOnlyNewFiles, TTickClock aClock = {});
 
     // Before the walk is queued: every file hit gets a verdict of aCheck from a job on aPool
     // (which must outlive the walk). A file that the enumeration gives as empty does not hold any
@@ -57,7 +59,7 @@ private:
     // Everything of DoWork but the final hand-over.
     void Walk();
     // Walks the folder pRootPath (with trailing "/") and, when recursive, the tree below it.
-    void WalkTree(const QString &pRootPath);
+    void WalkFolder(const QString &pRootPath);
     // Collects the hits of the open folder aFolder, at pFolderPath, and (when recursive) the names
     // of its subfolders to enter into aSubfolders. False when the walk was cancelled.
     bool ExamineFolder(const TFolderHandle &aFolder, const QString &pFolderPath, QStringList &aSubfolders);
@@ -69,8 +71,9 @@ private:
     // Waits until every posted check has ended, handing over what is ready meanwhile; a
     // cancelled walk withdraws its queued checks first.
     void FinishChecks();
-    // UI thread, while the walker waits: offers the first aCount hits (all when negative).
-    void HandOverToSink(qsizetype aCount = -1);
+    // UI thread, while the walker waits: offers the first aCount hits (all when negative) to
+    // the sink, which lists those it accepts.
+    void AddItemsToList(qsizetype aCount = -1);
     // The sink, or null once its owner is gone.
     IZorFileSearchSink *Sink() const { return fSinkOwner ? &fSink : nullptr; }
     void QueueResort();
@@ -100,6 +103,7 @@ private:
     IZorFileSearchSink &fSink;
     QPointer<QObject> fSinkOwner; // read on the UI thread only
     QString fInitialPath;
+    TTickClock fClock;
     bool fWereItemsAddedSinceLastSort = false;
     uint32_t fLastResortTickCount = 0;
     uint32_t fLastUpdateTickCount = 0;

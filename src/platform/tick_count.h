@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // Milliseconds of the monotonic clock, truncated to 32 bits. Any thread; never fails.
 uint32_t GetTickCount();
@@ -15,3 +16,7 @@ inline uint32_t TicksBetween(uint32_t pThen, uint32_t pNow)
 {
     return pNow - pThen;
 }
+
+// A source of tick counts: GetTickCount in the program, a clock the test moves by hand in tests.
+// Called from whichever thread measures time, so a replacement must be safe on any thread.
+using TTickClock = std::function<uint32_t()>;

@@ -8,6 +8,7 @@
 #include "content/text_matcher.h"
 #include "filesearch/content_verdict.h"
 #include "filesearch/search_options.h"
+#include "platform/tick_count.h"
 #include "search/search_form_values.h"
 
 #include <atomic>
@@ -108,7 +109,7 @@ public:
         std::function<bool(const QString &aPath, const QString &aText, const ICancellationIndicator &aCancel,
                            TDocumentFailure &aFailure, TMatchSummary *aSummary)>;
     using TSelectionPaths = std::function<QStringList()>;
-    using TClock = std::function<uint32_t()>;
+    using TClock = TTickClock;
 
     // The status line shows the progress text at most this often, and the acceptance lets pending
     // events run at most this often (milliseconds).

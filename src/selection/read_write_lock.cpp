@@ -63,3 +63,9 @@ void TZorReadWriteLock::EndWrite()
         fChanged.notify_all();
     }
 }
+
+int TZorReadWriteLock::WaitingWriterCount() const
+{
+    std::lock_guard lock(fMutex);
+    return fWaitingWriters;
+}

@@ -24,10 +24,13 @@ public:
     void BeginWrite();
     void EndWrite();
 
+    // Threads waiting in BeginWrite now. Any thread; a snapshot, for tests and diagnostics.
+    int WaitingWriterCount() const;
+
 private:
     bool IsWriter(std::thread::id aThread) const { return fWriteDepth > 0 && fWriter == aThread; }
 
-    std::mutex fMutex;
+    mutable std::mutex fMutex;
     std::condition_variable fChanged;
     std::thread::id fWriter;
     int fWriteDepth = 0;

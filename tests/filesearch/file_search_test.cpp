@@ -84,8 +84,9 @@ TEST_F(FileSearchTest, AWalkNeedsOnlyASinkAndDropsItsHitsOnceTheSinkIsGone)
     fTree.File("sub/b.txt");
     // Runs a walk of the tree on a thread of its own while this (UI) thread takes the hand-overs.
     const auto walk = [&](IZorFileSearchSink &aSink, std::unique_ptr<QObject> aOwner, bool aOwnerGoesFirst) {
-        auto walker =
-            std::make_shared<TZorFileSearch>(TZorSearchOptions(), aSink, *aOwner, fTree.Root(), false);
+        // A clock that never moves: one hand-over at the end, however slow the walk.
+        auto walker = std::make_shared<TZorFileSearch>(TZorSearchOptions(), aSink, *aOwner, fTree.Root(),
+                                                       false, [] { return 0u; });
         if (aOwnerGoesFirst)
             aOwner.reset();
         std::atomic<bool> done = false;
@@ -157,7 +158,7 @@ TEST_F(FileSearchTest, FolderHitsEndWithASeparatorAndAreFolders)
 TEST_F(FileSearchTest, AMissingRootEndsNormallyWithOneEndOfSearch)
 {
     SearchAndWait({fTree.Path("does-not-exist")});
-    PumpFor(100);
+    Settle();
     EXPECT_EQ(fList.Count(), 0);
     EXPECT_EQ(fEndSearchCount, 1);
     EXPECT_FALSE(fList.IsSearching());
@@ -167,6 +168,8 @@ TEST_F(FileSearchTest, AShortWalkHandsOverOnce)
 {
     for (int i = 0; i < 20; ++i)
         fTree.File(QStringLiteral("f%1.txt").arg(i));
+    // However slowly the walk goes, its clock never says a hand-over is due before the end.
+    fList.Clock = [] { return 1000u; };
     QSignalSpy inserted(&fList, &QAbstractItemModel::rowsInserted);
     SearchAndWait({fTree.Root()});
     EXPECT_EQ(fList.Count(), 20);
@@ -179,7 +182,7 @@ TEST_F(FileSearchTest, TwoSearchesGiveTwoWalksAndOneEndOfSearch)
     fTree.File("two/b.txt");
     fTree.File("two/c.txt");
     SearchAndWait({fTree.Path("one"), fTree.Path("two")});
-    PumpFor(200);
+    Settle();
     EXPECT_EQ(fEndSearchCount, 1);
     EXPECT_EQ(fList.Count(), 3);
 
@@ -201,7 +204,7 @@ TEST_F(FileSearchTest, StopRightAfterSearchListsNothingAndEndsOnce)
     EXPECT_TRUE(fList.Stop());
     EXPECT_EQ(fEndSearchCount, 1);
     EXPECT_FALSE(fList.IsSearching());
-    PumpFor(300);
+    Settle();
     EXPECT_EQ(fList.Count(), 0);
     EXPECT_EQ(fEndSearchCount, 1);
 }
@@ -217,7 +220,7 @@ TEST_F(FileSearchTest, StopDuringAWalkDiscardsWhatWasNotHandedOver)
     EXPECT_EQ(fEndSearchCount, 1);
     EXPECT_FALSE(fList.IsSearching());
     const int listed = fList.Count();
-    PumpFor(300);
+    Settle();
     EXPECT_EQ(fList.Count(), listed);
     EXPECT_EQ(fEndSearchCount, 1);
 }
@@ -228,7 +231,7 @@ TEST_F(FileSearchTest, StopWithNothingRunningRaisesNothing)
     fTree.File("a.txt");
     SearchAndWait({fTree.Root()});
     fList.Stop();
-    PumpFor(100);
+    Settle();
     EXPECT_EQ(fEndSearchCount, 1);
 }
 
@@ -262,7 +265,7 @@ TEST_F(FileSearchTest, StopFromInsideAHandOverIsDeferredNotAHang)
     EXPECT_EQ(stopResult, 0);
     EXPECT_EQ(asked, 5);
     EXPECT_EQ(fList.Count(), 5);
-    PumpFor(200);
+    Settle();
     EXPECT_EQ(fEndSearchCount, 1);
 }
 
@@ -342,7 +345,7 @@ TEST_F(FileSearchTest, AFileFiveThousandFoldersDownIsFoundWithFewDescriptors)
     for (const QString &side : std::as_const(sideFiles))
         EXPECT_TRUE(fList.IsItemInList(side)) << side.toStdString();
     EXPECT_EQ(fList.Count(), 5042); // 5000 folders and two files, and 20 side folders with a file each
-    PumpFor(100);
+    Settle();
     EXPECT_EQ(fEndSearchCount, 1);
 }
 

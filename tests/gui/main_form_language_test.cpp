@@ -392,6 +392,12 @@ TEST_F(MainFormLanguage, EveryLanguageIsReachableByKeysAndScreenReaders)
             }
         }
         EXPECT_EQ(fForm->layoutDirection(), code == u"ar" ? Qt::RightToLeft : Qt::LeftToRight) << where;
+        // The Advanced page's scrolling area: no stop of its own for Tab, and the page's name.
+        QWidget *advanced = fForm->SearchAdvanced;
+        EXPECT_EQ(advanced->focusPolicy(), Qt::NoFocus) << where;
+        const QString tab =
+            fForm->SearchOptionControl->tabText(fForm->SearchOptionControl->indexOf(advanced));
+        EXPECT_EQ(advanced->accessibleName(), WithoutMnemonic(tab).trimmed()) << where;
     }
     fForm->PopupMenuLang->actions()[0]->trigger();
     // The walk met the controls: four pages of every language, each with the window's controls.

@@ -85,8 +85,9 @@ TEST(ReadWriteLock, NestedReadDoesNotWaitBehindWaitingWriter)
         TZorWriteLock write(lock);
         writing = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let the writer start waiting
-    lock.BeginRead();                                           // must not deadlock behind the waiting writer
+    while (lock.WaitingWriterCount() == 0)
+        std::this_thread::yield();
+    lock.BeginRead(); // must not deadlock behind the waiting writer
     lock.EndRead();
     EXPECT_FALSE(writing);
     lock.EndRead();

@@ -26,8 +26,13 @@ inline bool PumpUntil(const std::function<bool()> &aDone, int aDeadlineMs = 6000
     return true;
 }
 
-// Runs the UI thread's pending work for aMs milliseconds, to see that nothing more comes.
-inline void PumpFor(int aMs)
+// Runs the UI thread's hand-overs and events that are queued already, and those they queue,
+// without waiting for more. Once every thread that could queue something has ended, nothing comes
+// after this: a test can then see that nothing more comes without waiting for time to pass.
+inline void PumpPending()
 {
-    PumpUntil([] { return false; }, aMs);
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        ProcessPendingUiCalls();
+    } while (TUiThreadDispatcher::Instance().PendingCount() > 0);
 }

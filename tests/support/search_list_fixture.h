@@ -17,6 +17,14 @@ protected:
         fList.OnEndSearch = [this] { ++fEndSearchCount; };
     }
 
+    // Waits until no walk is queued or running, then runs what they left for the UI thread: after
+    // this, nothing more reaches the list.
+    void Settle()
+    {
+        ASSERT_TRUE(PumpUntil([&] { return !fList.IsSearching(); }));
+        PumpPending();
+    }
+
     TTempTree fTree;
     TZorFileList fList;
     int fEndSearchCount = 0;

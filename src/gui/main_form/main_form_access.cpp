@@ -121,6 +121,9 @@ void TMainForm::SetKeyboardAccess()
     Memo1->setAccessibleName(Translate(QStringLiteral("Selected folders")));
     SearchResultList->setAccessibleName(Translate(QStringLiteral("Search results")));
     FPreview->setAccessibleName(Translate(QStringLiteral("Preview")));
+    // The Advanced page scrolls: a screen reader names its area after the page's tab.
+    const int advanced = SearchOptionControl->indexOf(SearchAdvanced);
+    SearchAdvanced->setAccessibleName(NameOf(SearchOptionControl->tabText(advanced)));
 }
 
 void TMainForm::AssignMnemonics()

@@ -312,6 +312,8 @@ QWidget *TMainForm::CreateAdvancedPage()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes straight to the options: the area itself has nothing to focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     SearchAdvanced = scroll;
     auto *page = new QWidget(scroll);
     page->setAutoFillBackground(false);
