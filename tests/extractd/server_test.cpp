@@ -4,6 +4,7 @@
 #include "fixtures.h"
 #include "server_process.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
@@ -462,14 +463,16 @@ TEST(ExtractServerHttp, FramingBodyLimitAndConnectionUse)
 TEST(ExtractServerHttp, ExpectContinueIsAnsweredAtOnceAndTheAnswerIsNotHeldBack)
 {
     // A client that waits for 100 Continue before its body (as curl does) must get the answer as
-    // soon as it is ready: twenty small requests on one connection take far less than the
-    // ~40 ms each that a delayed acknowledgement would add.
+    // soon as it is ready, not ~40 ms later when a delayed acknowledgement releases it. Such a
+    // stall holds back every round trip, so it shows in the median; a busy machine slows only
+    // some of them.
     TServerProcess server({"--workers", "1"});
     TRawConnection connection(server.Port());
     ASSERT_TRUE(connection.Connected());
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::chrono::steady_clock::duration> roundTrips;
     for (int i = 0; i < 20; ++i) {
+        const auto start = std::chrono::steady_clock::now();
         const std::string body = "continue words " + std::to_string(i);
         connection.Send(
             PutHead("Content-Length: " + std::to_string(body.size()) + "\r\nExpect: 100-continue\r\n"));
@@ -483,8 +486,10 @@ TEST(ExtractServerHttp, ExpectContinueIsAnsweredAtOnceAndTheAnswerIsNotHeldBack)
         })) << connection.Received();
         EXPECT_EQ(Statuses(connection.Received()), std::vector<int>{200});
         connection.Received().clear();
+        roundTrips.push_back(std::chrono::steady_clock::now() - start);
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms);
+    std::nth_element(roundTrips.begin(), roundTrips.begin() + 10, roundTrips.end());
+    EXPECT_LT(roundTrips[10], 30ms);
     ExpectAlive(server, 1);
 }
 
