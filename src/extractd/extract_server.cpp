@@ -4,6 +4,7 @@
 
 #include "extractd/child_job.h"
 #include "extractd/child_pool.h"
+#include "extractd/gate_points.h"
 #include "extractd/http_connection.h"
 #include "extractd/request_headers.h"
 #include "extractd/sandbox.h"
@@ -119,12 +120,14 @@ int TExtractServer::Bind()
 
 bool TExtractServer::Serve()
 {
+    PassGatePoint(GatePointServing);
     return fServer->listen_after_bind();
 }
 
 void TExtractServer::Stop()
 {
     fServer->stop();
+    PassGatePoint(GatePointStopped);
 }
 
 bool TExtractServer::AcquireSlot()

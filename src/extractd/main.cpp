@@ -2,6 +2,7 @@
 // SIGINT or SIGTERM, or, when started by the program with --parent-fd, until the program ends.
 #include "extractd/child_job.h"
 #include "extractd/extract_server.h"
+#include "extractd/gate_points.h"
 
 #include <cerrno>
 #include <csignal>
@@ -84,8 +85,10 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n", options.Host.c_str(),
                  port, options.Workers);
     std::fflush(stderr);
+    PassGatePoint(GatePointBound);
     if (options.ReadyFd >= 0)
         AnnounceReady(options.ReadyFd, port);
+    PassGatePoint(GatePointAnnounced);
     if (options.ParentFd >= 0)
         StopWithParent(options.ParentFd, server);
     std::thread stopper([&] {
@@ -94,6 +97,7 @@ int main(int argc, char **argv)
         server.Stop();
     });
     stopper.detach();
+    PassGatePoint(GatePointWatching);
     bool ok = server.Serve();
     std::fprintf(stderr, "ordwell-extractd stopped\n");
     return ok ? 0 : 1;
