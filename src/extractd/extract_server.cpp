@@ -120,13 +120,20 @@ int TExtractServer::Bind()
 
 bool TExtractServer::Serve()
 {
+    // A stop sets the flag before it closes the socket: either it is seen here, or the socket is
+    // closed before the accept loop waits on it (or wakes it), so no stop is lost.
+    if (fStopped) {
+        fServer->StopListening(); // a stop that came before Bind()
+        return true;
+    }
     PassGatePoint(GatePointServing);
     return fServer->listen_after_bind();
 }
 
 void TExtractServer::Stop()
 {
-    fServer->stop();
+    fStopped = true;
+    fServer->StopListening();
     PassGatePoint(GatePointStopped);
 }
 

@@ -459,6 +459,17 @@ THttpServer::THttpServer(const THttpLimits &aLimits, TRefusalLog aLog)
     set_write_timeout(std::chrono::duration_cast<std::chrono::seconds>(fLimits.WriteTimeout).count());
 }
 
+void THttpServer::StopListening()
+{
+    // The loop and the connections test the socket before each wait; whoever takes it closes it.
+    const socket_t listening = svr_sock_.exchange(INVALID_SOCKET);
+    if (listening == INVALID_SOCKET)
+        return;
+    // The shutdown wakes an accept that already waits on the socket.
+    ::shutdown(listening, SHUT_RDWR);
+    ::close(listening);
+}
+
 bool THttpServer::process_and_close_socket(socket_t aSocket)
 {
     // An answer goes out as soon as it is written. Otherwise its body, written after its head,

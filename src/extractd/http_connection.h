@@ -60,6 +60,12 @@ public:
 
     THttpServer(const THttpLimits &aLimits, TRefusalLog aLog);
 
+    // Closes the listening socket, whether or not the library's accept loop runs yet (its own
+    // stop() does nothing before the loop has started): a loop that has not started yet does not
+    // start, a running one ends, and open connections end at their next wait. Any thread; later
+    // calls do nothing.
+    void StopListening();
+
 private:
     bool process_and_close_socket(socket_t aSocket) override;
 

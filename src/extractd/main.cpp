@@ -89,6 +89,8 @@ int main(int argc, char **argv)
     if (options.ReadyFd >= 0)
         AnnounceReady(options.ReadyFd, port);
     PassGatePoint(GatePointAnnounced);
+    // Each stop comes once, maybe before Serve() runs: a stop sticks, so once is enough. A signal
+    // that came before the waiting thread is pending (blocked) and reaches it.
     if (options.ParentFd >= 0)
         StopWithParent(options.ParentFd, server);
     std::thread stopper([&] {
