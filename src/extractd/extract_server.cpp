@@ -134,14 +134,22 @@ void TExtractServer::Stop()
 {
     fStopped = true;
     fServer->StopListening();
+    // Requests in progress end now: those waiting for a worker and the documents being extracted
+    // are answered 503 at once.
+    {
+        std::lock_guard lock(fSlotLock);
+    }
+    fSlotFree.notify_all();
+    fChildren->Cancel();
     PassGatePoint(GatePointStopped);
 }
 
 bool TExtractServer::AcquireSlot()
 {
     std::unique_lock lock(fSlotLock);
-    bool free = fSlotFree.wait_for(lock, std::chrono::milliseconds(fOptions.TimeoutMs),
-                                   [this] { return fBusySlots < fOptions.Workers; });
+    bool free = fSlotFree.wait_for(lock, std::chrono::milliseconds(fOptions.TimeoutMs), [this] {
+        return fBusySlots < fOptions.Workers || fStopped;
+    }) && !fStopped;
     if (free)
         ++fBusySlots;
     return free;
@@ -216,7 +224,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         return;
     }
     if (!AcquireSlot()) {
-        refuse(503, "overloaded", bytesIn);
+        refuse(503, fStopped ? "stopping" : "overloaded", bytesIn);
         return;
     }
     struct TSlot
@@ -255,6 +263,10 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     case TSandboxOutcome::soNotStarted:
         status = 503;
         note = "fork-failed";
+        break;
+    case TSandboxOutcome::soCancelled:
+        status = 503;
+        note = "stopping";
         break;
     }
     std::uint64_t chars = status == 200 ? report.Characters : 0;

@@ -32,7 +32,8 @@ public:
     // when Stop() came first.
     bool Serve();
     // Ends Serve() whenever it comes: before Serve(), while it starts or while it serves (a stop
-    // sticks, and it closes the listening socket itself). Any thread, any number of times.
+    // sticks, and it closes the listening socket itself). Documents being extracted and requests
+    // waiting for a worker are answered 503 at once. Any thread, any number of times.
     void Stop();
 
 private:

@@ -6,12 +6,14 @@
 
 #include <string_view>
 
-// The points of a start, in the order it passes them, and the one every stop passes.
-inline constexpr std::string_view GatePointBound = "bound";         // the socket is bound
-inline constexpr std::string_view GatePointAnnounced = "announced"; // the port is told
-inline constexpr std::string_view GatePointWatching = "watching";   // the stop threads run
-inline constexpr std::string_view GatePointServing = "serving";     // the accept loop starts next
-inline constexpr std::string_view GatePointStopped = "stopped";     // Stop() has done its work
+// The points of a start, in the order it passes them, the one every stop passes, and the one a
+// child passes with each document.
+inline constexpr std::string_view GatePointBound = "bound";           // the socket is bound
+inline constexpr std::string_view GatePointAnnounced = "announced";   // the port is told
+inline constexpr std::string_view GatePointWatching = "watching";     // the stop threads run
+inline constexpr std::string_view GatePointServing = "serving";       // the accept loop starts next
+inline constexpr std::string_view GatePointStopped = "stopped";       // Stop() has done its work
+inline constexpr std::string_view GatePointExtracting = "extracting"; // a child starts on its document
 
 // Reports aPoint to the gate and waits there until the gate lets it go on. Any thread.
 void PassGatePoint(std::string_view aPoint);

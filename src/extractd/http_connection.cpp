@@ -176,10 +176,20 @@ public:
     bool is_writable() const override
     {
         // Unlike the library's own stream this does not ask whether the client still sends: a
-        // client that has half-closed its side waits for the answer.
-        pollfd entry{fSocket, POLLOUT, 0};
-        return ::poll(&entry, 1, static_cast<int>(fLimits.WriteTimeout.count())) > 0 &&
-               (entry.revents & POLLOUT) != 0;
+        // client that has half-closed its side waits for the answer. A client that does not read
+        // holds the connection no longer than the write time-out, or until the server stops.
+        const auto deadline = TClock::now() + fLimits.WriteTimeout;
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd entry{fSocket, POLLOUT, 0};
+            int ready = ::poll(&entry, 1, static_cast<int>(std::min(left, WaitSlice).count()) + 1);
+            if (ready > 0)
+                return (entry.revents & POLLOUT) != 0;
+            if ((ready < 0 && errno != EINTR) || fListenSocket == INVALID_SOCKET)
+                return false;
+        }
     }
 
     ssize_t read(char *pBuffer, size_t aSize) override

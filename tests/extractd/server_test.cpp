@@ -3,6 +3,7 @@
 // within its limit, stay alive and leave no child behind.
 #include "fixtures.h"
 #include "server_process.h"
+#include "support/server_gate.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -13,12 +14,14 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 #include <random>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -582,4 +585,64 @@ TEST(ExtractServerChildren, AStopSignalEndsTheServerAndAllItsChildren)
         for (qint64 child : children)
             EXPECT_NE(kill(static_cast<pid_t>(child), 0), 0) << "child " << child << " outlived the server";
     }
+}
+
+// A stop signal does not wait for the documents in progress: with one document held in its child
+// (at the child's gate point) and another waiting for the one worker, SIGTERM ends the server
+// within a second, the children included.
+TEST(ExtractServerChildren, AStopSignalDoesNotWaitForTheDocumentsInProgress)
+{
+    TServerGate gate;
+    ASSERT_TRUE(gate.Listening());
+    TServerProcess server({"--workers", "1", "--timeout-ms", "60000"}, gate.Path());
+    ASSERT_GT(server.Port(), 0);
+    const TScopedFd ended(int(syscall(SYS_pidfd_open, pid_t(server.Pid()), 0)));
+    ASSERT_GE(ended.Get(), 0);
+    std::vector<std::thread> clients;
+    std::vector<int> statuses(2, 0);
+    auto put = [&](std::size_t aIndex) {
+        clients.emplace_back([&server, &statuses, aIndex] {
+            auto result = server.Put("document " + std::to_string(aIndex));
+            statuses[aIndex] = result ? result->status : -1;
+        });
+    };
+    put(0);
+    // Every point goes on at once but the first document's: its child stays at work.
+    std::optional<TServerGate::TPoint> extracting;
+    std::optional<pid_t> child;
+    std::chrono::steady_clock::time_point signalled;
+    bool stopped = false;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watched[2] = {{gate.Fd(), POLLIN, 0}, {ended.Get(), POLLIN, 0}};
+        const int polled = left.count() > 0 ? poll(watched, 2, int(left.count())) : 0;
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        if (watched[1].revents != 0) {
+            stopped = true;
+            break;
+        }
+        TServerGate::TPoint point = gate.Accept();
+        if (point.fName == "extracting" && !extracting) {
+            child = point.fPid;
+            extracting = std::move(point);
+            put(1);
+            signalled = std::chrono::steady_clock::now();
+            kill(pid_t(server.Pid()), SIGTERM);
+        }
+    }
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    ASSERT_TRUE(extracting) << server.Log();
+    EXPECT_TRUE(stopped) << server.Log();
+    EXPECT_LT(took, 1s) << server.Log();
+    for (std::thread &client : clients)
+        client.join();
+    EXPECT_NE(statuses[0], 200);
+    EXPECT_NE(statuses[1], 200);
+    EXPECT_NE(kill(*child, 0), 0) << "the child outlived the server";
+    EXPECT_NE(server.Log().find("status=503 note=stopping"), std::string::npos) << server.Log();
 }
