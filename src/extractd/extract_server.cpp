@@ -216,7 +216,11 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         return;
     }
     if (!received) {
-        refuse(400, "body-incomplete", bytesIn);
+        const TBodyRefusal framing = CurrentBodyRefusal();
+        if (framing.Status != 0)
+            refuse(framing.Status, framing.Note, bytesIn);
+        else
+            refuse(400, "body-incomplete", bytesIn);
         return;
     }
     if (bytesIn == 0) {

@@ -121,16 +121,19 @@ std::string PutHead(const std::string &aHeaders)
     return "PUT /tika HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/plain\r\n" + aHeaders + "\r\n";
 }
 
-std::string Chunked(const std::string &aBody)
+// aBody in chunks of aChunkBytes, each with aExtension after its size, then the last chunk and
+// aTrailer.
+std::string Chunked(const std::string &aBody, std::size_t aChunkBytes = 65536,
+                    const std::string &aExtension = "", const std::string &aTrailer = "")
 {
     std::string out;
-    for (std::size_t at = 0; at < aBody.size(); at += 65536) {
-        std::string chunk = aBody.substr(at, 65536);
+    for (std::size_t at = 0; at < aBody.size(); at += aChunkBytes) {
+        std::string chunk = aBody.substr(at, aChunkBytes);
         char size[32];
-        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
-        out += size + chunk + "\r\n";
+        std::snprintf(size, sizeof size, "%zx", chunk.size());
+        out += size + aExtension + "\r\n" + chunk + "\r\n";
     }
-    return out + "0\r\n\r\n";
+    return out + "0\r\n" + aTrailer + "\r\n";
 }
 
 void ExpectAlive(const TServerProcess &aServer, int aWorkers)
@@ -428,6 +431,34 @@ TEST(ExtractServerHttp, FramingBodyLimitAndConnectionUse)
          false,
          {413},
          ""},
+        // The framing of a chunked body that carries no data is bounded as a head is (64 KiB).
+        {"many small chunks",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked(std::string(1 << 20, 'c'), 50),
+         false,
+         {200},
+         std::string(50, 'c')},
+        {"a chunk extension beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked("extended", 8, ";" + std::string(1 << 20, 'e')),
+         false,
+         {400},
+         "X-Extraction-Failure: chunk-extension-too-large"},
+        {"small chunk extensions adding up beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") +
+             Chunked(std::string(100, 'x'), 1, ";" + std::string(1000, 'e')),
+         false,
+         {400},
+         "X-Extraction-Failure: chunk-extension-too-large"},
+        {"a trailer beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") +
+             Chunked("trailed", 65536, "", "X-Pad: " + std::string(1 << 20, 't') + "\r\n"),
+         false,
+         {431},
+         "X-Extraction-Failure: trailer-too-large"},
+        {"a chunk size that is not hexadecimal digits alone",
+         PutHead("Transfer-Encoding: chunked\r\n") + "0x5\r\nhello\r\n0\r\n\r\n",
+         false,
+         {400},
+         "X-Extraction-Failure: bad-chunk-size"},
         {"gzip body",
          PutHead("Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n") + bomb,
          false,
