@@ -137,6 +137,7 @@ void TExtractServer::Stop()
     // Requests in progress end now: those waiting for a worker and the documents being extracted
     // are answered 503 at once.
     {
+        // Taken and left: a request between its look at fStopped and its wait gets the wake.
         std::lock_guard lock(fSlotLock);
     }
     fSlotFree.notify_all();
