@@ -10,6 +10,9 @@
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +36,8 @@ struct TExchange
     std::string fReason;
     // The server's own word for a refusal (its X-Extraction-Failure header).
     std::string fFailureKind;
+    // The pause a busy server asks for (its Retry-After header in seconds).
+    std::optional<std::chrono::seconds> fRetryAfter;
     // The read time-out: the byte counts last changed at fLastMove.
     std::chrono::milliseconds fReadTimeout{0};
     curl_off_t fLastBytes = -1;
@@ -65,6 +70,22 @@ size_t WriteReply(char *pData, size_t aSize, size_t aCount, void *pExchange)
     return bytes;
 }
 
+// The value of the header aName (lower case, with its colon) when aLine is that header, trimmed.
+std::optional<std::string_view> HeaderValue(std::string_view aLine, std::string_view aName)
+{
+    if (aLine.size() <= aName.size())
+        return std::nullopt;
+    for (size_t i = 0; i < aName.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(aLine[i])) != aName[i])
+            return std::nullopt;
+    std::string_view value = aLine.substr(aName.size());
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.remove_suffix(1);
+    return value;
+}
+
 // Keeps the reason phrase of the last status line ("HTTP/1.1 422 Unprocessable Entity").
 size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
 {
@@ -80,21 +101,15 @@ size_t ReadHeader(char *pData, size_t aSize, size_t aCount, void *pExchange)
             rest.remove_suffix(1);
         exchange->fReason.assign(rest);
         exchange->fFailureKind.clear();
+        exchange->fRetryAfter.reset();
     }
-    constexpr std::string_view kFailureHeader = "x-extraction-failure:";
-    if (line.size() > kFailureHeader.size()) {
-        std::string name(line.substr(0, kFailureHeader.size()));
-        for (char &c : name)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (name == kFailureHeader) {
-            std::string_view value = line.substr(kFailureHeader.size());
-            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-                value.remove_prefix(1);
-            while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
-                value.remove_suffix(1);
-            exchange->fFailureKind.assign(value);
-        }
-    }
+    if (const auto kind = HeaderValue(line, "x-extraction-failure:"))
+        exchange->fFailureKind.assign(*kind);
+    // Only seconds are taken; a date is left to the client's own pauses.
+    if (const auto after = HeaderValue(line, "retry-after:");
+        after && !after->empty() && after->size() <= 9 &&
+        after->find_first_not_of("0123456789") == std::string_view::npos)
+        exchange->fRetryAfter = std::chrono::seconds(std::stol(std::string(*after)));
     return aSize * aCount;
 }
 
@@ -163,6 +178,20 @@ TDocumentProblem ProblemOfTransfer(CURLcode aResult, const TExchange &aExchange)
 
 } // namespace
 
+bool PauseUnlessCancelled(std::chrono::milliseconds aPause, const ICancellationIndicator *aCancel)
+{
+    constexpr auto kStep = std::chrono::milliseconds(20);
+    const auto until = std::chrono::steady_clock::now() + aPause;
+    for (;;) {
+        if (aCancel && aCancel->IsCancellationRequested())
+            return false;
+        const auto left = until - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return true;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kStep));
+    }
+}
+
 std::string ServerUrl(const TExtractionServerAddress &aServer)
 {
     const bool ipv6 = aServer.fHost.find(':') != std::string::npos;
@@ -229,7 +258,7 @@ bool FetchServerVersion(const TExtractionServerAddress &aServer, int32_t aTimeou
 
 bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorText,
                           const TExtractionServerAddress &aServer, const ICancellationIndicator *aCancel,
-                          TDocumentProblem *aProblem)
+                          TDocumentProblem *aProblem, const TBusyRetry &aBusy)
 {
     aText.clear();
     aErrorText.clear();
@@ -266,11 +295,6 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         std::unique_ptr<curl_slist, TSlistDeleter> headerList(headers);
 
         TExchange exchange;
-        exchange.fFile = &*file;
-        exchange.fCancel = aCancel;
-        exchange.fRemaining = file->Size();
-        exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
-        exchange.fLastMove = std::chrono::steady_clock::now();
         const std::string url = ServerUrl(aServer);
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CURL *handle = curl.get();
@@ -293,27 +317,66 @@ bool ExtractTextViaServer(const QString &pPath, QString &aText, QString &aErrorT
         curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, WatchProgress);
         curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &exchange);
 
-        const CURLcode result = curl_easy_perform(handle);
-        if (result != CURLE_OK) {
-            const char *message = exchange.fCancelled      ? "Cancelled."
-                                  : exchange.fBodyTooLarge ? "The reply is too large."
-                                  : exchange.fTimedOut     ? "Read timed out."
-                                  : errorBuffer[0] != '\0' ? errorBuffer
-                                                           : curl_easy_strerror(result);
-            aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
-            problem = ProblemOfTransfer(result, exchange);
-            return false;
-        }
-        long status = 0;
-        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-        if (status < 200 || status >= 300) {
-            aErrorText =
+        // A busy server gets the document again until its time limit, counted from the first try.
+        const auto now = [&aBusy] { return aBusy.fNow ? aBusy.fNow() : std::chrono::steady_clock::now(); };
+        const auto limit = now() + std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
+        std::chrono::milliseconds nextPause = aBusy.fFirstPause;
+        for (int attempt = 0;; ++attempt) {
+            if (attempt > 0 && lseek(file->Descriptor(), 0, SEEK_SET) != 0) {
+                aErrorText = QStringLiteral("Error: cannot read the file again");
+                problem = TDocumentProblem::UnreadableFile;
+                return false;
+            }
+            exchange = TExchange();
+            exchange.fFile = &*file;
+            exchange.fCancel = aCancel;
+            exchange.fRemaining = file->Size();
+            exchange.fReadTimeout = std::chrono::milliseconds(std::max<int32_t>(aServer.fReadTimeoutMs, 1));
+            exchange.fLastMove = std::chrono::steady_clock::now();
+            errorBuffer[0] = '\0';
+
+            const CURLcode result = curl_easy_perform(handle);
+            if (result != CURLE_OK) {
+                const char *message = exchange.fCancelled      ? "Cancelled."
+                                      : exchange.fBodyTooLarge ? "The reply is too large."
+                                      : exchange.fTimedOut     ? "Read timed out."
+                                      : errorBuffer[0] != '\0' ? errorBuffer
+                                                               : curl_easy_strerror(result);
+                aErrorText = QStringLiteral("Error: ") + QString::fromUtf8(message);
+                problem = ProblemOfTransfer(result, exchange);
+                return false;
+            }
+            long status = 0;
+            curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+            if (status >= 200 && status < 300)
+                break;
+            QString refusal =
                 QStringLiteral("HTTP error (%1): %2").arg(status).arg(QString::fromUtf8(exchange.fReason));
             const QString said = QString::fromUtf8(exchange.fBody.substr(0, 512)).trimmed();
             if (!said.isEmpty())
-                aErrorText += QStringLiteral(" (") + said + u')';
-            problem = ProblemOfStatus(status, exchange.fFailureKind, exchange.fBody);
-            return false;
+                refusal += QStringLiteral(" (") + said + u')';
+            if (status != 503) {
+                aErrorText = refusal;
+                problem = ProblemOfStatus(status, exchange.fFailureKind, exchange.fBody);
+                return false;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - now());
+            if (left.count() <= 0) {
+                aErrorText = refusal + QStringLiteral("; busy for %1 ms").arg(aServer.fReadTimeoutMs);
+                problem = TDocumentProblem::TimedOut;
+                return false;
+            }
+            std::chrono::milliseconds pause = nextPause;
+            if (exchange.fRetryAfter)
+                pause = std::min<std::chrono::milliseconds>(*exchange.fRetryAfter, aBusy.fLongestPause);
+            nextPause = std::min(nextPause * 2, aBusy.fLongestPause);
+            const bool waited = aBusy.fPause ? aBusy.fPause(std::min(pause, left), aCancel)
+                                             : PauseUnlessCancelled(std::min(pause, left), aCancel);
+            if (!waited) {
+                aErrorText = QStringLiteral("Error: Cancelled.");
+                problem = TDocumentProblem::None;
+                return false;
+            }
         }
         aText = QString::fromUtf8(exchange.fBody);
         return !aText.isEmpty();

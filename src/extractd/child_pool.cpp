@@ -5,10 +5,12 @@
 
 #include "extractd/extract_dispatch.h"
 #include "extractd/fd_message.h"
+#include "extractd/gate_points.h"
 
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -67,6 +69,7 @@ int ServeOneJob(int aSocket)
     job.MaxMemoryBytes = header.MaxMemoryBytes;
     job.Name = buffer.substr(sizeof header, header.NameLength);
     job.Password = buffer.substr(sizeof header + header.NameLength, header.PasswordLength);
+    PassGatePoint(GatePointExtracting);
     TChildReport report;
     int code = runner.Run(job, report);
     TReply reply{code, static_cast<std::int32_t>(report.Type), report.Characters, {}};
@@ -85,7 +88,7 @@ int ServeOneJob(int aSocket)
 TChildPool::TChildPool(unsigned aSpare, std::uint32_t aTimeoutMs)
     : fSpare(aSpare), fTimeoutMs(aTimeoutMs),
       fZygote([] { TChildJobRunner warmUp; }, ServeOneJob, TSandboxLimits{aTimeoutMs, {}}),
-      fKeeper([this] { Keep(); })
+      fCancelled(eventfd(0, EFD_CLOEXEC)), fKeeper([this] { Keep(); })
 {
 }
 
@@ -106,6 +109,15 @@ TChildPool::~TChildPool()
         EndSandboxed(child.Pid, WaitForExit(child.Pid, 1000));
     for (const TChildLink &child : fFinished)
         EndSandboxed(child.Pid, WaitForExit(child.Pid, 1000));
+    if (fCancelled >= 0)
+        close(fCancelled);
+}
+
+void TChildPool::Cancel()
+{
+    const std::uint64_t one = 1;
+    while (fCancelled >= 0 && write(fCancelled, &one, sizeof one) < 0 && errno == EINTR) {
+    }
 }
 
 TChildLink TChildPool::Take()
@@ -176,11 +188,18 @@ TSandboxResult TChildPool::Run(const TChildJob &aJob, TChildReport &aReport)
     }
     if (child.Pid <= 0)
         return {};
-    pollfd item{child.Socket, POLLIN, 0};
+    pollfd items[2] = {{child.Socket, POLLIN, 0}, {fCancelled, POLLIN, 0}};
     int rc;
     do {
-        rc = poll(&item, 1, static_cast<int>(fTimeoutMs));
+        rc = poll(items, 2, static_cast<int>(fTimeoutMs));
     } while (rc < 0 && errno == EINTR);
+    if (rc > 0 && items[0].revents == 0) {
+        // The server stops: the child ends now, not at its time limit.
+        close(child.Socket);
+        TSandboxResult result = EndSandboxed(child.Pid, false);
+        result.Outcome = TSandboxOutcome::soCancelled;
+        return result;
+    }
     TReply reply{};
     ssize_t received = rc > 0 ? recv(child.Socket, &reply, sizeof reply, 0) : -1;
     if (received == static_cast<ssize_t>(sizeof reply)) {

@@ -23,8 +23,12 @@ public:
 
     // Extracts aJob in a waiting child (a new one when none waits). Returns how the child
     // ended: soExited with its TChildExit code when it answered (aReport then filled),
-    // soCrashed, soTimedOut (the child's group killed), or soNotStarted. Thread-safe.
+    // soCrashed, soTimedOut (the child's group killed), soCancelled (Cancel() came first) or
+    // soNotStarted. Thread-safe.
     TSandboxResult Run(const TChildJob &aJob, TChildReport &aReport);
+    // Kills the children working on documents now and those that get one later, so that the
+    // server can stop without waiting for their time limit. Thread-safe; it sticks.
+    void Cancel();
     // Has the keeper fork the children the waiting list lacks, end the finished ones and reap
     // them. Call it once the answer to a request is out: forks, new children and ending ones
     // would compete with the answer for the cores. Until it is called, a request that finds no
@@ -45,5 +49,7 @@ private:
     bool fStopping = false;
     // Started before the keeper thread: the zygote is forked while this process has one thread.
     TChildZygote fZygote;
+    // Readable once Cancel() has been called (made after the zygote, which does not need it).
+    int fCancelled = -1;
     std::thread fKeeper;
 };

@@ -4,6 +4,7 @@
 
 #include "extractd/child_job.h"
 #include "extractd/child_pool.h"
+#include "extractd/gate_points.h"
 #include "extractd/http_connection.h"
 #include "extractd/request_headers.h"
 #include "extractd/sandbox.h"
@@ -119,19 +120,37 @@ int TExtractServer::Bind()
 
 bool TExtractServer::Serve()
 {
+    // A stop sets the flag before it closes the socket: either it is seen here, or the socket is
+    // closed before the accept loop waits on it (or wakes it), so no stop is lost.
+    if (fStopped) {
+        fServer->StopListening(); // a stop that came before Bind()
+        return true;
+    }
+    PassGatePoint(GatePointServing);
     return fServer->listen_after_bind();
 }
 
 void TExtractServer::Stop()
 {
-    fServer->stop();
+    fStopped = true;
+    fServer->StopListening();
+    // Requests in progress end now: those waiting for a worker and the documents being extracted
+    // are answered 503 at once.
+    {
+        // Taken and left: a request between its look at fStopped and its wait gets the wake.
+        std::lock_guard lock(fSlotLock);
+    }
+    fSlotFree.notify_all();
+    fChildren->Cancel();
+    PassGatePoint(GatePointStopped);
 }
 
 bool TExtractServer::AcquireSlot()
 {
     std::unique_lock lock(fSlotLock);
-    bool free = fSlotFree.wait_for(lock, std::chrono::milliseconds(fOptions.TimeoutMs),
-                                   [this] { return fBusySlots < fOptions.Workers; });
+    bool free = fSlotFree.wait_for(lock, std::chrono::milliseconds(fOptions.TimeoutMs), [this] {
+        return fBusySlots < fOptions.Workers || fStopped;
+    }) && !fStopped;
     if (free)
         ++fBusySlots;
     return free;
@@ -198,7 +217,11 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         return;
     }
     if (!received) {
-        refuse(400, "body-incomplete", bytesIn);
+        const TBodyRefusal framing = CurrentBodyRefusal();
+        if (framing.Status != 0)
+            refuse(framing.Status, framing.Note, bytesIn);
+        else
+            refuse(400, "body-incomplete", bytesIn);
         return;
     }
     if (bytesIn == 0) {
@@ -206,7 +229,7 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
         return;
     }
     if (!AcquireSlot()) {
-        refuse(503, "overloaded", bytesIn);
+        refuse(503, fStopped ? "stopping" : "overloaded", bytesIn);
         return;
     }
     struct TSlot
@@ -245,6 +268,10 @@ void TExtractServer::HandleExtract(const httplib::Request &aRequest, httplib::Re
     case TSandboxOutcome::soNotStarted:
         status = 503;
         note = "fork-failed";
+        break;
+    case TSandboxOutcome::soCancelled:
+        status = 503;
+        note = "stopping";
         break;
     }
     std::uint64_t chars = status == 200 ? report.Characters : 0;

@@ -28,9 +28,12 @@ public:
 
     // Binds the listening socket; returns the port (the chosen one for port 0) or -1.
     int Bind();
-    // Serves on the calling thread until Stop(); false when the socket fails.
+    // Serves on the calling thread until Stop(); false when the socket fails. Returns at once
+    // when Stop() came first.
     bool Serve();
-    // Ends Serve(); callable from any thread.
+    // Ends Serve() whenever it comes: before Serve(), while it starts or while it serves (a stop
+    // sticks, and it closes the listening socket itself). Documents being extracted and requests
+    // waiting for a worker are answered 503 at once. Any thread, any number of times.
     void Stop();
 
 private:
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<THttpServer> fServer;
     std::unique_ptr<TChildPool> fChildren;
     int fListenSocket = -1;
+    std::atomic<bool> fStopped{false};
     std::atomic<unsigned> fAdmitted{0};
     std::mutex fSlotLock;
     std::condition_variable fSlotFree;

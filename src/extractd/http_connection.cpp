@@ -1,5 +1,5 @@
-// The connections of ordwell-extractd: head checks, deadlines, a buffer per connection and a
-// thread per connection around the HTTP library's request handling.
+// The connections of ordwell-extractd: head checks, the framing of chunked bodies, deadlines, a
+// buffer per connection and a thread per connection around the HTTP library's request handling.
 #include "extractd/http_connection.h"
 
 #include <algorithm>
@@ -25,6 +25,9 @@ using TClock = std::chrono::steady_clock;
 
 // A request head (request line and headers) beyond this is refused with 431.
 constexpr std::size_t MaxHeadBytes = 64 * 1024;
+// The bytes of a chunked body's framing that carry no data (chunk extensions, zeros before a size
+// beyond its 16 digits, the trailer section) allowed in all: as much as a request head.
+constexpr std::size_t MaxFramingBytes = MaxHeadBytes;
 // After the last answer, what the client still sends is read and dropped for at most this
 // long, so that closing does not reset the connection before the client has read the answer.
 constexpr auto LingerTime = std::chrono::seconds(1);
@@ -78,6 +81,156 @@ const char *Reason(int aStatus)
         return "Not Implemented";
     }
 }
+
+// The value of a hexadecimal digit, or -1.
+int HexValue(char aChar)
+{
+    if (aChar >= '0' && aChar <= '9')
+        return aChar - '0';
+    if (aChar >= 'a' && aChar <= 'f')
+        return aChar - 'a' + 10;
+    if (aChar >= 'A' && aChar <= 'F')
+        return aChar - 'A' + 10;
+    return -1;
+}
+
+// Follows the framing of a chunked body as the library reads it. The library keeps each framing
+// line whole in memory and reads it a byte at a time, and the body's deadline counts its bytes as
+// progress, while the body limit counts only the data: what carries no data is bounded here.
+// A size line must start with the size's hexadecimal digits, so the two agree on where each chunk
+// ends.
+class TChunkFraming
+{
+public:
+    // Takes the next bytes of the body; false once the framing is refused (Refusal() says how;
+    // later bytes are refused too).
+    bool Pass(std::string_view aBytes)
+    {
+        for (std::size_t at = 0; at < aBytes.size() && fRefusal.Status == 0;) {
+            if (fState == TState::sData) {
+                const std::uint64_t take = std::min<std::uint64_t>(fChunkLeft, aBytes.size() - at);
+                fChunkLeft -= take;
+                at += static_cast<std::size_t>(take);
+                if (fChunkLeft == 0)
+                    fState = TState::sDataEnd;
+                continue;
+            }
+            Step(aBytes[at++]);
+        }
+        return fRefusal.Status == 0;
+    }
+
+    const TBodyRefusal &Refusal() const { return fRefusal; }
+
+private:
+    enum class TState
+    {
+        sSize,      // the digits of a chunk's size
+        sExtension, // the rest of a size line
+        sData,
+        sDataEnd, // the line end after a chunk's data
+        sTrailer, // the trailer section, up to its blank line
+        sDone
+    };
+
+    void Step(char aChar)
+    {
+        switch (fState) {
+        case TState::sSize:
+            if (const int digit = HexValue(aChar); digit >= 0) {
+                // Digits beyond 16 are zeros before the size (or a size no body has).
+                if (++fDigits > 16 && !Count(1, 400, "chunk-extension-too-large"))
+                    return;
+                if (fSize >> 60 != 0) {
+                    Refuse(400, "bad-chunk-size");
+                    return;
+                }
+                fSize = fSize << 4 | static_cast<std::uint64_t>(digit);
+                return;
+            }
+            // A size is hexadecimal digits alone; the library would also read "0x5" as 5.
+            if (fDigits == 0 || (fDigits == 1 && fSize == 0 && (aChar == 'x' || aChar == 'X'))) {
+                Refuse(400, "bad-chunk-size");
+                return;
+            }
+            fState = TState::sExtension;
+            [[fallthrough]];
+        case TState::sExtension:
+            // The line end (CR LF, or LF alone) is free; every other byte counts.
+            if (aChar == '\n') {
+                EndSizeLine();
+                return;
+            }
+            if (fPendingCr && !Count(1, 400, "chunk-extension-too-large"))
+                return;
+            fPendingCr = aChar == '\r';
+            if (!fPendingCr)
+                Count(1, 400, "chunk-extension-too-large");
+            return;
+        case TState::sData:
+            return;
+        case TState::sDataEnd:
+            // The library takes only CR LF here.
+            if (aChar == '\r' && !fPendingCr) {
+                fPendingCr = true;
+            } else if (aChar == '\n' && fPendingCr) {
+                fPendingCr = false;
+                fState = TState::sSize;
+                fDigits = 0;
+                fSize = 0;
+            } else {
+                Refuse(400, "bad-chunk");
+            }
+            return;
+        case TState::sTrailer:
+        case TState::sDone:
+            // Every byte counts, the blank line that ends the section too.
+            if (!Count(1, 431, "trailer-too-large"))
+                return;
+            if (aChar == '\n') {
+                if (fLineLength == 1 && fPendingCr)
+                    fState = TState::sDone;
+                fLineLength = 0;
+                fPendingCr = false;
+            } else {
+                ++fLineLength;
+                fPendingCr = aChar == '\r';
+            }
+            return;
+        }
+    }
+
+    void EndSizeLine()
+    {
+        fPendingCr = false;
+        if (fSize == 0) {
+            fState = TState::sTrailer;
+            fLineLength = 0;
+        } else {
+            fState = TState::sData;
+            fChunkLeft = fSize;
+        }
+    }
+
+    bool Count(std::size_t aBytes, int aStatus, const char *aNote)
+    {
+        fCounted += aBytes;
+        if (fCounted > MaxFramingBytes)
+            Refuse(aStatus, aNote);
+        return fRefusal.Status == 0;
+    }
+
+    void Refuse(int aStatus, const char *aNote) { fRefusal = {aStatus, aNote}; }
+
+    TState fState = TState::sSize;
+    unsigned fDigits = 0;
+    std::uint64_t fSize = 0;
+    std::uint64_t fChunkLeft = 0;
+    bool fPendingCr = false;
+    std::size_t fLineLength = 0;
+    std::size_t fCounted = 0;
+    TBodyRefusal fRefusal;
+};
 
 // One client connection as the library's stream. The head of each request is read into
 // fBuffer first; what follows it in the buffer (a pipelined request) stays for the next one.
@@ -139,6 +292,9 @@ public:
         fLimited = aBodyLength.has_value();
         fRequestLeft = aHeadLength + aBodyLength.value_or(0);
         fHeadLeft = aHeadLength;
+        fFraming.reset();
+        if (!aBodyLength)
+            fFraming.emplace();
         fBodyBytes = 0;
         fBodyStart = fLastByte = TClock::now();
     }
@@ -150,6 +306,9 @@ public:
     }
 
     bool BodyConsumed() const { return fLimited && fRequestLeft == 0; }
+
+    // How the framing of the request's chunked body was refused, if it was.
+    TBodyRefusal BodyRefusal() const { return fFraming ? fFraming->Refusal() : TBodyRefusal{}; }
 
     void WriteRefusal(int aStatus)
     {
@@ -176,14 +335,26 @@ public:
     bool is_writable() const override
     {
         // Unlike the library's own stream this does not ask whether the client still sends: a
-        // client that has half-closed its side waits for the answer.
-        pollfd entry{fSocket, POLLOUT, 0};
-        return ::poll(&entry, 1, static_cast<int>(fLimits.WriteTimeout.count())) > 0 &&
-               (entry.revents & POLLOUT) != 0;
+        // client that has half-closed its side waits for the answer. A client that does not read
+        // holds the connection no longer than the write time-out, or until the server stops.
+        const auto deadline = TClock::now() + fLimits.WriteTimeout;
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd entry{fSocket, POLLOUT, 0};
+            int ready = ::poll(&entry, 1, static_cast<int>(std::min(left, WaitSlice).count()) + 1);
+            if (ready > 0)
+                return (entry.revents & POLLOUT) != 0;
+            if ((ready < 0 && errno != EINTR) || fListenSocket == INVALID_SOCKET)
+                return false;
+        }
     }
 
     ssize_t read(char *pBuffer, size_t aSize) override
     {
+        if (fFraming && fFraming->Refusal().Status != 0)
+            return -1;
         if (fLimited) {
             if (fRequestLeft == 0)
                 return 0;
@@ -203,6 +374,11 @@ public:
             } while (n < 0 && (errno == EAGAIN || errno == EINTR));
             if (n <= 0)
                 return n;
+        }
+        if (fFraming) {
+            const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(n, fHeadLeft));
+            if (!fFraming->Pass(std::string_view(pBuffer + head, static_cast<std::size_t>(n) - head)))
+                return -1;
         }
         Consumed(static_cast<std::uint64_t>(n));
         return n;
@@ -306,10 +482,14 @@ private:
     bool fLimited = false;
     std::uint64_t fRequestLeft = 0;
     std::uint64_t fHeadLeft = 0;
+    std::optional<TChunkFraming> fFraming; // while the request's body is chunked
     std::uint64_t fBodyBytes = 0;
     TClock::time_point fBodyStart;
     TClock::time_point fLastByte;
 };
+
+// The connection the calling thread serves, for CurrentBodyRefusal().
+thread_local const TConnectionStream *tServedStream = nullptr;
 
 // The library's task queue: a thread per connection, started when no thread is free, up to a
 // bound; the threads stay for later connections.
@@ -369,6 +549,11 @@ private:
 };
 
 } // namespace
+
+TBodyRefusal CurrentBodyRefusal()
+{
+    return tServedStream ? tServedStream->BodyRefusal() : TBodyRefusal{};
+}
 
 THeadCheck CheckRequestHead(std::string_view aHead, std::uint64_t aMaxBodyBytes)
 {
@@ -459,6 +644,17 @@ THttpServer::THttpServer(const THttpLimits &aLimits, TRefusalLog aLog)
     set_write_timeout(std::chrono::duration_cast<std::chrono::seconds>(fLimits.WriteTimeout).count());
 }
 
+void THttpServer::StopListening()
+{
+    // The loop and the connections test the socket before each wait; whoever takes it closes it.
+    const socket_t listening = svr_sock_.exchange(INVALID_SOCKET);
+    if (listening == INVALID_SOCKET)
+        return;
+    // The shutdown wakes an accept that already waits on the socket.
+    ::shutdown(listening, SHUT_RDWR);
+    ::close(listening);
+}
+
 bool THttpServer::process_and_close_socket(socket_t aSocket)
 {
     // An answer goes out as soon as it is written. Otherwise its body, written after its head,
@@ -467,6 +663,7 @@ bool THttpServer::process_and_close_socket(socket_t aSocket)
     int noDelay = 1;
     ::setsockopt(aSocket, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     TConnectionStream stream(aSocket, fLimits, svr_sock_);
+    tServedStream = &stream;
     bool ok = true;
     for (unsigned served = 0; ok && served < fLimits.MaxRequestsPerConnection; ++served) {
         std::size_t headLength = 0;
@@ -499,6 +696,7 @@ bool THttpServer::process_and_close_socket(socket_t aSocket)
         if (closed || last || !stream.BodyConsumed())
             break;
     }
+    tServedStream = nullptr;
     stream.Close();
     return ok;
 }

@@ -1,8 +1,9 @@
 // The connections of ordwell-extractd: the HTTP library's server with our own handling of each
 // connection. A request's head is read and its framing checked before the library sees it, the
-// head and the body have deadlines, the read buffer lives as long as the connection (pipelined
-// requests), a client that half-closes still gets its answer, and each connection has its own
-// thread up to a bound, so that slow clients do not hold back the others.
+// framing of a chunked body is followed as the library reads it, the head and the body have
+// deadlines, the read buffer lives as long as the connection (pipelined requests), a client that
+// half-closes still gets its answer, and each connection has its own thread up to a bound, so
+// that slow clients do not hold back the others.
 #pragma once
 
 #include <chrono>
@@ -45,6 +46,21 @@ struct THeadCheck
     bool Close = false;
 };
 
+// How the framing of a chunked request body was refused (Status 0: it was not).
+struct TBodyRefusal
+{
+    int Status = 0;
+    const char *Note = "";
+};
+
+// Why the body of the request handled on the calling thread could not be read, when its chunked
+// framing was refused. What carries no data (chunk extensions, zeros before a size beyond its 16
+// digits, the trailer section) may take as much as a request head, 64 KiB, over the whole body:
+// beyond it, 400 when chunk extensions cross the limit, 431 when the trailer does; 400 also for
+// a malformed chunk. A handler whose content reader failed answers with it. Status 0 when the
+// body was not refused so (or on a thread that serves no connection).
+TBodyRefusal CurrentBodyRefusal();
+
 // Checks a request head (request line and header lines, up to the blank line) before any of
 // its body is read: 400 for a malformed head, conflicting Content-Length headers or
 // Content-Length together with Transfer-Encoding; 501 for a transfer coding other than chunked;
@@ -59,6 +75,12 @@ public:
     using TRefusalLog = std::function<void(const THeadCheck &aRefusal)>;
 
     THttpServer(const THttpLimits &aLimits, TRefusalLog aLog);
+
+    // Closes the listening socket, whether or not the library's accept loop runs yet (its own
+    // stop() does nothing before the loop has started): a loop that has not started yet does not
+    // start, a running one ends, and open connections end at their next wait. Any thread; later
+    // calls do nothing.
+    void StopListening();
 
 private:
     bool process_and_close_socket(socket_t aSocket) override;

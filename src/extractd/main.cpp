@@ -2,10 +2,12 @@
 // SIGINT or SIGTERM, or, when started by the program with --parent-fd, until the program ends.
 #include "extractd/child_job.h"
 #include "extractd/extract_server.h"
+#include "extractd/gate_points.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <mutex>
 #include <poll.h>
 #include <pthread.h>
 #include <string>
@@ -13,6 +15,18 @@
 #include <unistd.h>
 
 namespace {
+
+// The server the stop threads end. Main takes it away, waiting for a stop in progress, before the
+// server goes: the second of two stops (the program ended and its signal came) may come late.
+std::mutex gStopLock;
+TExtractServer *gStopTarget = nullptr;
+
+void StopServer()
+{
+    std::lock_guard lock(gStopLock);
+    if (gStopTarget)
+        gStopTarget->Stop();
+}
 
 // Tells the starting program the port: "<port>\n" on its descriptor, which is then closed.
 void AnnounceReady(int aFd, int aPort)
@@ -25,9 +39,9 @@ void AnnounceReady(int aFd, int aPort)
 
 // Waits until the other end of aFd is closed (the starting program has ended, however it
 // ended), then stops the server.
-void StopWithParent(int aFd, TExtractServer &aServer)
+void StopWithParent(int aFd)
 {
-    std::thread([aFd, &aServer] {
+    std::thread([aFd] {
         pollfd watched{aFd, POLLIN, 0};
         char byte = 0;
         for (;;) {
@@ -40,7 +54,7 @@ void StopWithParent(int aFd, TExtractServer &aServer)
             if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
                 break;
         }
-        aServer.Stop();
+        StopServer();
     }).detach();
 }
 
@@ -84,17 +98,30 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "ordwell-extractd listening on %s port %d (%u workers)\n", options.Host.c_str(),
                  port, options.Workers);
     std::fflush(stderr);
+    PassGatePoint(GatePointBound);
     if (options.ReadyFd >= 0)
         AnnounceReady(options.ReadyFd, port);
+    PassGatePoint(GatePointAnnounced);
+    // Each stop comes once, maybe before Serve() runs: a stop sticks, so once is enough. A signal
+    // that came before the waiting thread is pending (blocked) and reaches it.
+    {
+        std::lock_guard lock(gStopLock);
+        gStopTarget = &server;
+    }
     if (options.ParentFd >= 0)
-        StopWithParent(options.ParentFd, server);
+        StopWithParent(options.ParentFd);
     std::thread stopper([&] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        server.Stop();
+        StopServer();
     });
     stopper.detach();
+    PassGatePoint(GatePointWatching);
     bool ok = server.Serve();
+    {
+        std::lock_guard lock(gStopLock);
+        gStopTarget = nullptr;
+    }
     std::fprintf(stderr, "ordwell-extractd stopped\n");
     return ok ? 0 : 1;
 }

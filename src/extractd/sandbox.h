@@ -21,7 +21,8 @@ enum class TSandboxOutcome
     soExited,   // the work returned; ExitCode holds its result
     soCrashed,  // the child died from a signal (Signal)
     soTimedOut, // killed at the wall-clock limit
-    soNotStarted
+    soNotStarted,
+    soCancelled // killed before its end because its owner stops
 };
 
 struct TSandboxResult

@@ -1,14 +1,43 @@
 // The extraction-server exchange against the fake server: the request as sent, the replies,
-// and the failures (no file, no server, error status, stall, connection closed mid-reply).
+// the failures (no file, no server, error status, stall, connection closed mid-reply) and a busy
+// server, asked again until the document's time limit.
 #include "content/extraction_client.h"
 #include "support/fake_extraction_server.h"
+#include "support/gate.h"
 #include "support/test_files.h"
 
+#include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <QFile>
 #include <QTemporaryDir>
+#include <thread>
+#include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// A clock that moves only when the client pauses for a busy server, by the pause: the pauses are
+// recorded, and a time limit passes without any real waiting.
+struct TPausedTime
+{
+    std::chrono::steady_clock::time_point fNow;
+    std::vector<std::chrono::milliseconds> fPauses;
+
+    TBusyRetry Retry()
+    {
+        TBusyRetry retry;
+        retry.fNow = [this] { return fNow; };
+        retry.fPause = [this](std::chrono::milliseconds aPause, const ICancellationIndicator *) {
+            fPauses.push_back(aPause);
+            fNow += aPause;
+            return true;
+        };
+        return retry;
+    }
+};
 
 class ExtractionClientTest : public ::testing::Test
 {
@@ -191,6 +220,98 @@ TEST_F(ExtractionClientTest, ProxyFromEnvironmentIsIgnored)
     qputenv("ALL_PROXY", saved[2]);
     qputenv("no_proxy", saved[3]);
     EXPECT_TRUE(extracted) << fError.toStdString();
+    EXPECT_EQ(fServer.RequestCount(), 1u);
+}
+
+// A busy server (503) is asked again after growing pauses, the whole file each time, until it
+// answers.
+TEST_F(ExtractionClientTest, BusyServerIsAskedAgainUntilItAnswers)
+{
+    const QByteArray bytes = "%PDF-1.4 asked again";
+    fServer.SetBusy(3);
+    TPausedTime time;
+    TDocumentProblem problem = TDocumentProblem::ServerError;
+    EXPECT_TRUE(
+        ExtractTextViaServer(File(bytes), fText, fError, fServer.Address(), nullptr, &problem, time.Retry()))
+        << fError.toStdString();
+    EXPECT_EQ(fText, "extracted text");
+    EXPECT_EQ(problem, TDocumentProblem::None);
+    EXPECT_EQ(time.fPauses, (std::vector<std::chrono::milliseconds>{100ms, 200ms, 400ms}));
+    const std::vector<TRecordedRequest> requests = fServer.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (const TRecordedRequest &request : requests)
+        EXPECT_EQ(request.fBody, bytes.toStdString());
+}
+
+// A server busy for the whole time limit: the document is not read, because of a time-out.
+TEST_F(ExtractionClientTest, ServerBusyUntilTheTimeLimitIsATimeOut)
+{
+    fServer.SetBusy(-1);
+    TPausedTime time;
+    TDocumentProblem problem = TDocumentProblem::None;
+    EXPECT_FALSE(
+        ExtractTextViaServer(File(), fText, fError, fServer.Address(30000), nullptr, &problem, time.Retry()));
+    EXPECT_EQ(problem, TDocumentProblem::TimedOut);
+    EXPECT_TRUE(fText.isEmpty());
+    EXPECT_TRUE(fError.startsWith("HTTP error (503): Service Unavailable")) << fError.toStdString();
+    // Pauses double up to five seconds; the last one ends at the limit, where the last try is made.
+    EXPECT_EQ(std::accumulate(time.fPauses.begin(), time.fPauses.end(), 0ms), 30000ms);
+    ASSERT_GE(time.fPauses.size(), 2u);
+    EXPECT_EQ(time.fPauses[0], 100ms);
+    EXPECT_EQ(*std::max_element(time.fPauses.begin(), time.fPauses.end()), 5000ms);
+    EXPECT_EQ(fServer.RequestCount(), time.fPauses.size() + 1);
+}
+
+// The server's Retry-After (seconds) sets the pause, within five seconds; a date is not taken.
+TEST_F(ExtractionClientTest, RetryAfterSetsThePause)
+{
+    struct TCase
+    {
+        int fBusyTimes;
+        const char *fRetryAfter;
+        std::vector<std::chrono::milliseconds> fPauses;
+    };
+    const TCase cases[] = {
+        {2, "2", {2000ms, 2000ms}},
+        {2, "0", {0ms, 0ms}},
+        {1, "3600", {5000ms}},
+        {2, "Wed, 21 Oct 2015 07:28:00 GMT", {100ms, 200ms}},
+    };
+    for (const TCase &test : cases) {
+        fServer.SetBusy(test.fBusyTimes, test.fRetryAfter);
+        TPausedTime time;
+        EXPECT_TRUE(
+            ExtractTextViaServer(File(), fText, fError, fServer.Address(), nullptr, nullptr, time.Retry()))
+            << test.fRetryAfter << ": " << fError.toStdString();
+        EXPECT_EQ(time.fPauses, test.fPauses) << test.fRetryAfter;
+    }
+}
+
+// A search's stop during the pause for a busy server ends the call at once, as a cancellation.
+TEST_F(ExtractionClientTest, StopDuringTheBusyPauseEndsAtOnce)
+{
+    fServer.SetBusy(-1, "5");
+    TCustomCancellationToken stop;
+    TGate pausing;
+    TBusyRetry retry;
+    retry.fPause = [&pausing](std::chrono::milliseconds aPause, const ICancellationIndicator *aCancel) {
+        pausing.Open();
+        return PauseUnlessCancelled(aPause, aCancel);
+    };
+    const QString path = File();
+    bool extracted = true;
+    TDocumentProblem problem = TDocumentProblem::ServerError;
+    std::thread check([&] {
+        extracted = ExtractTextViaServer(path, fText, fError, fServer.Address(), &stop, &problem, retry);
+    });
+    ASSERT_TRUE(pausing.Wait());
+    const auto stopped = std::chrono::steady_clock::now();
+    stop.Cancel();
+    check.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s); // the pause was five seconds
+    EXPECT_FALSE(extracted);
+    EXPECT_EQ(fError, "Error: Cancelled.");
+    EXPECT_EQ(problem, TDocumentProblem::None);
     EXPECT_EQ(fServer.RequestCount(), 1u);
 }
 

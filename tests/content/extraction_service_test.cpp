@@ -1,13 +1,18 @@
 // The extraction server of a run: the setting, a server found on the default address, the
 // program's own server started at the first document and ended with the service (also when the
-// program is killed), and the failures a user is told about.
+// program is killed or the server is told to stop at any step of its start), and the failures a
+// user is told about.
 #include "content/extraction_service.h"
 #include "platform/child_server.h"
 #include "support/fake_extraction_server.h"
+#include "support/server_gate.h"
 #include "support/test_files.h"
 
+#include <chrono>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,6 +41,63 @@ TExtractionService::TOptions Automatic(std::vector<std::string> aPrograms)
     options.fPrograms = std::move(aPrograms);
     options.fStartTimeout = std::chrono::milliseconds(10000);
     return options;
+}
+
+// Starts the server as the program does (through the holder, a TChildServer) with the gate,
+// and at the point aPoint of its start calls aEnd with the holder and the server's process. A
+// point reached after the server's stop threads run is held until a stop has been made, so the
+// stop certainly comes before the server goes on. True when the server then ended within 10 s; a
+// server that did not is killed.
+bool EndsWhenEndedAt(const std::string &aPoint, const std::function<void(QProcess &, pid_t)> &aEnd)
+{
+    TServerGate gate;
+    EXPECT_TRUE(gate.Listening());
+    QProcess holder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ORDWELL_EXTRACTD_GATE"), gate.Path());
+    holder.setProcessEnvironment(environment);
+    holder.start(QStringLiteral(ORDWELL_SERVER_HOLDER_PATH), {QStringLiteral(ORDWELL_EXTRACTD_PATH)});
+    pid_t server = -1;
+    TScopedFd serverEnded;
+    bool reached = false;
+    bool ended = false;
+    std::optional<TServerGate::TPoint> held;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watched[2] = {{gate.Fd(), POLLIN, 0}, {serverEnded.Get(), POLLIN, 0}};
+        const int polled = left.count() > 0 ? poll(watched, 2, int(left.count())) : 0;
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        if (watched[1].revents != 0) {
+            ended = true;
+            break;
+        }
+        TServerGate::TPoint point = gate.Accept();
+        if (server < 0 && point.fPid > 0) {
+            server = point.fPid;
+            serverEnded = TScopedFd(int(syscall(SYS_pidfd_open, server, 0)));
+        }
+        if (!reached && point.fName == aPoint) {
+            reached = true;
+            aEnd(holder, server);
+            if (aPoint == "watching" || aPoint == "serving")
+                held = std::move(point);
+        } else if (point.fName == "stopped") {
+            held.reset();
+        }
+        // The point's connection closes here: the server goes on.
+    }
+    EXPECT_TRUE(reached) << aPoint << " was not reached";
+    if (!ended && server > 0)
+        kill(server, SIGKILL);
+    held.reset();
+    holder.kill();
+    holder.waitForFinished(10000);
+    return ended;
 }
 
 class ExtractionService : public ::testing::Test
@@ -173,4 +235,26 @@ TEST(ChildServer, EndsWhenTheProgramThatStartedItIsKilled)
     holder.kill();
     ASSERT_TRUE(holder.waitForFinished(10000));
     EXPECT_TRUE(EndsWithin(server, 10000));
+}
+
+// A server whose starting program is killed at any step of the start ends too: before it told its
+// port, after that, before its stop threads run and just before it accepts connections.
+TEST(ChildServer, EndsWhenTheProgramThatStartedItIsKilledAtAnyStepOfItsStart)
+{
+    for (const char *point : {"bound", "announced", "watching", "serving"}) {
+        EXPECT_TRUE(EndsWhenEndedAt(point, [](QProcess &aHolder, pid_t) {
+            aHolder.kill();
+            aHolder.waitForFinished(10000);
+        })) << point;
+    }
+}
+
+// SIGTERM and SIGINT end the server at any step of its start.
+TEST(ChildServer, AStopSignalEndsItAtAnyStepOfItsStart)
+{
+    for (int signal : {SIGTERM, SIGINT})
+        for (const char *point : {"bound", "announced", "watching", "serving"})
+            EXPECT_TRUE(
+                EndsWhenEndedAt(point, [signal](QProcess &, pid_t aServer) { kill(aServer, signal); }))
+                << point << ", signal " << signal;
 }

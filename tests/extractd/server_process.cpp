@@ -9,8 +9,13 @@
 #include <signal.h>
 #include <sstream>
 
-TServerProcess::TServerProcess(const QStringList &aExtraArgs)
+TServerProcess::TServerProcess(const QStringList &aExtraArgs, const QString &aGatePath)
 {
+    if (!aGatePath.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ORDWELL_EXTRACTD_GATE"), aGatePath);
+        fProcess.setProcessEnvironment(environment);
+    }
     fProcess.setStandardErrorFile(fDir.filePath(QStringLiteral("server.log")));
     fProcess.setStandardOutputFile(QProcess::nullDevice());
     fProcess.start(QStringLiteral(ORDWELL_EXTRACTD_PATH),

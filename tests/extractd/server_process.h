@@ -11,8 +11,9 @@ class TServerProcess
 {
 public:
     // Starts the server with aExtraArgs; fails the current test (ADD_FAILURE) when it does not
-    // report its port within a few seconds.
-    explicit TServerProcess(const QStringList &aExtraArgs = {});
+    // report its port within a few seconds. With aGatePath the server reports its named points
+    // to that gate (ORDWELL_EXTRACTD_GATE, see support/server_gate.h).
+    explicit TServerProcess(const QStringList &aExtraArgs = {}, const QString &aGatePath = {});
     ~TServerProcess();
 
     int Port() const { return fPort; }

@@ -3,6 +3,7 @@
 // within its limit, stay alive and leave no child behind.
 #include "fixtures.h"
 #include "server_process.h"
+#include "support/server_gate.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -14,12 +15,14 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 #include <random>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -119,16 +122,19 @@ std::string PutHead(const std::string &aHeaders)
     return "PUT /tika HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/plain\r\n" + aHeaders + "\r\n";
 }
 
-std::string Chunked(const std::string &aBody)
+// aBody in chunks of aChunkBytes, each with aExtension after its size, then the last chunk and
+// aTrailer.
+std::string Chunked(const std::string &aBody, std::size_t aChunkBytes = 65536,
+                    const std::string &aExtension = "", const std::string &aTrailer = "")
 {
     std::string out;
-    for (std::size_t at = 0; at < aBody.size(); at += 65536) {
-        std::string chunk = aBody.substr(at, 65536);
+    for (std::size_t at = 0; at < aBody.size(); at += aChunkBytes) {
+        std::string chunk = aBody.substr(at, aChunkBytes);
         char size[32];
-        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
-        out += size + chunk + "\r\n";
+        std::snprintf(size, sizeof size, "%zx", chunk.size());
+        out += size + aExtension + "\r\n" + chunk + "\r\n";
     }
-    return out + "0\r\n\r\n";
+    return out + "0\r\n" + aTrailer + "\r\n";
 }
 
 void ExpectAlive(const TServerProcess &aServer, int aWorkers)
@@ -426,6 +432,34 @@ TEST(ExtractServerHttp, FramingBodyLimitAndConnectionUse)
          false,
          {413},
          ""},
+        // The framing of a chunked body that carries no data is bounded as a head is (64 KiB).
+        {"many small chunks",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked(std::string(1 << 20, 'c'), 50),
+         false,
+         {200},
+         std::string(50, 'c')},
+        {"a chunk extension beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") + Chunked("extended", 8, ";" + std::string(1 << 20, 'e')),
+         false,
+         {400},
+         "X-Extraction-Failure: chunk-extension-too-large"},
+        {"small chunk extensions adding up beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") +
+             Chunked(std::string(100, 'x'), 1, ";" + std::string(1000, 'e')),
+         false,
+         {400},
+         "X-Extraction-Failure: chunk-extension-too-large"},
+        {"a trailer beyond the limit",
+         PutHead("Transfer-Encoding: chunked\r\n") +
+             Chunked("trailed", 65536, "", "X-Pad: " + std::string(1 << 20, 't') + "\r\n"),
+         false,
+         {431},
+         "X-Extraction-Failure: trailer-too-large"},
+        {"a chunk size that is not hexadecimal digits alone",
+         PutHead("Transfer-Encoding: chunked\r\n") + "0x5\r\nhello\r\n0\r\n\r\n",
+         false,
+         {400},
+         "X-Extraction-Failure: bad-chunk-size"},
         {"gzip body",
          PutHead("Content-Encoding: gzip\r\nContent-Length: " + std::to_string(bomb.size()) + "\r\n") + bomb,
          false,
@@ -587,4 +621,64 @@ TEST(ExtractServerChildren, AStopSignalEndsTheServerAndAllItsChildren)
         for (qint64 child : children)
             EXPECT_NE(kill(static_cast<pid_t>(child), 0), 0) << "child " << child << " outlived the server";
     }
+}
+
+// A stop signal does not wait for the documents in progress: with one document held in its child
+// (at the child's gate point) and another waiting for the one worker, SIGTERM ends the server
+// within a second, the children included.
+TEST(ExtractServerChildren, AStopSignalDoesNotWaitForTheDocumentsInProgress)
+{
+    TServerGate gate;
+    ASSERT_TRUE(gate.Listening());
+    TServerProcess server({"--workers", "1", "--timeout-ms", "60000"}, gate.Path());
+    ASSERT_GT(server.Port(), 0);
+    const TScopedFd ended(int(syscall(SYS_pidfd_open, pid_t(server.Pid()), 0)));
+    ASSERT_GE(ended.Get(), 0);
+    std::vector<std::thread> clients;
+    std::vector<int> statuses(2, 0);
+    auto put = [&](std::size_t aIndex) {
+        clients.emplace_back([&server, &statuses, aIndex] {
+            auto result = server.Put("document " + std::to_string(aIndex));
+            statuses[aIndex] = result ? result->status : -1;
+        });
+    };
+    put(0);
+    // Every point goes on at once but the first document's: its child stays at work.
+    std::optional<TServerGate::TPoint> extracting;
+    std::optional<pid_t> child;
+    std::chrono::steady_clock::time_point signalled;
+    bool stopped = false;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watched[2] = {{gate.Fd(), POLLIN, 0}, {ended.Get(), POLLIN, 0}};
+        const int polled = left.count() > 0 ? poll(watched, 2, int(left.count())) : 0;
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        if (watched[1].revents != 0) {
+            stopped = true;
+            break;
+        }
+        TServerGate::TPoint point = gate.Accept();
+        if (point.fName == "extracting" && !extracting) {
+            child = point.fPid;
+            extracting = std::move(point);
+            put(1);
+            signalled = std::chrono::steady_clock::now();
+            kill(pid_t(server.Pid()), SIGTERM);
+        }
+    }
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    ASSERT_TRUE(extracting) << server.Log();
+    EXPECT_TRUE(stopped) << server.Log();
+    EXPECT_LT(took, 1s) << server.Log();
+    for (std::thread &client : clients)
+        client.join();
+    EXPECT_NE(statuses[0], 200);
+    EXPECT_NE(statuses[1], 200);
+    EXPECT_NE(kill(*child, 0), 0) << "the child outlived the server";
+    EXPECT_NE(server.Log().find("status=503 note=stopping"), std::string::npos) << server.Log();
 }

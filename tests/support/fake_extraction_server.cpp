@@ -68,6 +68,8 @@ struct TFakeExtractionServer::TState
     TFakeReply fReply = TFakeReply::frText;
     std::string fText = "extracted text";
     std::string fVersion = "fake extraction server 1";
+    int fBusyLeft = 0; // negative: always busy
+    std::string fRetryAfter;
     std::vector<TRecordedRequest> fRequests;
 
     void Handle(const httplib::Request &aRequest, httplib::Response &aResponse)
@@ -80,6 +82,16 @@ struct TFakeExtractionServer::TState
                 record.fHeaders.emplace(name, value);
         std::unique_lock lock(fLock);
         fRequests.push_back(std::move(record));
+        if (fBusyLeft != 0) {
+            if (fBusyLeft > 0)
+                --fBusyLeft;
+            aResponse.status = 503;
+            aResponse.set_header("X-Extraction-Failure", "overloaded");
+            if (!fRetryAfter.empty())
+                aResponse.set_header("Retry-After", fRetryAfter);
+            aResponse.set_content("", "text/plain; charset=UTF-8");
+            return;
+        }
         switch (fReply) {
         case TFakeReply::frText:
             aResponse.set_content(fText, "text/plain; charset=UTF-8");
@@ -174,6 +186,13 @@ void TFakeExtractionServer::SetReply(TFakeReply aReply, std::string aText)
     std::lock_guard lock(fState->fLock);
     fState->fReply = aReply;
     fState->fText = std::move(aText);
+}
+
+void TFakeExtractionServer::SetBusy(int aTimes, std::string aRetryAfter)
+{
+    std::lock_guard lock(fState->fLock);
+    fState->fBusyLeft = aTimes;
+    fState->fRetryAfter = std::move(aRetryAfter);
 }
 
 void TFakeExtractionServer::SetVersion(std::string aVersion)

@@ -57,6 +57,10 @@ public:
     TExtractionServerAddress Address(int32_t aReadTimeoutMs = 5000) const;
     // Chooses the answer to the following requests. Any thread.
     void SetReply(TFakeReply aReply, std::string aText = "extracted text");
+    // Answers the next aTimes requests (every request when negative) 503, as a busy
+    // ordwell-extractd does, with "Retry-After: <aRetryAfter>" when that is not empty; then as
+    // SetReply chose. Any thread.
+    void SetBusy(int aTimes, std::string aRetryAfter = {});
     // Chooses the answer to GET /version (not recorded as a request); empty: 404. Any thread.
     void SetVersion(std::string aVersion);
     // Copies of the requests received so far, oldest first. Any thread.
