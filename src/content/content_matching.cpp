@@ -259,7 +259,7 @@ TPlainTextVerdict PlainTextFileContains(const QString &pPath, const QString &aNe
     for (;;) {
         const QByteArrayView bytes = file.Bytes();
         qsizetype keepFrom = 0;
-        if (finder.IsUsable() && file.Decoder().KeepsUtf8(bytes, file.AtEnd())) {
+        if (finder.IsUsable() && file.Decoder().KeepsUtf8(bytes)) {
             if (finder.Find(bytes, file.AtEnd(), keepFrom))
                 return TPlainTextVerdict::pvFound;
             // A character cut at the chunk's end is kept whole for the next.

@@ -8,7 +8,7 @@
 
 TPlainTextDecoder::TPlainTextDecoder(QByteArrayView aHead, bool aWhole)
 {
-    const std::optional<TTextEncoding> encoding = DecideTextEncoding(aHead, aWhole);
+    const std::optional<TTextEncoding> encoding = DecideTextEncoding(aHead);
     fText = encoding.has_value();
     if (!fText)
         return;
@@ -26,10 +26,10 @@ void TPlainTextDecoder::Use(const TTextEncoding &aEncoding)
         fConverter = std::make_unique<TCharsetDecoder>(fEncoding.fCharset);
 }
 
-bool TPlainTextDecoder::DecideAgain(QByteArrayView aBytes, bool aLast)
+bool TPlainTextDecoder::DecideAgain(QByteArrayView aBytes)
 {
-    TTextEncoding again = IsValidUtf8(aBytes, aLast) ? TTextEncoding{"UTF-8", 0, TEncodingReason::erUtf8}
-                                                     : DecideLegacyEncoding(aBytes, fDeclared);
+    TTextEncoding again = IsValidUtf8(aBytes) ? TTextEncoding{"UTF-8", 0, TEncodingReason::erUtf8}
+                                              : DecideLegacyEncoding(aBytes, fDeclared);
     if (again.fCharset == fEncoding.fCharset)
         return false;
     // The mark was at the file's start, long before.
@@ -38,14 +38,15 @@ bool TPlainTextDecoder::DecideAgain(QByteArrayView aBytes, bool aLast)
     return true;
 }
 
-bool TPlainTextDecoder::KeepsUtf8(QByteArrayView aBytes, bool aLast)
+bool TPlainTextDecoder::KeepsUtf8(QByteArrayView aBytes)
 {
-    fFirstPiece = false;
+    // The first piece is the one the decision was made on: valid UTF-8 when it says UTF-8.
+    const bool first = std::exchange(fFirstPiece, false);
     if (!fText || !fEncoding.IsUtf8())
         return false;
-    if (IsValidUtf8(aBytes, aLast))
+    if (first || IsValidUtf8(aBytes))
         return true;
-    DecideAgain(aBytes, aLast);
+    DecideAgain(aBytes);
     return false;
 }
 
@@ -54,15 +55,15 @@ QString TPlainTextDecoder::Decode(QByteArrayView aBytes, bool aLast, qsizetype &
     aConsumed = 0;
     if (!fText)
         return {};
-    // The first piece is the one the decision was made on.
-    const bool first = std::exchange(fFirstPiece, false);
+    const bool first = fFirstPiece;
     const bool wasUtf8 = fEncoding.IsUtf8();
-    if (wasUtf8 && KeepsUtf8(aBytes, aLast))
+    if (wasUtf8 && KeepsUtf8(aBytes))
         return DecodeUtf8(aBytes, aLast, aConsumed);
+    fFirstPiece = false;
     // Bytes that broke UTF-8 have just been decided on; others only when they form no character.
     QString text;
     const qsizetype marks = fConverter->Decode(aBytes, aLast, text, aConsumed);
-    if (marks == 0 || first || wasUtf8 || fEncoding.IsFirm() || !DecideAgain(aBytes, aLast))
+    if (marks == 0 || first || wasUtf8 || fEncoding.IsFirm() || !DecideAgain(aBytes))
         return text;
     if (fEncoding.IsUtf8())
         return DecodeUtf8(aBytes, aLast, aConsumed);

@@ -21,11 +21,11 @@ public:
     bool IsText() const { return fText; }
     const TTextEncoding &Encoding() const { return fEncoding; }
 
-    // Whether the next bytes of the file (after the mark, when they are the first; aLast: they
-    // run to its end) may be searched as they are, as UTF-8: true when the file is UTF-8 and they
-    // are valid UTF-8. When they break the UTF-8 decision the encoding is decided again on them
-    // (never UTF-8 with replacement marks) and the answer is false.
-    bool KeepsUtf8(QByteArrayView aBytes, bool aLast);
+    // Whether the next bytes of the file may be searched as they are, as UTF-8: true when the file
+    // is UTF-8 and they are valid UTF-8 (IsValidUtf8). The first bytes given here or
+    // to Decode are those the decision was made on, after the mark. When they break the UTF-8 decision the
+    // encoding is decided again on them (never UTF-8 with replacement marks) and the answer is false.
+    bool KeepsUtf8(QByteArrayView aBytes);
 
     // The text of the next bytes of the file. aConsumed: how many of them it used; a sequence cut
     // short at their end is left for the next call unless aLast. Bytes that break a decision
@@ -37,7 +37,7 @@ public:
 private:
     void Use(const TTextEncoding &aEncoding);
     // Decides again on bytes that broke the decision; true when the encoding changed.
-    bool DecideAgain(QByteArrayView aBytes, bool aLast);
+    bool DecideAgain(QByteArrayView aBytes);
     static QString DecodeUtf8(QByteArrayView aBytes, bool aLast, qsizetype &aConsumed);
 
     bool fText = false;

@@ -283,9 +283,9 @@ QByteArray XmlDeclarationCharset(QByteArrayView aHead)
 
 } // namespace
 
-bool IsValidUtf8(QByteArrayView aBytes, bool aAtEnd)
+bool IsValidUtf8(QByteArrayView aBytes)
 {
-    return aBytes.first(aAtEnd ? aBytes.size() : CompleteUnitsEnd(aBytes)).isValidUtf8();
+    return aBytes.first(CompleteUnitsEnd(aBytes)).isValidUtf8();
 }
 
 QByteArray IconvCharsetName(QByteArrayView aLabel)
@@ -340,7 +340,7 @@ TTextEncoding DecideLegacyEncoding(QByteArrayView aBytes, const QByteArray &aDec
     return {"CP" + QByteArray::number(GetAnsiCodePage()), 0, TEncodingReason::erAnsi};
 }
 
-std::optional<TTextEncoding> DecideTextEncoding(QByteArrayView aHead, bool aWhole)
+std::optional<TTextEncoding> DecideTextEncoding(QByteArrayView aHead)
 {
     qsizetype mark = 0;
     for (const TMark &candidate : kMarks) {
@@ -364,7 +364,7 @@ std::optional<TTextEncoding> DecideTextEncoding(QByteArrayView aHead, bool aWhol
             return std::nullopt;
         return TTextEncoding{utf16, 0, TEncodingReason::erUtf16Pattern};
     }
-    if (IsValidUtf8(rest, aWhole))
+    if (IsValidUtf8(rest))
         return TTextEncoding{"UTF-8", mark,
                              mark > 0 ? TEncodingReason::erByteOrderMark : TEncodingReason::erUtf8};
     TTextEncoding legacy = DecideLegacyEncoding(rest, DeclaredCharset(rest));

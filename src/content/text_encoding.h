@@ -36,18 +36,17 @@ struct TTextEncoding
     friend bool operator==(const TTextEncoding &, const TTextEncoding &) = default;
 };
 
-// The encoding of a plain-text file from its first bytes (aWhole: they are the whole file), or
-// none when they do not look like text. In this order: a byte-order mark (UTF-8, UTF-16 LE/BE,
-// UTF-32 LE/BE; a UTF-8 mark counts only when valid UTF-8 follows it); the text test (a UTF-16 or
-// UTF-32 text is tested on its characters, other text by LooksLikeText on its first 8192 bytes);
-// UTF-16 without a mark by its zero bytes; valid UTF-8 (a sequence cut at the end counts when
-// more bytes follow); then DecideLegacyEncoding with the charset the head declares. Runs
-// detection only for bytes that are not valid UTF-8. Any thread; never raises but std::bad_alloc.
-std::optional<TTextEncoding> DecideTextEncoding(QByteArrayView aHead, bool aWhole);
+// The encoding of a plain-text file from its first bytes, or none when they do not look like text. In this
+// order: a byte-order mark (UTF-8, UTF-16 LE/BE, UTF-32 LE/BE; a UTF-8 mark counts only when valid UTF-8
+// follows it); the text test (a UTF-16 or UTF-32 text is tested on its characters, other text by
+// LooksLikeText on its first 8192 bytes); UTF-16 without a mark by its zero bytes; valid UTF-8 (IsValidUtf8);
+// then DecideLegacyEncoding with the charset the head declares. Runs detection only for bytes that are not
+// valid UTF-8. Any thread; never raises but std::bad_alloc.
+std::optional<TTextEncoding> DecideTextEncoding(QByteArrayView aHead);
 
 // The encoding of bytes that are not valid UTF-8: aDeclared when it is not empty and not a
-// Unicode form (a page that says UTF-8 but is not, is not), else a confident detection, else the
-// ANSI code page ("CP" and its number). Any thread.
+// Unicode form (a page that claims UTF-8 but is not valid UTF-8 is not read as UTF-8), else a
+// confident detection, else the ANSI code page ("CP" and its number). Any thread.
 TTextEncoding DecideLegacyEncoding(QByteArrayView aBytes, const QByteArray &aDeclared);
 
 // The charset that the first 8192 bytes of aHead declare, as the iconv name this program reads it
@@ -68,6 +67,7 @@ QByteArray DetectedCharset(QByteArrayView aBytes);
 // know it. Pure but for asking iconv.
 QByteArray IconvCharsetName(QByteArrayView aLabel);
 
-// True when aBytes are valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF); a
-// sequence cut short at the very end counts as valid when aAtEnd is false. Pure.
-bool IsValidUtf8(QByteArrayView aBytes, bool aAtEnd);
+// True when aBytes are valid UTF-8 (no overlong forms, surrogates or values above U+10FFFF) but
+// for a character cut short at their very end: more may follow, and a file cut while it was
+// written is still the UTF-8 it was (its cut character alone is no text). Pure.
+bool IsValidUtf8(QByteArrayView aBytes);

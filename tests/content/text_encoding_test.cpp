@@ -42,7 +42,6 @@ struct TDecisionRow
 {
     const char *fName;
     QByteArray fBytes;
-    bool fWhole;
     QByteArray fCharset; // empty: not text
     qsizetype fMark;
     TEncodingReason fReason;
@@ -60,7 +59,7 @@ class DecideTextEncodingTest : public ::testing::TestWithParam<TDecisionRow>
 TEST_P(DecideTextEncodingTest, Row)
 {
     const TDecisionRow &row = GetParam();
-    const std::optional<TTextEncoding> encoding = DecideTextEncoding(row.fBytes, row.fWhole);
+    const std::optional<TTextEncoding> encoding = DecideTextEncoding(row.fBytes);
     if (row.fCharset.isEmpty()) {
         EXPECT_FALSE(encoding.has_value());
         return;
@@ -77,55 +76,54 @@ using enum TEncodingReason;
 INSTANTIATE_TEST_SUITE_P(
     Table, DecideTextEncodingTest,
     ::testing::Values(
-        TDecisionRow{"Ascii", "plain words\n", true, "UTF-8", 0, erUtf8},
-        TDecisionRow{"Utf8", "Zw\xC3\xB6lf", true, "UTF-8", 0, erUtf8},
-        TDecisionRow{"Utf8Mark", "\xEF\xBB\xBFx", true, "UTF-8", 3, erByteOrderMark},
+        TDecisionRow{"Ascii", "plain words\n", "UTF-8", 0, erUtf8},
+        TDecisionRow{"Utf8", "Zw\xC3\xB6lf", "UTF-8", 0, erUtf8},
+        TDecisionRow{"Utf8Mark", "\xEF\xBB\xBFx", "UTF-8", 3, erByteOrderMark},
         TDecisionRow{"Utf8MarkThenNoUtf8",
                      "\xEF\xBB\xBF"
-                     "caf\xE9",
-                     true, kAnsi, 3, erAnsi},
-        TDecisionRow{"OnlyAMark", "\xEF\xBB\xBF", true, {}, 0, erUtf8},
-        TDecisionRow{"Utf16LeMark", QByteArray("\xFF\xFEH\0i\0", 6), true, "UTF-16LE", 2, erByteOrderMark},
-        TDecisionRow{"Utf16BeMark", QByteArray("\xFE\xFF\0H\0i", 6), true, "UTF-16BE", 2, erByteOrderMark},
-        TDecisionRow{"Utf32LeMark", QByteArray("\xFF\xFE\0\0H\0\0\0", 8), true, "UTF-32LE", 4,
-                     erByteOrderMark},
-        TDecisionRow{"Utf32BeMark", QByteArray("\0\0\xFE\xFF\0\0\0H", 8), true, "UTF-32BE", 4,
-                     erByteOrderMark},
-        TDecisionRow{"MarkBeforeBinary", QByteArray("\xFF\xFE\x01\0\x02\0\x03\0", 8), true, {}, 0, erUtf8},
-        TDecisionRow{"Utf16LeWithoutMark", Encoded("Hello world\r\n", QStringConverter::Utf16LE), true,
-                     "UTF-16LE", 0, erUtf16Pattern},
-        TDecisionRow{"Utf16BeCyrillicWithoutMark", Encoded(kCyrillic, QStringConverter::Utf16BE), true,
-                     "UTF-16BE", 0, erUtf16Pattern},
-        TDecisionRow{"ZerosOnBothSides", QByteArray("a\0\0b", 4).repeated(64), true, {}, 0, erUtf8},
+                     "caf\xE9s",
+                     kAnsi, 3, erAnsi},
+        TDecisionRow{"OnlyAMark", "\xEF\xBB\xBF", {}, 0, erUtf8},
+        TDecisionRow{"Utf16LeMark", QByteArray("\xFF\xFEH\0i\0", 6), "UTF-16LE", 2, erByteOrderMark},
+        TDecisionRow{"Utf16BeMark", QByteArray("\xFE\xFF\0H\0i", 6), "UTF-16BE", 2, erByteOrderMark},
+        TDecisionRow{"Utf32LeMark", QByteArray("\xFF\xFE\0\0H\0\0\0", 8), "UTF-32LE", 4, erByteOrderMark},
+        TDecisionRow{"Utf32BeMark", QByteArray("\0\0\xFE\xFF\0\0\0H", 8), "UTF-32BE", 4, erByteOrderMark},
+        TDecisionRow{"MarkBeforeBinary", QByteArray("\xFF\xFE\x01\0\x02\0\x03\0", 8), {}, 0, erUtf8},
+        TDecisionRow{"Utf16LeWithoutMark", Encoded("Hello world\r\n", QStringConverter::Utf16LE), "UTF-16LE",
+                     0, erUtf16Pattern},
+        TDecisionRow{"Utf16BeCyrillicWithoutMark", Encoded(kCyrillic, QStringConverter::Utf16BE), "UTF-16BE",
+                     0, erUtf16Pattern},
+        TDecisionRow{"ZerosOnBothSides", QByteArray("a\0\0b", 4).repeated(64), {}, 0, erUtf8},
         TDecisionRow{"Executable",
                      QByteArray("\x7F"
                                 "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x3E\0",
                                 20),
-                     true,
                      {},
                      0,
                      erUtf8},
-        TDecisionRow{"Controls", QByteArray(30, '\x01') + QByteArray(70, 'a'), true, {}, 0, erUtf8},
-        TDecisionRow{"CutWithMoreToCome", "abc\xC3", false, "UTF-8", 0, erUtf8},
-        TDecisionRow{"CutAtTheEnd", "abc\xC3", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"Overlong", "a\xC0\xAF", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"SurrogateValue", "a\xED\xA0\x80", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"FewLatin1Letters", "Caf\xE9 cr\xE8me", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"MetaCharset", "<meta charset=\"windows-1251\"><p>" + InCodePage("Мир", 1251), true,
-                     "CP1251", 0, erDeclared},
+        TDecisionRow{"Controls", QByteArray(30, '\x01') + QByteArray(70, 'a'), {}, 0, erUtf8},
+        TDecisionRow{"CutAtTheEnd", "abc\xC3", "UTF-8", 0, erUtf8},
+        TDecisionRow{"CutInTheMiddle",
+                     "ab\xC3"
+                     "c",
+                     kAnsi, 0, erAnsi},
+        TDecisionRow{"Overlong", "a\xC0\xAF", kAnsi, 0, erAnsi},
+        TDecisionRow{"SurrogateValue", "a\xED\xA0\x80", kAnsi, 0, erAnsi},
+        TDecisionRow{"FewLatin1Letters", "Caf\xE9 cr\xE8me", kAnsi, 0, erAnsi},
+        TDecisionRow{"MetaCharset", "<meta charset=\"windows-1251\"><p>" + InCodePage("Мир", 1251), "CP1251",
+                     0, erDeclared},
         TDecisionRow{"HttpEquiv",
                      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">" +
                          InCodePage("東京", 932),
-                     true, "CP932", 0, erDeclared},
-        TDecisionRow{"XmlDeclaration", "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a>\xED\xC9\xD2</a>", true,
+                     "CP932", 0, erDeclared},
+        TDecisionRow{"XmlDeclaration", "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a>\xED\xC9\xD2</a>",
                      "KOI8-R", 0, erDeclared},
-        TDecisionRow{"DeclaredUtf8ThatIsNot", "<meta charset=\"utf-8\">caf\xE9", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"DeclaredUnknown", "<meta charset=\"x-no-such\">caf\xE9", true, kAnsi, 0, erAnsi},
-        TDecisionRow{"DeclaredButUtf8", "<meta charset=\"windows-1251\">Zw\xC3\xB6lf", true, "UTF-8", 0,
-                     erUtf8},
-        TDecisionRow{"DetectedCyrillic", InCodePage(kCyrillic, 1251), true, "CP1251", 0, erDetected},
-        TDecisionRow{"DetectedShiftJis", InCodePage(kJapanese, 932), true, "CP932", 0, erDetected},
-        TDecisionRow{"TooLittleToDetect", InCodePage("東京", 932), true, kAnsi, 0, erAnsi}),
+        TDecisionRow{"DeclaredUtf8ThatIsNot", "<meta charset=\"utf-8\">caf\xE9s", kAnsi, 0, erAnsi},
+        TDecisionRow{"DeclaredUnknown", "<meta charset=\"x-no-such\">caf\xE9s", kAnsi, 0, erAnsi},
+        TDecisionRow{"DeclaredButUtf8", "<meta charset=\"windows-1251\">Zw\xC3\xB6lf", "UTF-8", 0, erUtf8},
+        TDecisionRow{"DetectedCyrillic", InCodePage(kCyrillic, 1251), "CP1251", 0, erDetected},
+        TDecisionRow{"DetectedShiftJis", InCodePage(kJapanese, 932), "CP932", 0, erDetected},
+        TDecisionRow{"TooLittleToDetect", InCodePage("東京", 932), kAnsi, 0, erAnsi}),
     [](const ::testing::TestParamInfo<TDecisionRow> &aInfo) { return std::string(aInfo.param.fName); });
 
 TEST(DeclaredCharsetTest, MetaElementsAndXmlDeclarations)
@@ -157,17 +155,18 @@ TEST(DeclaredCharsetTest, LabelsAreReadAsIconvNames)
     EXPECT_EQ(IconvCharsetName(""), "");
 }
 
-TEST(IsValidUtf8Test, StrictButForACutAtTheEnd)
+TEST(IsValidUtf8Test, StrictButForACharacterCutAtTheEnd)
 {
-    EXPECT_TRUE(IsValidUtf8("", true));
-    EXPECT_TRUE(IsValidUtf8("a\xF0\x9F\x98\x80", true));
-    EXPECT_FALSE(IsValidUtf8("a\xF0\x9F\x98", true));
-    EXPECT_TRUE(IsValidUtf8("a\xF0\x9F\x98", false));
-    EXPECT_FALSE(IsValidUtf8("\xC1\x81", false));
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80", true)); // above U+10FFFF
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("a\xF0\x9F\x98\x80"));
+    EXPECT_TRUE(IsValidUtf8("a\xF0\x9F\x98"));
+    EXPECT_FALSE(IsValidUtf8("a\xF0\x9F\x98"
+                             "b"));
+    EXPECT_FALSE(IsValidUtf8("\xC1\x81"));         // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));     // a surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
     EXPECT_FALSE(IsValidUtf8("a\x80"
-                             "b",
-                             false));
+                             "b"));
 }
 
 TEST(PlainTextDecoderTest, ALaterPieceThatBreaksUtf8IsDecidedAgain)
@@ -180,13 +179,13 @@ TEST(PlainTextDecoderTest, ALaterPieceThatBreaksUtf8IsDecidedAgain)
     EXPECT_EQ(decoder.Decode(head, false, consumed), QString::fromLatin1(head));
     EXPECT_EQ(consumed, head.size());
     // A character cut at the end of a piece waits for the next.
-    EXPECT_TRUE(decoder.KeepsUtf8("x\xC3", false));
+    EXPECT_TRUE(decoder.KeepsUtf8("x\xC3"));
     EXPECT_EQ(decoder.Decode("x\xC3", false, consumed), "x");
     EXPECT_EQ(consumed, 1);
     EXPECT_EQ(decoder.Decode("\xC3\xA9", false, consumed), QString::fromUtf8("é"));
     // Windows-1251 further on: decided again, and read without a mark.
     const QByteArray cyrillic = InCodePage(kCyrillic, 1251);
-    EXPECT_FALSE(decoder.KeepsUtf8(cyrillic, true));
+    EXPECT_FALSE(decoder.KeepsUtf8(cyrillic));
     EXPECT_EQ(decoder.Encoding().fCharset, "CP1251");
     EXPECT_EQ(decoder.Encoding().fReason, TEncodingReason::erDetected);
     EXPECT_EQ(decoder.Decode(cyrillic, true, consumed), QString::fromUtf8(kCyrillic));
@@ -230,6 +229,7 @@ TEST(DecodePlainTextTest, MarksAreDroppedAndACutCharacterToo)
               QString::fromUtf8("Grüße"));
     EXPECT_EQ(DecodePlainText(QByteArray("\xFE\xFF\0H\0i", 6)), "Hi");
     EXPECT_EQ(DecodePlainText("ab\xC3", false), "ab");
+    EXPECT_EQ(DecodePlainText("ab\xC3"), QString::fromUtf8("ab\uFFFD")); // a file cut while written
     EXPECT_TRUE(DecodePlainText(QByteArray("\0\0\0\0", 4)).isEmpty());
 }
 
