@@ -93,6 +93,18 @@ protected:
                 fForm.SearchResultList->SelectRows({row});
     }
 
+    // Points the window at the program's own server, built beside the tests; false when a server
+    // answers on the default address, which the window would use instead.
+    bool UseTheProgramsOwnServer()
+    {
+        if (ServerAnswers(TExtractionServerAddress{}, 1000))
+            return false;
+        qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
+        fForm.Session().SetExtractionServer(std::nullopt);
+        qunsetenv("ORDWELL_EXTRACTD");
+        return true;
+    }
+
     QString PreviewSelection() const { return fForm.FPreview->textCursor().selectedText(); }
     int PreviewSelectionStart() const { return fForm.FPreview->textCursor().selectionStart(); }
 
@@ -381,11 +393,8 @@ TEST_F(MainFormSearch, DocumentsWithoutAServerAreCountedListedAndExplained)
 // document, finds real documents through it, and ends it when it closes.
 TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
 {
-    if (ServerAnswers(TExtractionServerAddress{}, 1000))
+    if (!UseTheProgramsOwnServer())
         GTEST_SKIP() << "a server answers on the default address; the window uses that one";
-    qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
-    fForm.Session().SetExtractionServer(std::nullopt);
-    qunsetenv("ORDWELL_EXTRACTD");
     const QString documents = QStringLiteral(ORDWELL_TEST_SOURCE_DIR "/tests/extractd/documents/");
     QStringList expected;
     for (const char *name : {"keeper_log.docx", "keeper_log.pdf"}) {
@@ -408,11 +417,8 @@ TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
 // and marked in the preview.
 TEST_F(MainFormSearch, FilesInTheirEncodingsAreFoundAndShownWithTheirMatches)
 {
-    if (ServerAnswers(TExtractionServerAddress{}, 1000))
+    if (!UseTheProgramsOwnServer())
         GTEST_SKIP() << "a server answers on the default address; the window uses that one";
-    qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
-    fForm.Session().SetExtractionServer(std::nullopt);
-    qunsetenv("ORDWELL_EXTRACTD");
     for (const TEncodingFixture &fixture : EncodingFixtures())
         ASSERT_TRUE(QFile::copy(EncodingFixturePath(fixture.fFile),
                                 fRoot.filePath(QStringLiteral("a/") + QString::fromLatin1(fixture.fFile))));
