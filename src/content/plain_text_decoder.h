@@ -22,9 +22,10 @@ public:
     const TTextEncoding &Encoding() const { return fEncoding; }
 
     // Whether the next bytes of the file may be searched as they are, as UTF-8: true when the file
-    // is UTF-8 and they are valid UTF-8 (IsValidUtf8). The first bytes given here or
-    // to Decode are those the decision was made on, after the mark. When they break the UTF-8 decision the
-    // encoding is decided again on them (never UTF-8 with replacement marks) and the answer is false.
+    // is UTF-8 and they are valid UTF-8 (IsValidUtf8). When they break the UTF-8 decision, the
+    // encoding is decided again on them (never UTF-8 with replacement marks) and the answer is
+    // false. The first bytes given here or to Decode are those the decision was made on, after
+    // the mark.
     bool KeepsUtf8(QByteArrayView aBytes);
 
     // The text of the next bytes of the file. aConsumed: how many of them it used; a sequence cut

@@ -82,8 +82,6 @@ QString AnsiToText(QByteArrayView aBytes, uint32_t aCodePage)
     if (aBytes.isEmpty())
         return {};
     TCharsetDecoder decoder(IconvName(aCodePage));
-    if (!decoder.IsValid())
-        return QString::fromLatin1(aBytes.data(), aBytes.size());
     QString text;
     qsizetype consumed = 0;
     decoder.Decode(aBytes, true, text, consumed);

@@ -52,9 +52,11 @@ TCharsetDecoder::TCharsetDecoder(const QByteArray &aCharset)
 
 qsizetype TCharsetDecoder::Decode(QByteArrayView aBytes, bool aLast, QString &aText, qsizetype &aConsumed)
 {
-    aConsumed = 0;
-    if (!IsValid())
+    if (!IsValid()) {
+        aText.append(QString::fromLatin1(aBytes.data(), aBytes.size()));
+        aConsumed = aBytes.size();
         return 0;
+    }
     const char *in = aBytes.data();
     size_t inLeft = size_t(aBytes.size());
     qsizetype marks = 0;

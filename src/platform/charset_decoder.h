@@ -33,7 +33,7 @@ class TCharsetDecoder
 public:
     explicit TCharsetDecoder(const QByteArray &aCharset);
 
-    // False when iconv does not know the character set; such a decoder decodes nothing.
+    // False when iconv does not know the character set; such a decoder reads bytes as Latin-1.
     bool IsValid() const { return fIconv.IsValid(); }
 
     // Appends the text of aBytes to aText and returns how many U+FFFD marks it put where bytes

@@ -94,8 +94,9 @@ TEST(CharsetDecoderTest, DecodesPiecesWithMarksWhereNoCharacterIs)
     TCharsetDecoder unknown("NO-SUCH-CHARSET");
     EXPECT_FALSE(unknown.IsValid());
     text.clear();
-    EXPECT_EQ(unknown.Decode("abc", true, text, consumed), 0);
-    EXPECT_TRUE(text.isEmpty());
+    EXPECT_EQ(unknown.Decode("ab\xE9", true, text, consumed), 0);
+    EXPECT_EQ(text, QString::fromUtf8("abé"));
+    EXPECT_EQ(consumed, 3);
     EXPECT_TRUE(TCharsetDecoder::IsKnown("KOI8-R"));
     EXPECT_FALSE(TCharsetDecoder::IsKnown("NO-SUCH-CHARSET"));
     EXPECT_FALSE(TCharsetDecoder::IsKnown(""));
