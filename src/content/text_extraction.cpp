@@ -6,7 +6,6 @@
 #include "platform/file_access.h"
 
 #include <algorithm>
-#include <cstring>
 
 QString ExtractFileExt(QStringView pPath)
 {
