@@ -2,6 +2,7 @@
 // carried-over tail, and the skip list.
 #include "content/content_matching.h"
 
+#include "content/plain_text_decoder.h"
 #include "content/spaced_text_match.h"
 #include "content/text_extraction.h"
 #include "content/text_matcher.h"
@@ -170,87 +171,108 @@ private:
     qsizetype fSize = 0;
 };
 
-// A plain-text file opened for the text match: one that cannot be opened is a failure (said in
-// aFailure), an empty one is simply no match.
-std::optional<TFileStream> OpenPlainText(const QString &pPath, TDocumentFailure &aFailure)
+// How reading a plain-text file began.
+enum class TPlainTextStart
 {
-    QString errorText;
-    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-    if (!file)
-        aFailure = {TDocumentProblem::UnreadableFile, errorText};
-    if (!file || file->Size() <= 0)
-        return std::nullopt;
-    return file;
-}
+    psText,
+    psNoText, // empty, unreadable, or not text
+    psRtf,    // RTF: a document, whose text comes from the extraction server
+};
 
-// Reads the first chunk: false when the file does not look like text; else its byte-order mark's
-// length and whether it is ANSI text, decided there as for the preview.
-bool StartTextChunks(TTextChunks &aChunks, qsizetype &aBom, bool &aAnsi)
+// A plain-text file read for the text match: its chunks and its decoder, decided on the first.
+class TPlainTextFile
 {
-    if (!aChunks.Next(0))
-        return false;
-    const QByteArrayView first = aChunks.Bytes();
-    if (!LooksLikeText(first, std::min<int32_t>(int32_t(first.size()), TextTestSampleBytes)))
-        return false;
-    aBom = first.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    aAnsi = MostlyQuestionMarks(first.sliced(aBom));
-    return true;
-}
-
-// The text match of a plain-text file, over the whole file. Whether the file is UTF-8 or ANSI
-// text is decided on its first MaxPlainTextBytes bytes, as for its preview. UTF-8 text is
-// searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it leniently and
-// PosIgnoreCase; only a needle the byte scan cannot answer for, and ANSI text, are decoded, a
-// chunk at a time, with enough of the chunk before carried over for a match across the border.
-bool PlainTextFileContains(const QString &pPath, const QString &aNeedle,
-                           const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
-{
-    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
-    if (!file)
-        return false;
-    // Three bytes per unit at most, and the lead byte of an incomplete sequence.
-    const qsizetype carryRoom = 3 * aNeedle.size() + 4;
-    TTextChunks chunks(*file, carryRoom);
-    qsizetype bom = 0;
-    bool ansi = false;
-    if (!StartTextChunks(chunks, bom, ansi))
-        return false;
-
-    if (!ansi) {
-        const TUtf8TextFinder finder(aNeedle);
-        qsizetype from = bom;
-        for (;;) {
-            const QByteArrayView bytes = chunks.Bytes().sliced(from);
-            if (finder.IsUsable()) {
-                qsizetype carry = 0;
-                if (finder.Find(bytes, chunks.AtEnd(), carry))
-                    return true;
-                from += carry;
-            } else {
-                const qsizetype end = chunks.AtEnd() ? bytes.size() : CompleteUnitsEnd(bytes);
-                if (PosIgnoreCase(DecodeUtf8Lenient(bytes, 0, int32_t(end)), aNeedle) > 0)
-                    return true;
-                // Carried over from a unit start (an ASCII or lead byte) before the last bytes a
-                // match could still need.
-                qsizetype carry = std::max<qsizetype>(end - carryRoom, 0);
-                while (carry > 0 && (uchar(bytes[carry]) & 0xC0) == 0x80)
-                    --carry;
-                from += carry;
-            }
-            if (chunks.AtEnd() || IsCancelled(aCancel) || !chunks.Next(from))
-                return false;
-            from = 0;
-        }
+public:
+    // aCarryRoom: bytes a step may keep in front of the next chunk.
+    TPlainTextFile(const QString &pPath, qsizetype aCarryRoom, TDocumentFailure &aFailure)
+    {
+        QString errorText;
+        fFile = OpenFileForReading(pPath, errorText);
+        // One that cannot be opened is a failure, an empty one is simply no match.
+        if (!fFile)
+            aFailure = {TDocumentProblem::UnreadableFile, errorText};
+        else if (fFile->Size() > 0)
+            fChunks.emplace(*fFile, aCarryRoom);
     }
 
-    // ANSI text: a single-byte code page needs needle length - 1 bytes carried over; a double-byte
-    // one may split a character there, so a few more are kept.
-    for (;;) {
-        if (PosIgnoreCase(AnsiToText(chunks.Bytes()), aNeedle) > 0)
-            return true;
-        if (chunks.AtEnd() || IsCancelled(aCancel) ||
-            !chunks.Next(std::max<qsizetype>(chunks.Bytes().size() - 2 * aNeedle.size() - 2, 0)))
+    // Reads the first chunk and decides the encoding on it.
+    TPlainTextStart Start()
+    {
+        if (!fChunks || !fChunks->Next(0))
+            return TPlainTextStart::psNoText;
+        if (IsRtfText(fChunks->Bytes()))
+            return TPlainTextStart::psRtf;
+        fDecoder.emplace(fChunks->Bytes(), fChunks->AtEnd());
+        if (!fDecoder->IsText())
+            return TPlainTextStart::psNoText;
+        fFrom = fDecoder->Encoding().fMarkLength;
+        return TPlainTextStart::psText;
+    }
+    // The bytes of the current step not yet looked at, and whether they run to the file's end.
+    QByteArrayView Bytes() const { return fChunks->Bytes().sliced(fFrom); }
+    bool AtEnd() const { return fChunks->AtEnd(); }
+    TPlainTextDecoder &Decoder() { return *fDecoder; }
+    // Keeps the bytes from aKeepFrom of Bytes() and reads the next chunk after them; false at the
+    // end of the file, once cancelled, or when it cannot be read.
+    bool Next(qsizetype aKeepFrom, const ICancellationIndicator *aCancel)
+    {
+        if (fChunks->AtEnd() || IsCancelled(aCancel) || !fChunks->Next(fFrom + aKeepFrom))
             return false;
+        fFrom = 0;
+        return true;
+    }
+
+private:
+    std::optional<TFileStream> fFile;
+    std::optional<TTextChunks> fChunks;
+    std::optional<TPlainTextDecoder> fDecoder;
+    qsizetype fFrom = 0;
+};
+
+// What the text match of a plain-text file found.
+enum class TPlainTextVerdict
+{
+    pvFound,
+    pvNotFound,
+    pvDocument, // RTF: to be asked of the extraction server
+};
+
+TPlainTextVerdict VerdictOf(TPlainTextStart aStart)
+{
+    return aStart == TPlainTextStart::psRtf ? TPlainTextVerdict::pvDocument : TPlainTextVerdict::pvNotFound;
+}
+
+// The text match of a plain-text file, over the whole file, in the encoding it was written in.
+// UTF-8 text is searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it
+// and PosIgnoreCase; a needle the byte scan cannot answer for, and text in any other encoding,
+// are decoded a chunk at a time, with the last units of the chunk before carried over for a
+// match across the border.
+TPlainTextVerdict PlainTextFileContains(const QString &pPath, const QString &aNeedle,
+                                        const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+{
+    // Three bytes per unit at most in UTF-8, and room for a character cut at a chunk's end.
+    TPlainTextFile file(pPath, 3 * aNeedle.size() + 16, aFailure);
+    if (const TPlainTextStart start = file.Start(); start != TPlainTextStart::psText)
+        return VerdictOf(start);
+    const TUtf8TextFinder finder(aNeedle);
+    QString carried;
+    for (;;) {
+        const QByteArrayView bytes = file.Bytes();
+        qsizetype keepFrom = 0;
+        if (finder.IsUsable() && file.Decoder().KeepsUtf8(bytes)) {
+            if (finder.Find(bytes, file.AtEnd(), keepFrom))
+                return TPlainTextVerdict::pvFound;
+            // A character cut at the chunk's end is kept whole for the next.
+            keepFrom = std::min(keepFrom, CompleteUnitsEnd(bytes));
+            carried.clear();
+        } else {
+            const QString text = carried + file.Decoder().Decode(bytes, file.AtEnd(), keepFrom);
+            if (PosIgnoreCase(text, aNeedle) > 0)
+                return TPlainTextVerdict::pvFound;
+            carried = text.right(aNeedle.size() - 1);
+        }
+        if (!file.Next(keepFrom, aCancel))
+            return TPlainTextVerdict::pvNotFound;
     }
 }
 
@@ -276,34 +298,24 @@ const TTextMatcher &ThreadMatcher(const QString &aNeedle, const TMatchOptions &a
 
 // A plain-text file decoded a chunk at a time, as for its preview: aStep gets the text of each
 // chunk with what the step before carried over in front, and whether it is the last, and returns
-// how many units at the text's end to carry into the next (negative: stop). False when the file
-// cannot be read as text; true once aStep has seen its last chunk or stopped.
-bool ForEachTextChunk(const QString &pPath, const ICancellationIndicator *aCancel, TDocumentFailure &aFailure,
-                      const std::function<qsizetype(const QString &aText, bool aLast)> &aStep)
+// how many units at the text's end to carry into the next (negative: stop). Returns how reading
+// began; once it began as text, aStep has seen the last chunk or stopped, unless cancelled.
+TPlainTextStart ForEachTextChunk(const QString &pPath, const ICancellationIndicator *aCancel,
+                                 TDocumentFailure &aFailure,
+                                 const std::function<qsizetype(const QString &aText, bool aLast)> &aStep)
 {
-    std::optional<TFileStream> file = OpenPlainText(pPath, aFailure);
-    if (!file)
-        return false;
-    TTextChunks chunks(*file, 4);
-    qsizetype bom = 0;
-    bool ansi = false;
-    if (!StartTextChunks(chunks, bom, ansi))
-        return false;
+    TPlainTextFile file(pPath, 16, aFailure);
+    const TPlainTextStart start = file.Start();
+    if (start != TPlainTextStart::psText)
+        return start;
     QString carried;
-    qsizetype from = bom;
     for (;;) {
-        const QByteArrayView bytes = chunks.Bytes().sliced(from);
-        const bool last = chunks.AtEnd();
-        const qsizetype end = ansi || last ? bytes.size() : CompleteUnitsEnd(bytes);
-        const QString text =
-            carried + (ansi ? AnsiToText(bytes.first(end)) : DecodeUtf8Lenient(bytes, 0, int32_t(end)));
-        const qsizetype carry = aStep(text, last);
-        if (carry < 0 || last)
-            return true;
+        qsizetype consumed = 0;
+        const QString text = carried + file.Decoder().Decode(file.Bytes(), file.AtEnd(), consumed);
+        const qsizetype carry = aStep(text, file.AtEnd());
+        if (carry < 0 || !file.Next(consumed, aCancel))
+            return start;
         carried = text.right(carry);
-        if (IsCancelled(aCancel) || !chunks.Next(from + end))
-            return true;
-        from = 0;
     }
 }
 
@@ -312,15 +324,15 @@ bool ForEachTextChunk(const QString &pPath, const ICancellationIndicator *aCance
 constexpr qsizetype kCarriedUnits = 4096;
 
 // The text match of a plain-text file under match options other than the default.
-bool PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
-                          const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+TPlainTextVerdict PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
+                                       const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
 {
     bool found = false;
-    ForEachTextChunk(pPath, aCancel, aFailure, [&](const QString &aText, bool) {
+    const TPlainTextStart start = ForEachTextChunk(pPath, aCancel, aFailure, [&](const QString &aText, bool) {
         found = aMatcher.Contains(aText);
         return found ? qsizetype(-1) : kCarriedUnits;
     });
-    return found;
+    return found ? TPlainTextVerdict::pvFound : VerdictOf(start);
 }
 
 // Fills aSummary for a plain-text file that holds the text. Each chunk is searched up to its last
@@ -416,17 +428,21 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
     try {
         if (!FileExists(pPath))
             return false;
-        const bool plainText = IsPlainTextExtension(ExtractFileExt(pPath));
-        if (plainText) {
+        bool document = !IsPlainTextExtension(ExtractFileExt(pPath));
+        if (!document) {
             const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, false);
             // The fast byte scan answers for the default options.
-            if (aOptions.IsDefault() ? PlainTextFileContains(pPath, aNeedle, aCancel, failure)
-                                     : PlainTextFileMatches(pPath, matcher, aCancel, failure)) {
+            const TPlainTextVerdict verdict = aOptions.IsDefault()
+                                                  ? PlainTextFileContains(pPath, aNeedle, aCancel, failure)
+                                                  : PlainTextFileMatches(pPath, matcher, aCancel, failure);
+            if (verdict == TPlainTextVerdict::pvFound) {
                 if (aSummary)
                     SummarizePlainText(pPath, matcher, aCancel, *aSummary);
                 return Found(aSummary);
             }
-        } else {
+            document = verdict == TPlainTextVerdict::pvDocument;
+        }
+        if (document) {
             QString text;
             const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, true);
             if (aSource.Extract(pPath, text, failure, aCancel) && matcher.Contains(text)) {

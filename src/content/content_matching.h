@@ -56,9 +56,11 @@ std::atomic<bool> &SearchUnrecognizedFormats();
 // True when the file at Path contains Needle: in its text without regard to case, or, when
 // SearchUnrecognizedFormats is set and that fails, in its raw bytes (an ASCII needle as UTF-8
 // ignoring the case of A to Z, any other as ANSI bytes, exactly). A plain-text file is read whole,
-// in chunks, and matched exactly; whether it is UTF-8 or ANSI text is decided on its first
-// MaxPlainTextBytes. Any other file gets its text from aSource, where a run of white space in
-// Needle matches any run of white space, line breaks included. False for an empty needle, on
+// in chunks, in the encoding it was written in (TPlainTextDecoder: decided on its first
+// MaxPlainTextBytes, as for its preview, and again where a later chunk breaks that decision), and
+// matched exactly. Any other file, and a plain-text file whose bytes are RTF, gets its text from
+// aSource, where a run of white space in Needle matches any run of white space, line breaks
+// included. False for an empty needle, on
 // every failure, and once aCancel (asked between chunks and while the extraction server is asked)
 // is cancelled. When the answer is false because the file or its text could not be read,
 // aFailure (when given) says why (also when a cancellation ended the check: callers ask aCancel);

@@ -1,12 +1,11 @@
-// Direct reading of plain-text files with the text test, the lenient decoder and the ANSI
-// fallback; other files go to the extraction server.
+// Direct reading of plain-text files in their encoding; other files, and RTF, go to the extraction
+// server.
 #include "content/text_extraction.h"
 
-#include "platform/ansi_code_page.h"
+#include "content/plain_text_decoder.h"
 #include "platform/file_access.h"
 
 #include <algorithm>
-#include <cstring>
 
 QString ExtractFileExt(QStringView pPath)
 {
@@ -50,110 +49,73 @@ bool LooksLikeText(QByteArrayView aBytes, int32_t aCount)
     return controls * 100 / count < 30;
 }
 
-QString DecodeUtf8Lenient(QByteArrayView aBytes, int32_t aStart, int32_t aCount)
+QString DecodePlainText(QByteArrayView aBytes, bool aWhole)
 {
-    const int64_t start = std::clamp<int64_t>(aStart, 0, aBytes.size());
-    const int64_t end = start + std::min<int64_t>(aCount, aBytes.size() - start);
-    if (end <= start)
-        return {};
-    const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
-    QString text(end - start, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    char16_t *const outStart = out;
-    auto isTail = [bytes](int64_t aIndex) { return (bytes[aIndex] & 0xC0) == 0x80; };
-    int64_t i = start;
-    while (i < end) {
-        // Runs of ASCII, eight bytes at a time.
-        while (end - i >= 8) {
-            uint64_t word;
-            std::memcpy(&word, bytes + i, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            for (int k = 0; k < 8; ++k)
-                out[k] = bytes[i + k];
-            out += 8;
-            i += 8;
-        }
-        if (i >= end)
-            break;
-        const uint8_t b = bytes[i];
-        if (b < 0x80) {
-            *out++ = b;
-            i += 1;
-        } else if ((b & 0xE0) == 0xC0 && i + 1 < end && isTail(i + 1)) {
-            *out++ = char16_t(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
-            i += 2;
-        } else if ((b & 0xF0) == 0xE0 && i + 2 < end && isTail(i + 1) && isTail(i + 2)) {
-            *out++ = char16_t(((b & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
-            i += 3;
-        } else if ((b & 0xF8) == 0xF0 && i + 3 < end && isTail(i + 1) && isTail(i + 2) && isTail(i + 3)) {
-            *out++ = u'?';
-            i += 4;
-        } else {
-            *out++ = u'?';
-            i += 1;
-        }
-    }
-    text.truncate(out - outStart);
-    return text;
+    TPlainTextDecoder decoder(aBytes, aWhole);
+    qsizetype consumed = 0;
+    return decoder.Decode(aBytes.sliced(decoder.IsText() ? decoder.Encoding().fMarkLength : 0), aWhole,
+                          consumed);
 }
 
-bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBytes)
+bool IsRtfText(QByteArrayView aHead)
+{
+    return aHead.startsWith("{\\rtf");
+}
+
+namespace {
+
+// Reads at most MaxBytes bytes (2097152 when 0 or less) from the start of the file into Bytes;
+// aWhole tells whether they are all of it. False, with Bytes empty, when the file cannot be opened
+// or read, or is empty.
+bool ReadPlainTextBytes(const QString &pPath, int32_t aMaxBytes, QByteArray &aBytes, bool &aWhole)
 {
     aBytes.clear();
-    try {
-        QString errorText;
-        std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
-        if (!file || file->Size() <= 0)
-            return false;
-        const int64_t limit = aMaxBytes <= 0 ? MaxPlainTextBytes : aMaxBytes;
-        const int64_t n = std::min(file->Size(), limit);
-        // A file that turns out shorter than its size leaves zero bytes at the end.
-        aBytes = QByteArray(n, '\0');
-        if (file->Read(aBytes.data(), n) < 0 ||
-            !LooksLikeText(aBytes, std::min<int32_t>(int32_t(n), TextTestSampleBytes))) {
-            aBytes.clear();
-            return false;
-        }
-        return true;
-    } catch (...) {
+    QString errorText;
+    std::optional<TFileStream> file = OpenFileForReading(pPath, errorText);
+    if (!file || file->Size() <= 0)
+        return false;
+    const int64_t limit = aMaxBytes <= 0 ? MaxPlainTextBytes : aMaxBytes;
+    const int64_t n = std::min(file->Size(), limit);
+    aWhole = n == file->Size();
+    // A file that turns out shorter than its size leaves zero bytes at the end.
+    aBytes = QByteArray(n, '\0');
+    if (file->Read(aBytes.data(), n) < 0) {
         aBytes.clear();
         return false;
     }
+    return true;
 }
 
-QString DecodePlainText(const QByteArray &aBytes)
-{
-    const qsizetype n = aBytes.size();
-    const bool hasBom = n >= 3 && aBytes.startsWith("\xEF\xBB\xBF");
-    QString text =
-        hasBom ? DecodeUtf8Lenient(aBytes, 3, int32_t(n - 3)) : DecodeUtf8Lenient(aBytes, 0, int32_t(n));
-    if (!text.isEmpty() && 2 * text.count(u'?') > text.size())
-        text = AnsiToText(aBytes);
-    return text;
-}
+} // namespace
 
 bool ExtractFileText(const QString &pPath, int32_t aMaxBytes, QString &aText, const TDocumentSource &aSource,
-                     TDocumentFailure *aFailure)
+                     TDocumentFailure *aFailure, TTextOrigin *aOrigin)
 {
     aText.clear();
     TDocumentFailure unused;
     TDocumentFailure &failure = aFailure ? *aFailure : unused;
     failure = {};
+    TTextOrigin unusedOrigin;
+    TTextOrigin &origin = aOrigin ? *aOrigin : unusedOrigin;
+    origin = TTextOrigin::toPlainText;
     try {
         if (!FileExists(pPath))
             return false;
-        if (!IsPlainTextExtension(ExtractFileExt(pPath)))
-            return aSource.Extract(pPath, aText, failure);
         QByteArray bytes;
-        if (!ReadPlainTextBytes(pPath, aMaxBytes, bytes)) {
-            // Told apart from an empty or binary file: one that cannot be opened at all.
+        bool whole = true;
+        const bool plainText = IsPlainTextExtension(ExtractFileExt(pPath));
+        if (plainText && !ReadPlainTextBytes(pPath, aMaxBytes, bytes, whole)) {
+            // Told apart from an empty file: one that cannot be opened at all.
             QString errorText;
             if (!OpenFileForReading(pPath, errorText))
                 failure = {TDocumentProblem::UnreadableFile, errorText};
             return false;
         }
-        aText = DecodePlainText(bytes);
+        if (!plainText || IsRtfText(bytes)) {
+            origin = TTextOrigin::toDocument;
+            return aSource.Extract(pPath, aText, failure);
+        }
+        aText = DecodePlainText(bytes, whole);
         return !aText.isEmpty();
     } catch (...) {
         aText.clear();

@@ -1,4 +1,4 @@
-// The byte scan for a needle in lenient UTF-8: anchor bytes of the first unit, found sixteen at
+// The byte scan for a needle in UTF-8: anchor bytes of the first unit, found sixteen at
 // a time, then a forward decode of the candidate.
 #include "content/utf8_text_finder.h"
 
@@ -19,7 +19,7 @@ bool IsTail(uint8_t aByte)
     return (aByte & 0xC0) == 0x80;
 }
 
-// The length the lenient decoder gives a sequence led by aByte when its continuation bytes are
+// The length the scan gives a sequence led by aByte when its continuation bytes are
 // there: 1 for ASCII and for bytes that lead nothing.
 int SequenceLength(uint8_t aByte)
 {
@@ -48,11 +48,11 @@ const std::vector<std::pair<char16_t, char16_t>> &UnitsByLowerCase()
     return table;
 }
 
-// The lead bytes of every sequence the lenient decoder turns into aUnit: its UTF-8 form and
+// The lead bytes of every sequence the scan reads as aUnit: its UTF-8 form and
 // the overlong forms.
 void AddLeadBytes(char16_t aUnit, std::array<bool, 256> &aLeads);
 
-// The lead bytes of every sequence that the lenient decoder turns into a unit whose lower case is
+// The lead bytes of every sequence that the scan reads as a unit whose lower case is
 // aLowered.
 std::array<bool, 256> LeadBytesOf(char16_t aLowered)
 {
@@ -213,62 +213,6 @@ bool TUtf8TextFinder::Find(QByteArrayView aBytes, bool aAtEnd, qsizetype &aCarry
     }
     aCarryFrom = end;
     return false;
-}
-
-TLenientCounts CountLenientUnits(QByteArrayView aBytes)
-{
-    const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
-    const qsizetype end = aBytes.size();
-    TLenientCounts counts;
-    qsizetype i = 0;
-    while (i < end) {
-#if defined(__SSE2__)
-        const __m128i question = _mm_set1_epi8('?');
-        while (end - i >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
-            if (_mm_movemask_epi8(v) != 0)
-                break;
-            counts.fUnits += 16;
-            counts.fQuestionMarks += std::popcount(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, question))));
-            i += 16;
-        }
-        if (i >= end)
-            break;
-#endif
-        const uint8_t lead = bytes[i];
-        ++counts.fUnits;
-        const int length = SequenceLength(lead);
-        bool whole = length > 1 && i + length <= end;
-        for (int k = 1; whole && k < length; ++k)
-            whole = IsTail(bytes[i + k]);
-        if (lead == '?' || (lead >= 0x80 && (!whole || length == 4)))
-            ++counts.fQuestionMarks;
-        i += whole ? length : 1;
-    }
-    return counts;
-}
-
-bool MostlyQuestionMarks(QByteArrayView aBytes)
-{
-    const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
-    const qsizetype end = aBytes.size();
-    int64_t suspects = 0; // "?" bytes and bytes above 0x7F
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i question = _mm_set1_epi8('?');
-    for (; end - i >= 16; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i));
-        suspects += std::popcount(unsigned(_mm_movemask_epi8(v))) +
-                    std::popcount(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, question))));
-    }
-#endif
-    for (; i < end; ++i)
-        suspects += (bytes[i] >= 0x80 || bytes[i] == '?') ? 1 : 0;
-    // At least end / 4 units, at most `suspects` of them "?".
-    if (2 * suspects <= end / 4)
-        return false;
-    const TLenientCounts counts = CountLenientUnits(aBytes);
-    return counts.fUnits > 0 && 2 * counts.fQuestionMarks > counts.fUnits;
 }
 
 qsizetype CompleteUnitsEnd(QByteArrayView aBytes)

@@ -1,6 +1,5 @@
-// Finding a text in UTF-8 bytes without decoding them: the same answer as decoding the bytes
-// leniently (DecodeUtf8Lenient) and comparing unit by unit in lower case (PosIgnoreCase), at the
-// speed of a byte scan.
+// Finding a text in valid UTF-8 bytes without decoding them: the same answer as decoding the bytes
+// and comparing unit by unit in lower case (PosIgnoreCase), at the speed of a byte scan.
 #pragma once
 
 #include <array>
@@ -10,16 +9,16 @@
 #include <QStringView>
 #include <vector>
 
-// A needle prepared for searching lenient UTF-8. Built once per text to find; const afterwards,
-// so one finder serves any number of threads.
+// A needle prepared for searching UTF-8. Built once per text to find; const afterwards, so one
+// finder serves any number of threads.
 //
-// How it works: in the lenient decoding every ASCII byte and every lead byte (0xC0 and above)
-// begins a unit of its own, whatever comes before it, and continuation bytes never do. So the
-// finder scans for the bytes that can begin a unit standing for the needle's first unit (every
-// unit whose lower case equals the needle's, in its UTF-8 form and in the overlong forms the
-// decoder accepts) and, at each such byte, decodes forward as the decoder would, comparing lower
-// cases. A needle holding "?" (which every malformed byte decodes to) or a surrogate (which no
-// sequence decodes to in the same way) cannot be searched so: IsUsable is false for it.
+// How it works: every ASCII byte and every lead byte (0xC0 and above) begins a unit of its own,
+// and continuation bytes never do. So the finder scans for the bytes that can begin a unit standing
+// for the needle's first unit (every unit whose lower case equals the needle's; overlong forms
+// count too, so that bytes that are not valid UTF-8 are read leniently rather than wrongly) and,
+// at each such byte, decodes forward, comparing lower cases. A four-byte sequence (a surrogate
+// pair) never matches; a needle holding a surrogate, or "?" (which a lenient reading of malformed
+// bytes gives), cannot be searched so: IsUsable is false for it.
 class TUtf8TextFinder
 {
 public:
@@ -56,19 +55,6 @@ private:
     // anchors count alone. Empty when not used.
     std::vector<uint8_t> fPairFirst, fPairSecond, fSolo;
 };
-
-// The units and "?" of the lenient decoding of aBytes, counted without decoding. Pure.
-struct TLenientCounts
-{
-    int64_t fUnits = 0;
-    int64_t fQuestionMarks = 0;
-};
-TLenientCounts CountLenientUnits(QByteArrayView aBytes);
-
-// Whether more than half of the units of the lenient decoding of aBytes are "?" (such text is
-// taken as ANSI). Decided from a quick count where that is enough: every "?" unit takes a "?"
-// byte or at least one byte above 0x7F, and every unit at most four bytes. Pure.
-bool MostlyQuestionMarks(QByteArrayView aBytes);
 
 // Where the decoding of aBytes may safely end when more bytes follow: before a trailing sequence
 // that is still incomplete (its lead byte and only continuation bytes after it). Pure.

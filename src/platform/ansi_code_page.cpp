@@ -1,11 +1,10 @@
 // Code page choice from the locale's language and iconv-based conversions.
 #include "platform/ansi_code_page.h"
 
+#include "platform/charset_decoder.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <iconv.h>
-#include <vector>
 
 uint32_t AnsiCodePageForLocale(const QLocale &aLocale)
 {
@@ -71,35 +70,6 @@ uint32_t GetAnsiCodePage()
 
 namespace {
 
-// One iconv conversion descriptor, closed when it goes.
-class TIconv
-{
-public:
-    TIconv(const QByteArray &aTo, const QByteArray &aFrom)
-        : fHandle(iconv_open(aTo.constData(), aFrom.constData()))
-    {
-    }
-    ~TIconv()
-    {
-        if (IsValid())
-            iconv_close(fHandle);
-    }
-    TIconv(const TIconv &) = delete;
-    TIconv &operator=(const TIconv &) = delete;
-    bool IsValid() const { return fHandle != iconv_t(-1); }
-    // Converts as much as it can; returns false with errno set when it stops early.
-    bool Convert(const char *&aIn, size_t &aInLeft, char *&aOut, size_t &aOutLeft)
-    {
-        char *in = const_cast<char *>(aIn);
-        const bool ok = iconv(fHandle, &in, &aInLeft, &aOut, &aOutLeft) != size_t(-1);
-        aIn = in;
-        return ok;
-    }
-
-private:
-    iconv_t fHandle;
-};
-
 QByteArray IconvName(uint32_t aCodePage)
 {
     return "CP" + QByteArray::number(aCodePage);
@@ -111,27 +81,11 @@ QString AnsiToText(QByteArrayView aBytes, uint32_t aCodePage)
 {
     if (aBytes.isEmpty())
         return {};
-    TIconv converter("UTF-16LE", IconvName(aCodePage));
-    if (!converter.IsValid())
-        return QString::fromLatin1(aBytes.data(), aBytes.size());
-    // No code page gives more than two UTF-16 units for one byte.
-    std::vector<char16_t> out(size_t(aBytes.size()) * 2);
-    const char *in = aBytes.data();
-    size_t inLeft = size_t(aBytes.size());
-    char *outPos = reinterpret_cast<char *>(out.data());
-    size_t outLeft = out.size() * sizeof(char16_t);
-    while (inLeft > 0 && !converter.Convert(in, inLeft, outPos, outLeft)) {
-        if ((errno != EILSEQ && errno != EINVAL) || outLeft < sizeof(char16_t))
-            break;
-        const char16_t replacement = 0xFFFD;
-        std::memcpy(outPos, &replacement, sizeof replacement);
-        outPos += sizeof replacement;
-        outLeft -= sizeof replacement;
-        ++in;
-        --inLeft;
-    }
-    const auto units = (reinterpret_cast<char16_t *>(outPos) - out.data());
-    return QString(reinterpret_cast<const QChar *>(out.data()), units);
+    TCharsetDecoder decoder(IconvName(aCodePage));
+    QString text;
+    qsizetype consumed = 0;
+    decoder.Decode(aBytes, true, text, consumed);
+    return text;
 }
 
 QByteArray TextToAnsi(QStringView aText, uint32_t aCodePage)

@@ -31,9 +31,9 @@ std::optional<TPreviewSelection> SelectionOf(const std::optional<TTextSpan> &aMa
 
 } // namespace
 
-TMatchRule MatchRuleFor(const QString &pPath)
+TMatchRule MatchRuleFor(TTextOrigin aOrigin)
 {
-    return IsPlainTextExtension(ExtractFileExt(pPath)) ? TMatchRule::mrExact : TMatchRule::mrSpaceRuns;
+    return aOrigin == TTextOrigin::toPlainText ? TMatchRule::mrExact : TMatchRule::mrSpaceRuns;
 }
 
 QString NormalizeLineBreaks(const QString &aText)

@@ -23,9 +23,11 @@ enum class TMatchRule
     mrSpaceRuns,
 };
 
-// The rule for the text of the file at pPath: mrExact for a plain-text extension, mrSpaceRuns for
-// any other file (its text comes from the extraction server), as FileContainsText decides. Pure.
-TMatchRule MatchRuleFor(const QString &pPath);
+enum class TTextOrigin; // content/text_extraction.h
+
+// The rule for a text from aOrigin: mrExact for a plain-text file's, mrSpaceRuns for a document's
+// (from the extraction server), as FileContainsText decides. Pure.
+TMatchRule MatchRuleFor(TTextOrigin aOrigin);
 
 // Replaces every CR LF pair, every lone CR and every lone LF by one line break, so that a text
 // shows one line per line break and selection positions refer to the shown text. The line break

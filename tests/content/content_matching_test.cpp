@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 
@@ -149,9 +150,9 @@ TEST(SpacedTextFinder, FindsFromAndBackwardsWithinBounds)
     EXPECT_FALSE(TSpacedTextFinder(u" ").IsUsable());
 }
 
-// Random byte strings of well-formed, malformed, overlong and four-byte UTF-8: the byte scan
-// answers as decoding and PosIgnoreCase do, in one piece and split at every position.
-TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
+// Random strings of UTF-8 (four-byte sequences among them): the byte scan answers as decoding and
+// PosIgnoreCase do, in one piece and split at every position.
+TEST(Utf8TextFinderTest, AgreesWithTheDecoding)
 {
     const QByteArray pieces[] = {"a",
                                  "Z",
@@ -165,14 +166,7 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
                                  "k",
                                  "\xC4\xB0",
                                  "i",
-                                 "\xF0\x9F\x98\x80",
-                                 "\xC1\xBA",
-                                 "\xE0\x81\xBA",
-                                 "\xC3",
-                                 "\xE2\x84",
-                                 "\x80",
-                                 "\xFF",
-                                 "\xED\xA0\x80"};
+                                 "\xF0\x9F\x98\x80"};
     const char *const needles[] = {"z", "ä", "Äz", "kK", "ik", "İ", "za", "zz ä", "äöä"};
     QRandomGenerator random(20261210);
     for (int round = 0; round < 400; ++round) {
@@ -180,12 +174,12 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
         const int count = random.bounded(1, 40); // past 16 bytes, the vector scans
         for (int i = 0; i < count; ++i)
             bytes += pieces[random.bounded(int(std::size(pieces)))];
+        const QString decoded = QString::fromUtf8(bytes);
         for (const char *text : needles) {
             const QString needle = QString::fromUtf8(text);
             const TUtf8TextFinder finder(needle);
             ASSERT_TRUE(finder.IsUsable());
-            const bool expected =
-                PosIgnoreCase(DecodeUtf8Lenient(bytes, 0, int32_t(bytes.size())), needle) > 0;
+            const bool expected = PosIgnoreCase(decoded, needle) > 0;
             qsizetype carry = 0;
             EXPECT_EQ(finder.Find(bytes, true, carry), expected) << bytes.toHex().constData() << " " << text;
             for (qsizetype split = 0; split <= bytes.size(); ++split) {
@@ -196,18 +190,15 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
                 EXPECT_EQ(found, expected) << bytes.toHex().constData() << " " << text << " split " << split;
             }
         }
-        const QString decoded = DecodeUtf8Lenient(bytes, 0, int32_t(bytes.size()));
-        const TLenientCounts counts = CountLenientUnits(bytes);
-        EXPECT_EQ(counts.fUnits, decoded.size()) << bytes.toHex().constData();
-        EXPECT_EQ(counts.fQuestionMarks, decoded.count(u'?')) << bytes.toHex().constData();
-        EXPECT_EQ(MostlyQuestionMarks(bytes), 2 * decoded.count(u'?') > decoded.size())
-            << bytes.toHex().constData();
-        const qsizetype end = CompleteUnitsEnd(bytes);
-        // The cut falls between units: decoding both sides gives the whole decoding.
-        EXPECT_EQ(DecodeUtf8Lenient(bytes, 0, int32_t(end)) +
-                      DecodeUtf8Lenient(bytes, int32_t(end), INT32_MAX),
-                  decoded)
-            << bytes.toHex().constData();
+        // A cut short of the end falls between characters: decoding both sides gives the whole.
+        for (qsizetype split = 0; split <= bytes.size(); ++split) {
+            const QByteArrayView head = QByteArrayView(bytes).first(split);
+            const qsizetype end = CompleteUnitsEnd(head);
+            EXPECT_EQ(QString::fromUtf8(head.first(end)) +
+                          QString::fromUtf8(QByteArrayView(bytes).sliced(end)),
+                      decoded)
+                << bytes.toHex().constData();
+        }
     }
     EXPECT_FALSE(TUtf8TextFinder(u"a?").IsUsable());
     EXPECT_FALSE(TUtf8TextFinder(u"").IsUsable());
@@ -331,19 +322,57 @@ TEST_F(FileContainsTextTest, NonAsciiNeedleOnlyInAnsiBytesWithSameCase)
     EXPECT_FALSE(Contains(Write("upper.xyz", Binary(200000, 100, "CAF\xC9")), needle));
 }
 
-TEST_F(FileContainsTextTest, AnsiTextFileFoundOnlyByRawSearch)
+TEST_F(FileContainsTextTest, AnsiTextFileIsFoundByItsText)
 {
     if (GetAnsiCodePage() != 1252)
         GTEST_SKIP() << "written for Windows-1252";
     const QString path = Write("latin.txt", "Une cr\xE8me br\xFBl\xE9"
                                             "e pour le caf\xE9.");
-    const QString needle = QString::fromUtf8("crème");
-    {
-        TRawSearchOption off(false);
-        EXPECT_FALSE(Contains(path, needle));
+    TRawSearchOption off(false);
+    EXPECT_TRUE(Contains(path, QString::fromUtf8("CRÈME brûlée")));
+}
+
+// Files of other encodings than UTF-8 are found by their text; RTF, by its extension or its
+// first bytes, is asked of the server.
+TEST_F(FileContainsTextTest, EncodingsAndRtf)
+{
+    TRawSearchOption off(false);
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    const QByteArray russian = utf16.encode(QString::fromUtf8("Таблица приливов"));
+    EXPECT_TRUE(Contains(Write("marked.txt", "\xFF\xFE" + russian), QString::fromUtf8("ПРИЛИВОВ")));
+    EXPECT_TRUE(Contains(Write("unmarked.txt", utf16.encode(u"Tide table")), "table"));
+
+    TFakeExtractionServer server;
+    server.SetReply(TFakeReply::frText, "Notiz f\xC3\xBCr die Fl\xC3\xB6\xC3\x9F"
+                                        "erei");
+    const QByteArray rtf = "{\\rtf1\\ansi Notiz f\\'fcr die Fl\\'f6\\'dferei\\par}";
+    for (const char *name : {"memo.rtf", "memo.txt", "memo.RTF"}) {
+        const QString path = Write(QString::fromLatin1(name), rtf);
+        TMatchSummary summary;
+        EXPECT_TRUE(FileContainsText(path, QString::fromUtf8("für die"), server.Address(), nullptr, nullptr,
+                                     {}, &summary))
+            << name;
+        EXPECT_EQ(summary.fContext, QString::fromUtf8("Notiz für die Flößerei"));
+        EXPECT_FALSE(FileContainsText(path, "par", server.Address())) << name; // markup is no text
     }
-    TRawSearchOption on(true);
-    EXPECT_TRUE(Contains(path, needle));
+    EXPECT_EQ(server.RequestCount(), 6u);
+}
+
+// A file whose first chunk is ASCII and whose later bytes are Windows-1251 is decided again there:
+// neither searched as UTF-8 with marks nor missed.
+TEST_F(FileContainsTextTest, ALaterChunkThatIsNotUtf8IsDecidedAgain)
+{
+    TRawSearchOption off(false);
+    QByteArray bytes(MaxPlainTextBytes + 1000, 'a');
+    bytes += TextToAnsi(QString::fromUtf8(" Привет, мир! Это проверка кодировки."), 1251);
+    const QString path = Write("late.txt", bytes);
+    EXPECT_TRUE(Contains(path, QString::fromUtf8("проверка")));
+    TMatchOptions matchCase;
+    matchCase.fMatchCase = true;
+    TMatchSummary summary;
+    EXPECT_TRUE(FileContainsText(path, QString::fromUtf8("Привет"), fNoServer, nullptr, nullptr, matchCase,
+                                 &summary));
+    EXPECT_EQ(summary.fMatches, 1);
 }
 
 TEST_F(FileContainsTextTest, PlainTextIsReadWhole)
@@ -394,8 +423,9 @@ TEST_F(FileContainsTextTest, LongChecksEndWhenCancelled)
     EXPECT_TRUE(FileContainsText(long_text, "z", fNoServer));
 }
 
-// Non-ASCII needles in UTF-8, malformed UTF-8 and ANSI text: the answer is always that of decoding
-// the file as its preview does and comparing lower cases unit by unit.
+// Non-ASCII needles in UTF-8 and in text that is not: the answer is always that of decoding the
+// file as its preview does and comparing lower cases unit by unit; bytes that are not UTF-8 are
+// never read as UTF-8 with marks.
 TEST_F(FileContainsTextTest, NonAsciiNeedlesAgreeWithTheDecoder)
 {
     struct TCase
@@ -413,18 +443,19 @@ TEST_F(FileContainsTextTest, NonAsciiNeedlesAgreeWithTheDecoder)
         {"\xC4\xB0"
          "stanbul",
          "istanbul", false}, // I WITH DOT ABOVE has no one-unit lower case
-        {"\xC1\xBA"
-         "ebra",
-         "zebra", true}, // an overlong z decodes to z
         {"a\xF0\x9F\x98\x80"
          "b",
-         "a?b", true}, // a four-byte sequence decodes to "?"
+         "a😀b", true},
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         "a?b", false},
+        {"\xC1\xBA"
+         "ebra",
+         "zebra", false}, // an overlong z is not UTF-8
         {"a\xFF"
          "b",
-         "a?b", true},                               // so does a byte that leads nothing
-        {"caf\xC3", "café", false},                  // cut short at the end of the file
-        {"caf\xC3\xA9\xFF\xFE", "CAFÉ", true},       // malformed bytes after the match
-        {"\xE9t\xE9 \xE0 Paris?????", "été", false}, // Latin-1, mostly text: decoded as UTF-8
+         "a?b", false},
+        {"caf\xC3", "café", false}, // cut short at the end of the file
     };
     for (const TCase &c : cases) {
         const QByteArray bytes(c.fBytes);
@@ -434,10 +465,8 @@ TEST_F(FileContainsTextTest, NonAsciiNeedlesAgreeWithTheDecoder)
         EXPECT_EQ(PosIgnoreCase(DecodePlainText(bytes), needle) > 0, c.fFound) << c.fBytes;
     }
     if (GetAnsiCodePage() == 1252) {
-        // More than half "?" when decoded as UTF-8: the file is ANSI text.
-        const QString path = Write("ansi.txt", "\xE0\xE8\xE9\xEA\xEB\xE9"
-                                               "cole");
-        EXPECT_TRUE(Contains(path, QString::fromUtf8("ÉCOLE")));
+        const QString path = Write("ansi.txt", "\xE9t\xE9 \xE0 Paris?????");
+        EXPECT_TRUE(Contains(path, QString::fromUtf8("ÉTÉ À")));
     }
 }
 

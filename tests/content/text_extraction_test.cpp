@@ -1,5 +1,5 @@
-// File text extraction: extensions, the text test, the lenient decoder row by row, direct
-// reading with its limits and fallbacks, and the hand-over of other files to the server.
+// File text extraction: extensions, the text test, direct reading in the file's encoding with its
+// limits, and the hand-over of other files (RTF among them) to the server.
 #include "content/text_extraction.h"
 #include "platform/ansi_code_page.h"
 #include "support/fake_extraction_server.h"
@@ -33,13 +33,14 @@ TEST(FileExtensionTest, PlainTextTableIgnoresCaseOfLetters)
     EXPECT_FALSE(IsPlainTextExtension(u".pdf"));
     EXPECT_FALSE(IsPlainTextExtension(u""));
     EXPECT_FALSE(IsPlainTextExtension(u"txt"));
+    EXPECT_FALSE(IsPlainTextExtension(u".rtf")); // a document
     QSet<QString> distinct;
     for (QStringView entry : PlainTextExtensions) {
         EXPECT_TRUE(entry.startsWith(u'.') && entry.size() > 1 && entry == entry.toString().toLower())
             << entry.toString().toStdString();
         distinct.insert(entry.toString());
     }
-    EXPECT_EQ(distinct.size(), 80);
+    EXPECT_EQ(distinct.size(), 79);
     EXPECT_EQ(PlainTextExtensions.front(), u".txt");
     EXPECT_EQ(PlainTextExtensions.back(), u".mk");
 }
@@ -59,67 +60,6 @@ TEST(LooksLikeTextTest, ControlCharacterThreshold)
     EXPECT_TRUE(LooksLikeText(QByteArray(100, '\t') + QByteArray(100, '\n') + QByteArray(100, '\r'), 300));
     EXPECT_TRUE(LooksLikeText("\x7F\x80\xFF", 3));
     EXPECT_TRUE(LooksLikeText("abc", 1000)); // clamped to the bytes given
-}
-
-struct TDecodeRow
-{
-    const char *fName;
-    QByteArray fBytes;
-    std::u16string fUnits;
-};
-
-class DecodeUtf8LenientTest : public ::testing::TestWithParam<TDecodeRow>
-{
-};
-
-TEST_P(DecodeUtf8LenientTest, Row)
-{
-    const TDecodeRow &row = GetParam();
-    const QString decoded = DecodeUtf8Lenient(row.fBytes, 0, int32_t(row.fBytes.size()));
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(decoded.utf16()), decoded.size()),
-              row.fUnits);
-    EXPECT_LE(decoded.size(), row.fBytes.size());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DecodeUtf8LenientTest,
-    ::testing::Values(
-        TDecodeRow{"Ascii", "Hello, world!\n", u"Hello, world!\n"},
-        TDecodeRow{"TwoBytes", "caf\xC3\xA9", u"caf\u00E9"},
-        TDecodeRow{"OverlongTwoBytes", QByteArray("\xC0\x80", 2), std::u16string(1, u'\0')},
-        TDecodeRow{"OverlongLetter", "\xC1\x81", u"A"}, TDecodeRow{"ThreeBytes", "\xE2\x82\xAC", u"\u20AC"},
-        TDecodeRow{"SurrogateValue", "\xED\xA0\x80", std::u16string(1, char16_t(0xD800))},
-        TDecodeRow{"FourBytes",
-                   "a\xF0\x9F\x98\x80"
-                   "b",
-                   u"a?b"},
-        TDecodeRow{"StrayContinuation",
-                   "a\x80"
-                   "b",
-                   u"a?b"},
-        TDecodeRow{"ByteF8ToFF", "\xF8\xFF", u"??"}, TDecodeRow{"TwoBytesCutAtEnd", "a\xC3", u"a?"},
-        TDecodeRow{"ThreeBytesCutAtEnd", "a\xE2\x82", u"a??"},
-        TDecodeRow{"FourBytesCutAtEnd", "\xF0\x9F\x98", u"???"},
-        TDecodeRow{"BrokenTwoBytes",
-                   "\xC3"
-                   "A",
-                   u"?A"},
-        TDecodeRow{"BrokenThreeBytes",
-                   "\xE2\x82"
-                   "A",
-                   u"??A"},
-        TDecodeRow{"LongAsciiRunThenMultiByte", "0123456789abcdef\xC3\xA9xyz", u"0123456789abcdef\u00E9xyz"}),
-    [](const ::testing::TestParamInfo<TDecodeRow> &aInfo) { return std::string(aInfo.param.fName); });
-
-TEST(DecodeUtf8LenientRangeTest, StartAndCountAreHonouredAndClamped)
-{
-    const QByteArray bytes = "xx\xC3\xA9yy";
-    EXPECT_EQ(DecodeUtf8Lenient(bytes, 2, 2), QString::fromUtf8("é"));
-    EXPECT_EQ(DecodeUtf8Lenient(bytes, 2, 1), "?"); // the sequence is cut by Count
-    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 0, 0).isEmpty());
-    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 0, -5).isEmpty());
-    EXPECT_EQ(DecodeUtf8Lenient(bytes, 4, 1000), "yy");
-    EXPECT_TRUE(DecodeUtf8Lenient(bytes, 1000, 5).isEmpty());
 }
 
 class ExtractFileTextTest : public ::testing::Test
@@ -159,12 +99,21 @@ TEST_F(ExtractFileTextTest, ByteOrderMarkIsDropped)
     EXPECT_FALSE(Extract(Write("only-bom.txt", "\xEF\xBB\xBF")));
 }
 
+TEST_F(ExtractFileTextTest, Utf16IsTextWithOrWithoutAMark)
+{
+    const QByteArray utf16("H\0e\0l\0l\0o\0", 10);
+    EXPECT_TRUE(Extract(Write("marked.txt", "\xFF\xFE" + utf16)));
+    EXPECT_EQ(fText, "Hello");
+    EXPECT_TRUE(Extract(Write("unmarked.txt", utf16)));
+    EXPECT_EQ(fText, "Hello");
+    EXPECT_EQ(fServer.RequestCount(), 0u);
+}
+
 TEST_F(ExtractFileTextTest, EmptyAndNonTextFilesFailWithoutAskingTheServer)
 {
     EXPECT_FALSE(Extract(Write("empty.txt", "")));
     EXPECT_TRUE(fText.isEmpty());
-    const QByteArray utf16("H\0e\0l\0l\0o\0", 10);
-    EXPECT_FALSE(Extract(Write("utf16.txt", "\xFF\xFE" + utf16)));
+    EXPECT_FALSE(Extract(Write("binary.txt", QByteArray("\x01\x02\0\0\x03\0\0\x04", 8).repeated(100))));
     QByteArray controls(8192, 'a');
     for (int i = 0; i < 8192 * 30 / 100 + 1; ++i)
         controls[i * 3 % 8192] = '\x02';
@@ -200,18 +149,18 @@ TEST_F(ExtractFileTextTest, OddNamesWork)
     EXPECT_EQ(::unlink(raw.constData()), 0);
 }
 
-TEST_F(ExtractFileTextTest, ReadsAtMostTheLimitAndCutsSplitSequence)
+TEST_F(ExtractFileTextTest, ReadsAtMostTheLimitAndDropsACharacterCutThere)
 {
     QByteArray bytes(MaxPlainTextBytes - 1, 'x');
     bytes += "\xC3\xA9"; // é across the 2 MiB limit
     bytes += QByteArray(1024 * 1024, 'y');
     EXPECT_TRUE(Extract(Write("big.log", bytes)));
-    ASSERT_EQ(fText.size(), MaxPlainTextBytes);
-    EXPECT_EQ(fText.back(), u'?');
+    ASSERT_EQ(fText.size(), MaxPlainTextBytes - 1);
+    EXPECT_EQ(fText.back(), u'x');
     EXPECT_FALSE(fText.contains(u'y'));
 
     EXPECT_TRUE(Extract(Write("big.log", bytes), 0));
-    EXPECT_EQ(fText.size(), MaxPlainTextBytes);
+    EXPECT_EQ(fText.size(), MaxPlainTextBytes - 1);
     EXPECT_TRUE(Extract(Write("big.log", bytes), 5));
     EXPECT_EQ(fText, "xxxxx");
 }
@@ -224,37 +173,45 @@ TEST_F(ExtractFileTextTest, HugeSparseFileReadsOnlyTheLimit)
     EXPECT_EQ(fText.size(), MaxPlainTextBytes);
 }
 
-TEST_F(ExtractFileTextTest, FewAnsiLettersStayQuestionMarks)
+// Text that is not UTF-8 is never shown with marks: with too few letters to tell its code page,
+// it is read in the user's.
+TEST_F(ExtractFileTextTest, TextThatIsNotUtf8IsReadInTheAnsiCodePage)
 {
-    EXPECT_TRUE(Extract(Write("latin.txt", "Caf\xE9 cr\xE8me")));
-    EXPECT_EQ(fText, "Caf? cr?me");
-}
-
-TEST_F(ExtractFileTextTest, MostlyNonUtf8IsDecodedWithAnsiCodePage)
-{
-    const QByteArray bytes = "\xC0\xE9\xE8\xE0\xE7 \xF6\xFC\xE4";
-    EXPECT_TRUE(Extract(Write("ansi.txt", bytes)));
-    EXPECT_EQ(fText, AnsiToText(bytes));
+    for (const QByteArray &bytes :
+         {QByteArray("Caf\xE9 cr\xE8me"), QByteArray("\xC0\xE9\xE8\xE0\xE7 \xF6\xFC\xE4")}) {
+        EXPECT_TRUE(Extract(Write("ansi.txt", bytes)));
+        EXPECT_EQ(fText, AnsiToText(bytes));
+    }
     if (GetAnsiCodePage() == 1252) {
         EXPECT_EQ(fText, QString::fromUtf8("Àéèàç öüä"));
     }
-    // The whole buffer is re-decoded, a byte-order mark included.
-    const QByteArray withBom = "\xEF\xBB\xBF???";
-    EXPECT_TRUE(Extract(Write("marks.txt", withBom)));
-    EXPECT_EQ(fText, AnsiToText(withBom));
+    // After a UTF-8 mark, bytes that are not UTF-8 are read so too, the mark left out.
+    EXPECT_TRUE(Extract(Write("marked.txt", "\xEF\xBB\xBF"
+                                            "caf\xE9s")));
+    EXPECT_EQ(fText, AnsiToText("caf\xE9s"));
 }
 
-TEST_F(ExtractFileTextTest, OtherFilesGoWholeToTheServer)
+TEST_F(ExtractFileTextTest, OtherFilesAndRtfGoWholeToTheServer)
 {
     const QByteArray bytes = "%PDF" + QByteArray(3 * 1024 * 1024, '\0');
     fServer.SetReply(TFakeReply::frText, "document text");
     EXPECT_TRUE(Extract(Write("doc.pdf", bytes), 10));
     EXPECT_EQ(fText, "document text");
     EXPECT_TRUE(Extract(Write("no-extension", "abc")));
+    TTextOrigin origin = TTextOrigin::toPlainText;
+    EXPECT_TRUE(ExtractFileText(Write("letter.txt", "{\\rtf1 text}"), 10, fText, fServer.Address(), nullptr,
+                                &origin));
+    EXPECT_EQ(origin, TTextOrigin::toDocument);
+    EXPECT_TRUE(Extract(Write("letter.rtf", "{\\rtf1 text}")));
     const std::vector<TRecordedRequest> requests = fServer.Requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(requests[0].fBody.size(), size_t(bytes.size()));
     EXPECT_EQ(requests[1].fBody, "abc");
+    EXPECT_EQ(requests[2].fBody, "{\\rtf1 text}");
+    EXPECT_EQ(requests[3].fBody, "{\\rtf1 text}");
+    EXPECT_TRUE(
+        ExtractFileText(Write("plain.txt", "{not rtf}"), 10, fText, fServer.Address(), nullptr, &origin));
+    EXPECT_EQ(origin, TTextOrigin::toPlainText);
 }
 
 TEST_F(ExtractFileTextTest, ServerFailureGivesEmptyText)

@@ -10,6 +10,7 @@
 #include "gui/widgets/link_label.h"
 #include "platform/file_name.h"
 #include "search/search_control.h"
+#include "support/encoding_fixtures.h"
 #include "support/fake_extraction_server.h"
 #include "support/scoped_trash_home.h"
 #include "support/temp_tree.h"
@@ -90,6 +91,18 @@ protected:
         for (int row = 0; row < rows->rowCount(); ++row)
             if (rows->index(row, flcName).data().toString() == aName)
                 fForm.SearchResultList->SelectRows({row});
+    }
+
+    // Points the window at the program's own server, built beside the tests; false when a server
+    // answers on the default address, which the window would use instead.
+    bool UseTheProgramsOwnServer()
+    {
+        if (ServerAnswers(TExtractionServerAddress{}, 1000))
+            return false;
+        qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
+        fForm.Session().SetExtractionServer(std::nullopt);
+        qunsetenv("ORDWELL_EXTRACTD");
+        return true;
     }
 
     QString PreviewSelection() const { return fForm.FPreview->textCursor().selectedText(); }
@@ -380,11 +393,8 @@ TEST_F(MainFormSearch, DocumentsWithoutAServerAreCountedListedAndExplained)
 // document, finds real documents through it, and ends it when it closes.
 TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
 {
-    if (ServerAnswers(TExtractionServerAddress{}, 1000))
+    if (!UseTheProgramsOwnServer())
         GTEST_SKIP() << "a server answers on the default address; the window uses that one";
-    qputenv("ORDWELL_EXTRACTD", ORDWELL_EXTRACTD_PATH);
-    fForm.Session().SetExtractionServer(std::nullopt);
-    qunsetenv("ORDWELL_EXTRACTD");
     const QString documents = QStringLiteral(ORDWELL_TEST_SOURCE_DIR "/tests/extractd/documents/");
     QStringList expected;
     for (const char *name : {"keeper_log.docx", "keeper_log.pdf"}) {
@@ -400,6 +410,47 @@ TEST_F(MainFormSearch, DocumentsAreFoundThroughTheProgramsOwnServer)
     ASSERT_GT(server, 0);
     fForm.close();
     EXPECT_EQ(kill(server, 0), -1); // ended and reaped
+}
+
+// Files in the encodings users have, and RTF documents (read by the program's own server): each is
+// listed for each of its words, with its Matches and Context, and shown with the word selected
+// and marked in the preview.
+TEST_F(MainFormSearch, FilesInTheirEncodingsAreFoundAndShownWithTheirMatches)
+{
+    if (!UseTheProgramsOwnServer())
+        GTEST_SKIP() << "a server answers on the default address; the window uses that one";
+    for (const TEncodingFixture &fixture : EncodingFixtures())
+        ASSERT_TRUE(QFile::copy(EncodingFixturePath(fixture.fFile),
+                                fRoot.filePath(QStringLiteral("a/") + QString::fromLatin1(fixture.fFile))));
+    const QAbstractItemModel *rows = fForm.SearchResultList->model();
+    for (const TEncodingFixture &fixture : EncodingFixtures()) {
+        const QString name = QString::fromLatin1(fixture.fFile);
+        for (const char *word : fixture.fWords) {
+            const QString text = QString::fromUtf8(word);
+            ASSERT_TRUE(Search(text));
+            ASSERT_TRUE(Results().contains(fRoot.filePath(QStringLiteral("a/") + name)))
+                << fixture.fFile << " " << word;
+            for (int row = 0; row < rows->rowCount(); ++row) {
+                if (rows->index(row, flcName).data().toString() != name)
+                    continue;
+                EXPECT_GE(rows->index(row, flcMatches).data().toString().toInt(), 1)
+                    << fixture.fFile << " " << word;
+                EXPECT_TRUE(rows->index(row, flcContext).data().toString().contains(text))
+                    << fixture.fFile << " " << word;
+            }
+            SelectResult(name);
+            EXPECT_FALSE(fForm.StaticText2->isVisible()) << fixture.fFile;
+            // A document's text may break the words onto lines: the selection holds them all.
+            EXPECT_EQ(PreviewSelection().simplified(), text) << fixture.fFile << " " << word;
+            EXPECT_FALSE(fForm.FPreview->extraSelections().isEmpty()) << fixture.fFile << " " << word;
+            EXPECT_FALSE(fForm.lblMatchCount->isHidden()) << fixture.fFile << " " << word;
+            EXPECT_FALSE(fForm.FPreview->toPlainText().contains(QChar(0xFFFD))) << fixture.fFile;
+            if (fixture.fDocument) {
+                EXPECT_FALSE(fForm.FPreview->toPlainText().contains(QStringLiteral("\\rtf")))
+                    << fixture.fFile;
+            }
+        }
+    }
 }
 
 // Names that are not valid UTF-8 are walked, checked, listed and previewed under their own bytes:

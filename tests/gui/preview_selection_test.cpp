@@ -120,6 +120,10 @@ TEST_F(PreviewSelection, ADocumentsPhraseAcrossALineBreakIsSelectedWholeUnlikePl
     Select(text);
     EXPECT_EQ(SelectionStart(), 21);
     EXPECT_EQ(SelectedText(), QStringLiteral("annual report"));
+    // A file of a plain-text name that holds RTF is a document: the server's text, its rule.
+    Select(Add("letter.txt", "{\\rtf1 Annual\\par report and an annual report}"));
+    EXPECT_EQ(fForm.FPreview->toPlainText(), QStringLiteral("Annual\nreport and an annual report"));
+    EXPECT_EQ(SelectedText(), QStringLiteral("Annual\u2029report"));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
-// Code page choice by language, conversions to and from code pages, per-unit lower case.
+// Code page choice by language, conversions to and from code pages and any charset iconv knows,
+// per-unit lower case.
 #include "platform/ansi_code_page.h"
+#include "platform/charset_decoder.h"
 #include "platform/lower_case.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +67,39 @@ TEST(AnsiConversionTest, UnknownCodePageDegradesWithoutFailing)
 {
     EXPECT_EQ(TextToAnsi(QString::fromUtf8("aé"), 99999), QByteArray("a?"));
     EXPECT_EQ(AnsiToText("a\xE9", 99999), QString::fromUtf8("aé"));
+}
+
+// Piece by piece: a sequence cut at a piece's end waits for the next piece, one that is not a
+// character gives one mark per unit of the charset and the rest goes on.
+TEST(CharsetDecoderTest, DecodesPiecesWithMarksWhereNoCharacterIs)
+{
+    TCharsetDecoder sjis("SHIFT_JIS");
+    ASSERT_TRUE(sjis.IsValid());
+    QString text;
+    qsizetype consumed = 0;
+    EXPECT_EQ(sjis.Decode("z\x82", false, text, consumed), 0);
+    EXPECT_EQ(consumed, 1);
+    EXPECT_EQ(sjis.Decode("\x82\xA0\x82", true, text, consumed), 1);
+    EXPECT_EQ(consumed, 3);
+    EXPECT_EQ(text, QString::fromUtf8("zあ\uFFFD"));
+
+    TCharsetDecoder utf16("UTF-16LE");
+    text.clear();
+    const QByteArray loneSurrogate("a\0\x00\xDC"
+                                   "b\0",
+                                   6);
+    EXPECT_EQ(utf16.Decode(loneSurrogate, true, text, consumed), 1);
+    EXPECT_EQ(text, QString::fromUtf8("a\uFFFDb"));
+
+    TCharsetDecoder unknown("NO-SUCH-CHARSET");
+    EXPECT_FALSE(unknown.IsValid());
+    text.clear();
+    EXPECT_EQ(unknown.Decode("ab\xE9", true, text, consumed), 0);
+    EXPECT_EQ(text, QString::fromUtf8("abé"));
+    EXPECT_EQ(consumed, 3);
+    EXPECT_TRUE(TCharsetDecoder::IsKnown("KOI8-R"));
+    EXPECT_FALSE(TCharsetDecoder::IsKnown("NO-SUCH-CHARSET"));
+    EXPECT_FALSE(TCharsetDecoder::IsKnown(""));
 }
 
 TEST(AnsiConversionTest, Utf8)

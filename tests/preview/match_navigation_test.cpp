@@ -1,5 +1,6 @@
 // Match navigation of the preview: positions without regard to case, overlapping occurrences,
 // wrap-around at either end, and line-break normalisation.
+#include "content/text_extraction.h"
 #include "preview/match_navigation.h"
 
 #include <gtest/gtest.h>
@@ -158,11 +159,10 @@ TEST_F(MatchNavigation, SelectionBeyondTheTextWrapsSafely)
     EXPECT_EQ(PreviousMatch(fText, fNeedle, {500, 0}), (TPreviewSelection{20, 4}));
 }
 
-TEST(MatchRuleFor, PlainTextFilesMatchExactlyDocumentsByWhiteSpaceRuns)
+TEST(MatchRuleFor, PlainTextMatchesExactlyDocumentsByWhiteSpaceRuns)
 {
-    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/notes.TXT")), TMatchRule::mrExact);
-    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/report.pdf")), TMatchRule::mrSpaceRuns);
-    EXPECT_EQ(MatchRuleFor(QStringLiteral("/a/letter.docx")), TMatchRule::mrSpaceRuns);
+    EXPECT_EQ(MatchRuleFor(TTextOrigin::toPlainText), TMatchRule::mrExact);
+    EXPECT_EQ(MatchRuleFor(TTextOrigin::toDocument), TMatchRule::mrSpaceRuns);
 }
 
 TEST_F(MatchNavigation, SpaceRunsSelectWholeMatchesAcrossLineBreaks)

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "content/text_matcher.h"
 #include "gui/views/file_list_view.h"
+#include "preview/match_navigation.h"
 #include "search/search_session.h"
 
 #include <array>
@@ -149,8 +150,9 @@ public:
     // Clears the preview and shows the notice.
     void ClearPreview();
     // Shows aText (line breaks normalised) with redrawing held, selects the first occurrence of
-    // the text to find without moving the keyboard focus, and sets the notice's visibility.
-    void ShowPreviewText(const QString &aText);
+    // the text to find by aRule (that of where the text came from) without moving the keyboard
+    // focus, and sets the notice's visibility.
+    void ShowPreviewText(const QString &aText, TMatchRule aRule = TMatchRule::mrExact);
     // Fills the preview for the result list's selection (the first match selected).
     void UpdatePreview();
     // The result list's OnSelectionChanged: the preview, the status text, the notice.
@@ -162,7 +164,7 @@ public:
     // moves to the preview only with aTakeFocus (F3 leaves it where it is).
     void GoToMatch(bool aNext, bool aTakeFocus);
     // The matcher of the text the preview shows: the search's text and match options, by the
-    // rule of the selected file.
+    // rule of that text.
     TTextMatcher PreviewMatcher() const;
 
     // Shows "Match i of N" for the preview's selection and marks every match of the shown text.
@@ -307,6 +309,9 @@ private:
 
     TCommandLine fCommandLine;
     QLabel *fStatusPanel = nullptr;
+    // How the text to find matches in the text the preview shows: exactly in a plain-text file's,
+    // by white-space runs in a document's.
+    TMatchRule fPreviewRule = TMatchRule::mrExact;
     // The status line ends with the note of unread documents: a click on it opens their list.
     bool fStatusLinksUnread = false;
     // The extraction server setting the session uses now.

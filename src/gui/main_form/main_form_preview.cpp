@@ -45,15 +45,6 @@ void Select(QPlainTextEdit *aMemo, TPreviewSelection aSelection)
     aMemo->ensureCursorVisible();
 }
 
-// The match rule of the text the preview shows: that of the result list's selected file, whose
-// text it is; the exact rule when no file is selected.
-TMatchRule PreviewMatchRule(const TZorFileList &aList)
-{
-    if (aList.SelCount() == 0 || aList.ItemIndex() < 0)
-        return TMatchRule::mrExact;
-    return MatchRuleFor(aList.SelectedPath());
-}
-
 // The matches under match options other than the default, by the search's matcher, with the
 // same wrap-around as the plain rule's navigation.
 std::optional<TPreviewSelection> Selection(const std::optional<TTextSpan> &aSpan)
@@ -84,28 +75,29 @@ std::optional<TPreviewSelection> PreviousMatchBy(const TTextMatcher &aMatcher, c
 TTextMatcher TMainForm::PreviewMatcher() const
 {
     return TTextMatcher(fSession->CurrentTextToFind(), SearchControl().MatchOptions(),
-                        PreviewMatchRule(SearchResultList->FileList()) == TMatchRule::mrSpaceRuns);
+                        fPreviewRule == TMatchRule::mrSpaceRuns);
 }
 
 void TMainForm::ClearPreview()
 {
     FPreview->clear();
+    fPreviewRule = TMatchRule::mrExact;
     UpdateMatchMarks();
     PreviewFailure->clear();
     PreviewCutNotice->setVisible(false);
     UpdatePreviewNotice();
 }
 
-void TMainForm::ShowPreviewText(const QString &aText)
+void TMainForm::ShowPreviewText(const QString &aText, TMatchRule aRule)
 {
-    const TMatchRule rule = PreviewMatchRule(SearchResultList->FileList());
+    fPreviewRule = aRule;
     FPreview->setUpdatesEnabled(false);
     FPreview->setPlainText(
-        BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind(), rule));
+        BreakLongLines(NormalizeLineBreaks(aText), kPreviewMaxLine, fSession->CurrentTextToFind(), aRule));
     FPreview->setUpdatesEnabled(true);
     UpdatePreviewNotice();
     const auto match = SearchControl().MatchOptions().IsDefault()
-                           ? FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), rule)
+                           ? FirstMatch(FPreview->toPlainText(), fSession->CurrentTextToFind(), aRule)
                            : Selection(PreviewMatcher().Find(FPreview->toPlainText()));
     if (match)
         Select(FPreview, *match);
@@ -117,6 +109,7 @@ void TMainForm::UpdatePreview()
     FPreview->setUpdatesEnabled(false);
     FPreview->clear();
     FPreview->setUpdatesEnabled(true);
+    fPreviewRule = TMatchRule::mrExact;
     UpdateMatchMarks();
     PreviewCutNotice->setVisible(false);
     PreviewFailure->clear();
@@ -128,17 +121,18 @@ void TMainForm::UpdatePreview()
         return;
     QString text;
     TDocumentFailure failure;
+    TTextOrigin origin = TTextOrigin::toPlainText;
     const std::shared_ptr<TExtractionService> extraction = fSession->Extraction();
-    if (!extraction || !ExtractFileText(path, kPreviewMaxBytes, text, *extraction, &failure)) {
+    if (!extraction || !ExtractFileText(path, kPreviewMaxBytes, text, *extraction, &failure, &origin)) {
         // Why there is no preview, under the notice that says so.
         if (failure.fProblem != TDocumentProblem::None)
             PreviewFailure->setText(Translate(DocumentProblemPhrase(failure.fProblem)));
         UpdatePreviewNotice();
         return;
     }
-    ShowPreviewText(text);
+    ShowPreviewText(text, MatchRuleFor(origin));
     // A text file is read up to the preview's limit (the search reads all of it).
-    if (IsPlainTextExtension(ExtractFileExt(path)) && ::FileSize(path) > kPreviewMaxBytes) {
+    if (origin == TTextOrigin::toPlainText && ::FileSize(path) > kPreviewMaxBytes) {
         PreviewCutNotice->setText(Translate(QStringLiteral("Only the first 2 MB of this file are shown.")));
         PreviewCutNotice->setVisible(true);
     }
@@ -172,9 +166,8 @@ void TMainForm::GoToMatch(bool aNext, bool aTakeFocus)
         const TTextMatcher matcher = PreviewMatcher();
         match = aNext ? NextMatchBy(matcher, text, current) : PreviousMatchBy(matcher, text, current);
     } else {
-        const TMatchRule rule = PreviewMatchRule(SearchResultList->FileList());
-        match = aNext ? NextMatch(text, fSession->CurrentTextToFind(), current, rule)
-                      : PreviousMatch(text, fSession->CurrentTextToFind(), current, rule);
+        match = aNext ? NextMatch(text, fSession->CurrentTextToFind(), current, fPreviewRule)
+                      : PreviousMatch(text, fSession->CurrentTextToFind(), current, fPreviewRule);
     }
     if (!match)
         return;
