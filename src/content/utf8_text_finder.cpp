@@ -241,7 +241,11 @@ TLenientCounts CountLenientUnits(QByteArrayView aBytes)
         bool whole = length > 1 && i + length <= end;
         for (int k = 1; whole && k < length; ++k)
             whole = IsTail(bytes[i + k]);
-        if (lead == '?' || (lead >= 0x80 && (!whole || length == 4)))
+        // The overlong forms of "?" (C0 BF, E0 80 BF) decode to "?" as well.
+        const bool overlongQuestionMark =
+            whole && ((length == 2 && lead == 0xC0 && bytes[i + 1] == 0xBF) ||
+                      (length == 3 && lead == 0xE0 && bytes[i + 1] == 0x80 && bytes[i + 2] == 0xBF));
+        if (lead == '?' || (lead >= 0x80 && (!whole || length == 4)) || overlongQuestionMark)
             ++counts.fQuestionMarks;
         i += whole ? length : 1;
     }

@@ -214,6 +214,26 @@ TEST(Utf8TextFinderTest, AgreesWithTheLenientDecoder)
     EXPECT_FALSE(TUtf8TextFinder(QString::fromUtf8("😀")).IsUsable());
 }
 
+// Bytes the text-matcher fuzz target found (fuzz/corpus/text_matcher/): the quick counts of the
+// lenient decoding, and so the choice between UTF-8 and ANSI text, agree with the decoding.
+TEST(Utf8TextFinderTest, CountsAgreeWithTheDecodingOnFuzzFindings)
+{
+    const QByteArray findings[] = {
+        // The overlong forms of "?" decode to "?".
+        QByteArray("\x08\xF5\xC0\xBF"),
+        QByteArray("\xE0\x80\xBF\xC0\xBF"
+                   "a"),
+    };
+    for (const QByteArray &bytes : findings) {
+        const QString decoded = DecodeUtf8Lenient(bytes, 0, int32_t(bytes.size()));
+        const TLenientCounts counts = CountLenientUnits(bytes);
+        EXPECT_EQ(counts.fUnits, decoded.size()) << bytes.toHex().constData();
+        EXPECT_EQ(counts.fQuestionMarks, decoded.count(u'?')) << bytes.toHex().constData();
+        EXPECT_EQ(MostlyQuestionMarks(bytes), 2 * decoded.count(u'?') > decoded.size())
+            << bytes.toHex().constData();
+    }
+}
+
 // Sets the raw-search option for one test and restores it afterwards.
 class TRawSearchOption
 {
