@@ -7,6 +7,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -37,6 +39,26 @@ void Extract(const httplib::Request &aRequest, httplib::Response &aResponse,
                           "text/plain");
 }
 
+// Connects aSocket to aServer. libFuzzer's timer interrupts a connect now and then; the
+// connection then goes on by itself.
+bool Connect(int aSocket, const sockaddr_in &aServer)
+{
+    if (::connect(aSocket, reinterpret_cast<const sockaddr *>(&aServer), sizeof aServer) == 0)
+        return true;
+    if (errno != EINTR)
+        return false;
+    pollfd entry{aSocket, POLLOUT, 0};
+    while (::poll(&entry, 1, -1) < 0)
+        if (errno != EINTR)
+            return false;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(aSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return false;
+    errno = error;
+    return error == 0;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -60,13 +82,22 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *aData, std::size_t aSize)
 {
+    // The server ends each connection, so each leaves its address pair waiting a minute: the
+    // client takes its address from 127.0.0.2 to 127.0.0.251 in turn, for pairs enough.
+    static unsigned connection = 0;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 2 + connection++ % 250);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<std::uint16_t>(gPort));
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(gPort));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (client < 0 || ::connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+    if (client < 0 || ::bind(client, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0 ||
+        !Connect(client, server)) {
+        std::perror("fuzz_http_connection: no connection");
         std::abort();
+    }
     // The input goes out while the answers are read, so that neither side waits for the other;
     // after the last byte the client half-closes, and the server ends the connection.
     std::size_t sent = 0;

@@ -50,7 +50,7 @@ for name in "${targets[@]}"; do
   fi
   log="$work/$name.log"
   rc=0
-  TMPDIR="$work/tmp-$name" "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  TMPDIR="$work/tmp-$name" "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=30 -report_slow_units=30 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$findings/$name-" "$corpus" >"$log" 2>&1 || rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   if [ $rc -eq 0 ]; then
