@@ -13,6 +13,8 @@ packages=(
   libpoppler-cpp-dev libarchive-dev libxml2-dev libgmime-3.0-dev libgsf-1-dev libuchardet-dev
   libwpd-dev librevenge-dev
   antiword catdoc poppler-utils djvulibre-bin
+  # fuzzing (scripts/fuzz.sh): clang's libFuzzer and sanitizer runtimes, llvm-symbolizer
+  clang-14 libclang-rt-14-dev llvm-14
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev googletest xvfb xauth imagemagick
   dbus-daemon

@@ -100,7 +100,7 @@ void TMobiExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
         ThrowEncrypted("the book is protected by DRM");
     if (compression != 1 && compression != 2)
         ThrowCorrupt("the book's compression (" + std::to_string(compression) + ") is not supported");
-    const bool mobi = header.substr(16, 4) == "MOBI";
+    const bool mobi = header.size() >= 20 && header.substr(16, 4) == "MOBI";
     const std::uint32_t headerLength = mobi ? Be32(header, 20) : 0;
     const std::string charset = mobi && Be32(header, 28) == 65001 ? "UTF-8" : "WINDOWS-1252";
     const std::uint32_t extraFlags = mobi && headerLength >= 0xE4 ? Be16(header, 0xF2) : 0;
@@ -111,7 +111,7 @@ void TMobiExtractor::Extract(const TDocument &aDocument, TExtractContext &aConte
             header.substr(std::min<std::size_t>(Be32(header, 84), header.size()), Be32(header, 88)), charset);
         // EXTH records: 100 author, 103 description, 105 subject, 503 title.
         const std::size_t exth = 16 + headerLength;
-        if ((Be32(header, 0x80) & 0x40) != 0 && header.substr(exth, 4) == "EXTH") {
+        if ((Be32(header, 0x80) & 0x40) != 0 && exth <= header.size() && header.substr(exth, 4) == "EXTH") {
             std::size_t at = exth + 12;
             for (std::uint32_t i = 0, n = Be32(header, exth + 8); i < n && at + 8 <= header.size(); ++i) {
                 const std::uint32_t type = Be32(header, at), length = Be32(header, at + 4);

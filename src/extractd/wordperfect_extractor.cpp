@@ -18,8 +18,11 @@ void TWordPerfectExtractor::Extract(const TDocument &aDocument, TExtractContext 
         ThrowCorrupt("not a readable WordPerfect document");
     if (confidence == libwpd::WPD_CONFIDENCE_UNSUPPORTED_ENCRYPTION)
         ThrowEncrypted("the WordPerfect document is encrypted in a way that cannot be read");
-    const std::string &password = aContext.Password();
-    if (confidence == libwpd::WPD_CONFIDENCE_SUPPORTED_ENCRYPTION && password.empty())
+    // The request's password goes only to a protected document: libwpd refuses any other one
+    // that it is given a password for.
+    const bool protectedDocument = confidence == libwpd::WPD_CONFIDENCE_SUPPORTED_ENCRYPTION;
+    const std::string password = protectedDocument ? aContext.Password() : std::string();
+    if (protectedDocument && password.empty())
         ThrowEncrypted("the WordPerfect document needs a password");
     librevenge::RVNGString text;
     librevenge::RVNGTextTextGenerator generator(text);

@@ -2,6 +2,7 @@
 // with its text match and raw search across chunk borders.
 #include "content/content_matching.h"
 #include "content/spaced_text_match.h"
+#include "content/text_encoding.h"
 #include "content/text_extraction.h"
 #include "content/utf8_text_finder.h"
 #include "platform/ansi_code_page.h"
@@ -203,6 +204,22 @@ TEST(Utf8TextFinderTest, AgreesWithTheDecoding)
     EXPECT_FALSE(TUtf8TextFinder(u"a?").IsUsable());
     EXPECT_FALSE(TUtf8TextFinder(u"").IsUsable());
     EXPECT_FALSE(TUtf8TextFinder(QString::fromUtf8("😀")).IsUsable());
+}
+
+// Bytes the text-matcher fuzz target found (fuzz/corpus/text_matcher/): the overlong forms of
+// "?" are not UTF-8, so such text is never decided to be UTF-8.
+TEST(Utf8TextFinderTest, OverlongFormsAreNotUtf8)
+{
+    const QByteArray findings[] = {
+        QByteArray("\x08\xF5\xC0\xBF"),
+        QByteArray("\xE0\x80\xBF\xC0\xBF"
+                   "a"),
+    };
+    for (const QByteArray &bytes : findings) {
+        EXPECT_FALSE(IsValidUtf8(bytes)) << bytes.toHex().constData();
+        const std::optional<TTextEncoding> encoding = DecideTextEncoding(bytes);
+        EXPECT_TRUE(!encoding || !encoding->IsUtf8()) << bytes.toHex().constData();
+    }
 }
 
 // Sets the raw-search option for one test and restores it afterwards.

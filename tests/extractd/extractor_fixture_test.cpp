@@ -531,4 +531,15 @@ TEST_P(WrittenDocuments, YieldsEveryWordAndNoPlaceholder)
         EXPECT_FALSE(Has(out, snippet)) << "'" << snippet << "' present in:\n" << out.Text;
 }
 
+// A client may send a password with every document: one that is not protected reads the same.
+TEST_P(WrittenDocuments, APasswordSentAlongChangesNothing)
+{
+    const TWrittenCase &test = GetParam();
+    std::string bytes = test.Make != nullptr ? test.Make() : WrittenDocument(test.File);
+    TOutcome plain = Extract(bytes);
+    TOutcome withPassword = Extract(bytes, "", "unused password");
+    EXPECT_FALSE(withPassword.Error);
+    EXPECT_EQ(withPassword.Text, plain.Text);
+}
+
 INSTANTIATE_TEST_SUITE_P(Documents, WrittenDocuments, testing::ValuesIn(WrittenCases()), WrittenName);
