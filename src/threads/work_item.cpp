@@ -34,9 +34,16 @@ void TBasicWorkItem::SetOnWorkDone(TWorkDoneEvent aEvent)
 
 void TBasicWorkItem::SetStatus(TTaskStatus aStatus)
 {
-    if (aStatus == TTaskStatus::Canceled && fStatus.load() != TTaskStatus::Canceled)
-        Terminate();
-    fStatus.store(aStatus);
+    if (aStatus == TTaskStatus::Canceled) {
+        if (fStatus.load() != TTaskStatus::Canceled)
+            Terminate();
+        fStatus.store(aStatus);
+        return;
+    }
+    // A cancel that lands while the worker marks the item Running (or Paused) must not be undone.
+    TTaskStatus lSeen = fStatus.load();
+    while (lSeen != TTaskStatus::Canceled && !fStatus.compare_exchange_weak(lSeen, aStatus)) {
+    }
 }
 
 TTaskStatus TBasicWorkItem::GetStatus()

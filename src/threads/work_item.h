@@ -77,7 +77,7 @@ public:
     // and this is not the UI thread, queues itself there (keeping the item alive until then, and
     // looking at the status again when it runs); else runs the hook and then the done event.
     void WorkDone(TZorThread *pThread) override;
-    // A change to Canceled runs Terminate first; then the status is stored.
+    // A change to Canceled runs Terminate first; then the status is stored. Canceled is final.
     void SetStatus(TTaskStatus aStatus) override;
     QString ClassName() const override;
     // Canceled once the token reports cancellation; otherwise the stored status.

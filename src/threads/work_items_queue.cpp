@@ -14,13 +14,15 @@ void TWorkItemsQueue::Add(std::shared_ptr<IWorkItem> aItem, bool aHighPriority)
         fList.push_front(std::move(aItem));
 }
 
-std::shared_ptr<IWorkItem> TWorkItemsQueue::TakeNext()
+std::shared_ptr<IWorkItem> TWorkItemsQueue::TakeNext(const TTaken &aOnTaken)
 {
     std::lock_guard lGuard(fLock);
     if (fList.empty())
         return nullptr;
     std::shared_ptr<IWorkItem> lItem = std::move(fList.back());
     fList.pop_back();
+    if (aOnTaken)
+        aOnTaken(lItem);
     return lItem;
 }
 

@@ -17,8 +17,12 @@ public:
 
     // Queues aItem and sets it WaitingToRun (unless it is already Canceled). Any thread.
     void Add(std::shared_ptr<IWorkItem> aItem, bool aHighPriority);
-    // Takes the next item to run, or null when empty. Any thread.
-    std::shared_ptr<IWorkItem> TakeNext();
+    using TTaken = std::function<void(const std::shared_ptr<IWorkItem> &)>;
+
+    // Takes the next item to run, or null when empty. Any thread. aOnTaken, when given, receives
+    // the item under the queue's lock: a Clear or Remove at the same time finds the item either
+    // still queued or already where aOnTaken put it.
+    std::shared_ptr<IWorkItem> TakeNext(const TTaken &aOnTaken = {});
     // Removes every item (or only those aMatches accepts) and returns them.
     std::vector<std::shared_ptr<IWorkItem>> Clear();
     std::vector<std::shared_ptr<IWorkItem>> Remove(const TPredicate &aMatches);

@@ -67,7 +67,6 @@ void TWorkerThread::Execute()
         std::shared_ptr<IWorkItem> lItem = fWorkerPool.GetNextWorkItem(*this);
         if (!lItem)
             continue;
-        SetWorkItem(lItem);
         if (lItem->GetStatus() != TTaskStatus::Canceled && !RunWorkItem(lItem))
             return; // abandoned: the pool may be gone; lItem is released on the way out
         SetWorkItem(nullptr);

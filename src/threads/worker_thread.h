@@ -30,6 +30,7 @@ protected:
     QString HardTerminateMessage() const override;
 
 private:
+    friend class TWorkerThreadPool; // sets the current item as it takes one from the queue
     void SetWorkItem(std::shared_ptr<IWorkItem> aItem);
     // DoWork, the final status and WorkDone, outside the pool; false when the pool let us go.
     bool RunWorkItem(const std::shared_ptr<IWorkItem> &aItem);

@@ -92,12 +92,13 @@ void TWorkerThreadPool::AddWorkerThreadIfNeeded()
     fLastCheckAddNewWorkerThread.store(GetTickCount64());
 }
 
-std::shared_ptr<IWorkItem> TWorkerThreadPool::TakeWorkItem()
+std::shared_ptr<IWorkItem> TWorkerThreadPool::TakeWorkItem(TWorkerThread &aThread)
 {
     // While the all-done handler runs, no thread takes an item; the handler's end wakes them.
     if (fAllWorkItemsDoneEventCount.load() > 0)
         return nullptr;
-    return fWorkerItemsQueue.TakeNext();
+    return fWorkerItemsQueue.TakeNext(
+        [&](const std::shared_ptr<IWorkItem> &aItem) { aThread.SetWorkItem(aItem); });
 }
 
 std::shared_ptr<IWorkItem> TWorkerThreadPool::GetNextWorkItem(TWorkerThread &aThread)
@@ -105,7 +106,7 @@ std::shared_ptr<IWorkItem> TWorkerThreadPool::GetNextWorkItem(TWorkerThread &aTh
     if (aThread.TerminateRequested())
         return nullptr;
     const uint32_t lWaitStart = GetTickCount();
-    std::shared_ptr<IWorkItem> lItem = TakeWorkItem();
+    std::shared_ptr<IWorkItem> lItem = TakeWorkItem(aThread);
     while (!lItem) {
         if (TicksBetween(lWaitStart, GetTickCount()) > fMaxIdleTime.load()) {
             aThread.Terminate();
@@ -115,7 +116,7 @@ std::shared_ptr<IWorkItem> TWorkerThreadPool::GetNextWorkItem(TWorkerThread &aTh
                                   [&] { return aThread.TerminateRequested(); });
         if (aThread.TerminateRequested())
             return nullptr;
-        lItem = TakeWorkItem();
+        lItem = TakeWorkItem(aThread);
     }
     // The event lets one thread through per signal: pass it on while items are left.
     if (fWorkerItemsQueue.Count() > 0)

@@ -103,9 +103,10 @@ private:
     TWorkerThreadPool(bool aInitializeCOM, TGlobal);
 
     void AddWorkerThreadIfNeeded();
-    // For aThread's loop: the next item, or null when the thread is to end.
+    // For aThread's loop: the next item, or null when the thread is to end. The item becomes
+    // aThread's current one as it leaves the queue, so TerminateWorkItems always finds it.
     std::shared_ptr<IWorkItem> GetNextWorkItem(TWorkerThread &aThread);
-    std::shared_ptr<IWorkItem> TakeWorkItem();
+    std::shared_ptr<IWorkItem> TakeWorkItem(TWorkerThread &aThread);
     void DoAllWorkItemsDone();
     void CallAllWorkItemsDone();
     template <class TPredicate> bool AnyRunningItem(TPredicate aMatches) const;

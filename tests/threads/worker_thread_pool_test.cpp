@@ -388,6 +388,47 @@ TEST_F(WorkerThreadPool, TerminateWorkItemsByTagWithdrawsAndCancelsOnlyMatchingI
     EXPECT_FALSE(lPool.ContainsWorkItem(7));
 }
 
+// An item a worker has just taken from the queue is either withdrawn or cancelled by the call that
+// ends all items: none may start afterwards as if nothing happened. Short items keep every worker
+// taking one item after another, so each round's call meets workers at every point of a take.
+TEST_F(WorkerThreadPool, NoItemStartsUncancelledAfterTerminateWorkItemsReturns)
+{
+    class TWatchingItem : public TBasicWorkItem
+    {
+    public:
+        TWatchingItem(const std::atomic<bool> &aEnded, std::atomic<int> &aEscaped)
+            : fEnded(aEnded), fEscaped(aEscaped)
+        {
+        }
+        void DoWork() override
+        {
+            if (fEnded.load() && !IsWorkItemCancelled())
+                ++fEscaped;
+        }
+
+    private:
+        const std::atomic<bool> &fEnded;
+        std::atomic<int> &fEscaped;
+    };
+
+    TWorkerThreadPool lPool(false);
+    lPool.SetMinWorkerThreads(4);
+    std::atomic<bool> lEnded{false};
+    std::atomic<int> lEscaped{0};
+    for (int lRound = 0; lRound < 300 && lEscaped.load() == 0; ++lRound) {
+        std::vector<std::shared_ptr<IWorkItem>> lItems;
+        for (int i = 0; i < 400; ++i)
+            lItems.push_back(std::make_shared<TWatchingItem>(lEnded, lEscaped));
+        lPool.AddWorkItems(lItems, TPriority::Normal);
+        lPool.TerminateWorkItems();
+        lEnded = true;
+        ASSERT_TRUE(PumpUntil([&] { return lPool.WorkItemsCount() == 0; }));
+        lEnded = false;
+    }
+    EXPECT_EQ(lEscaped.load(), 0);
+    lPool.TerminateThreads(true);
+}
+
 TEST_F(WorkerThreadPool, IdleThreadsEndAndANewItemStartsAFreshThread)
 {
     TWorkerThreadPool lPool(false);
