@@ -6,6 +6,9 @@
 //   text10k    10,000 text files of 10 KB, the text in 1% of them
 //   text20k    the same with 20,000 files (run it under a real X server with accessibility on:
 //              dbus-run-session with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 and DISPLAY set)
+//   rare20k    20,000 text files of 10 KB of words whose letters the text mostly lacks ("alpha"
+//              to "mike"), "quokkaSpeed" in 1% of them
+//   The text sets also time the content check alone, on one thread, against rg -j1 -li.
 //   empty200k  200,000 empty files, a text that none holds (also: the longest UI stall)
 //   empty1m    1,000,000 empty files, a text that none holds
 //   listed100k 100,000 files listed with an empty text: wall time and bytes per listed result
@@ -89,6 +92,21 @@ double RunPeer(const QString &aProgram, const QStringList &aArguments)
     if (!process.waitForFinished(-1))
         return -1;
     return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Words of the spelling alphabet from "alpha" to "mike": few of the letters of "quokkaSpeed".
+QByteArray RareLetterWords(QRandomGenerator &aRandom, qsizetype aSize)
+{
+    static const char *const words[] = {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot", "golf",
+                                        "hotel", "india", "juliett", "kilo",  "lima", "mike"};
+    QByteArray text;
+    text.reserve(aSize + 16);
+    while (text.size() < aSize) {
+        text += words[aRandom.bounded(int(std::size(words)))];
+        text += aRandom.bounded(12) == 0 ? '\n' : ' ';
+    }
+    text.truncate(aSize);
+    return text;
 }
 
 QByteArray Words(QRandomGenerator &aRandom, qsizetype aSize, bool aUmlauts)
@@ -301,6 +319,28 @@ void Compare(TMainForm &aForm, const QString &aData, const QString &aText, const
                     *std::max_element(stalls.begin(), stalls.end()));
 }
 
+// The content check alone, on this thread, over every file of aData, against rg -j1 -li.
+void CompareContentCheck(const QString &aData, const QString &aText, int aExpected)
+{
+    QStringList files;
+    for (QDirIterator it(aData, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        files << it.next();
+    std::vector<double> check, peer;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        int found = 0;
+        for (const QString &file : files)
+            found += FileContainsText(file, aText) ? 1 : 0;
+        check.push_back(double(timer.nsecsElapsed()) / 1e9);
+        peer.push_back(
+            RunPeer(QStringLiteral("rg"), {QStringLiteral("-j1"), QStringLiteral("-li"), aText, aData}));
+        if (found != aExpected)
+            std::printf("unexpected: %d files hold the text, not %d\n", found, aExpected);
+    }
+    Report("content check, one thread", Median(check), "rg -j1 -li", Median(peer));
+}
+
 // Starts ordwell-extractd from $ORDWELL_EXTRACTD on port 19998, points the window at it and waits
 // until it answers for aSample.
 bool StartServer(QProcess &aServer, TMainForm &aForm, const QString &aSample)
@@ -388,9 +428,10 @@ int main(int argc, char **argv)
     qputenv("XDG_CACHE_HOME", (config.path() + QStringLiteral("/cache")).toLocal8Bit());
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: window_search "
-                     "text10k|text20k|empty200k|empty1m|listed100k|utf8|pdf500|columns|cache [DATA_DIR]\n");
+        std::fprintf(
+            stderr,
+            "usage: window_search "
+            "text10k|text20k|rare20k|empty200k|empty1m|listed100k|utf8|pdf500|columns|cache [DATA_DIR]\n");
         return 2;
     }
     const QString scenario = QString::fromLocal8Bit(argv[1]);
@@ -428,6 +469,26 @@ int main(int argc, char **argv)
             }))
             return 1;
         Compare(form, data, needle, {rgPeer, grepPeer});
+        CompareContentCheck(data, needle, count / 100);
+    } else if (scenario == QStringLiteral("rare20k")) {
+        const QString rare = QStringLiteral("quokkaSpeed");
+        if (!MakeOnce(root, [&](const QString &aData) {
+                for (int i = 0; i < 20000; ++i) {
+                    const QString folder = QStringLiteral("%1/d%2").arg(aData).arg(i / 500);
+                    QDir().mkpath(folder);
+                    QByteArray text = RareLetterWords(random, 10240);
+                    if (i % 100 == 0)
+                        text.replace(5000, rare.size(), rare.toLatin1());
+                    if (!WriteFile(QStringLiteral("%1/f%2.txt").arg(folder).arg(i), text))
+                        return false;
+                }
+                return true;
+            }))
+            return 1;
+        Compare(form, data, rare,
+                {{rgPeer.fLabel, rgPeer.fProgram, {QStringLiteral("-li"), rare, data}},
+                 {grepPeer.fLabel, grepPeer.fProgram, {QStringLiteral("-rli"), rare, data}}});
+        CompareContentCheck(data, rare, 200);
     } else if (scenario == QStringLiteral("columns")) {
         if (!MakeOnce(root, [&](const QString &aData) {
                 for (int i = 0; i < 10000; ++i) {

@@ -188,8 +188,9 @@ public:
     {
         QString errorText;
         fFile = OpenFileForReading(pPath, errorText);
-        // One that cannot be opened is a failure, an empty one is simply no match.
-        if (!fFile)
+        // One that cannot be opened is a failure, unless it is gone (or a folder); an empty one is
+        // simply no match.
+        if (!fFile && FileExists(pPath))
             aFailure = {TDocumentProblem::UnreadableFile, errorText};
         else if (fFile->Size() > 0)
             fChunks.emplace(*fFile, aCarryRoom);
@@ -237,123 +238,123 @@ enum class TPlainTextVerdict
     pvDocument, // RTF: to be asked of the extraction server
 };
 
-TPlainTextVerdict VerdictOf(TPlainTextStart aStart)
-{
-    return aStart == TPlainTextStart::psRtf ? TPlainTextVerdict::pvDocument : TPlainTextVerdict::pvNotFound;
-}
-
-// The text match of a plain-text file, over the whole file, in the encoding it was written in.
-// UTF-8 text is searched as bytes (TUtf8TextFinder), which gives the same answer as decoding it
-// and PosIgnoreCase; a needle the byte scan cannot answer for, and text in any other encoding,
-// are decoded a chunk at a time, with the last units of the chunk before carried over for a
-// match across the border.
-TPlainTextVerdict PlainTextFileContains(const QString &pPath, const QString &aNeedle,
-                                        const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
-{
-    // Three bytes per unit at most in UTF-8, and room for a character cut at a chunk's end.
-    TPlainTextFile file(pPath, 3 * aNeedle.size() + 16, aFailure);
-    if (const TPlainTextStart start = file.Start(); start != TPlainTextStart::psText)
-        return VerdictOf(start);
-    const TUtf8TextFinder finder(aNeedle);
-    QString carried;
-    for (;;) {
-        const QByteArrayView bytes = file.Bytes();
-        qsizetype keepFrom = 0;
-        if (finder.IsUsable() && file.Decoder().KeepsUtf8(bytes)) {
-            if (finder.Find(bytes, file.AtEnd(), keepFrom))
-                return TPlainTextVerdict::pvFound;
-            // A character cut at the chunk's end is kept whole for the next.
-            keepFrom = std::min(keepFrom, CompleteUnitsEnd(bytes));
-            carried.clear();
-        } else {
-            const QString text = carried + file.Decoder().Decode(bytes, file.AtEnd(), keepFrom);
-            if (PosIgnoreCase(text, aNeedle) > 0)
-                return TPlainTextVerdict::pvFound;
-            carried = text.right(aNeedle.size() - 1);
-        }
-        if (!file.Next(keepFrom, aCancel))
-            return TPlainTextVerdict::pvNotFound;
-    }
-}
-
-// The matcher of this thread for a needle and options: built once and kept while the same
+// The matchers of this thread for a needle and options: built once and kept while the same
 // search asks, since a regular expression costs far more to build than to run on one file.
-const TTextMatcher &ThreadMatcher(const QString &aNeedle, const TMatchOptions &aOptions, bool aSpaced)
+struct TThreadMatchers
 {
-    struct TKept
-    {
-        QString fNeedle;
-        TMatchOptions fOptions;
-        std::optional<TTextMatcher> fMatcher;
-    };
-    thread_local TKept kept[2];
-    TKept &slot = kept[aSpaced ? 1 : 0];
+    QString fNeedle;
+    TMatchOptions fOptions;
+    std::optional<TTextMatcher> fMatcher;
+    // The byte scan of UTF-8 for the default options (plain text only).
+    std::optional<TUtf8TextFinder> fFinder;
+};
+
+const TThreadMatchers &ThreadMatchers(const QString &aNeedle, const TMatchOptions &aOptions, bool aSpaced)
+{
+    thread_local TThreadMatchers kept[2];
+    TThreadMatchers &slot = kept[aSpaced ? 1 : 0];
     if (!slot.fMatcher || slot.fNeedle != aNeedle || !(slot.fOptions == aOptions)) {
         slot.fMatcher.emplace(aNeedle, aOptions, aSpaced);
+        slot.fFinder.reset();
+        if (!aSpaced && aOptions.IsDefault())
+            slot.fFinder.emplace(aNeedle);
         slot.fNeedle = aNeedle;
         slot.fOptions = aOptions;
     }
-    return *slot.fMatcher;
-}
-
-// A plain-text file decoded a chunk at a time, as for its preview: aStep gets the text of each
-// chunk with what the step before carried over in front, and whether it is the last, and returns
-// how many units at the text's end to carry into the next (negative: stop). Returns how reading
-// began; once it began as text, aStep has seen the last chunk or stopped, unless cancelled.
-TPlainTextStart ForEachTextChunk(const QString &pPath, const ICancellationIndicator *aCancel,
-                                 TDocumentFailure &aFailure,
-                                 const std::function<qsizetype(const QString &aText, bool aLast)> &aStep)
-{
-    TPlainTextFile file(pPath, 16, aFailure);
-    const TPlainTextStart start = file.Start();
-    if (start != TPlainTextStart::psText)
-        return start;
-    QString carried;
-    for (;;) {
-        qsizetype consumed = 0;
-        const QString text = carried + file.Decoder().Decode(file.Bytes(), file.AtEnd(), consumed);
-        const qsizetype carry = aStep(text, file.AtEnd());
-        if (carry < 0 || !file.Next(consumed, aCancel))
-            return start;
-        carried = text.right(carry);
-    }
+    return slot;
 }
 
 // Units of the text before a chunk kept in front of it, so a match up to that long is found
 // across a chunk border.
 constexpr qsizetype kCarriedUnits = 4096;
 
-// The text match of a plain-text file under match options other than the default.
-TPlainTextVerdict PlainTextFileMatches(const QString &pPath, const TTextMatcher &aMatcher,
-                                       const ICancellationIndicator *aCancel, TDocumentFailure &aFailure)
+// The matches of a plain-text file's decoded text, chunk by chunk from the one that held the first
+// match. Each chunk is counted up to its last line break, the rest going in front of the next, so
+// a match within a line is counted once; a line longer than a chunk is cut kCarriedUnits before
+// its end.
+class TMatchTally
 {
-    bool found = false;
-    const TPlainTextStart start = ForEachTextChunk(pPath, aCancel, aFailure, [&](const QString &aText, bool) {
-        found = aMatcher.Contains(aText);
-        return found ? qsizetype(-1) : kCarriedUnits;
-    });
-    return found ? TPlainTextVerdict::pvFound : VerdictOf(start);
-}
+public:
+    explicit TMatchTally(const TTextMatcher &aMatcher) : fMatcher(aMatcher) {}
 
-// Fills aSummary for a plain-text file that holds the text. Each chunk is searched up to its last
-// line break, the rest going in front of the next chunk, so a match within a line is counted
-// once; a line longer than a chunk is cut kCarriedUnits before its end.
-void SummarizePlainText(const QString &pPath, const TTextMatcher &aMatcher,
-                        const ICancellationIndicator *aCancel, TMatchSummary &aSummary)
-{
-    qsizetype count = 0;
-    TDocumentFailure unused;
-    ForEachTextChunk(pPath, aCancel, unused, [&](const QString &aText, bool aLast) {
+    // Counts the matches of aText (this chunk's, with what Add returned last time in front) and
+    // returns the units at its end to carry into the next chunk.
+    qsizetype Add(const QString &aText, bool aLast)
+    {
         qsizetype cut = aLast ? aText.size() : aText.lastIndexOf(u'\n') + 1;
         if (cut <= 0)
             cut = std::max<qsizetype>(aText.size() - kCarriedUnits, 0);
-        const TTextMatcher::TTally tally = aMatcher.Tally(aText, cut);
-        if (tally.fFirst && aSummary.fContext.isEmpty())
-            aSummary.fContext = MatchContext(aText, *tally.fFirst);
-        count += tally.fCount;
+        const TTextMatcher::TTally tally = fMatcher.Tally(aText, cut);
+        if (tally.fFirst && fSummary.fContext.isEmpty())
+            fSummary.fContext = MatchContext(aText, *tally.fFirst);
+        fCount += tally.fCount;
         return aText.size() - cut;
-    });
-    aSummary.fMatches = int32_t(std::min<qsizetype>(count, INT32_MAX));
+    }
+    TMatchSummary Summary()
+    {
+        fSummary.fMatches = int32_t(std::min<qsizetype>(fCount, INT32_MAX));
+        return fSummary;
+    }
+
+private:
+    const TTextMatcher &fMatcher;
+    qsizetype fCount = 0;
+    TMatchSummary fSummary;
+};
+
+// The text match of a plain-text file, over the whole file, in the encoding it was written in, in
+// one reading: once a chunk holds a match, that chunk and the rest are counted into aSummary
+// (when given). UTF-8 text under the default options is searched as bytes (TUtf8TextFinder),
+// which gives the same answer as decoding it and PosIgnoreCase; other text, other options and a
+// needle the byte scan cannot answer for are decoded a chunk at a time, with the last units of the
+// chunk before carried over for a match across the border.
+TPlainTextVerdict MatchPlainTextFile(const QString &pPath, const QString &aNeedle,
+                                     const TThreadMatchers &aMatchers, const ICancellationIndicator *aCancel,
+                                     TDocumentFailure &aFailure, TMatchSummary *aSummary)
+{
+    // Three bytes per unit at most in UTF-8, and room for a character cut at a chunk's end.
+    TPlainTextFile file(pPath, 3 * aNeedle.size() + 16, aFailure);
+    if (const TPlainTextStart start = file.Start(); start != TPlainTextStart::psText)
+        return start == TPlainTextStart::psRtf ? TPlainTextVerdict::pvDocument
+                                               : TPlainTextVerdict::pvNotFound;
+    const TTextMatcher &matcher = *aMatchers.fMatcher;
+    const TUtf8TextFinder *finder =
+        aMatchers.fFinder && aMatchers.fFinder->IsUsable() ? &*aMatchers.fFinder : nullptr;
+    std::optional<TMatchTally> tally;
+    QString carried;
+    for (;;) {
+        const QByteArrayView bytes = file.Bytes();
+        qsizetype keepFrom = 0;
+        bool scannedAsBytes = false;
+        if (!tally && finder && file.Decoder().KeepsUtf8(bytes)) {
+            const bool found = finder->Find(bytes, file.AtEnd(), keepFrom);
+            if (found && !aSummary)
+                return TPlainTextVerdict::pvFound;
+            carried.clear();
+            if (found) {
+                tally.emplace(matcher); // this chunk is decoded and counted below
+            } else {
+                // A character cut at the chunk's end is kept whole for the next.
+                keepFrom = std::min(keepFrom, CompleteUnitsEnd(bytes));
+                scannedAsBytes = true;
+            }
+        }
+        if (!scannedAsBytes) {
+            const QString text = carried + file.Decoder().Decode(bytes, file.AtEnd(), keepFrom);
+            if (!tally && matcher.Contains(text)) {
+                if (!aSummary)
+                    return TPlainTextVerdict::pvFound;
+                tally.emplace(matcher);
+            }
+            carried = text.right(tally ? tally->Add(text, file.AtEnd()) : kCarriedUnits);
+        }
+        if (!file.Next(keepFrom, aCancel))
+            break;
+    }
+    if (!tally)
+        return TPlainTextVerdict::pvNotFound;
+    *aSummary = tally->Summary();
+    return TPlainTextVerdict::pvFound;
 }
 
 // A found file's answer: at least one match, also where the summary's line-by-line count
@@ -426,25 +427,20 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
     if (aNeedle.isEmpty())
         return false;
     try {
-        if (!FileExists(pPath))
-            return false;
+        // A plain-text file's open says whether it is there.
         bool document = !IsPlainTextExtension(ExtractFileExt(pPath));
+        if (document && !FileExists(pPath))
+            return false;
         if (!document) {
-            const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, false);
-            // The fast byte scan answers for the default options.
-            const TPlainTextVerdict verdict = aOptions.IsDefault()
-                                                  ? PlainTextFileContains(pPath, aNeedle, aCancel, failure)
-                                                  : PlainTextFileMatches(pPath, matcher, aCancel, failure);
-            if (verdict == TPlainTextVerdict::pvFound) {
-                if (aSummary)
-                    SummarizePlainText(pPath, matcher, aCancel, *aSummary);
+            const TPlainTextVerdict verdict = MatchPlainTextFile(
+                pPath, aNeedle, ThreadMatchers(aNeedle, aOptions, false), aCancel, failure, aSummary);
+            if (verdict == TPlainTextVerdict::pvFound)
                 return Found(aSummary);
-            }
             document = verdict == TPlainTextVerdict::pvDocument;
         }
         if (document) {
             QString text;
-            const TTextMatcher &matcher = ThreadMatcher(aNeedle, aOptions, true);
+            const TTextMatcher &matcher = *ThreadMatchers(aNeedle, aOptions, true).fMatcher;
             if (aSource.Extract(pPath, text, failure, aCancel) && matcher.Contains(text)) {
                 if (aSummary) {
                     const TTextMatcher::TTally tally = matcher.Tally(text);

@@ -6,6 +6,7 @@
 #include "platform/file_access.h"
 
 #include <algorithm>
+#include <cstring>
 
 QString ExtractFileExt(QStringView pPath)
 {
@@ -35,16 +36,14 @@ bool IsPlainTextExtension(QStringView aExt)
 bool LooksLikeText(QByteArrayView aBytes, int32_t aCount)
 {
     const int64_t count = std::min<int64_t>(aCount, aBytes.size());
-    if (count <= 0)
+    if (count <= 0 || std::memchr(aBytes.data(), 0, size_t(count)))
         return false;
+    // Without a branch per byte, so that the compiler counts many bytes at once.
     const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
     int64_t controls = 0;
     for (int64_t i = 0; i < count; ++i) {
         const uint8_t b = bytes[i];
-        if (b == 0)
-            return false;
-        if (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D)
-            ++controls;
+        controls += (b < 0x20) & (b != 0x09) & (b != 0x0A) & (b != 0x0D);
     }
     return controls * 100 / count < 30;
 }

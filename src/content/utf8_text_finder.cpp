@@ -1,16 +1,13 @@
-// The byte scan for a needle in UTF-8: anchor bytes of the first unit, found sixteen at
-// a time, then a forward decode of the candidate.
+// The byte scan for a needle in UTF-8: memchr for the lead bytes of the needle's rarest unit,
+// then a forward decode from each start the units before it allow.
 #include "content/utf8_text_finder.h"
 
 #include "platform/lower_case.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+#include <string_view>
 #include <utility>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -32,6 +29,41 @@ int SequenceLength(uint8_t aByte)
     return 1;
 }
 
+// How often a byte turns up in ordinary text, roughly, from 0 (hardly ever) to 255 (white space):
+// English letter frequencies, capitals far rarer than small letters, and the lead bytes of the
+// scripts most text is written in. Only the order matters.
+constexpr std::array<uint8_t, 256> kByteFrequency = [] {
+    std::array<uint8_t, 256> table{};
+    constexpr const char *letters = "etaoinshrdlcumwfgypbvkjxqz";
+    constexpr uint8_t letterFrequency[26] = {200, 150, 140, 135, 130, 130, 125, 110, 115, 80, 80, 70, 60,
+                                             55,  45,  45,  45,  40,  40,  30,  20,  15,  5,  5,  3,  3};
+    for (int i = 0; i < 26; ++i) {
+        const uint8_t small = uint8_t(letters[i]);
+        table[small] = letterFrequency[i];
+        table[small - 32] = uint8_t(std::max(1, letterFrequency[i] / 8));
+    }
+    for (int digit = '0'; digit <= '9'; ++digit)
+        table[size_t(digit)] = 30;
+    for (const char mark : std::string_view(".,-_\"'/:()=;<>[]{}!?*#&+%@|\\$~^`"))
+        table[uint8_t(mark)] = 8;
+    table[' '] = 255;
+    table['\n'] = 30;
+    table['\t'] = 10;
+    table['\r'] = 10;
+    table['.'] = table[','] = 40;
+    table['-'] = table['/'] = table[':'] = table['"'] = table['\''] = 20;
+    for (int tail = 0x80; tail < 0xC0; ++tail)
+        table[size_t(tail)] = 40;
+    for (int lead = 0xC2; lead < 0xF0; ++lead)
+        table[size_t(lead)] = 5;
+    for (const int common : {0xC3, 0xD0, 0xD1, 0xE2})
+        table[size_t(common)] = 30;
+    for (int cjk = 0xE3; cjk <= 0xE9; ++cjk)
+        table[size_t(cjk)] = 20;
+    table[0xCE] = table[0xCF] = table[0xD8] = table[0xD9] = 20;
+    return table;
+}();
+
 // Every (lower case, unit) pair of the BMP whose lower case differs from the unit, by lower case.
 const std::vector<std::pair<char16_t, char16_t>> &UnitsByLowerCase()
 {
@@ -48,39 +80,95 @@ const std::vector<std::pair<char16_t, char16_t>> &UnitsByLowerCase()
     return table;
 }
 
-// The lead bytes of every sequence the scan reads as aUnit: its UTF-8 form and
-// the overlong forms.
-void AddLeadBytes(char16_t aUnit, std::array<bool, 256> &aLeads);
-
-// The lead bytes of every sequence that the scan reads as a unit whose lower case is
-// aLowered.
-std::array<bool, 256> LeadBytesOf(char16_t aLowered)
+// The units of the BMP whose lower case is aLowered.
+std::vector<char16_t> FormsOf(char16_t aLowered)
 {
-    std::array<bool, 256> leads{};
+    std::vector<char16_t> forms;
     if (LowerCaseUnit(aLowered) == aLowered)
-        AddLeadBytes(aLowered, leads);
+        forms.push_back(aLowered);
     if (aLowered >= u'a' && aLowered <= u'z')
-        AddLeadBytes(char16_t(aLowered - 32), leads);
+        forms.push_back(char16_t(aLowered - 32));
     const auto &table = UnitsByLowerCase();
     for (auto it = std::lower_bound(table.begin(), table.end(), std::pair<char16_t, char16_t>(aLowered, 0));
          it != table.end() && it->first == aLowered; ++it)
-        AddLeadBytes(it->second, leads);
-    return leads;
+        forms.push_back(it->second);
+    return forms;
 }
 
-void AddLeadBytes(char16_t aUnit, std::array<bool, 256> &aLeads)
+int Utf8Length(char16_t aUnit)
 {
-    if (aUnit < 0x80) {
-        aLeads[aUnit] = true;
-        aLeads[0xC0 | (aUnit >> 6)] = true; // two-byte overlong
-        aLeads[0xE0] = true;                // three-byte overlong
-    } else if (aUnit < 0x800) {
-        aLeads[0xC0 | (aUnit >> 6)] = true;
-        aLeads[0xE0] = true;
-    } else {
-        aLeads[0xE0 | (aUnit >> 12)] = true;
-    }
+    return aUnit < 0x80 ? 1 : aUnit < 0x800 ? 2 : 3;
 }
+
+uint8_t LeadByte(char16_t aUnit)
+{
+    return aUnit < 0x80    ? uint8_t(aUnit)
+           : aUnit < 0x800 ? uint8_t(0xC0 | (aUnit >> 6))
+                           : uint8_t(0xE0 | (aUnit >> 12));
+}
+
+// What the byte scan needs of one unit of the needle: the bytes its forms begin with, their
+// shortest and longest UTF-8 lengths, and how often its lead bytes turn up.
+struct TUnitForms
+{
+    std::vector<uint8_t> fLeads;
+    int fMinBytes = 3, fMaxBytes = 1;
+    int fFrequency = 0;
+
+    explicit TUnitForms(char16_t aLowered)
+    {
+        for (const char16_t form : FormsOf(aLowered)) {
+            const uint8_t lead = LeadByte(form);
+            if (std::find(fLeads.begin(), fLeads.end(), lead) == fLeads.end()) {
+                fLeads.push_back(lead);
+                fFrequency += kByteFrequency[lead];
+            }
+            fMinBytes = std::min(fMinBytes, Utf8Length(form));
+            fMaxBytes = std::max(fMaxBytes, Utf8Length(form));
+        }
+    }
+};
+
+// The positions of a few bytes in a range, in order: one memchr cursor per byte.
+class TLeadScan
+{
+public:
+    TLeadScan(const std::vector<uint8_t> &aLeads, const uint8_t *aBytes, qsizetype aFrom, qsizetype aEnd)
+        : fBytes(aBytes), fEnd(aEnd)
+    {
+        for (const uint8_t lead : aLeads)
+            fCursors.push_back({lead, Find(lead, aFrom)});
+    }
+    // The next position holding one of the bytes, or -1 at the end.
+    qsizetype Next()
+    {
+        qsizetype next = -1;
+        for (const TCursor &cursor : fCursors)
+            if (cursor.fAt >= 0 && (next < 0 || cursor.fAt < next))
+                next = cursor.fAt;
+        for (TCursor &cursor : fCursors)
+            if (cursor.fAt == next && next >= 0)
+                cursor.fAt = Find(cursor.fByte, next + 1);
+        return next;
+    }
+
+private:
+    qsizetype Find(uint8_t aByte, qsizetype aFrom) const
+    {
+        if (aFrom >= fEnd)
+            return -1;
+        const void *at = std::memchr(fBytes + aFrom, aByte, size_t(fEnd - aFrom));
+        return at ? static_cast<const uint8_t *>(at) - fBytes : -1;
+    }
+    struct TCursor
+    {
+        uint8_t fByte;
+        qsizetype fAt;
+    };
+    const uint8_t *fBytes;
+    qsizetype fEnd;
+    std::vector<TCursor> fCursors;
+};
 
 } // namespace
 
@@ -91,83 +179,26 @@ TUtf8TextFinder::TUtf8TextFinder(QStringView aNeedle) : fLowered(LowerCasePerUni
     });
     if (!fUsable)
         return;
-    fIsAnchor = LeadBytesOf(fLowered[0].unicode());
-    for (int byte = 0; byte < 256; ++byte)
-        if (fIsAnchor[size_t(byte)])
-            (byte < 0x80 ? fPairFirst : fSolo).push_back(uint8_t(byte));
-    fAnchors = fPairFirst;
-    fAnchors.insert(fAnchors.end(), fSolo.begin(), fSolo.end());
-    if (fAnchors.size() > 4)
-        fAnchors.clear();
-    if (fLowered.size() >= 2) {
-        const std::array<bool, 256> second = LeadBytesOf(fLowered[1].unicode());
-        for (int byte = 0; byte < 256; ++byte)
-            if (second[size_t(byte)])
-                fPairSecond.push_back(uint8_t(byte));
+    std::vector<TUnitForms> units;
+    for (const QChar unit : fLowered)
+        units.emplace_back(unit.unicode());
+    for (const uint8_t lead : units.front().fLeads)
+        fBeginsFirst[lead] = true;
+    // The rarest unit; of equals the first, so that fewer starts are tried around each.
+    const auto rare =
+        std::min_element(units.begin(), units.end(), [](const TUnitForms &a, const TUnitForms &b) {
+            return a.fFrequency < b.fFrequency;
+        });
+    fRareLeads = rare->fLeads;
+    for (auto unit = units.begin(); unit != rare; ++unit) {
+        fMinBefore += unit->fMinBytes;
+        fMaxBefore += unit->fMaxBytes;
     }
-    if (fPairFirst.empty() || fPairFirst.size() > 2 || fPairSecond.empty() || fPairSecond.size() > 4 ||
-        fSolo.size() > 4) {
-        fPairFirst.clear();
-        fPairSecond.clear();
-        fSolo.clear();
-    }
-}
-
-qsizetype TUtf8TextFinder::NextCandidate(const uint8_t *aBytes, qsizetype aFrom, qsizetype aEnd) const
-{
-#if defined(__SSE2__)
-    if (!fPairFirst.empty()) {
-        // Sets of fewer than their lanes repeat one of their bytes; the solo lanes are used only
-        // when there are solo anchors.
-        const auto spread = [](const std::vector<uint8_t> &aSet, size_t aIndex) {
-            return aSet.empty() ? _mm_setzero_si128()
-                                : _mm_set1_epi8(char(aSet[std::min(aIndex, aSet.size() - 1)]));
-        };
-        const bool solo = !fSolo.empty();
-        const __m128i f0 = spread(fPairFirst, 0), f1 = spread(fPairFirst, 1);
-        const __m128i s0 = spread(fPairSecond, 0), s1 = spread(fPairSecond, 1), s2 = spread(fPairSecond, 2),
-                      s3 = spread(fPairSecond, 3);
-        const __m128i o0 = spread(fSolo, 0), o1 = spread(fSolo, 1), o2 = spread(fSolo, 2),
-                      o3 = spread(fSolo, 3);
-        for (; aFrom + 17 <= aEnd; aFrom += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(aBytes + aFrom));
-            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(aBytes + aFrom + 1));
-            const __m128i first = _mm_or_si128(_mm_cmpeq_epi8(v, f0), _mm_cmpeq_epi8(v, f1));
-            const __m128i second = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(w, s0), _mm_cmpeq_epi8(w, s1)),
-                                                _mm_or_si128(_mm_cmpeq_epi8(w, s2), _mm_cmpeq_epi8(w, s3)));
-            __m128i hits = _mm_and_si128(first, second);
-            if (solo)
-                hits = _mm_or_si128(hits,
-                                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, o0), _mm_cmpeq_epi8(v, o1)),
-                                                 _mm_or_si128(_mm_cmpeq_epi8(v, o2), _mm_cmpeq_epi8(v, o3))));
-            if (const int mask = _mm_movemask_epi8(hits))
-                return aFrom + std::countr_zero(unsigned(mask));
-        }
-    } else if (!fAnchors.empty()) {
-        // Fewer than four anchors repeat one of them.
-        const auto anchor = [this](size_t aIndex) {
-            return _mm_set1_epi8(char(fAnchors[std::min(aIndex, fAnchors.size() - 1)]));
-        };
-        const __m128i a0 = anchor(0), a1 = anchor(1), a2 = anchor(2), a3 = anchor(3);
-        for (; aFrom + 16 <= aEnd; aFrom += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(aBytes + aFrom));
-            const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a0), _mm_cmpeq_epi8(v, a1)),
-                                              _mm_or_si128(_mm_cmpeq_epi8(v, a2), _mm_cmpeq_epi8(v, a3)));
-            if (const int mask = _mm_movemask_epi8(hits))
-                return aFrom + std::countr_zero(unsigned(mask));
-        }
-    }
-#endif
-    for (; aFrom < aEnd; ++aFrom)
-        if (fIsAnchor[aBytes[aFrom]])
-            return aFrom;
-    return -1;
 }
 
 TUtf8TextFinder::TVerdict TUtf8TextFinder::MatchAt(const uint8_t *aBytes, qsizetype aPos, qsizetype aEnd,
                                                    bool aAtEnd) const
 {
-    // A unit that is "?" never matches: the needle holds none.
     const TVerdict cutShort = aAtEnd ? TVerdict::Mismatch : TVerdict::NeedMore;
     qsizetype at = aPos;
     for (QChar wanted : fLowered) {
@@ -179,12 +210,8 @@ TUtf8TextFinder::TVerdict TUtf8TextFinder::MatchAt(const uint8_t *aBytes, qsizet
             return TVerdict::Mismatch;
         char16_t unit = lead;
         if (length > 1) {
-            for (int k = 1; k < length; ++k) {
-                if (at + k >= aEnd)
-                    return cutShort;
-                if (!IsTail(aBytes[at + k]))
-                    return TVerdict::Mismatch;
-            }
+            if (at + length > aEnd)
+                return cutShort;
             unit = length == 2 ? char16_t(((lead & 0x1F) << 6) | (aBytes[at + 1] & 0x3F))
                                : char16_t(((lead & 0x0F) << 12) | ((aBytes[at + 1] & 0x3F) << 6) |
                                           (aBytes[at + 2] & 0x3F));
@@ -200,18 +227,30 @@ bool TUtf8TextFinder::Find(QByteArrayView aBytes, bool aAtEnd, qsizetype &aCarry
 {
     const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
     const qsizetype end = aBytes.size();
-    for (qsizetype at = NextCandidate(bytes, 0, end); at >= 0; at = NextCandidate(bytes, at + 1, end)) {
-        switch (MatchAt(bytes, at, end, aAtEnd)) {
-        case TVerdict::Match:
-            return true;
-        case TVerdict::NeedMore:
-            aCarryFrom = at;
-            return false;
-        case TVerdict::Mismatch:
-            break;
+    // A match not found here starts where a try needed more bytes, or so close to the end that
+    // its rare unit lies beyond it.
+    qsizetype carry = std::max<qsizetype>(end - fMaxBefore, 0);
+    qsizetype untried = 0; // starts before this were tried
+    TLeadScan scan(fRareLeads, bytes, std::min(fMinBefore, end), end);
+    for (qsizetype rare = scan.Next(); rare >= 0; rare = scan.Next()) {
+        for (qsizetype start = std::max(rare - fMaxBefore, untried); start <= rare - fMinBefore; ++start) {
+            if (!fBeginsFirst[bytes[start]])
+                continue;
+            switch (MatchAt(bytes, start, end, aAtEnd)) {
+            case TVerdict::Match:
+                return true;
+            case TVerdict::NeedMore:
+                carry = std::min(carry, start);
+                break;
+            case TVerdict::Mismatch:
+                break;
+            }
         }
+        untried = std::max(untried, rare - fMinBefore + 1);
     }
-    aCarryFrom = end;
+    while (carry > 0 && carry < end && IsTail(bytes[carry]))
+        --carry;
+    aCarryFrom = carry;
     return false;
 }
 

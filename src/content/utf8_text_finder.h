@@ -1,5 +1,5 @@
 // Finding a text in valid UTF-8 bytes without decoding them: the same answer as decoding the bytes
-// and comparing unit by unit in lower case (PosIgnoreCase), at the speed of a byte scan.
+// and comparing unit by unit in lower case (PosIgnoreCase), at the speed of memchr.
 #pragma once
 
 #include <array>
@@ -12,13 +12,13 @@
 // A needle prepared for searching UTF-8. Built once per text to find; const afterwards, so one
 // finder serves any number of threads.
 //
-// How it works: every ASCII byte and every lead byte (0xC0 and above) begins a unit of its own,
-// and continuation bytes never do. So the finder scans for the bytes that can begin a unit standing
-// for the needle's first unit (every unit whose lower case equals the needle's; overlong forms
-// count too, so that bytes that are not valid UTF-8 are read leniently rather than wrongly) and,
-// at each such byte, decodes forward, comparing lower cases. A four-byte sequence (a surrogate
-// pair) never matches; a needle holding a surrogate, or "?" (which a lenient reading of malformed
-// bytes gives), cannot be searched so: IsUsable is false for it.
+// How it works: every ASCII byte and every lead byte begins a unit of its own, and continuation
+// bytes never do. Of the needle's units the finder picks the one whose forms (every unit whose
+// lower case equals it) begin with the bytes rarest in ordinary text, and looks for those bytes
+// with memchr. Around each, it tries the starts the needle's earlier units allow (each takes one
+// to three bytes) and decodes forward from them, comparing lower cases. A four-byte sequence (a
+// surrogate pair) never matches; a needle holding a surrogate, or "?" (which a lenient reading of
+// malformed bytes gives), cannot be searched so: IsUsable is false for it.
 class TUtf8TextFinder
 {
 public:
@@ -27,16 +27,13 @@ public:
     // False for an empty needle and for one the byte scan cannot answer for (see above).
     bool IsUsable() const { return fUsable; }
 
-    // Searches aBytes, which begin at a unit of the decoding (the start of a file or of text after
-    // a byte-order mark, or a carry position this call gave). aAtEnd: no bytes follow. Returns true
+    // Searches aBytes, valid UTF-8 that begins at a unit (the start of a file, the text after a
+    // byte-order mark, or a carry position this call gave). aAtEnd: no bytes follow. Returns true
     // on a match. Otherwise aCarryFrom is where a later call must begin so that a match running on
-    // into the following bytes is found: aBytes.size() when no candidate reached the end. Usable
-    // finders only.
+    // into the following bytes is found; it is the start of a unit. Usable finders only.
     bool Find(QByteArrayView aBytes, bool aAtEnd, qsizetype &aCarryFrom) const;
 
 private:
-    // The first byte of a unit standing for the needle's first unit, up to aEnd; -1 when none.
-    qsizetype NextCandidate(const uint8_t *aBytes, qsizetype aFrom, qsizetype aEnd) const;
     enum class TVerdict
     {
         Match,
@@ -47,13 +44,11 @@ private:
 
     QString fLowered;
     bool fUsable = false;
-    std::array<bool, 256> fIsAnchor{};
-    // The anchor bytes when there are few (the vector scan), else empty (the table scan).
-    std::vector<uint8_t> fAnchors;
-    // The vector scan of byte pairs, when the needle has two units and few anchors: an ASCII
-    // anchor counts only when the next byte can begin the needle's second unit; the other
-    // anchors count alone. Empty when not used.
-    std::vector<uint8_t> fPairFirst, fPairSecond, fSolo;
+    // The bytes that begin a form of the first unit.
+    std::array<bool, 256> fBeginsFirst{};
+    // The bytes that begin a form of the unit looked for, and the bytes the units before it take.
+    std::vector<uint8_t> fRareLeads;
+    qsizetype fMinBefore = 0, fMaxBefore = 0;
 };
 
 // Where the decoding of aBytes may safely end when more bytes follow: before a trailing sequence

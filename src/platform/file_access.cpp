@@ -108,7 +108,7 @@ std::optional<TFileStream> OpenFileForReading(const QString &pPath, QString &aEr
         aErrorText = OpenErrorText(error);
         return std::nullopt;
     }
-    // Regular files never block; clear the flag so reads behave as usual.
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    // Regular files never block; clear the flag (the only status flag set) so reads behave as usual.
+    ::fcntl(descriptor, F_SETFL, 0);
     return TFileStream(descriptor, int64_t(info.st_size));
 }

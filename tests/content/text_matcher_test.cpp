@@ -1,6 +1,7 @@
 // The match options: case, whole words and regular expressions on plain and document text, the
 // plain rule unchanged with all of them off, and a pattern that would backtrack without end.
 #include "content/content_matching.h"
+#include "content/text_extraction.h"
 #include "content/text_matcher.h"
 #include "support/fake_extraction_server.h"
 #include "support/test_files.h"
@@ -138,6 +139,14 @@ TEST(TextMatcher, FoundFilesCountTheirMatchesAndShowTheFirstLine)
     for (qsizetype at = 10; at + 4 < line.size(); at += 997, ++inLine)
         line.replace(at, 4, "tika");
     const QString longLine = write("line.txt", line);
+    // The first match chunks in, and one across a chunk border, found as bytes and counted in the
+    // same reading.
+    QByteArray late;
+    while (late.size() < 3 * 1024 * 1024)
+        late += "filler line\n";
+    const QString lateFile = write("late.txt", late + "late tika\ntika end\n");
+    QByteArray border(MaxPlainTextBytes - 2, 'y');
+    const QString borderFile = write("border.txt", border + " tika tika\n");
     TFakeExtractionServer server;
     server.SetReply(TFakeReply::frText, "Apache TIKA\nserver, tika\n\nserver");
     const QString document = write("doc.pdf", "%PDF");
@@ -157,6 +166,9 @@ TEST(TextMatcher, FoundFilesCountTheirMatchesAndShowTheFirstLine)
         {many, "tika", "", 200000, "row 0 Tika ok"},
         {many, "Tika ok", "cw", 200000, "row 0 Tika ok"},
         {longLine, "tika", "", inLine, nullptr},
+        {lateFile, "tika", "", 2, "late tika"},
+        {lateFile, "TIKA", "w", 2, "late tika"},
+        {borderFile, "tika", "", 2, nullptr},
         {document, "tika server", "", 2, "Apache TIKA server, tika"},
         {document, "server", "w", 2, "server, tika"},
     };
