@@ -176,7 +176,11 @@ bool TZorFileSearch::ExamineFolder(const TFolderHandle &aFolder, const QString &
         // An excluded entry is neither a hit nor, being a folder, entered.
         if (fSearchOptions.IsExcluded(data.cFileName))
             continue;
-        if (fSearchOptions.Matches(data, pFolderPath)) {
+        // With a text to find, an empty file is never listed: it holds no text, and anything else the
+        // enumeration gives size 0 (a device, a pipe, an entry it could not look at) cannot be read
+        // either. It is not held nor handed over.
+        const bool mayHoldText = !fContentCheck || data.IsDirectory() || data.FileSize() > 0;
+        if (mayHoldText && fSearchOptions.Matches(data, pFolderPath)) {
             QString hit = pFolderPath + data.cFileName;
             if (data.IsDirectory())
                 hit += PathSeparator;
@@ -184,14 +188,7 @@ bool TZorFileSearch::ExamineFolder(const TFolderHandle &aFolder, const QString &
             {
                 std::lock_guard lock(fItemsToAddLock);
                 THit &added = fItemsToAdd.emplace_back(std::move(hit));
-                if (fContentCheck && !data.IsDirectory()) {
-                    // An empty file holds no text, and anything else the enumeration gives size 0
-                    // (a device, a pipe, an entry it could not look at) cannot be read either.
-                    if (data.FileSize() == 0)
-                        added.fVerdict = TContentVerdict::Absent;
-                    else
-                        added.fChecked = true;
-                }
+                added.fChecked = fContentCheck && !data.IsDirectory();
                 held = qsizetype(fItemsToAdd.size());
             }
             if (fContentCheck && held - fFirstUnposted >= kChecksPerPost)
@@ -294,15 +291,21 @@ void TZorFileSearch::FinishChecks()
                 return;
         }
         // Results keep coming while the last checks (documents, large files) run.
-        if (!withdrawn && TicksBetween(fLastUpdateTickCount, fClock()) > HandOverIntervalMs)
+        if (!withdrawn && HandOverDue(fClock()))
             HandOverReadyHits();
     }
+}
+
+bool TZorFileSearch::HandOverDue(uint32_t aNow) const
+{
+    const uint32_t interval = fSinkListsAny.load() ? HandOverIntervalMs : FirstHandOverIntervalMs;
+    return TicksBetween(fLastUpdateTickCount, aNow) > interval;
 }
 
 void TZorFileSearch::HandOverIfDue(const QString &pFolderPath, const QString &pName)
 {
     const uint32_t now = fClock();
-    if (TicksBetween(fLastUpdateTickCount, now) <= HandOverIntervalMs)
+    if (!HandOverDue(now))
         return;
     const qsizetype ready = ReadyHitCount();
     const bool pending = ready > 0;
@@ -335,6 +338,7 @@ void TZorFileSearch::AddItemsToList(qsizetype aCount)
                 fItemsToAdd.pop_front();
             fFirstUnposted = std::max<qsizetype>(fFirstUnposted - taken, 0);
             sink->EndHandOver();
+            fSinkListsAny = sink->FoundCount() > 0;
             fLastUpdateTickCount = fClock();
         });
         const qsizetype count =

@@ -7,6 +7,7 @@
 #include "platform/tick_count.h"
 #include "threads/work_item.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -26,7 +27,8 @@ class TFolderHandle;
 // makes it run forever. The walk keeps its own stack instead of recursing and holds a bounded
 // number of descriptors, so it has no depth limit.
 // Hits are handed to the sink on the UI thread whenever more than 400 ms have passed since the
-// last hand-over, and once at the end; the walker waits for each hand-over.
+// last hand-over (50 ms while the sink lists nothing yet, so the first hit shows at once), and
+// once at the end; the walker waits for each hand-over.
 // With a content check, every file hit is checked on the check pool as soon as its folder has
 // been examined, while the walk goes on; hits are handed over in walk order, each once its verdict
 // is known, and the walk ends only when every check it posted has ended. A cancelled walk
@@ -36,6 +38,8 @@ class TZorFileSearch : public TBasicWorkItem
 public:
     // The hand-over cadence, in milliseconds.
     static constexpr uint32_t HandOverIntervalMs = 400;
+    // The cadence while the sink lists nothing yet.
+    static constexpr uint32_t FirstHandOverIntervalMs = 50;
 
     // UI thread. Copies aSearchOptions. aSink receives the hits; aSinkOwner is the object whose
     // destruction ends the sink's life (hand-overs and reports that come later do nothing).
@@ -48,7 +52,7 @@ public:
 
     // Before the walk is queued: every file hit gets a verdict of aCheck from a job on aPool
     // (which must outlive the walk). A file that the enumeration gives as empty does not hold any
-    // text and needs no job.
+    // text: it is not a hit then.
     void SetContentCheck(std::shared_ptr<const TContentCheck> aCheck, TCheckPool &aPool);
 
     // Worker thread, called once by the pool. Raises only what the sink's OfferFoundPath raised in
@@ -63,6 +67,8 @@ private:
     // Collects the hits of the open folder aFolder, at pFolderPath, and (when recursive) the names
     // of its subfolders to enter into aSubfolders. False when the walk was cancelled.
     bool ExamineFolder(const TFolderHandle &aFolder, const QString &pFolderPath, QStringList &aSubfolders);
+    // Whether the cadence calls for a hand-over at aNow.
+    bool HandOverDue(uint32_t aNow) const;
     void HandOverIfDue(const QString &pFolderPath, const QString &pName);
     // Hands over the hits whose verdicts are known, up to the first that is still being checked.
     void HandOverReadyHits();
@@ -107,6 +113,7 @@ private:
     bool fWereItemsAddedSinceLastSort = false;
     uint32_t fLastResortTickCount = 0;
     uint32_t fLastUpdateTickCount = 0;
+    std::atomic<bool> fSinkListsAny{false}; // as the sink said at the end of the last hand-over
     bool fSearchComplete = false;
     QString fCurrentlyScannedPath;
     bool fOnlyNewFiles = false;

@@ -2,6 +2,7 @@
 // folders, folder hits, the end-of-search event, stopping, and hostile trees.
 #include "filesearch/file_list.h"
 #include "filesearch/file_search.h"
+#include "support/gate.h"
 #include "support/search_list_fixture.h"
 
 #include <atomic>
@@ -174,6 +175,33 @@ TEST_F(FileSearchTest, AShortWalkHandsOverOnce)
     SearchAndWait({fTree.Root()});
     EXPECT_EQ(fList.Count(), 20);
     EXPECT_EQ(inserted.count(), 1);
+}
+
+// While nothing is listed, hand-overs come at the short cadence: a hit of the first folder shows
+// while the walk is still busy (here: a check below it that waits at a gate).
+TEST_F(FileSearchTest, TheFirstHitShowsWithoutWaitingForTheCadence)
+{
+    fTree.File("hit.txt");
+    fTree.File("sub/wait.txt");
+    TGate gate;
+    std::atomic<uint32_t> now{1000};
+    fList.Clock = [&] { return now.load(); };
+    fList.SetContentCheck(std::make_shared<TContentCheck>(
+        TContentCheck{QStringLiteral("x"),
+                      [&](const QString &aPath, const ICancellationIndicator &aCancel, TMatchFinding &) {
+                          while (aPath.endsWith(QStringLiteral("wait.txt")) && !gate.Wait(5))
+                              if (aCancel.IsCancellationRequested())
+                                  return false;
+                          return true;
+                      }}));
+    const int before = fEndSearchCount;
+    fList.Search(fTree.Root());
+    now = 1000 + TZorFileSearch::FirstHandOverIntervalMs + 1; // due for a first, not for a later one
+    EXPECT_TRUE(PumpUntil([&] { return Paths().contains(fTree.Path("hit.txt")); }));
+    EXPECT_FALSE(Paths().contains(fTree.Path("sub/wait.txt")));
+    gate.Open();
+    ASSERT_TRUE(PumpUntil([&] { return fEndSearchCount > before; }));
+    EXPECT_TRUE(Paths().contains(fTree.Path("sub/wait.txt")));
 }
 
 TEST_F(FileSearchTest, TwoSearchesGiveTwoWalksAndOneEndOfSearch)
