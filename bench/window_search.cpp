@@ -260,7 +260,10 @@ double ProcessCpuSeconds()
 
 TWindowRun SearchInWindow(TMainForm &aForm, const QString &aRoot, const QString &aText)
 {
-    aForm.ZorShellLink1->SelectionList().SetPaths({aRoot + QStringLiteral("/*")});
+    // The same selection again changes nothing: the folder tree does not redo its work meanwhile.
+    const QStringList selection{aRoot + QStringLiteral("/*")};
+    if (aForm.ZorShellLink1->SelectionList().Paths() != selection)
+        aForm.ZorShellLink1->SelectionList().SetPaths(selection);
     aForm.edtTextToFind->setText(aText);
     aForm.SearchField->setText(QStringLiteral("*.*"));
     QElapsedTimer sinceTurn;

@@ -3,6 +3,10 @@
 
 #include "platform/long_path_access.h"
 #include "platform/path_routines.h"
+#include "threads/ui_thread.h"
+
+#include <QPointer>
+#include <QThreadPool>
 
 namespace {
 constexpr int kCompareDelayMs = 150;
@@ -12,6 +16,12 @@ QString Join(const QString &aFolder, const QString &aName)
     return WithTrailingSeparator(aFolder) + aName;
 }
 } // namespace
+
+TZorShellChangeNotifier::~TZorShellChangeNotifier()
+{
+    if (fReadCancel)
+        *fReadCancel = true;
+}
 
 TZorShellChangeNotifier::TZorShellChangeNotifier(QObject *aParent) : QObject(aParent)
 {
@@ -55,38 +65,72 @@ QStringList TZorShellChangeNotifier::WatchedFolders() const
 
 void TZorShellChangeNotifier::StopWatching()
 {
+    if (fReadCancel)
+        *fReadCancel = true;
     fWatcher.RemoveAll();
     fListings.clear();
     fDirty.clear();
     fDelay.stop();
 }
 
+TZorShellChangeNotifier::TTreeListing TZorShellChangeNotifier::ReadTree(const QString &aRoot,
+                                                                        const std::atomic<bool> &aCancel)
+{
+    TTreeListing tree;
+    // Breadth first through the tree; when it holds more folders than the cap, only the root.
+    QStringList queue{aRoot};
+    for (qsizetype next = 0; next < queue.size(); ++next) {
+        if (aCancel.load())
+            return {};
+        bool ok = false;
+        TListing listing = ReadListing(queue[next], ok);
+        if (!ok) {
+            if (next == 0)
+                return {};
+            continue; // gone or unreadable meanwhile: not watched
+        }
+        for (auto it = listing.constBegin(); it != listing.constEnd(); ++it)
+            if (it->fIsFolder)
+                queue.append(Join(queue[next], it.key()));
+        tree.fFolders.append(queue[next]);
+        tree.fListings.push_back(std::move(listing));
+        if (queue.size() > MaxWatchedFolders) {
+            tree.fFolders = {aRoot};
+            tree.fListings.resize(1);
+            return tree;
+        }
+    }
+    return tree;
+}
+
 void TZorShellChangeNotifier::StartWatching()
 {
     StopWatching();
-    if (fRootFolder.isEmpty() || !Watch(fRootFolder))
+    if (fRootFolder.isEmpty())
         return;
-    // Breadth first through the tree; when it holds more folders than the cap, only the root.
-    QStringList below;
-    for (qsizetype next = -1; next < below.size(); ++next) {
-        const QString folder = next < 0 ? fRootFolder : below[next];
-        const TListing *listing = next < 0 ? &fListings[fRootFolder] : nullptr;
-        TListing own;
-        if (!listing) {
-            bool ok = false;
-            own = ReadListing(folder, ok);
-            listing = &own;
-        }
-        for (auto it = listing->constBegin(); it != listing->constEnd(); ++it) {
-            if (!it->fIsFolder)
-                continue;
-            below.append(Join(folder, it.key()));
-            if (below.size() + 1 > MaxWatchedFolders)
+    fReadCancel = std::make_shared<std::atomic<bool>>(false);
+    QThreadPool::globalInstance()->start(
+        [self = QPointer<TZorShellChangeNotifier>(this), root = fRootFolder, cancel = fReadCancel] {
+            auto tree = std::make_shared<TTreeListing>(ReadTree(root, *cancel));
+            if (cancel->load())
                 return;
-        }
+            // The pointer is looked at on the UI thread only, where the notifier lives.
+            QueueOnUiThread([self, cancel, tree] {
+                if (self && !cancel->load())
+                    self->InstallWatch(*tree);
+            });
+        });
+}
+
+void TZorShellChangeNotifier::InstallWatch(TTreeListing &aTree)
+{
+    for (qsizetype i = 0; i < aTree.fFolders.size() && size_t(i) < aTree.fListings.size(); ++i) {
+        const QString &folder = aTree.fFolders[i];
+        if (fListings.contains(folder) || fListings.size() >= MaxWatchedFolders ||
+            !fWatcher.AddFolder(folder))
+            continue;
+        fListings.insert(folder, std::move(aTree.fListings[size_t(i)]));
     }
-    for (const QString &folder : below)
-        Watch(folder);
 }
 
 bool TZorShellChangeNotifier::Watch(const QString &pFolder)

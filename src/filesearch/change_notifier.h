@@ -5,12 +5,15 @@
 #include "platform/find_data.h"
 #include "platform/folder_watch.h"
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <vector>
 
 // The kinds of change reported, numbered as the list's event filter counts them.
 enum TNotificationEvent : int
@@ -27,8 +30,9 @@ enum TNotificationEvent : int
 
 // Starts switched off. Once on, it watches RootFolder and, when the tree below it holds at most
 // MaxWatchedFolders folders in all, every folder below it (symbolic links are not followed);
-// above the cap only RootFolder itself. inotify only says that a folder changed: the notifier
-// keeps the last listing of each watched folder and compares it with a new one, 150 ms after the
+// above the cap only RootFolder itself. The folders are listed on a pool thread, so a large tree
+// never holds up the window; the watch begins once they are. inotify only says that a folder changed: the
+// notifier keeps the last listing of each watched folder and compares it with a new one, 150 ms after the
 // first report of a burst, so a burst of changes is read once. Reports arrive on the thread that
 // owns the object (the UI thread): for each created, deleted or changed (size or date) entry one
 // report with its full path (folders without a trailing "/"), a rename (an entry gone and one
@@ -42,6 +46,8 @@ public:
     static constexpr int MaxWatchedFolders = 1000;
 
     explicit TZorShellChangeNotifier(QObject *aParent = nullptr);
+    // A listing still being read for the watch is abandoned.
+    ~TZorShellChangeNotifier() override;
 
     // (kind, path, second path or "").
     std::function<void(TNotificationEvent, const QString &, const QString &)> OnChange;
@@ -69,8 +75,18 @@ private:
     };
     using TListing = QHash<QString, TEntryState>;
 
+    // The folders to watch with their listings, as read by a pool thread.
+    struct TTreeListing
+    {
+        QStringList fFolders;
+        std::vector<TListing> fListings;
+    };
+    // Reads the listings of aRoot and, up to the cap, of every folder below it; stops early once
+    // aCancel is set. Any thread.
+    static TTreeListing ReadTree(const QString &aRoot, const std::atomic<bool> &aCancel);
     void StartWatching();
     void StopWatching();
+    void InstallWatch(TTreeListing &aTree);
     bool Watch(const QString &pFolder);
     static TListing ReadListing(const QString &pFolder, bool &aOk);
     void FolderChanged(const QString &pFolder);
@@ -81,6 +97,8 @@ private:
     TFolderWatch fWatcher;
     QTimer fDelay;
     QTimer fStart; // builds the watch from the event loop, not inside the caller
+    // Set when the listing being read for the watch is no longer wanted.
+    std::shared_ptr<std::atomic<bool>> fReadCancel;
     QString fRootFolder;
     bool fActive = false;
     QHash<QString, TListing> fListings; // watched folder -> its last listing

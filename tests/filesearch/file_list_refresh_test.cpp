@@ -151,6 +151,35 @@ TEST_F(FileListRefreshTest, TheNotifierReportsKindsAndPaths)
     EXPECT_TRUE(notifier.WatchedFolders().isEmpty());
 }
 
+// The folders are listed on a pool thread: a listing that is no longer wanted when it is ready
+// (another root, or the notifier gone) is never installed.
+TEST_F(FileListRefreshTest, AWatchReadForAFormerRootIsDropped)
+{
+    fTree.Folder("a/x");
+    fTree.Folder("b/y");
+    TZorShellChangeNotifier notifier;
+    notifier.SetRootFolder(fTree.Path("a"));
+    notifier.SetActive(true);
+    QCoreApplication::processEvents(); // the listing of a/ may start
+    notifier.SetRootFolder(fTree.Path("b"));
+    const QStringList wanted{fTree.Path("b"), fTree.Path("b/y")};
+    ASSERT_TRUE(PumpUntil([&] {
+        QStringList watched = notifier.WatchedFolders();
+        watched.sort();
+        return watched == wanted;
+    }));
+    {
+        TZorShellChangeNotifier gone;
+        gone.SetRootFolder(fTree.Root());
+        gone.SetActive(true);
+        QCoreApplication::processEvents();
+    }
+    PumpPending();
+    QStringList watched = notifier.WatchedFolders();
+    watched.sort();
+    EXPECT_EQ(watched, wanted);
+}
+
 TEST_F(FileListRefreshTest, AboveTheCapOnlyTheRootIsWatched)
 {
     for (int i = 0; i < TZorShellChangeNotifier::MaxWatchedFolders; ++i)
