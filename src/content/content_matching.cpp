@@ -14,7 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 bool IsSkippedExtension(QStringView aExt)
@@ -138,7 +139,8 @@ class TTextChunks
 public:
     TTextChunks(TFileStream &aFile, qsizetype aCarryRoom)
         : fFile(aFile), fRemaining(aFile.Size()),
-          fBuffer(size_t(std::min<int64_t>(fRemaining, MaxPlainTextBytes) + aCarryRoom))
+          fCapacity(std::min<int64_t>(fRemaining, MaxPlainTextBytes) + aCarryRoom),
+          fBuffer(std::make_unique_for_overwrite<char[]>(size_t(fCapacity)))
     {
     }
 
@@ -147,11 +149,10 @@ public:
     bool Next(qsizetype aKeepFrom)
     {
         const qsizetype kept = fSize - std::min(aKeepFrom, fSize);
-        std::memmove(fBuffer.data(), fBuffer.data() + fSize - kept, size_t(kept));
+        std::memmove(fBuffer.get(), fBuffer.get() + fSize - kept, size_t(kept));
         fSize = kept;
-        const int64_t wanted =
-            std::min<int64_t>({fRemaining, int64_t(fBuffer.size()) - kept, int64_t(MaxPlainTextBytes)});
-        const int64_t got = wanted > 0 ? fFile.Read(fBuffer.data() + kept, wanted) : 0;
+        const int64_t wanted = std::min<int64_t>({fRemaining, fCapacity - kept, int64_t(MaxPlainTextBytes)});
+        const int64_t got = wanted > 0 ? fFile.Read(fBuffer.get() + kept, wanted) : 0;
         if (got <= 0) {
             fRemaining = 0;
             return false;
@@ -161,13 +162,14 @@ public:
         fRemaining = got < wanted ? 0 : fRemaining - got;
         return true;
     }
-    QByteArrayView Bytes() const { return QByteArrayView(fBuffer.data(), fSize); }
+    QByteArrayView Bytes() const { return QByteArrayView(fBuffer.get(), fSize); }
     bool AtEnd() const { return fRemaining == 0; }
 
 private:
     TFileStream &fFile;
     int64_t fRemaining;
-    std::vector<char> fBuffer;
+    int64_t fCapacity;
+    std::unique_ptr<char[]> fBuffer; // not cleared: only what was read is looked at
     qsizetype fSize = 0;
 };
 

@@ -167,6 +167,15 @@ TEST(IsValidUtf8Test, StrictButForACharacterCutAtTheEnd)
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80")); // above U+10FFFF
     EXPECT_FALSE(IsValidUtf8("a\x80"
                              "b"));
+    // Long ASCII runs are passed over quickly: what follows them is still looked at, wherever it
+    // begins.
+    for (const qsizetype run : {63, 64, 65, 127, 128, 200}) {
+        const QByteArray ascii(run, 'a');
+        EXPECT_TRUE(IsValidUtf8(ascii + "\xC3\xA4" + ascii)) << run;
+        EXPECT_TRUE(IsValidUtf8(ascii + "\xF0\x9F\x98")) << run;
+        EXPECT_FALSE(IsValidUtf8(ascii + "\xC1\x81" + ascii)) << run;
+        EXPECT_FALSE(IsValidUtf8(ascii + "\x80")) << run;
+    }
 }
 
 TEST(PlainTextDecoderTest, ALaterPieceThatBreaksUtf8IsDecidedAgain)
