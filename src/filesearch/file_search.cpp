@@ -350,6 +350,9 @@ void TZorFileSearch::AddItemsToList(qsizetype aCount)
                 break;
             }
             const THit &hit = fItemsToAdd[size_t(handled++)];
+            // A file its check found not to hold the text would only be refused.
+            if (hit.fVerdict.load() == TContentVerdict::Absent)
+                continue;
             const QString path = hit.fPath;
             if (fOnlyNewFiles && sink->IsPathListed(path))
                 continue;

@@ -31,7 +31,8 @@ class TFolderHandle;
 // once at the end; the walker waits for each hand-over.
 // With a content check, every file hit is checked on the check pool as soon as its folder has
 // been examined, while the walk goes on; hits are handed over in walk order, each once its verdict
-// is known, and the walk ends only when every check it posted has ended. A cancelled walk
+// is known (a file found not to hold the text is not handed over: the sink hears of the walk's
+// progress instead), and the walk ends only when every check it posted has ended. A cancelled walk
 // withdraws its queued checks and waits for the running ones, which give up between chunks.
 class TZorFileSearch : public TBasicWorkItem
 {

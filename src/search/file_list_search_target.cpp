@@ -5,4 +5,5 @@ void ConnectSearchControl(TZorFileList &aList, TSearchControl &aControl)
 {
     aList.OnAddPath = [&aControl](const QString &Path, bool &CanAdd) { aControl.AcceptPath(Path, CanAdd); };
     aList.OnEndSearch = [&aControl] { aControl.EndSearch(); };
+    aList.OnSearchProgress = [&aControl](const QString &Path) { aControl.WalkProgress(Path); };
 }

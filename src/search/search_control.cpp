@@ -212,6 +212,12 @@ void TSearchControl::AcceptPath(const QString &Path, bool &CanAdd)
         ReportServerNotStartedOnce();
 }
 
+void TSearchControl::WalkProgress(const QString &Path)
+{
+    if (fSearching && !fStopRequested && !fStarting && !HasDeferred() && !fDestroying)
+        ReportProgress(Path);
+}
+
 void TSearchControl::ReportServerNotStartedOnce()
 {
     if (fServerNotStartedReported)

@@ -140,6 +140,10 @@ public:
     // ProgressRepaintIntervalMs have passed since it was last shown, else once the offering call
     // chain has returned. Pending events run when EventsIntervalMs have passed since they last did.
     void AcceptPath(const QString &Path, bool &CanAdd);
+    // The result list's OnSearchProgress: a walk is at Path, among files it does not offer (those
+    // its checks found not to hold the text). Shown as progress like an offered path, while a
+    // search runs and no stop, start or close is pending.
+    void WalkProgress(const QString &Path);
     // The result list's OnEndSearch: restores the buttons, the status line ("Items found: N",
     // followed by a note of the documents that could not be read) and the cursor.
     void EndSearch();

@@ -204,6 +204,19 @@ TEST_F(FileSearchTest, TheFirstHitShowsWithoutWaitingForTheCadence)
     EXPECT_TRUE(Paths().contains(fTree.Path("sub/wait.txt")));
 }
 
+// A file its check found not to hold the text is not handed over at all.
+TEST_F(FileSearchTest, FilesFoundNotToHoldTheTextAreNotOffered)
+{
+    fTree.File("hit.txt");
+    fTree.File("miss.txt");
+    fList.SetContentCheck(std::make_shared<TContentCheck>(TContentCheck{
+        QStringLiteral("x"), [](const QString &aPath, const ICancellationIndicator &, TMatchFinding &) {
+            return aPath.endsWith(QStringLiteral("hit.txt"));
+        }}));
+    SearchAndWait({fTree.Root()});
+    EXPECT_EQ(Paths(), QStringList{fTree.Path("hit.txt")});
+}
+
 TEST_F(FileSearchTest, TwoSearchesGiveTwoWalksAndOneEndOfSearch)
 {
     fTree.File("one/a.txt");

@@ -214,6 +214,25 @@ TEST_F(SearchControl, ProgressRepaintsAndProcessesEventsOncePerPath)
     EXPECT_EQ(Log, expected);
 }
 
+// A walk passing over files that do not hold the text shows where it is, as an offer would;
+// not once a stop is asked for, nor after the search.
+TEST_F(SearchControl, WalkProgressShowsThePathWhileSearching)
+{
+    Control.WalkProgress(QStringLiteral("/d/before.txt"));
+    EXPECT_TRUE(Log.empty());
+    Window.Values.edtTextToFind = QStringLiteral("x");
+    Control.Start();
+    Log.clear();
+    Control.WalkProgress(QStringLiteral("/d/a.txt"));
+    const std::vector<std::string> expected{"status Items found: 0. Processing: /d/a.txt", "repaint"};
+    EXPECT_EQ(Log, expected);
+    Control.RequestStop();
+    Log.clear();
+    Now += 100;
+    Control.WalkProgress(QStringLiteral("/d/b.txt"));
+    EXPECT_EQ(Window.Status, QStringLiteral("Items found: 0. Processing: /d/a.txt"));
+}
+
 // The progress text names the latest path but is repainted at most every 50 ms; what was not
 // shown is shown once the offering has returned. Events run at most every 20 ms.
 TEST_F(SearchControl, ProgressIsRepaintedAtMostEvery50Ms)
