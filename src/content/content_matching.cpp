@@ -374,7 +374,9 @@ int32_t PageOf(QStringView aText, qsizetype aPosition)
 
 bool IsContextBreak(QChar aUnit)
 {
-    return aUnit == u'\n' || aUnit == u'\r' || aUnit == QChar(0x2028) || aUnit == QChar(0x2029);
+    // A form feed ends a page of a document's text, and so its line.
+    return aUnit == u'\n' || aUnit == u'\r' || aUnit == u'\f' || aUnit == QChar(0x2028) ||
+           aUnit == QChar(0x2029);
 }
 
 } // namespace
