@@ -38,13 +38,30 @@ bool LooksLikeText(QByteArrayView aBytes, int32_t aCount)
     if (count <= 0)
         return false;
     const auto *bytes = reinterpret_cast<const uint8_t *>(aBytes.data());
+    // Blocks of a fixed size without an early exit inside, so the compiler can use vector
+    // instructions: this runs on the first bytes of every plain-text file a search reads.
+    constexpr int64_t kBlock = 64;
+    const auto isControl = [](uint8_t b) {
+        return uint8_t((b < 0x20) & (b != 0x09) & (b != 0x0A) & (b != 0x0D));
+    };
     int64_t controls = 0;
-    for (int64_t i = 0; i < count; ++i) {
-        const uint8_t b = bytes[i];
-        if (b == 0)
+    int64_t i = 0;
+    for (; i + kBlock <= count; i += kBlock) {
+        uint8_t zeros = 0;
+        uint8_t blockControls = 0;
+        for (int64_t j = 0; j < kBlock; ++j) {
+            const uint8_t b = bytes[i + j];
+            zeros |= uint8_t(b == 0);
+            blockControls += isControl(b);
+        }
+        if (zeros)
             return false;
-        if (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D)
-            ++controls;
+        controls += blockControls;
+    }
+    for (; i < count; ++i) {
+        if (bytes[i] == 0)
+            return false;
+        controls += isControl(bytes[i]);
     }
     return controls * 100 / count < 30;
 }

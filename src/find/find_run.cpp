@@ -92,15 +92,20 @@ TFindOutcome TFindRun::Run()
         };
     QObject::connect(&list, &QAbstractItemModel::rowsInserted, fContext.get(), [this] { PrintNewRows(); });
 
+    // The walks hand their files over only from the event loop below, so the header still comes
+    // first when it is written after the start.
+    fSession->Control().Start();
+    if (!fTextError.isEmpty()) {
+        Complain(QStringLiteral("'%1' is not a valid regular expression: %2")
+                     .arg(fRequest.fForm.edtTextToFind.trimmed(), fTextError));
+        return {2, 0};
+    }
+    // A start that could not queue any walk has ended the search already, without the list.
+    if (fSession->Control().State() == scIdle)
+        fEnded = true;
     if (!fRequest.fQuiet && !fPrinter.Write(fPrinter.Header()))
         EndEarly();
-    if (!fEnding) {
-        fSession->Control().Start();
-        if (!fTextError.isEmpty()) {
-            Complain(QStringLiteral("'%1' is not a valid regular expression: %2")
-                         .arg(fRequest.fForm.edtTextToFind.trimmed(), fTextError));
-            return {2, 0};
-        }
+    {
         QEventLoop loop;
         fLoop = &loop;
         if (!fEnded)
@@ -149,6 +154,13 @@ bool TFindRun::Prepare()
         }
         if (!S_ISDIR(info.st_mode)) {
             Complain(QStringLiteral("%1: not a folder").arg(DisplayFileName(folder)));
+            fError = true;
+            continue;
+        }
+        // A folder that cannot be listed would give nothing, silently.
+        if (::access(real, R_OK | X_OK) != 0) {
+            Complain(QStringLiteral("%1: %2").arg(DisplayFileName(folder),
+                                                  QString::fromLocal8Bit(strerror(errno))));
             fError = true;
             continue;
         }
