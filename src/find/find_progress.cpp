@@ -45,9 +45,8 @@ TFindProgress::~TFindProgress()
     Clear();
 }
 
-void TFindProgress::Update(int64_t aChecked, int64_t aFound, const QString &aPath)
+void TFindProgress::Update(int64_t aFound, const QString &aPath)
 {
-    fChecked = aChecked;
     fFound = aFound;
     fPath = aPath;
     fChanged = true;
@@ -64,10 +63,15 @@ void TFindProgress::Clear()
 
 void TFindProgress::Draw()
 {
-    if (!fActive || !fChanged)
+    const int64_t checked = fChecked ? fChecked->load() : 0;
+    if (!fActive || (!fChanged && checked == fDrawnChecked))
         return;
     fChanged = false;
-    QString line = QStringLiteral("%1 files checked, %2 found").arg(fChecked).arg(fFound);
+    fDrawnChecked = checked;
+    QString line = QStringLiteral("%1 %2 checked, %3 found")
+                       .arg(checked)
+                       .arg(checked == 1 ? QStringLiteral("file") : QStringLiteral("files"))
+                       .arg(fFound);
     const int room = TerminalColumns(fFd) - 1 - int(line.size()) - 2;
     const QString path = DisplayFileName(fPath);
     if (room > 4 && !path.isEmpty())

@@ -2,7 +2,9 @@
 // latest path, drawn at most ten times a second; nothing when stderr is not a terminal.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <QString>
 #include <QTimer>
 
@@ -18,8 +20,13 @@ public:
     TFindProgress &operator=(const TFindProgress &) = delete;
 
     bool Active() const { return fActive; }
-    // Notes the counts and the latest path; the line shows them at its next drawing.
-    void Update(int64_t aChecked, int64_t aFound, const QString &aPath);
+    // The count of files whose content has been checked, kept by the check threads.
+    void SetCheckedCounter(std::shared_ptr<const std::atomic<int64_t>> aChecked)
+    {
+        fChecked = std::move(aChecked);
+    }
+    // Notes the count found and the latest path; the line shows them at its next drawing.
+    void Update(int64_t aFound, const QString &aPath);
     // Takes the line away (before a result is printed on the same terminal, and at the end); the
     // next Update draws it again.
     void Clear();
@@ -31,7 +38,8 @@ private:
     bool fActive = false;
     bool fShown = false;
     bool fChanged = false;
-    int64_t fChecked = 0;
+    std::shared_ptr<const std::atomic<int64_t>> fChecked;
+    int64_t fDrawnChecked = 0;
     int64_t fFound = 0;
     QString fPath;
     QTimer fTimer;

@@ -82,14 +82,27 @@ TFindOutcome TFindRun::Run()
             controlEnd();
         SearchEnded();
     };
-    list.OnAddItem = [this](TZorFileListItem &aItem, bool &) {
-        ++fChecked;
-        fProgress.Update(fChecked, fSession->Control().MatchCount(), aItem.DisplayPath());
-    };
-    if (fProgress.Active())
-        list.OnSearchProgress = [this](const QString &aPath) {
-            fProgress.Update(fChecked, fSession->Control().MatchCount(), aPath);
+    if (fProgress.Active()) {
+        // The checks run ahead on the check threads, so they are counted there: a document the
+        // server takes long over holds up the hand-overs, not the count.
+        auto checked = std::make_shared<std::atomic<int64_t>>(0);
+        fProgress.SetCheckedCounter(checked);
+        TSearchControl &control = fSession->Control();
+        control.CheckInBackground = [check = control.CheckInBackground,
+                                     checked](const QString &aPath, const QString &aText,
+                                              const ICancellationIndicator &aCancel,
+                                              TDocumentFailure &aFailure, TMatchSummary *aSummary) {
+            const bool contains = check(aPath, aText, aCancel, aFailure, aSummary);
+            checked->fetch_add(1);
+            return contains;
         };
+        list.OnAddItem = [this](TZorFileListItem &aItem, bool &) {
+            fProgress.Update(fSession->Control().MatchCount(), aItem.DisplayPath());
+        };
+        list.OnSearchProgress = [this](const QString &aPath) {
+            fProgress.Update(fSession->Control().MatchCount(), aPath);
+        };
+    }
     QObject::connect(&list, &QAbstractItemModel::rowsInserted, fContext.get(), [this] { PrintNewRows(); });
 
     // The walks hand their files over only from the event loop below, so the header still comes

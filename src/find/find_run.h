@@ -88,7 +88,6 @@ private:
     QEventLoop *fLoop = nullptr;
     QString fTextError;
     int fPrinted = 0;
-    int64_t fChecked = 0;
     bool fError = false;
     bool fEnding = false;
     bool fEnded = false;

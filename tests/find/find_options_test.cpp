@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <sys/stat.h>
 
 namespace {
@@ -341,6 +343,53 @@ TEST_F(FindOptions, HelpAndVersionGoToStdout)
     EXPECT_TRUE(help.fErr.isEmpty());
     const TFindResult version = Launcher.Run({QStringLiteral("--version")});
     EXPECT_EQ(version.fOut, QByteArray("ordwell-find " ORDWELL_VERSION "\n"));
+}
+
+// The window's settings choose the server and the text cache unless the command line says
+// otherwise; a document read once comes from the cache, and --no-cache sends it again.
+TEST(FindSettings, ServerAndTextCacheComeFromTheWindowsSettings)
+{
+    TFakeExtractionServer server;
+    server.SetVersion("fake 1");
+    server.SetReply(TFakeReply::frText, "a needle in a document");
+    TTempTree tree;
+    tree.File(QStringLiteral("doc.pdf"), "%PDF-1.4");
+    TFindLauncher launcher;
+    const QString config = launcher.Environment().value(QStringLiteral("XDG_CONFIG_HOME"));
+    ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/Ordwell")));
+    QFile settings(config + QStringLiteral("/Ordwell/Ordwell.conf"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nExtractionServer=http://127.0.0.1:" + QByteArray::number(server.Port()) +
+                   "\n");
+    settings.close();
+
+    struct TCacheCase
+    {
+        QStringList fOptions;
+        size_t fRequestsAfter;
+    };
+    const TCacheCase cases[] = {
+        {{}, 1},                             // extracted, then kept
+        {{}, 1},                             // from the cache
+        {{QStringLiteral("--no-cache")}, 2}, // sent again
+    };
+    for (const TCacheCase &row : cases) {
+        const TFindResult result =
+            launcher.Run(row.fOptions + QStringList{QStringLiteral("needle"), tree.Root()});
+        EXPECT_EQ(result.fExitCode, 0) << result.fErr.toStdString();
+        EXPECT_EQ(result.fOut, FileNameBytes(tree.Path(QStringLiteral("doc.pdf"))) + '\n');
+        EXPECT_EQ(server.RequestCount(), row.fRequestsAfter) << row.fOptions.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(QFile::exists(launcher.Environment().value(QStringLiteral("XDG_CACHE_HOME")) +
+                              QStringLiteral("/Ordwell/texts.db")));
+    // --server overrides the setting: nothing answers there, so the document is not read.
+    const TFindResult elsewhere =
+        launcher.Run({QStringLiteral("--no-cache"), QStringLiteral("--server"),
+                      QStringLiteral("http://127.0.0.1:%1").arg(UnusedLoopbackPort()),
+                      QStringLiteral("needle"), tree.Root()});
+    EXPECT_EQ(elsewhere.fExitCode, 1);
+    EXPECT_EQ(server.RequestCount(), 2u);
+    EXPECT_TRUE(elsewhere.fErr.contains("1 document could not be read")) << elsewhere.fErr.toStdString();
 }
 
 TEST_F(FindOptions, QuietPrintsNothing)

@@ -1,5 +1,6 @@
 // ordwell-find ended from outside: a reader that goes away (| head -1) and Ctrl+C while its own
 // extraction server is reading a document. It ends at once, by the signal, and leaves no server.
+// And on a terminal, while its server holds a document, the progress line it draws and erases.
 #include "find/find_process.h"
 #include "platform/file_name.h"
 #include "support/server_gate.h"
@@ -102,6 +103,64 @@ TEST(FindSignals, InterruptEndsItAndTheServerItStarted)
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit); // ended by SIGINT, as the shell expects
     EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(WaitUntilGone(server)) << "ordwell-extractd " << server << " outlived ordwell-find";
+}
+
+// Takes every point the server reaches and lets it pass at once, until aProcess has ended.
+void PassGateUntilFinished(const TServerGate &aGate, QProcess &aProcess)
+{
+    QDeadlineTimer deadline(60000);
+    while (aProcess.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        if (GateReady(aGate, 0))
+            aGate.Accept();
+        aProcess.waitForFinished(5);
+    }
+}
+
+TEST(FindTerminal, ProgressLineIsDrawnWhileItSearchesAndErasedBeforeEachResult)
+{
+    TServerGate gate;
+    ASSERT_TRUE(gate.Listening());
+    TTempTree tree;
+    tree.File(QStringLiteral("a.txt"), "needle\n");
+    tree.File(QStringLiteral("report.pdf"), "%PDF-1.4 held by the gate");
+    TFindLauncher launcher;
+    launcher.Environment().insert(QStringLiteral("ORDWELL_EXTRACTD_GATE"), gate.Path());
+    QProcess process;
+    process.setProcessEnvironment(launcher.Environment());
+    // script gives the program a terminal for its stdout and stderr.
+    process.start(QStringLiteral("script"), {QStringLiteral("-qefc"),
+                                             QStringLiteral("'%1' --server auto needle '%2'")
+                                                 .arg(QStringLiteral(ORDWELL_FIND_PROGRAM), tree.Root()),
+                                             QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForStarted());
+    TServerGate::TPoint extracting;
+    while (extracting.fName != "extracting") {
+        ASSERT_TRUE(GateReady(gate, 60000)) << "the server never reached the document";
+        TServerGate::TPoint point = gate.Accept();
+        if (point.fName == "extracting")
+            extracting = std::move(point);
+    }
+    // While the document is held, the line shows what was checked and found.
+    QByteArray screen;
+    QDeadlineTimer deadline(60000);
+    while (!screen.contains(" checked, ") && !deadline.hasExpired()) {
+        process.waitForReadyRead(50);
+        screen += process.readAllStandardOutput();
+    }
+    EXPECT_TRUE(screen.contains(" checked, ")) << screen.toStdString();
+    extracting.fConnection = TScopedFd();
+    PassGateUntilFinished(gate, process);
+    ASSERT_EQ(process.state(), QProcess::NotRunning);
+    screen += process.readAllStandardOutput();
+    EXPECT_EQ(process.exitCode(), 0) << screen.toStdString();
+    // The result starts a line of its own, the summary ends the run, and no progress is left.
+    const QByteArray result = FileNameBytes(tree.Path(QStringLiteral("a.txt")));
+    const qsizetype at = screen.indexOf(result);
+    ASSERT_GE(at, 0) << screen.toStdString();
+    EXPECT_TRUE(at == 0 || screen.mid(at - 1, 1) == "\n" || screen.mid(at - 3, 3) == "\x1b[K")
+        << screen.toStdString();
+    EXPECT_LT(screen.lastIndexOf(" checked, "), screen.lastIndexOf("\r\x1b[K"));
+    EXPECT_TRUE(screen.trimmed().endsWith("(--unreadable lists them)")) << screen.toStdString();
 }
 
 } // namespace
