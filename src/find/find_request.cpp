@@ -74,6 +74,14 @@ struct TParser
         return false;
     }
 
+    // --help and --version end the run before any search; an error still wins, and help wins
+    // over the version.
+    void Ask(TFindCommandLine::TAction aAction)
+    {
+        if (fResult.fAction != TFindCommandLine::caError && fResult.fAction != TFindCommandLine::caHelp)
+            fResult.fAction = aAction;
+    }
+
     bool SetFormat(TFindFormat aFormat)
     {
         if (fFormatGiven && fResult.fRequest.fFormat != aFormat)
@@ -145,11 +153,9 @@ struct TParser
         else if (aName == u"l" || aName == u"files-with-matches")
             ; // the default output: the paths of the files found
         else if (aName == u"h" || aName == u"help")
-            fResult.fAction =
-                fResult.fAction == TFindCommandLine::caError ? fResult.fAction : TFindCommandLine::caHelp;
+            Ask(TFindCommandLine::caHelp);
         else if (aName == u"version")
-            fResult.fAction =
-                fResult.fAction == TFindCommandLine::caSearch ? TFindCommandLine::caVersion : fResult.fAction;
+            Ask(TFindCommandLine::caVersion);
         else
             return false;
         return true;
