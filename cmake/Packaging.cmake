@@ -42,7 +42,7 @@ endfunction()
 # Everything `cmake --install` lays out under the prefix; a function so its helper variables stay local.
 function(ordwell_install_rules)
   # Programs.
-  foreach(program IN ITEMS ordwell ordwell-extractd)
+  foreach(program IN ITEMS ordwell ordwell-extractd ordwell-find)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
@@ -68,7 +68,7 @@ function(ordwell_install_rules)
   endforeach()
 
   # Manual pages and the changelog, compressed as Debian keeps them; made again whenever one changes.
-  foreach(page IN ITEMS ordwell.1 ordwell-extractd.1)
+  foreach(page IN ITEMS ordwell.1 ordwell-extractd.1 ordwell-find.1)
     ordwell_install_gzipped(${page} ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
   ordwell_install_gzipped(changelog ${CMAKE_INSTALL_DATADIR}/doc/ordwell)

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Prints how often the files of each source folder include a file of another folder
 # ("from -> to: count"), and with --check fails when an include goes against the layers:
-#   platform <- threads <- content, filesearch, selection, i18n, update <- search, preview, app <- gui
+#   platform <- threads <- content, filesearch, selection, i18n, update <- search, preview, app <- gui, find
 # A folder includes only folders of lower layers; a core folder (every one but gui and extractd)
-# includes no QtGui or QtWidgets header; extractd, a program of its own, includes only itself.
+# and find (ordwell-find, which runs without a display) include no QtGui or QtWidgets header; extractd, a program of its own, includes only itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 check=false
 [ "${1:-}" = "--check" ] && check=true
 
 declare -A rank=([platform]=0 [threads]=1 [content]=2 [filesearch]=2 [selection]=2 [i18n]=2 [update]=2
-                 [search]=3 [preview]=3 [app]=3 [gui]=4)
+                 [search]=3 [preview]=3 [app]=3 [gui]=4 [find]=4)
 
 # Header names of the QtGui and QtWidgets modules, read off the installed Qt.
 qt_include=$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || echo "/usr/include/$(gcc -dumpmachine 2>/dev/null)/qt6")

@@ -368,9 +368,18 @@ bool Found(TMatchSummary *aSummary)
     return true;
 }
 
+// The 1-based page of the unit at aPosition: one more than the form feeds before it.
+int32_t PageOf(QStringView aText, qsizetype aPosition)
+{
+    const qsizetype end = std::clamp<qsizetype>(aPosition, 0, aText.size());
+    return int32_t(std::min<qsizetype>(aText.first(end).count(u'\f') + 1, INT32_MAX));
+}
+
 bool IsContextBreak(QChar aUnit)
 {
-    return aUnit == u'\n' || aUnit == u'\r' || aUnit == QChar(0x2028) || aUnit == QChar(0x2029);
+    // A form feed ends a page of a document's text, and so its line.
+    return aUnit == u'\n' || aUnit == u'\r' || aUnit == u'\f' || aUnit == QChar(0x2028) ||
+           aUnit == QChar(0x2029);
 }
 
 } // namespace
@@ -447,8 +456,10 @@ bool FileContainsText(const QString &pPath, const QString &aNeedle, const TDocum
                 if (aSummary) {
                     const TTextMatcher::TTally tally = matcher.Tally(text);
                     aSummary->fMatches = int32_t(std::min<qsizetype>(tally.fCount, INT32_MAX));
-                    if (tally.fFirst)
+                    if (tally.fFirst) {
                         aSummary->fContext = MatchContext(text, *tally.fFirst);
+                        aSummary->fPage = PageOf(text, tally.fFirst->Start);
+                    }
                 }
                 return Found(aSummary);
             }

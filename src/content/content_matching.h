@@ -42,11 +42,13 @@ inline constexpr int32_t RawSearchChunkBytes = 65536;
 inline constexpr qsizetype MatchContextUnits = 200;
 
 // What a file that holds the text holds besides the answer: how many matches its text has, one
-// after the other without overlap, and the line of the first one (MatchContext).
+// after the other without overlap, the line of the first one (MatchContext), and for text from the
+// extraction server the page that line is on (pages are separated by form feeds; 0: not paged).
 struct TMatchSummary
 {
     int32_t fMatches = 0;
     QString fContext;
+    int32_t fPage = 0;
 };
 
 // The option "Search in unrecognized formats" of this run: set by the search control at each

@@ -23,6 +23,8 @@ struct TMatchFinding
 {
     int32_t fMatches = 0;
     QString fContext;
+    // The page of the first match in a document's text; 0: not paged (plain text, or not known).
+    int32_t fPage = 0;
 };
 
 // The check the walks of a search run ahead for every file.

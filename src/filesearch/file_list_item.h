@@ -66,6 +66,7 @@ public:
     void SetFinding(const TMatchFinding &aFinding);
     int32_t Matches() const { return fFinding ? fFinding->fMatches : 0; }
     QString Context() const { return fFinding ? fFinding->fContext : QString(); }
+    int32_t Page() const { return fFinding ? fFinding->fPage : 0; }
 
 private:
     struct TDetails

@@ -284,7 +284,7 @@ std::shared_ptr<const ::TContentCheck> TSearchControl::ContentCheckFor(const QSt
             const bool contains = background(aPath, aText, aCancel, failure, summarize ? &summary : nullptr);
             if (!contains && !aCancel.IsCancellationRequested())
                 unread->Add(aPath, failure);
-            aFinding = {summary.fMatches, std::move(summary.fContext)};
+            aFinding = {summary.fMatches, std::move(summary.fContext), summary.fPage};
             return contains;
         };
     return check;

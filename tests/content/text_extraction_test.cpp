@@ -62,6 +62,37 @@ TEST(LooksLikeTextTest, ControlCharacterThreshold)
     EXPECT_TRUE(LooksLikeText("abc", 1000)); // clamped to the bytes given
 }
 
+// The test reads blocks of 64 bytes: every length and place of a zero byte or a control
+// character around the blocks' borders gives what the rule written plainly gives.
+TEST(LooksLikeTextTest, AgreesWithTheRuleAcrossBlockBorders)
+{
+    const auto rule = [](const QByteArray &aBytes) {
+        int64_t controls = 0;
+        for (const char c : aBytes) {
+            const auto b = uint8_t(c);
+            if (b == 0)
+                return false;
+            if (b < 0x20 && b != 0x09 && b != 0x0A && b != 0x0D)
+                ++controls;
+        }
+        return !aBytes.isEmpty() && controls * 100 / aBytes.size() < 30;
+    };
+    for (const int size : {1, 63, 64, 65, 127, 128, 129, 200, 8192}) {
+        for (const int at : {0, 1, 62, 63, 64, 65, 127, 128, size - 1}) {
+            if (at < 0 || at >= size)
+                continue;
+            QByteArray zero(size, 'a');
+            zero[at] = '\0';
+            EXPECT_EQ(LooksLikeText(zero, size), rule(zero)) << size << " zero at " << at;
+            // Controls from the start up to at: around the 30 percent threshold for some sizes.
+            QByteArray controls(size, 'b');
+            for (int i = 0; i <= at; ++i)
+                controls[i] = i % 3 == 0 ? '\x1B' : '\x01';
+            EXPECT_EQ(LooksLikeText(controls, size), rule(controls)) << size << " controls to " << at;
+        }
+    }
+}
+
 class ExtractFileTextTest : public ::testing::Test
 {
 protected:

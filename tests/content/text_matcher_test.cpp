@@ -182,7 +182,18 @@ TEST(TextMatcher, FoundFilesCountTheirMatchesAndShowTheFirstLine)
             EXPECT_EQ(summary.fContext, QString::fromUtf8(test.fContext))
                 << test.fNeedle << " " << test.fOptions;
         }
+        // Plain text has no pages; this document's text is one page.
+        EXPECT_EQ(summary.fPage, &test.fPath == &document ? 1 : 0) << test.fNeedle << " " << test.fOptions;
     }
+    // A document's pages are separated by form feeds: the first match tells its page, and its
+    // context ends at the page's border.
+    server.SetReply(TFakeReply::frText, "one\ftwo\fthe third page's tika\f tika");
+    TMatchSummary paged;
+    EXPECT_TRUE(
+        FileContainsText(document, QStringLiteral("tika"), server.Address(), nullptr, nullptr, {}, &paged));
+    EXPECT_EQ(paged.fPage, 3);
+    EXPECT_EQ(paged.fMatches, 2);
+    EXPECT_EQ(paged.fContext, QStringLiteral("the third page's tika"));
     TMatchSummary missed{7, QStringLiteral("old")};
     EXPECT_FALSE(
         FileContainsText(lines, QStringLiteral("absent"), server.Address(), nullptr, nullptr, {}, &missed));
@@ -210,6 +221,8 @@ TEST(TextMatcher, MatchContextShowsTheLineAroundTheMatch)
     EXPECT_EQ(context(QStringLiteral("needle") + b, QStringLiteral("needle")),
               QStringLiteral("needle") + QString(194, u'b') + u'…');
     EXPECT_EQ(context(a + QStringLiteral("\nneedle"), QStringLiteral("needle")), QStringLiteral("needle"));
+    EXPECT_EQ(context(QStringLiteral("page one\fpage two needle\fthree"), QStringLiteral("needle")),
+              QStringLiteral("page two needle"));
     EXPECT_EQ(context(QStringLiteral("x ") + QString(300, u'n') + QStringLiteral(" y"), QString(300, u'n')),
               u'…' + QString(200, u'n') + u'…');
     QString faces;

@@ -4,9 +4,9 @@
 # cpack and checks its fields, dependencies, control area and contents. A program that is not part
 # of this build is left out of the checks, with a note.
 # Usage: check_install_and_deb.sh <build dir> <source dir> <app id> <version> <has ordwell 0|1>
-#        <has ordwell-extractd 0|1>
+#        <has ordwell-extractd 0|1> <has ordwell-find 0|1>
 set -uo pipefail
-build=$1 source=$2 app_id=$3 version=$4 has_app=$5 has_server=$6
+build=$1 source=$2 app_id=$3 version=$4 has_app=$5 has_server=$6 has_find=${7:-0}
 cmake=${CMAKE:-cmake}
 cpack=${CPACK:-cpack}
 
@@ -41,6 +41,7 @@ expected=(
   "share/icons/hicolor/scalable/apps/$app_id.svg"
   share/man/man1/ordwell.1.gz
   share/man/man1/ordwell-extractd.1.gz
+  share/man/man1/ordwell-find.1.gz
   share/doc/ordwell/copyright
   share/doc/ordwell/changelog.gz
 )
@@ -54,6 +55,7 @@ done
 programs=()
 [ "$has_app" = 1 ] && programs+=(ordwell) || note "ordwell is not part of this build"
 [ "$has_server" = 1 ] && programs+=(ordwell-extractd) || note "ordwell-extractd is not part of this build"
+[ "$has_find" = 1 ] && programs+=(ordwell-find) || note "ordwell-find is not part of this build"
 for program in "${programs[@]}"; do expected+=("bin/$program"); done
 if [ -f "$source/data/transl.dt" ]; then expected+=(share/ordwell/transl.dt)
 else note "data/transl.dt does not exist yet"; fi
@@ -85,7 +87,7 @@ appstreamcli validate-tree --no-net "$root" >"$tmp/appstream.log" 2>&1 ||
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metainfo does not list release $version"
 
-for page in ordwell ordwell-extractd; do
+for page in ordwell ordwell-extractd ordwell-find; do
   warnings=$(gzip -dc "$prefix/share/man/man1/$page.1.gz" | groff -man -ww -z -Tutf8 2>&1)
   [ -z "$warnings" ] || { echo "$warnings"; fail "manual page $page.1 has groff warnings"; }
 done
@@ -103,6 +105,15 @@ if [ "$has_app" = 1 ]; then
   out=$(HOME=$home XDG_CONFIG_HOME=$home/.config APPDATA=$home/appdata QT_QPA_PLATFORM=offscreen \
         timeout 20 "$prefix/bin/ordwell" --version 2>&1)
   grep -q "Ordwell $version" <<<"$out" || { echo "$out"; fail "installed ordwell --version did not print 'Ordwell $version'"; }
+fi
+if [ "$has_find" = 1 ]; then
+  # The installed search runs without a display and finds a file by its text.
+  mkdir -p "$tmp/findme"
+  printf 'a needle here\n' >"$tmp/findme/a.txt"
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME=$home XDG_CONFIG_HOME=$home/.config \
+        XDG_CACHE_HOME=$home/.cache APPDATA=$home/appdata timeout 20 "$prefix/bin/ordwell-find" needle "$tmp/findme" 2>&1)
+  [ "$out" = "$tmp/findme/a.txt"$'\n'"1 file found" ] ||
+    { echo "$out"; fail "installed ordwell-find did not find the file"; }
 fi
 if [ "$has_server" = 1 ]; then
   # Started from its installed path as the program starts it: any free port, told on descriptor
