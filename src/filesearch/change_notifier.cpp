@@ -89,9 +89,9 @@ TZorShellChangeNotifier::TTreeListing TZorShellChangeNotifier::ReadTree(const QS
                 return {};
             continue; // gone or unreadable meanwhile: not watched
         }
-        for (auto it = listing.constBegin(); it != listing.constEnd(); ++it)
-            if (it->fIsFolder)
-                queue.append(Join(queue[next], it.key()));
+        for (qsizetype i = 0; i < listing.Size(); ++i)
+            if (listing.State(i).fIsFolder)
+                queue.append(Join(queue[next], listing.Name(i).toString()));
         tree.fFolders.append(queue[next]);
         tree.fListings.push_back(std::move(listing));
         if (queue.size() > MaxWatchedFolders) {
@@ -155,9 +155,10 @@ TZorShellChangeNotifier::TListing TZorShellChangeNotifier::ReadListing(const QSt
         return listing;
     do {
         if (!IsFolderToIgnore(data.cFileName))
-            listing.insert(data.cFileName,
-                           TEntryState{data.IsDirectory(), data.FileSize(), data.ftLastWriteTime});
+            listing.Add(data.cFileName,
+                        TEntryState{data.IsDirectory(), data.FileSize(), data.ftLastWriteTime});
     } while (FindNextFile(handle, data));
+    listing.Finish();
     return listing;
 }
 
@@ -192,23 +193,23 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
 
     QStringList gone, come;
     bool changed = false;
-    for (auto it = before.constBegin(); it != before.constEnd(); ++it)
-        if (!now.contains(it.key()))
-            gone.append(it.key());
-    for (auto it = now.constBegin(); it != now.constEnd(); ++it) {
-        const auto old = before.constFind(it.key());
-        if (old == before.constEnd())
-            come.append(it.key());
-        else if (!it->fIsFolder && !(*old == *it)) {
-            Report(neFileChange, Join(pFolder, it.key()));
+    for (qsizetype i = 0; i < before.Size(); ++i)
+        if (!now.Find(before.Name(i)))
+            gone.append(before.Name(i).toString());
+    for (qsizetype i = 0; i < now.Size(); ++i) {
+        const TEntryState *old = before.Find(now.Name(i));
+        if (!old)
+            come.append(now.Name(i).toString());
+        else if (!now.State(i).fIsFolder && !(*old == now.State(i))) {
+            Report(neFileChange, Join(pFolder, now.Name(i).toString()));
             changed = true;
         }
     }
     changed = changed || !gone.isEmpty() || !come.isEmpty();
     for (const QString &name : std::as_const(gone)) {
-        const TEntryState state = before.value(name);
+        const TEntryState state = *before.Find(name);
         const auto twin = std::find_if(come.begin(), come.end(),
-                                       [&](const QString &aNew) { return now.value(aNew) == state; });
+                                       [&](const QString &aNew) { return *now.Find(aNew) == state; });
         if (twin != come.end()) {
             const QString newName = *twin;
             come.erase(twin);
@@ -228,7 +229,7 @@ void TZorShellChangeNotifier::CompareFolder(const QString &pFolder)
         Report(state.fIsFolder ? neFolderDelete : neFileDelete, path);
     }
     for (const QString &name : std::as_const(come)) {
-        const bool isFolder = now.value(name).fIsFolder;
+        const bool isFolder = now.Find(name)->fIsFolder;
         if (isFolder)
             Watch(Join(pFolder, name));
         Report(isFolder ? neFolderCreate : neFileCreate, Join(pFolder, name));

@@ -2,6 +2,7 @@
 // below it through inotify (TFolderWatch) and reports what changed as kinds with paths.
 #pragma once
 
+#include "filesearch/folder_listing.h"
 #include "platform/find_data.h"
 #include "platform/folder_watch.h"
 
@@ -66,14 +67,7 @@ public:
     QStringList WatchedFolders() const;
 
 private:
-    struct TEntryState
-    {
-        bool fIsFolder = false;
-        int64_t fSize = 0;
-        TFileTime fModified = 0;
-        bool operator==(const TEntryState &) const = default;
-    };
-    using TListing = QHash<QString, TEntryState>;
+    using TListing = TFolderListing;
 
     // The folders to watch with their listings, as read by a pool thread.
     struct TTreeListing

@@ -2,6 +2,7 @@
 // folder, its throttles and limits, and the change notifier it is built on.
 #include "filesearch/change_notifier.h"
 #include "filesearch/file_list.h"
+#include "filesearch/folder_listing.h"
 #include "platform/file_name.h"
 #include "platform/tick_count.h"
 #include "support/search_list_fixture.h"
@@ -178,6 +179,27 @@ TEST_F(FileListRefreshTest, AWatchReadForAFormerRootIsDropped)
     QStringList watched = notifier.WatchedFolders();
     watched.sort();
     EXPECT_EQ(watched, wanted);
+}
+
+// The watch's listing of a folder: any order of entries in, each found by its exact name.
+TEST(FolderListing, FindsEachEntryByItsExactName)
+{
+    TFolderListing listing;
+    const QStringList names{QStringLiteral("b.txt"),    QStringLiteral("a"), QStringLiteral("ab"),
+                            QString::fromUtf8("Größe"), QStringLiteral("A"), QString()};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        listing.Add(names[i], TEntryState{i % 2 == 0, i, TFileTime(100 + i)});
+    listing.Finish();
+    ASSERT_EQ(listing.Size(), names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const TEntryState *state = listing.Find(names[i]);
+        ASSERT_TRUE(state) << names[i].toStdString();
+        EXPECT_EQ(*state, (TEntryState{i % 2 == 0, i, TFileTime(100 + i)})) << names[i].toStdString();
+    }
+    for (const char *missing : {"B.TXT", "abc", "b", "Grosse"})
+        EXPECT_FALSE(listing.Find(QString::fromUtf8(missing))) << missing;
+    for (qsizetype i = 1; i < listing.Size(); ++i)
+        EXPECT_LT(listing.Name(i - 1), listing.Name(i));
 }
 
 TEST_F(FileListRefreshTest, AboveTheCapOnlyTheRootIsWatched)
