@@ -192,10 +192,12 @@ public:
         fFile = OpenFileForReading(pPath, errorText);
         // One that cannot be opened is a failure, unless it is gone (or a folder); an empty one is
         // simply no match.
-        if (!fFile && FileExists(pPath))
-            aFailure = {TDocumentProblem::UnreadableFile, errorText};
-        else if (fFile->Size() > 0)
+        if (!fFile) {
+            if (FileExists(pPath))
+                aFailure = {TDocumentProblem::UnreadableFile, errorText};
+        } else if (fFile->Size() > 0) {
             fChunks.emplace(*fFile, aCarryRoom);
+        }
     }
 
     // Reads the first chunk and decides the encoding on it.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
@@ -495,6 +496,8 @@ TEST_F(FileContainsTextTest, FilesThatCannotBeReadAreNoMatchWithTheirReason)
     TRawSearchOption on(true);
     const QByteArray fifo = QFile::encodeName(fDir.filePath("pipe.xyz"));
     ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fDir.filePath("pipe.txt")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(fDir.path()).mkdir(QStringLiteral("folder.txt")));
     const QString locked = Write("locked.txt", "nothing here");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
     const bool canReadAnyway = QFile(locked).open(QIODevice::ReadOnly); // as root
@@ -507,6 +510,10 @@ TEST_F(FileContainsTextTest, FilesThatCannotBeReadAreNoMatchWithTheirReason)
         {fDir.filePath("pipe.xyz"), TDocumentProblem::UnreadableFile},
         {Write("empty.txt", ""), TDocumentProblem::None},
         {fDir.filePath("missing.xyz"), TDocumentProblem::None},
+        // A plain-text name that is gone, or a folder, is no failure; a pipe is.
+        {fDir.filePath("missing.txt"), TDocumentProblem::None},
+        {fDir.filePath("folder.txt"), TDocumentProblem::None},
+        {fDir.filePath("pipe.txt"), TDocumentProblem::UnreadableFile},
         {Write("report.pdf", "%PDF-1.4 nothing here"), TDocumentProblem::NoServer},
         {locked, canReadAnyway ? TDocumentProblem::None : TDocumentProblem::UnreadableFile},
     };
