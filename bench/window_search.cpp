@@ -96,15 +96,14 @@ double RunPeer(const QString &aProgram, const QStringList &aArguments)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-// Words of the spelling alphabet from "alpha" to "mike": few of the letters of "quokkaSpeed".
-QByteArray RareLetterWords(QRandomGenerator &aRandom, qsizetype aSize)
+// aSize bytes of words that aNextWord picks, with a line break after about every twelfth.
+QByteArray WordText(QRandomGenerator &aRandom, qsizetype aSize,
+                    const std::function<const char *()> &aNextWord)
 {
-    static const char *const words[] = {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot", "golf",
-                                        "hotel", "india", "juliett", "kilo",  "lima", "mike"};
     QByteArray text;
     text.reserve(aSize + 16);
     while (text.size() < aSize) {
-        text += words[aRandom.bounded(int(std::size(words)))];
+        text += aNextWord();
         text += aRandom.bounded(12) == 0 ? '\n' : ' ';
     }
     text.truncate(aSize);
@@ -117,15 +116,18 @@ QByteArray Words(QRandomGenerator &aRandom, qsizetype aSize, bool aUmlauts)
                                         "dog,", "lorem", "ipsum", "Dolor", "sit",    "amet;",  "search",
                                         "FILE", "zebra", "corn",  "zwolf", "twelve", "content"};
     static const char *const umlauts[] = {"Straße", "über", "Größe", "Äpfel", "schön", "müde", "Bär"};
-    QByteArray text;
-    text.reserve(aSize + 16);
-    while (text.size() < aSize) {
-        text += aUmlauts && aRandom.bounded(8) == 0 ? umlauts[aRandom.bounded(int(std::size(umlauts)))]
-                                                    : plain[aRandom.bounded(int(std::size(plain)))];
-        text += aRandom.bounded(12) == 0 ? '\n' : ' ';
-    }
-    text.truncate(aSize);
-    return text;
+    return WordText(aRandom, aSize, [&] {
+        return aUmlauts && aRandom.bounded(8) == 0 ? umlauts[aRandom.bounded(int(std::size(umlauts)))]
+                                                   : plain[aRandom.bounded(int(std::size(plain)))];
+    });
+}
+
+// Words of the spelling alphabet from "alpha" to "mike": few of the letters of "quokkaSpeed".
+QByteArray RareLetterWords(QRandomGenerator &aRandom, qsizetype aSize)
+{
+    static const char *const words[] = {"alpha", "bravo", "charlie", "delta", "echo", "foxtrot", "golf",
+                                        "hotel", "india", "juliett", "kilo",  "lima", "mike"};
+    return WordText(aRandom, aSize, [&] { return words[aRandom.bounded(int(std::size(words)))]; });
 }
 
 bool WriteFile(const QString &aPath, const QByteArray &aBytes)
@@ -328,8 +330,8 @@ void Compare(TMainForm &aForm, const QString &aData, const QString &aText, const
                     *std::max_element(stalls.begin(), stalls.end()));
 }
 
-// The content check alone, on this thread, over every file of aData, against rg -j1 -li.
-void CompareContentCheck(const QString &aData, const QString &aText, int aExpected)
+// The content check alone, on this thread, over every file of aData, against aPeer.
+void CompareContentCheck(const QString &aData, const QString &aText, int aExpected, const TPeer &aPeer)
 {
     QStringList files;
     for (QDirIterator it(aData, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
@@ -342,12 +344,18 @@ void CompareContentCheck(const QString &aData, const QString &aText, int aExpect
         for (const QString &file : files)
             found += FileContainsText(file, aText) ? 1 : 0;
         check.push_back(double(timer.nsecsElapsed()) / 1e9);
-        peer.push_back(
-            RunPeer(QStringLiteral("rg"), {QStringLiteral("-j1"), QStringLiteral("-li"), aText, aData}));
+        peer.push_back(RunPeer(aPeer.fProgram, aPeer.fArguments));
         if (found != aExpected)
             std::printf("unexpected: %d files hold the text, not %d\n", found, aExpected);
     }
-    Report("content check, one thread", Median(check), "rg -j1 -li", Median(peer));
+    Report("content check, one thread", Median(check), qPrintable(aPeer.fLabel), Median(peer));
+}
+
+TPeer OneThreadRg(const QString &aText, const QString &aData)
+{
+    return {QStringLiteral("rg -j1 -li"),
+            QStringLiteral("rg"),
+            {QStringLiteral("-j1"), QStringLiteral("-li"), aText, aData}};
 }
 
 // Starts ordwell-extractd from $ORDWELL_EXTRACTD on port 19998, points the window at it and waits
@@ -477,7 +485,7 @@ int main(int argc, char **argv)
             }))
             return 1;
         Compare(form, data, needle, {rgPeer, grepPeer});
-        CompareContentCheck(data, needle, count / 100);
+        CompareContentCheck(data, needle, count / 100, OneThreadRg(needle, data));
     } else if (scenario == QStringLiteral("rare20k")) {
         const QString rare = QStringLiteral("quokkaSpeed");
         if (!MakeOnce(root, [&](const QString &aData) {
@@ -496,7 +504,7 @@ int main(int argc, char **argv)
         Compare(form, data, rare,
                 {{rgPeer.fLabel, rgPeer.fProgram, {QStringLiteral("-li"), rare, data}},
                  {grepPeer.fLabel, grepPeer.fProgram, {QStringLiteral("-rli"), rare, data}}});
-        CompareContentCheck(data, rare, 200);
+        CompareContentCheck(data, rare, 200, OneThreadRg(rare, data));
     } else if (scenario == QStringLiteral("columns")) {
         if (!MakeOnce(root, [&](const QString &aData) {
                 for (int i = 0; i < 10000; ++i) {
@@ -580,23 +588,10 @@ int main(int argc, char **argv)
                 return true;
             }))
             return 1;
-        QStringList files;
-        for (QDirIterator it(data, QDir::Files); it.hasNext();)
-            files << it.next();
         const QString text = QString::fromUtf8("Zwölf");
-        std::vector<double> check, grep;
-        for (int run = 0; run < Runs; ++run) {
-            QElapsedTimer timer;
-            timer.start();
-            int found = 0;
-            for (const QString &file : files)
-                found += FileContainsText(file, text) ? 1 : 0;
-            check.push_back(double(timer.nsecsElapsed()) / 1e9);
-            grep.push_back(RunPeer(QStringLiteral("grep"), {QStringLiteral("-rli"), text, data}));
-            if (found != 0)
-                std::printf("unexpected: %d files hold the text\n", found);
-        }
-        Report("content check, one thread", Median(check), "grep -rli", Median(grep));
+        CompareContentCheck(
+            data, text, 0,
+            {QStringLiteral("grep -rli"), QStringLiteral("grep"), {QStringLiteral("-rli"), text, data}});
     } else if (scenario == QStringLiteral("pdf500")) {
         if (!MakeOnce(root, [&](const QString &aData) {
                 for (int i = 0; i < 500; ++i)
