@@ -125,6 +125,8 @@ TFindOutcome TFindRun::Run()
             loop.exec();
         fLoop = nullptr;
     }
+    // A signal that came while the search was ending still decides how the program ends.
+    signalPipe.HandlePending();
 
     const bool found = list.Count() > 0;
     fProgress.Clear();

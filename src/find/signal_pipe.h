@@ -22,6 +22,10 @@ public:
     TSignalPipe(const TSignalPipe &) = delete;
     TSignalPipe &operator=(const TSignalPipe &) = delete;
 
+    // Runs the handler for signals caught but not handled yet: the event loop may have ended
+    // before it read them.
+    void HandlePending() { ReadSignals(); }
+
     // Ends the process by aSignal with its default action (after the program has cleaned up), so
     // that the shell sees how it ended. Does not return.
     [[noreturn]] static void EndBySignal(int aSignal);
