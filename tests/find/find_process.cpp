@@ -37,19 +37,29 @@ void TFindLauncher::Start(QProcess &aProcess, const QStringList &aArguments) con
     aProcess.start(QStringLiteral(ORDWELL_FIND_PROGRAM), aArguments);
 }
 
+namespace {
+
+// Waits for a started process to end and takes what it left.
+TFindResult Collect(QProcess &aProcess)
+{
+    TFindResult result;
+    result.fFinished = aProcess.waitForFinished(120000);
+    result.fExitStatus = aProcess.exitStatus();
+    result.fExitCode = aProcess.exitCode();
+    result.fOut = aProcess.readAllStandardOutput();
+    result.fErr = aProcess.readAllStandardError();
+    return result;
+}
+
+} // namespace
+
 TFindResult TFindLauncher::Run(const QStringList &aArguments, const QString &aWorkingFolder) const
 {
     QProcess process;
     if (!aWorkingFolder.isEmpty())
         process.setWorkingDirectory(aWorkingFolder);
     Start(process, aArguments);
-    TFindResult result;
-    result.fFinished = process.waitForFinished(120000);
-    result.fExitStatus = process.exitStatus();
-    result.fExitCode = process.exitCode();
-    result.fOut = process.readAllStandardOutput();
-    result.fErr = process.readAllStandardError();
-    return result;
+    return Collect(process);
 }
 
 TFindResult TFindLauncher::RunShell(const QString &aCommandLine) const
@@ -59,13 +69,7 @@ TFindResult TFindLauncher::RunShell(const QString &aCommandLine) const
     QString line = aCommandLine;
     line.replace(QStringLiteral("FIND"), QStringLiteral("'" ORDWELL_FIND_PROGRAM "'"));
     process.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("set -o pipefail; ") + line});
-    TFindResult result;
-    result.fFinished = process.waitForFinished(120000);
-    result.fExitStatus = process.exitStatus();
-    result.fExitCode = process.exitCode();
-    result.fOut = process.readAllStandardOutput();
-    result.fErr = process.readAllStandardError();
-    return result;
+    return Collect(process);
 }
 
 QStringList RelativeSorted(const QStringList &aPaths, const QString &aRoot)

@@ -63,6 +63,17 @@ TEST(FindSignals, AReaderThatStopsReadingEndsItAtOnce)
     EXPECT_FALSE(result.fErr.contains("files found")) << result.fErr.toStdString();
 }
 
+// Takes every point the server reaches and lets it pass at once, until aProcess has ended.
+void PassGateUntilFinished(const TServerGate &aGate, QProcess &aProcess)
+{
+    QDeadlineTimer deadline(60000);
+    while (aProcess.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        if (GateReady(aGate, 0))
+            aGate.Accept();
+        aProcess.waitForFinished(5);
+    }
+}
+
 TEST(FindSignals, InterruptEndsItAndTheServerItStarted)
 {
     TServerGate gate;
@@ -93,27 +104,11 @@ TEST(FindSignals, InterruptEndsItAndTheServerItStarted)
     ::kill(pid_t(process.processId()), SIGINT);
     extracting.fConnection = TScopedFd();
     // The server's later points (its stop) pass at once.
-    QDeadlineTimer deadline(60000);
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        if (GateReady(gate, 0))
-            gate.Accept();
-        process.waitForFinished(5);
-    }
+    PassGateUntilFinished(gate, process);
     ASSERT_EQ(process.state(), QProcess::NotRunning);
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit); // ended by SIGINT, as the shell expects
     EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(WaitUntilGone(server)) << "ordwell-extractd " << server << " outlived ordwell-find";
-}
-
-// Takes every point the server reaches and lets it pass at once, until aProcess has ended.
-void PassGateUntilFinished(const TServerGate &aGate, QProcess &aProcess)
-{
-    QDeadlineTimer deadline(60000);
-    while (aProcess.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        if (GateReady(aGate, 0))
-            aGate.Accept();
-        aProcess.waitForFinished(5);
-    }
 }
 
 TEST(FindTerminal, ProgressLineIsDrawnWhileItSearchesAndErasedBeforeEachResult)
